@@ -1,0 +1,134 @@
+#include "build/build_driver.h"
+
+#include "build/errors.h"
+#include "build/report.h"
+#include "build/session.h"
+#include "entities/sky.h"
+#include "instance/text_helpers.h"
+
+namespace tessellon {
+
+namespace {
+
+const char* const kTestModeNote =
+    "Note that you are in room test mode. One of your rooms have disabled the other rooms in it's "
+    "type, that means that the room selected as testing will be the only one showing up. To reset "
+    "this, press the restore button in the room manager.";
+
+void Yield(Session& s) { s.ui.Yield(); }
+
+// Phase 1: every shared table of the previous build is emptied, and a working file left
+// open by an interrupted build is closed.
+void ResetTables(Session& s) {
+    s.RoomLines.Clear();
+    s.WorldInsertLines.Clear();
+    s.EntityLines.Clear();
+    s.writer.PrintToFile(std::string(), 0, true);
+}
+
+// Phase 3: the level's room count from the map size and a random size factor.
+int DrawRoomCount(Session& s) {
+    Log(s, "Randomizing Levels...");
+    Yield(s);
+    Log(s, "Randomizing levels...", false, true);
+    Randa(s);
+    const double r = s.random.Draw();
+    const double sizeFactor = r / 2 - 0.25 + 1;
+    return static_cast<int>(RoundHalfEven(s.settings.MapSize * sizeFactor));
+}
+
+bool CreateMapPhases(Session& s) {
+    ResetTables(s);
+
+    const int levelCount = 1;
+    const int roomCount = DrawRoomCount(s);
+    (void)roomCount;
+
+    for (int level = 1; level <= levelCount; ++level) {
+        Log(s, "Creating maze " + std::to_string(level) + " of " + std::to_string(levelCount));
+        MrProg(s, level * 100.0 / levelCount);
+        Yield(s);
+        if (s.BuildAborted) return false;
+    }
+
+    if (s.BuildAborted) return false;
+    const std::string sky = ChooseSky(s);
+    Log(s, "Choosed " + sky + " as skybox.", false, true);
+
+    for (int level = 1; level <= levelCount; ++level) {
+        Log(s, "Starting creation of level " + std::to_string(level) + " of " + std::to_string(levelCount),
+            false, true);
+        WriteLevelHead(s, sky);
+        s.EntityLines.SetHead(0);
+        Log(s, "Adding map entitys... (" + std::to_string(level) + "/" + std::to_string(levelCount) + ")");
+        Yield(s);
+        // Closing the world block; the entity lines follow it.
+        s.writer.PrintToFile(std::string("}"), 0);
+        s.writer.NameLevel(level);
+    }
+    return true;
+}
+
+}  // namespace
+
+void WriteLevelHead(Session& s, const std::string& skyName) {
+    static const HeadLine kHead[] = {
+        {"versioninfo", 0}, {"{", 0}, {"'mapversion' '8'", 1}, {"'formatversion' '100'", 1},
+        {"'prefab' '0'", 1}, {"}", 0}, {"visgroups", 0}, {"{", 0}, {"visgroup", 1}, {"{", 1},
+        {"'name' 'Auto'", 2}, {"'visgroupid' '1'", 2}, {"'color' '0 255 255'", 2}, {"visgroup", 2},
+        {"{", 2}, {"'name' 'Entities'", 3}, {"'visgroupid' '3'", 3}, {"'color' '255 255 0'", 3},
+        {"}", 2}, {"visgroup", 2}, {"{", 2}, {"'name' 'Brush Entities'", 3}, {"'visgroupid' '4'", 3},
+        {"'color' '0 255 0'", 3}, {"}", 2}, {"visgroup", 2}, {"{", 2}, {"'name' 'Detail Brushes'", 3},
+        {"'visgroupid' '2'", 3}, {"'color' '0 0 255'", 3}, {"}", 2}, {"}", 1}, {"}", 0}, {"world", 0},
+        {"{", 0}, {"'id' '1'", 1}, {"'mapversion' '8'", 1}, {"'classname' 'worldspawn'", 1},
+    };
+    for (const auto& line : kHead) s.writer.PrintToFile(std::string(line.text), line.depth);
+    s.writer.PrintToFile("'skyname' '" + skyName + "'", 1);
+    s.writer.PrintToFile(std::string("'maxpropscreenwidth' '-1'"), 1);
+}
+
+bool CreateMap(Session& s) {
+    try {
+        return CreateMapPhases(s);
+    } catch (const BuildFailure& e) {
+        MapError(s, e.what(), false);
+    }
+}
+
+CreateOutcome RunCreateCommand(Session& s) {
+    if (auto problem = ValidateSettings(s.settings, s.DecimalSymbol)) {
+        s.ui.MessageBox("Options", *problem, BoxIcon::Information, BoxButtons::Ok);
+        return CreateOutcome::Cancelled;
+    }
+    if (s.RestartCount != 99) {
+        std::string text = "The creation will now begin! ";
+        if (s.RoomTestMode) text += kTestModeNote;
+        if (s.ui.MessageBox("Continiune?", text, BoxIcon::Information, BoxButtons::OkCancel) != BoxAnswer::Ok)
+            return CreateOutcome::Cancelled;
+    }
+    s.ui.SetStatus("Reserving memory...");
+    MrProg(s, 85);
+    Yield(s);
+    const ClockTime now = s.clock.Now();
+    Log(s, "Process started at " + DateText(now) + " " + TimeText(now), false, true);
+    s.ui.LockBuildControls(true);
+    Yield(s);
+
+    bool finished = false;
+    try {
+        finished = CreateMap(s);
+    } catch (...) {
+        s.ui.LockBuildControls(false);
+        throw;
+    }
+    if (finished) {
+        s.ui.SetStatus("Done!");
+        MrProg(s, 100);
+    }
+    s.ui.LockBuildControls(false);
+    s.BuildAborted = false;
+    MrProg(s, 0);
+    return finished ? CreateOutcome::Finished : CreateOutcome::Aborted;
+}
+
+}  // namespace tessellon

@@ -1,0 +1,67 @@
+#include "build/level_writer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "build/errors.h"
+
+namespace tessellon {
+
+void ReplaceX(std::string& repString) {
+    for (char& c : repString)
+        if (c == '\'') c = '"';
+}
+
+void LevelWriter::PrintToFile(std::string& rowText, int tabBlanks, bool justCloseFile) {
+    if (justCloseFile) {
+        Close();
+        return;
+    }
+    if (!open_) {
+        out_.clear();
+        out_.open(WorkingPath(), std::ios::binary | std::ios::trunc);
+        if (!out_)
+            throw BuildFailure("Could not create the working level file " + WorkingPath().string() + ": " +
+                               std::strerror(errno) + ". Check that the program folder is writable.");
+        open_ = true;
+    }
+    ReplaceX(rowText);
+    if (tabBlanks > 0) rowText.insert(0, static_cast<std::size_t>(tabBlanks), '\t');
+    out_ << rowText << "\r\n";
+    if (!out_)
+        throw BuildFailure("Could not write to the working level file " + WorkingPath().string() +
+                           ". The disk may be full.");
+}
+
+void LevelWriter::Close() {
+    if (!open_) return;
+    out_.close();
+    open_ = false;
+    if (out_.fail())
+        throw BuildFailure("Could not finish the working level file " + WorkingPath().string() +
+                           ". The disk may be full.");
+}
+
+std::filesystem::path LevelWriter::NameLevel(int levelNumber) {
+    Close();
+    const auto finalPath = folder_ / ("level" + std::to_string(levelNumber) + ".vmf");
+    std::error_code ec;
+    if (!std::filesystem::exists(WorkingPath(), ec))
+        throw BuildFailure("The working level file " + WorkingPath().string() + " is missing; the level was not written.");
+    // rename replaces an existing file in one step (MoveFileEx with replace on Windows), so
+    // the old level is never deleted before the new one is in place.
+    std::filesystem::rename(WorkingPath(), finalPath, ec);
+    if (ec)
+        throw BuildFailure("Could not replace " + finalPath.string() + " with the new level: " + ec.message() +
+                           ". Close any program that has it open and build again.");
+    return finalPath;
+}
+
+void LevelWriter::Abandon() {
+    if (!open_) return;
+    out_.close();
+    open_ = false;
+}
+
+}  // namespace tessellon

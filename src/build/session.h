@@ -1,0 +1,56 @@
+#pragma once
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "build/level_writer.h"
+#include "build/settings.h"
+#include "build/text_table.h"
+#include "maze/random_source.h"
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "platform/ui.h"
+
+namespace tessellon {
+
+struct LogState {
+    bool opened = false;
+    std::filesystem::path path;
+    std::ofstream file;
+};
+
+// Everything a build shares: the option values, the platform seams and the tables the
+// modules read and append to. The window (or the headless front end) owns one and passes
+// it down; nothing in the core keeps state of its own.
+struct Session {
+    Session(Ui& ui, Clock& clock, Registry& registry, std::filesystem::path programFolder)
+        : ui(ui), clock(clock), registry(registry), programFolder(std::move(programFolder)) {
+        writer.SetFolder(this->programFolder);
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    Ui& ui;
+    Clock& clock;
+    Registry& registry;
+    std::filesystem::path programFolder;
+
+    BuildSettings settings;
+    RandomSource random;
+    std::string DecimalSymbol = ".";
+
+    LogState log;
+    float StepStart = 0;
+    LevelWriter writer;
+
+    bool BuildAborted = false;
+    int RestartCount = 0;
+    bool RoomTestMode = false;
+
+    // Room pipeline tables.
+    TextTable RoomLines{"RoomLines", 32000};
+    TextTable WorldInsertLines{"WorldInsertLines", 10000};
+    TextTable EntityLines{"EntityLines", 40000};
+};
+
+}  // namespace tessellon

@@ -1,0 +1,234 @@
+#include "instance/text_helpers.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "build/errors.h"
+#include "build/report.h"
+#include "build/session.h"
+#include "maze/random_source.h"
+#include "platform/system_locale.h"
+
+namespace tessellon {
+
+std::string HailAmerican(const std::string& decimalSymbol, const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        // A symbol longer than one character never matches a single character.
+        if (decimalSymbol.size() == 1 && c == decimalSymbol[0])
+            out += '.';
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string FuckAmerican(const std::string& decimalSymbol, const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '.')
+            out += decimalSymbol;
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string HailAmerican(const Session& s, const std::string& text) {
+    return HailAmerican(s.DecimalSymbol, text);
+}
+std::string FuckAmerican(const Session& s, const std::string& text) {
+    return FuckAmerican(s.DecimalSymbol, text);
+}
+std::string HailAmerican(const Session& s, double number) {
+    return HailAmerican(s.DecimalSymbol, FormatNumber(number, s.DecimalSymbol));
+}
+
+std::string FormatNumber(double value, const std::string& decimalSymbol) {
+    if (!std::isfinite(value)) return "0";
+    if (value == 0) return "0";
+    const double magnitude = std::fabs(value);
+    // Digits before the separator decide how many may follow it.
+    int intDigits = magnitude >= 1 ? static_cast<int>(std::floor(std::log10(magnitude))) + 1 : 0;
+    int precision = 15 - intDigits;
+    if (magnitude < 1) {
+        // Leading zeros after the separator are not significant.
+        const int zeros = static_cast<int>(-std::floor(std::log10(magnitude))) - 1;
+        precision = 15 + zeros;
+    }
+    if (precision < 0) precision = 0;
+    if (precision > 40) precision = 40;
+    char buf[128];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, precision);
+    std::string text(buf, res.ptr);
+    if (text.find('.') != std::string::npos) {
+        while (!text.empty() && text.back() == '0') text.pop_back();
+        if (!text.empty() && text.back() == '.') text.pop_back();
+    }
+    if (text == "-0" || text.empty()) return "0";
+    // A 16th digit from the conversion can still round up to a new leading digit
+    // (9.99999999999999999 -> 10); that text is already right.
+    if (decimalSymbol != ".") {
+        const auto dot = text.find('.');
+        if (dot != std::string::npos) text.replace(dot, 1, decimalSymbol);
+    }
+    return text;
+}
+
+bool TryParseNumber(const std::string& text, const std::string& decimalSymbol, double& out) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && text[begin] == ' ') ++begin;
+    while (end > begin && text[end - 1] == ' ') --end;
+    if (begin == end) return false;
+    std::string plain;
+    plain.reserve(end - begin);
+    bool digits = false, separator = false;
+    for (std::size_t i = begin; i < end; ++i) {
+        const char c = text[i];
+        if ((c == '-' || c == '+') && i == begin) {
+            if (c == '-') plain += c;
+            continue;
+        }
+        if (c >= '0' && c <= '9') {
+            digits = true;
+            plain += c;
+            continue;
+        }
+        if (!decimalSymbol.empty() && text.compare(i, decimalSymbol.size(), decimalSymbol) == 0 &&
+            !separator) {
+            separator = true;
+            plain += '.';
+            i += decimalSymbol.size() - 1;
+            continue;
+        }
+        return false;
+    }
+    if (!digits) return false;
+    double value = 0;
+    auto res = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (res.ec != std::errc() || res.ptr != plain.data() + plain.size()) return false;
+    out = value == 0 ? 0.0 : value;
+    return true;
+}
+
+bool TryToNumber(const Session& s, const std::string& text, double& out) {
+    return TryParseNumber(text, s.DecimalSymbol, out);
+}
+
+double ToNumber(const Session& s, const std::string& text) {
+    double v = 0;
+    if (!TryParseNumber(text, s.DecimalSymbol, v)) throw NumberFormatError(text);
+    return v;
+}
+
+double FileNumber(const Session& s, const std::string& fileText) {
+    return ToNumber(s, FuckAmerican(s, fileText));
+}
+
+double RoundHalfEven(double v) {
+    const double lower = std::floor(v);
+    const double diff = v - lower;
+    if (diff < 0.5) return lower;
+    if (diff > 0.5) return lower + 1;
+    return std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
+}
+
+std::array<std::string, 3> CSplit(const std::string& text) {
+    std::array<std::string, 3> r;
+    int counter = 0;
+    for (char c : text) {
+        if (c == '(' || c == ')') {
+            ++counter;
+        } else if (counter == 1) {
+            r[0] += c;
+        } else if (counter == 3) {
+            r[1] += c;
+        } else if (counter == 5) {
+            r[2] += c;
+        }
+        if (counter == 6) break;
+    }
+    return r;
+}
+
+std::array<std::string, 5> SSplit(const std::string& text) {
+    std::array<std::string, 5> r;
+    int counter = 0;
+    for (char c : text) {
+        if (c == ' ')
+            ++counter;
+        else if (counter < 5)
+            r[counter] += c;
+        if (counter >= 54) break;
+    }
+    return r;
+}
+
+int CommaCount(const std::string& text) {
+    long count = 1;
+    for (char c : text)
+        if (c == ',') ++count;
+    if (count > 32767) throw BuildFailure("A value holds more than 32767 comma-separated fields.");
+    return static_cast<int>(count);
+}
+
+void ClearOutChar(char characher, std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != characher) out += c;
+    text = std::move(out);
+}
+
+bool Bet(Session& s, double value) {
+    Randa(s);
+    const float r = s.random.Draw();
+    return value > r;
+}
+
+static std::string SignTo(Session& s, std::string& value, bool negative) {
+    value = FuckAmerican(s, value);
+    const double v = ToNumber(s, value);
+    if (negative ? v > 0 : v < 0) return HailAmerican(s, 0 - v);
+    return HailAmerican(s, value);
+}
+
+std::string Neg(Session& s, std::string& value) { return SignTo(s, value, true); }
+std::string Pos(Session& s, std::string& value) { return SignTo(s, value, false); }
+
+void SetCorrectPC(Session& s) {
+    auto symbol = s.registry.ReadString(RegistryRoot::CurrentUser, "Control Panel\\International",
+                                        "sDecimal");
+    if (!symbol || symbol->empty()) {
+        const std::string local = LocaleDecimalPoint();
+        if (!local.empty()) symbol = local;
+    }
+    if (symbol && !symbol->empty()) {
+        s.DecimalSymbol = *symbol;
+        Log(s, "Standard Decimal Symbol set to: " + s.DecimalSymbol, false, true);
+        return;
+    }
+    // Nothing to read: ask. An empty symbol would strip every period from the rooms'
+    // numbers, so it is refused and asked again; a cancel means the usual period.
+    for (;;) {
+        auto answer = s.ui.InputBox(
+            "Could not detect the standard decimal symbol for your system. You must enter it to "
+            "continiune!",
+            "Standard Decimal", ".");
+        if (!answer) {
+            s.DecimalSymbol = ".";
+            return;
+        }
+        if (!answer->empty()) {
+            s.DecimalSymbol = answer->substr(0, 1);
+            return;
+        }
+        s.ui.MessageBox("Standard Decimal", "The decimal symbol cannot be empty.", BoxIcon::Information,
+                        BoxButtons::Ok);
+    }
+}
+
+}  // namespace tessellon

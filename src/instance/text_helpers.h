@@ -1,0 +1,54 @@
+#pragma once
+#include <array>
+#include <string>
+
+namespace tessellon {
+
+struct Session;
+
+// Numbers in room and level files always carry a period. Computations read them in the
+// system's own form (FuckAmerican) and write results back in file form (HailAmerican); the
+// number readers and the formatter below speak the system's form, whose decimal symbol is
+// the session's DecimalSymbol.
+
+std::string HailAmerican(const std::string& decimalSymbol, const std::string& text);
+std::string FuckAmerican(const std::string& decimalSymbol, const std::string& text);
+std::string HailAmerican(const Session& s, const std::string& text);
+std::string FuckAmerican(const Session& s, const std::string& text);
+std::string HailAmerican(const Session& s, double number);  // the number in file form
+
+// General number formatting: up to 15 significant digits, no exponent, no thousands
+// separators, no trailing zeros, a leading zero before the separator, never "-0".
+std::string FormatNumber(double value, const std::string& decimalSymbol = ".");
+
+// Reads a number written with the given decimal symbol: optional sign, digits, one
+// separator. Surrounding spaces are allowed. False for anything else.
+bool TryParseNumber(const std::string& text, const std::string& decimalSymbol, double& out);
+bool TryToNumber(const Session& s, const std::string& text, double& out);
+// Throws NumberFormatError naming the text when it is not a number.
+double ToNumber(const Session& s, const std::string& text);
+// Reads a number in file form (period), whatever the session's symbol.
+double FileNumber(const Session& s, const std::string& fileText);
+
+// Nearest whole number, halves to the even neighbour.
+double RoundHalfEven(double v);
+
+// The three parenthesised groups of a plane value "(x y z) (x y z) (x y z)".
+std::array<std::string, 3> CSplit(const std::string& text);
+// The first five words between single spaces; two spaces in a row give an empty word.
+std::array<std::string, 5> SSplit(const std::string& text);
+// Comma-separated fields: one more than the number of commas.
+int CommaCount(const std::string& text);
+void ClearOutChar(char characher, std::string& text);
+
+// True with probability value, after re-seeding the generator.
+bool Bet(Session& s, double value);
+// The number made zero or negative (Neg) or zero or positive (Pos), in file form. The
+// argument is left in the system's form, as callers of the originals expect.
+std::string Neg(Session& s, std::string& value);
+std::string Pos(Session& s, std::string& value);
+
+// Reads the system's decimal symbol: the registry, else the locale, else the user is asked.
+void SetCorrectPC(Session& s);
+
+}  // namespace tessellon
