@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -51,6 +52,11 @@ struct Session {
     TextTable RoomLines{"RoomLines", 32000};
     TextTable WorldInsertLines{"WorldInsertLines", 10000};
     TextTable EntityLines{"EntityLines", 40000};
+
+    // Connection points by (room 0..100, side 0..4 north..west, coordinate 1 X, 2 Y, 3 Z);
+    // element (0, 0, 0) is the number of the room being placed.
+    using DoorPointTable = std::array<std::array<std::array<double, 4>, 5>, 101>;
+    DoorPointTable DoorPoints{};
 };
 
 }  // namespace tessellon
