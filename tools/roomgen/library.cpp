@@ -1,0 +1,451 @@
+#include "roomgen/library.h"
+
+#include <functional>
+
+namespace roomgen {
+
+namespace {
+
+using roomkit::East;
+using roomkit::North;
+using roomkit::South;
+using roomkit::West;
+
+const Materials kConcrete{"CONCRETE/CONCRETEFLOOR001A", "CONCRETE/CONCRETEWALL001A", "CONCRETE/CONCRETECEILING001A",
+                          "METAL/METALWALL001A"};
+const Materials kBrick{"BRICK/BRICKFLOOR001A", "BRICK/BRICKWALL001A", "CONCRETE/CONCRETECEILING001A",
+                       "CONCRETE/CONCRETEFLOOR005A"};
+const Materials kMetal{"METAL/METALFLOOR001A", "METAL/METALWALL001A", "METAL/METALWALL003A", "METAL/METALCOMBINE002"};
+const Materials kPlaster{"CONCRETE/CONCRETEFLOOR005A", "PLASTER/PLASTERWALL003A", "CONCRETE/CONCRETECEILING001A",
+                         "BRICK/BRICKWALL001A"};
+
+const std::string kDrum = "models/props_c17/oildrum001.mdl";
+const std::string kCrate = "models/props_junk/wood_crate001a.mdl";
+
+ShellSpec Shell(int type, const Materials& m, double height, bool sky = false, std::array<double, 4> doorZ = {}) {
+    ShellSpec s;
+    s.mats = m;
+    s.height = height;
+    s.sky = sky;
+    s.open = roomkit::OpenSides(type);
+    s.doorZ = doorZ;
+    return s;
+}
+
+// A square column from the floor to the ceiling.
+void Pillar(RoomBuilder& b, double x, double y, double half, double height, const std::string& mat) {
+    b.Box({x - half, y - half, 0}, {x + half, y + half, height}, mat);
+}
+
+// A low block to hide behind.
+void Cover(RoomBuilder& b, double x0, double y0, double x1, double y1, double h, const std::string& mat, double z = 0) {
+    b.Box({x0, y0, z}, {x1, y1, z + h}, mat);
+}
+
+struct Def {
+    std::string file, name, description;
+    int type;
+    ShellSpec shell;
+    std::function<void(RoomBuilder&, const ShellSpec&)> fill;
+};
+
+std::vector<Def> Definitions() {
+    std::vector<Def> d;
+
+    // ---- one-way parts: open north and south ----
+    d.push_back({"oneway_concrete_passage", "Concrete Passage", "A plain concrete hall with columns and low cover.", 0,
+                 Shell(0, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                     for (double x : {-208.0, 208.0})
+                         for (double y : {-144.0, 144.0}) Pillar(b, x, y, 24, s.height, s.mats.trim);
+                     Cover(b, -320, -48, -272, 48, 48, s.mats.wall);
+                     Cover(b, 272, -48, 320, 48, 48, s.mats.wall);
+                     b.Light({0, -160, 224});
+                     b.Light({0, 160, 224});
+                     b.Item({-296, -296, 16}, 0);
+                     b.Weapon({296, 296, 16}, 1, 180);
+                     b.Npc({224, -40, 8}, 270);
+                 }});
+    d.push_back({"oneway_brick_stairs", "Brick Stair Hall",
+                 "A brick hall whose north door sits 128 units up a flight of stairs.", 0,
+                 Shell(0, kBrick, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                     b.Box({-368, 176, 0}, {368, 368, 128}, s.mats.trim);
+                     b.Stairs(-128, 128, -80, 0, 128, North, s.mats.trim);
+                     Cover(b, 192, 216, 320, 240, 40, s.mats.wall, 128);
+                     b.Light({0, -200, 352});
+                     b.Light({0, 272, 352}, "255 220 180 220");
+                     b.Npc({256, 288, 136}, 270);
+                     b.Item({-280, 280, 144}, 2);
+                     b.Weapon({-280, -280, 16}, 3, 90);
+                     b.Prop(kDrum, {280, -280, 0});
+                 }});
+    d.push_back({"oneway_sky_yard", "Open Yard", "A walled yard under the sky with crates that come and go.", 0,
+                 Shell(0, kBrick, 512, true), [](RoomBuilder& b, const ShellSpec& s) {
+                     Cover(b, -320, -120, -200, -88, 56, s.mats.trim);
+                     Cover(b, 200, 88, 320, 120, 56, s.mats.trim);
+                     Node& crates = b.SpawnGroup("yard_crates");
+                     b.Box({-320, 160, 0}, {-256, 224, 64}, s.mats.trim, &crates);
+                     b.Box({-320, 224, 0}, {-256, 288, 64}, s.mats.trim, &crates);
+                     b.Box({-320, 192, 64}, {-256, 256, 128}, s.mats.trim, &crates);
+                     Node& barrier = b.SpawnGroup("yard_barrier");
+                     b.Box({224, -256, 0}, {320, -224, 72}, s.mats.wall, &barrier);
+                     b.SpawnController({0, 0, 16}, {{"yard_crates", 2}, {"yard_barrier", 1}}, 1);
+                     b.Light({0, 0, 320}, "255 240 220 200");
+                     b.Npc({-160, 240, 8}, 270);
+                     b.Npc({160, -240, 8}, 90);
+                     b.Item({300, 300, 16}, 4);
+                 }});
+    d.push_back({"oneway_metal_ramp", "Metal Ramp", "A metal corridor that ramps up 64 units to its north door.", 0,
+                 Shell(0, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                     b.Box({-368, 224, 0}, {368, 368, 64}, s.mats.floor);
+                     b.Ramp({-160, -96, 0}, {160, 224, 64}, North, s.mats.floor);
+                     Pillar(b, -272, -200, 32, s.height, s.mats.trim);
+                     Pillar(b, 272, -200, 32, s.height, s.mats.trim);
+                     b.Light({0, -220, 288});
+                     b.Light({0, 296, 288}, "200 220 255 240");
+                     b.Item({-300, 300, 80}, 3);
+                     b.Weapon({300, 300, 80}, 0, 180);
+                     b.Npc({-280, 0, 8}, 0);
+                 }});
+    d.push_back({"oneway_plaster_gallery", "Plaster Gallery", "A long plaster room lined with columns and drums.", 0,
+                 Shell(0, kPlaster, 288), [](RoomBuilder& b, const ShellSpec& s) {
+                     for (double y : {-240.0, -80.0, 80.0, 240.0}) {
+                         Pillar(b, -176, y, 20, s.height, s.mats.trim);
+                         Pillar(b, 176, y, 20, s.height, s.mats.trim);
+                     }
+                     b.Prop(kDrum, {-300, -300, 0});
+                     b.Prop(kDrum, {-300, -250, 0});
+                     b.Prop(kCrate, {300, 280, 0});
+                     b.Entity("light_spot", {0, 0, 272},
+                              {{"angles", "-90 0 0"}, {"pitch", "-90"}, {"_light", "255 240 210 400"},
+                               {"_lightHDR", "-1 -1 -1 1"}, {"_lightscaleHDR", "1"}, {"_inner_cone", "35"},
+                               {"_cone", "60"}, {"_exponent", "1"}, {"_quadratic_attn", "1"}, {"style", "0"}});
+                     b.Light({-280, 0, 256});
+                     b.Light({280, 0, 256});
+                     b.SpawnPoint({0, 0, 8}, 90);
+                     b.Npc({280, -200, 8}, 180);
+                     b.Item({-280, 300, 16}, 1);
+                 }});
+
+    // ---- turn parts: open north and east ----
+    d.push_back({"turn_concrete_bend", "Concrete Bend", "A concrete corner room with a stack of cover in its far corner.",
+                 1, Shell(1, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                     Cover(b, -352, -352, -208, -208, 64, s.mats.trim);
+                     Cover(b, -336, -336, -256, -256, 48, s.mats.trim, 64);
+                     Pillar(b, -96, -96, 32, s.height, s.mats.wall);
+                     b.Prop(kCrate, {200, 280, 0});
+                     b.Prop(kCrate, {280, 200, 0}, 30);
+                     b.Light({0, 0, 224});
+                     b.Light({-240, 240, 224}, "255 210 170 200");
+                     b.Npc({-240, -120, 8}, 45);
+                     b.Item({-280, -280, 128}, 0);
+                 }});
+    d.push_back({"turn_sky_courtyard", "Corner Courtyard", "An open brick courtyard where planters and barricades vary.",
+                 1, Shell(1, kBrick, 448, true), [](RoomBuilder& b, const ShellSpec& s) {
+                     Cover(b, -352, -352, -160, -288, 40, s.mats.trim);
+                     Cover(b, -352, -288, -288, -160, 40, s.mats.trim);
+                     Node& a = b.SpawnGroup("court_planter");
+                     b.Box({-224, -224, 0}, {-160, -160, 48}, s.mats.trim, &a);
+                     Node& c = b.SpawnGroup("court_wall");
+                     b.Box({160, -240, 0}, {176, -128, 96}, s.mats.wall, &c);
+                     Node& e = b.SpawnGroup("court_blocks");
+                     b.Box({-320, 176, 0}, {-256, 240, 56}, s.mats.trim, &e);
+                     b.Box({-240, 256, 0}, {-176, 320, 56}, s.mats.trim, &e);
+                     b.SpawnController({-16, -16, 16}, {{"court_planter", 1}, {"court_wall", 1}, {"court_blocks", 2}}, 0);
+                     b.Light({0, 0, 300}, "255 240 220 180");
+                     b.Npc({-200, 200, 8}, 315);
+                     b.Weapon({-300, -200, 16}, 2);
+                     b.Item({260, -260, 16}, 3);
+                 }});
+    d.push_back({"turn_stepped_bend", "Stepped Bend", "The east door is at floor level, the north door 128 units up.", 1,
+                 Shell(1, kConcrete, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                     b.Box({-368, 160, 0}, {368, 368, 128}, s.mats.trim);
+                     b.Stairs(-96, 96, -96, 0, 128, North, s.mats.trim);
+                     Cover(b, -320, -320, -224, -224, 56, s.mats.wall);
+                     b.Light({0, -160, 352});
+                     b.Light({-240, 260, 352});
+                     b.Npc({-240, 260, 136}, 270);
+                     b.Item({240, 280, 144}, 4);
+                     b.Weapon({-280, -160, 16}, 1, 0);
+                     b.Prop(kDrum, {280, -280, 0});
+                 }});
+    d.push_back({"turn_metal_junction", "Metal Bend", "A metal corner with pillars and a switchable barricade.", 1,
+                 Shell(1, kMetal, 288), [](RoomBuilder& b, const ShellSpec& s) {
+                     Pillar(b, -192, -192, 40, s.height, s.mats.trim);
+                     Pillar(b, -192, 160, 24, s.height, s.mats.trim);
+                     Pillar(b, 160, -192, 24, s.height, s.mats.trim);
+                     Node& g = b.SpawnGroup("bend_barricade");
+                     b.Box({-352, -96, 0}, {-256, -80, 80}, s.mats.trim, &g);
+                     b.SpawnController({-300, -300, 16}, {{"bend_barricade", 1}}, 1);
+                     b.Light({64, 64, 256}, "210 225 255 260");
+                     b.Light({-280, -280, 256}, "210 225 255 160");
+                     b.Npc({-300, 0, 8}, 0);
+                     b.SpawnPoint({0, -280, 8});
+                     b.Item({280, -280, 16}, 2);
+                 }});
+
+    // ---- three-way parts: open north, east and west ----
+    d.push_back({"threeway_concrete_tee", "Concrete Tee", "A concrete junction with a column at its closed side.", 2,
+                 Shell(2, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                     Pillar(b, 0, -256, 48, s.height, s.mats.trim);
+                     Cover(b, -304, -304, -208, -240, 48, s.mats.wall);
+                     Cover(b, 208, -304, 304, -240, 48, s.mats.wall);
+                     Pillar(b, -240, 240, 24, s.height, s.mats.trim);
+                     Pillar(b, 240, 240, 24, s.height, s.mats.trim);
+                     b.Light({-160, 0, 224});
+                     b.Light({160, 0, 224});
+                     b.Npc({0, -160, 8}, 90);
+                     b.Weapon({-300, 300, 16}, 1, 270);
+                     b.Item({300, 300, 16}, 0);
+                 }});
+    d.push_back({"threeway_market_square", "Market Square", "An open square with market stalls under the sky.", 2,
+                 Shell(2, kPlaster, 512, true), [](RoomBuilder& b, const ShellSpec& s) {
+                     Cover(b, -336, -336, -208, -272, 64, s.mats.trim);
+                     Cover(b, 208, -336, 336, -272, 64, s.mats.trim);
+                     b.Box({-336, -336, 96}, {-208, -272, 104}, "METAL/METALWALL003A");
+                     b.Box({208, -336, 96}, {336, -272, 104}, "METAL/METALWALL003A");
+                     for (double x : {-336.0, -216.0})
+                         b.Box({x, -336, 64}, {x + 8, -328, 96}, "METAL/METALWALL003A");
+                     for (double x : {208.0, 328.0}) b.Box({x, -336, 64}, {x + 8, -328, 96}, "METAL/METALWALL003A");
+                     Node& well = b.SpawnGroup("square_well");
+                     b.Box({-48, -224, 0}, {48, -128, 40}, s.mats.trim, &well);
+                     Node& cart = b.SpawnGroup("square_cart");
+                     b.Box({128, 192, 0}, {224, 240, 48}, s.mats.trim, &cart);
+                     b.SpawnController({0, -300, 16}, {{"square_well", 3}, {"square_cart", 2}}, 1);
+                     b.Light({0, 0, 320}, "255 245 230 220");
+                     b.Npc({-240, 120, 8}, 0);
+                     b.Npc({240, 120, 8}, 180);
+                     b.Item({-272, -240, 16}, 0);
+                     b.Item({272, -240, 16}, 3);
+                     b.Weapon({0, 300, 16}, 4, 270);
+                 }});
+    d.push_back({"threeway_raised_north", "Raised Tee", "East and west doors at floor level; the north door up a ramp.", 2,
+                 Shell(2, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                     b.Box({-368, 224, 0}, {368, 368, 64}, s.mats.floor);
+                     b.Ramp({-128, 64, 0}, {128, 224, 64}, North, s.mats.floor);
+                     Cover(b, -320, -320, -192, -288, 56, s.mats.trim);
+                     Cover(b, 192, -320, 320, -288, 56, s.mats.trim);
+                     b.Light({0, -160, 288});
+                     b.Light({0, 296, 288});
+                     b.Npc({-240, 280, 72}, 270);
+                     b.Item({240, 296, 80}, 1);
+                     b.Weapon({0, -300, 16}, 2, 90);
+                 }});
+    d.push_back({"threeway_brick_hall", "Brick Junction", "A brick junction whose cover changes from level to level.", 2,
+                 Shell(2, kBrick, 288), [](RoomBuilder& b, const ShellSpec& s) {
+                     Pillar(b, -176, -176, 32, s.height, s.mats.trim);
+                     Pillar(b, 176, -176, 32, s.height, s.mats.trim);
+                     Node& left = b.SpawnGroup("junction_left");
+                     b.Box({-336, -320, 0}, {-240, -304, 64}, s.mats.wall, &left);
+                     Node& right = b.SpawnGroup("junction_right");
+                     b.Box({240, -320, 0}, {336, -304, 64}, s.mats.wall, &right);
+                     b.SpawnController({0, -320, 16}, {{"junction_left", 1}, {"junction_right", 1}}, 2);
+                     b.Light({0, 0, 256});
+                     b.Light({0, -280, 256}, "255 200 150 160");
+                     b.Npc({0, -240, 8}, 90);
+                     b.Item({-300, 300, 16}, 2);
+                     b.Prop(kCrate, {300, 300, 0});
+                 }});
+
+    // ---- cross sections: open on all sides ----
+    d.push_back({"cross_concrete_crossing", "Concrete Crossing", "Four ways meet between four heavy columns.", 3,
+                 Shell(3, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                     for (double x : {-240.0, 240.0})
+                         for (double y : {-240.0, 240.0}) Pillar(b, x, y, 48, s.height, s.mats.trim);
+                     b.Light({0, 0, 224});
+                     b.Light({-240, 0, 224}, "255 220 190 160");
+                     b.Light({240, 0, 224}, "255 220 190 160");
+                     b.Npc({-160, -160, 8}, 45);
+                     b.Item({320, 320, 16}, 3);
+                 }});
+    d.push_back({"cross_sky_crossroads", "Open Crossroads", "Crossing streets under the open sky.", 3,
+                 Shell(3, kBrick, 512, true), [](RoomBuilder& b, const ShellSpec& s) {
+                     for (double x : {-1.0, 1.0})
+                         for (double y : {-1.0, 1.0})
+                             Cover(b, x < 0 ? -352 : 208, y < 0 ? -352 : 208, x < 0 ? -208 : 352, y < 0 ? -208 : 352, 96,
+                                   s.mats.wall);
+                     Node& g = b.SpawnGroup("cross_sandbags");
+                     b.Box({-160, 136, 0}, {-112, 152, 40}, s.mats.trim, &g);
+                     b.Box({112, -152, 0}, {160, -136, 40}, s.mats.trim, &g);
+                     b.SpawnController({0, 0, 16}, {{"cross_sandbags", 1}}, 1);
+                     b.Light({0, 0, 320}, "255 240 220 200");
+                     b.Npc({-160, 160, 8}, 315);
+                     b.Npc({160, -160, 8}, 135);
+                     b.Weapon({-280, -160, 16}, 1);
+                 }});
+    d.push_back({"cross_metal_hub", "Metal Hub", "A metal hub: three doors at floor level, the north one up the stairs.", 3,
+                 Shell(3, kMetal, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                     b.Box({-368, 288, 0}, {368, 368, 128}, s.mats.floor);
+                     b.Stairs(-96, 96, 96, 0, 128, North, s.mats.trim, 16, 24);
+                     Pillar(b, -256, -256, 40, s.height, s.mats.trim);
+                     Pillar(b, 256, -256, 40, s.height, s.mats.trim);
+                     b.Light({0, -120, 352}, "200 220 255 280");
+                     b.Light({0, 320, 352}, "200 220 255 200");
+                     b.Npc({-256, 160, 8}, 0);
+                     b.Item({256, 160, 16}, 4);
+                     b.Item({-300, 320, 144}, 0);
+                 }});
+    d.push_back({"cross_brick_hall", "Brick Crossing", "A brick crossing hall with crates in its corners.", 3,
+                 Shell(3, kBrick, 288), [](RoomBuilder& b, const ShellSpec& s) {
+                     Cover(b, -352, -352, -224, -288, 72, s.mats.trim);
+                     Cover(b, 224, 288, 352, 352, 72, s.mats.trim);
+                     b.Prop(kCrate, {-280, 280, 0});
+                     b.Prop(kCrate, {280, -280, 0}, 45);
+                     b.Prop(kDrum, {300, -200, 0});
+                     b.Light({0, 0, 256});
+                     b.Npc({-200, 200, 8}, 315);
+                     b.SpawnPoint({200, 200, 8});
+                     b.Item({-300, -200, 16}, 2);
+                     b.Weapon({200, -300, 16}, 3);
+                 }});
+
+    // ---- alleys: dead ends open to the north ----
+    d.push_back({"alley_concrete_storeroom", "Storeroom", "A dead-end storeroom with shelves full of supplies.", 4,
+                 Shell(4, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                     for (double y : {-320.0, -160.0, 0.0}) {
+                         Cover(b, -352, y, -288, y + 96, 8, s.mats.trim, 48);
+                         Cover(b, 288, y, 352, y + 96, 8, s.mats.trim, 48);
+                         Cover(b, -352, y, -344, y + 8, 48, s.mats.trim);
+                         Cover(b, 344, y, 352, y + 8, 48, s.mats.trim);
+                     }
+                     b.Light({0, -120, 224});
+                     b.Item({-320, -272, 72}, 0);
+                     b.Item({-320, -112, 72}, 2);
+                     b.Item({320, -272, 72}, 3);
+                     b.Item({320, 48, 72}, 4);
+                     b.Weapon({0, -320, 16}, 1, 90);
+                     b.Npc({0, -200, 8}, 90);
+                 }});
+    d.push_back({"alley_sky_deadend", "Dead-end Yard", "A walled yard with no way through, open to the sky.", 4,
+                 Shell(4, kBrick, 448, true), [](RoomBuilder& b, const ShellSpec& s) {
+                     Cover(b, -240, -160, -96, -128, 56, s.mats.trim);
+                     Cover(b, 96, -160, 240, -128, 56, s.mats.trim);
+                     b.Prop(kDrum, {-300, -300, 0});
+                     b.Prop(kDrum, {-256, -310, 0});
+                     b.Light({0, -200, 300}, "255 235 210 200");
+                     b.Npc({0, -280, 8}, 90);
+                     b.Item({300, -300, 16}, 0);
+                     b.Weapon({-300, 200, 16}, 4);
+                 }});
+    d.push_back({"alley_loft", "Loft Alcove", "A dead end with a loft up a flight of stairs at the back.", 4,
+                 Shell(4, kPlaster, 320), [](RoomBuilder& b, const ShellSpec& s) {
+                     b.Box({-368, -368, 0}, {368, -176, 96}, s.mats.trim);
+                     b.Stairs(-96, 96, 16, 0, 96, South, s.mats.trim);
+                     b.Light({0, 160, 288});
+                     b.Light({0, -272, 288}, "255 215 170 180");
+                     b.Weapon({-240, -272, 112}, 1, 90);
+                     b.Item({240, -272, 112}, 3);
+                     b.Npc({200, 100, 8}, 270);
+                 }});
+    d.push_back({"alley_metal_vault", "Metal Vault", "A sealed metal vault; what stands in it changes.", 4,
+                 Shell(4, kMetal, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                     Pillar(b, -208, -208, 32, s.height, s.mats.trim);
+                     Pillar(b, 208, -208, 32, s.height, s.mats.trim);
+                     Node& g1 = b.SpawnGroup("vault_racks");
+                     b.Box({-352, -96, 0}, {-320, 96, 96}, s.mats.trim, &g1);
+                     Node& g2 = b.SpawnGroup("vault_blocks");
+                     b.Box({320, -96, 0}, {352, 96, 96}, s.mats.trim, &g2);
+                     b.SpawnController({0, -300, 16}, {{"vault_racks", 2}, {"vault_blocks", 2}}, 1);
+                     b.Light({0, -100, 224}, "200 220 255 260");
+                     b.Weapon({0, -300, 16}, 0, 90);
+                     b.Item({-280, -300, 16}, 2);
+                     b.Npc({0, 0, 8}, 270);
+                 }});
+
+    // ---- game start rooms: open to the north, the player starts here ----
+    auto start = [](RoomBuilder& b, const ShellSpec& s, int itemMode) {
+        b.Entity("info_player_start", {0, -240, 8}, {{"angles", "0 90 0"}, {"spawnflags", "0"}});
+        b.Weapon({-120, -200, 16}, 1, 90);
+        b.Item({120, -200, 16}, itemMode);
+        b.Light({0, -160, s.height - 32});
+    };
+    d.push_back({"start_concrete_bunker", "Bunker Start", "The level starts in a concrete bunker.", 5,
+                 Shell(5, kConcrete, 256), [start](RoomBuilder& b, const ShellSpec& s) {
+                     start(b, s, 4);
+                     Cover(b, -352, -352, -256, -256, 48, s.mats.trim);
+                     Cover(b, 256, -352, 352, -256, 48, s.mats.trim);
+                     b.Light({0, 200, 224}, "255 220 180 160");
+                 }});
+    d.push_back({"start_sky_yard", "Yard Start", "The level starts in a yard under the open sky.", 5,
+                 Shell(5, kBrick, 448, true), [start](RoomBuilder& b, const ShellSpec& s) {
+                     start(b, s, 0);
+                     b.Prop(kCrate, {-280, 200, 0});
+                     b.Prop(kDrum, {280, 200, 0});
+                 }});
+    d.push_back({"start_metal_room", "Metal Start", "The level starts in a metal room with crates.", 5,
+                 Shell(5, kMetal, 256), [start](RoomBuilder& b, const ShellSpec& s) {
+                     start(b, s, 2);
+                     Cover(b, -352, 160, -256, 256, 64, s.mats.trim);
+                     b.Prop(kCrate, {280, 240, 0});
+                     b.Light({0, 240, 224}, "200 220 255 200");
+                 }});
+    d.push_back({"start_brick_cellar", "Cellar Start", "The level starts in a brick cellar.", 5,
+                 Shell(5, kBrick, 224), [start](RoomBuilder& b, const ShellSpec& s) {
+                     start(b, s, 3);
+                     for (double x : {-208.0, 208.0}) Pillar(b, x, 64, 24, s.height, s.mats.trim);
+                     b.Light({0, 200, 192}, "255 200 150 180");
+                 }});
+
+    // ---- game end rooms: open to the north; walking in ends the game ----
+    auto finale = [](RoomBuilder& b, const ShellSpec& s, const std::string& text) {
+        Node& trigger = b.BrushEntity("trigger_once", {{"spawnflags", "1"}, {"StartDisabled", "0"}});
+        Node& out = trigger.Add(Node::Block("connections"));
+        out.AddKey("OnTrigger", "end_message,Display,,0,-1");
+        out.AddKey("OnTrigger", "end_fade,Fade,,2,-1");
+        b.Box({-256, -320, 0}, {256, -64, 128}, kTrigger, &trigger);
+        b.Entity("game_text", {0, -200, 64},
+                 {{"targetname", "end_message"}, {"message", text}, {"x", "-1"}, {"y", "0.4"}, {"effect", "0"},
+                  {"color", "255 220 120"}, {"color2", "240 110 0"}, {"fadein", "1.5"}, {"fadeout", "0.5"},
+                  {"holdtime", "8"}, {"fxtime", "0.25"}, {"channel", "1"}, {"spawnflags", "1"}});
+        b.Entity("env_fade", {0, -200, 96},
+                 {{"targetname", "end_fade"}, {"duration", "4"}, {"holdtime", "30"}, {"renderamt", "255"},
+                  {"rendercolor", "0 0 0"}, {"spawnflags", "8"}});
+        b.Light({0, -200, s.height - 32}, "255 230 170 320");
+    };
+    d.push_back({"end_concrete_exit", "Concrete Exit", "The way out: reaching the back of this room ends the game.", 6,
+                 Shell(6, kConcrete, 256), [finale](RoomBuilder& b, const ShellSpec& s) {
+                     finale(b, s, "You made it out. Well done!");
+                     Pillar(b, -300, 200, 24, s.height, s.mats.trim);
+                     Pillar(b, 300, 200, 24, s.height, s.mats.trim);
+                     b.Npc({-240, 120, 8}, 270);
+                 }});
+    d.push_back({"end_sky_finale", "Open Finale", "The sky opens above the end of the journey.", 6,
+                 Shell(6, kBrick, 512, true), [finale](RoomBuilder& b, const ShellSpec& s) {
+                     finale(b, s, "Daylight at last. You made it!");
+                     Cover(b, -320, 96, -192, 128, 56, s.mats.trim);
+                     Cover(b, 192, 96, 320, 128, 56, s.mats.trim);
+                     b.Npc({240, 200, 8}, 270);
+                     b.Item({-280, 200, 16}, 0);
+                 }});
+    d.push_back({"end_metal_chamber", "Exit Chamber", "A metal chamber at the end of the line.", 6,
+                 Shell(6, kMetal, 288), [finale](RoomBuilder& b, const ShellSpec& s) {
+                     finale(b, s, "The chamber seals behind you. You made it!");
+                     Pillar(b, -256, 256, 40, s.height, s.mats.trim);
+                     Pillar(b, 256, 256, 40, s.height, s.mats.trim);
+                     b.Light({0, 240, 256}, "200 220 255 200");
+                 }});
+    d.push_back({"end_brick_hall", "Last Hall", "A brick hall guarded one last time before the end.", 6,
+                 Shell(6, kBrick, 320), [finale](RoomBuilder& b, const ShellSpec& s) {
+                     finale(b, s, "The last hall is yours. You made it!");
+                     Cover(b, -224, 32, -96, 64, 48, s.mats.trim);
+                     Cover(b, 96, 32, 224, 64, 48, s.mats.trim);
+                     b.Npc({-160, 0, 8}, 90);
+                     b.Npc({160, 0, 8}, 90);
+                     b.Weapon({300, 300, 16}, 2);
+                 }});
+    return d;
+}
+
+}  // namespace
+
+std::vector<GeneratedRoom> BuildLibrary(const std::string& author) {
+    std::vector<GeneratedRoom> out;
+    for (const auto& def : Definitions()) {
+        RoomBuilder b(def.name, def.type, def.description);
+        b.MakeShell(def.shell);
+        def.fill(b, def.shell);
+        out.push_back({def.file, b.Finish(author)});
+    }
+    return out;
+}
+
+}  // namespace roomgen

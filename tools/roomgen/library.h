@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "roomgen/room_builder.h"
+
+namespace roomgen {
+
+struct GeneratedRoom {
+    std::string file;  // file name without extension
+    Node map;          // the room as a Hammer map
+};
+
+// Every room of the bundled library, built from our own room plans.
+std::vector<GeneratedRoom> BuildLibrary(const std::string& author);
+
+}  // namespace roomgen

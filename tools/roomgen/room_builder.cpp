@@ -1,0 +1,259 @@
+#include "roomgen/room_builder.h"
+
+#include <algorithm>
+
+#include "roomkit/room_file.h"
+
+namespace roomgen {
+
+using roomkit::Cross;
+using roomkit::Dot;
+using roomkit::FormatCoord;
+using roomkit::kHalfCell;
+using roomkit::kWallThickness;
+
+namespace {
+
+std::string P(const Vec3& v) { return "(" + FormatCoord(v.x) + " " + FormatCoord(v.y) + " " + FormatCoord(v.z) + ")"; }
+std::string Origin(const Vec3& v) { return FormatCoord(v.x) + " " + FormatCoord(v.y) + " " + FormatCoord(v.z); }
+std::string Yaw(double yaw) { return "0 " + FormatCoord(yaw) + " 0"; }
+bool Near(double a, double b) { return std::fabs(a - b) < 0.01; }
+
+}  // namespace
+
+RoomBuilder::RoomBuilder(std::string name, int type, std::string description)
+    : name_(std::move(name)), description_(std::move(description)), type_(type) {}
+
+bool RoomBuilder::OnOutside(const std::vector<Vec3>& face, const Vec3& n) const {
+    auto all = [&](auto pred) { return std::all_of(face.begin(), face.end(), pred); };
+    if (n.x > 0.5 && all([](const Vec3& v) { return Near(v.x, kHalfCell); })) return true;
+    if (n.x < -0.5 && all([](const Vec3& v) { return Near(v.x, -kHalfCell); })) return true;
+    if (n.y > 0.5 && all([](const Vec3& v) { return Near(v.y, kHalfCell); })) return true;
+    if (n.y < -0.5 && all([](const Vec3& v) { return Near(v.y, -kHalfCell); })) return true;
+    if (n.z < -0.5 && all([](const Vec3& v) { return Near(v.z, -kWallThickness); })) return true;
+    if (haveShell_ && n.z > 0.5 && all([&](const Vec3& v) { return Near(v.z, shell_.height + kWallThickness); }))
+        return true;
+    return false;
+}
+
+Node& RoomBuilder::Convex(const std::vector<std::vector<Vec3>>& faces, const std::string& material, Node* into) {
+    Vec3 centre;
+    int count = 0;
+    for (const auto& f : faces)
+        for (const auto& v : f) centre = {centre.x + v.x, centre.y + v.y, centre.z + v.z}, ++count;
+    centre = {centre.x / count, centre.y / count, centre.z / count};
+
+    Node solid = Node::Block("solid");
+    solid.AddKey("id", Id());
+    for (const auto& f : faces) {
+        Vec3 a = f[0], b = f[1], c = f[2];
+        Vec3 n = Cross(a - b, c - b);
+        Vec3 mid;
+        for (const auto& v : f) mid = {mid.x + v.x / f.size(), mid.y + v.y / f.size(), mid.z + v.z / f.size()};
+        // Points run clockwise seen from outside, which puts the normal outwards.
+        if (Dot(n, mid - centre) < 0) std::swap(a, c), n = {-n.x, -n.y, -n.z};
+        const double ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
+        std::string u, v;
+        if (az >= ax && az >= ay)
+            u = "[1 0 0 0] 0.25", v = "[0 -1 0 0] 0.25";
+        else if (ax >= ay)
+            u = "[0 1 0 0] 0.25", v = "[0 0 -1 0] 0.25";
+        else
+            u = "[1 0 0 0] 0.25", v = "[0 0 -1 0] 0.25";
+        std::string mat = material;
+        if (material != kSkybox && material != kTrigger && OnOutside(f, n)) mat = kNodraw;
+        Node& side = solid.Add(Node::Block("side"));
+        side.AddKey("id", Id());
+        side.AddKey("plane", P(a) + " " + P(b) + " " + P(c));
+        side.AddKey("material", mat);
+        side.AddKey("uaxis", u);
+        side.AddKey("vaxis", v);
+        side.AddKey("rotation", "0");
+        side.AddKey("lightmapscale", "16");
+        side.AddKey("smoothing_groups", "0");
+    }
+    return (into ? *into : world_).Add(std::move(solid));
+}
+
+Node& RoomBuilder::Box(Vec3 lo, Vec3 hi, const std::string& material, Node* into) {
+    const Vec3 c[8] = {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, hi.y, lo.z}, {lo.x, hi.y, lo.z},
+                       {lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}};
+    return Convex({{c[0], c[1], c[2], c[3]},
+                   {c[4], c[5], c[6], c[7]},
+                   {c[0], c[3], c[7], c[4]},
+                   {c[1], c[2], c[6], c[5]},
+                   {c[0], c[1], c[5], c[4]},
+                   {c[3], c[2], c[6], c[7]}},
+                  material, into);
+}
+
+Node& RoomBuilder::Ramp(Vec3 lo, Vec3 hi, int dir, const std::string& material, Node* into) {
+    // u runs across the ramp, t along the climb (0 low end, 1 high end).
+    auto at = [&](double u, double t, double z) -> Vec3 {
+        auto lerp = [](double a, double b, double f) { return a + (b - a) * f; };
+        switch (dir) {
+            case roomkit::North: return {lerp(lo.x, hi.x, u), lerp(lo.y, hi.y, t), z};
+            case roomkit::South: return {lerp(lo.x, hi.x, u), lerp(hi.y, lo.y, t), z};
+            case roomkit::East: return {lerp(lo.x, hi.x, t), lerp(lo.y, hi.y, u), z};
+            default: return {lerp(hi.x, lo.x, t), lerp(lo.y, hi.y, u), z};
+        }
+    };
+    const Vec3 A = at(0, 0, lo.z), B = at(1, 0, lo.z), C = at(1, 1, lo.z), D = at(0, 1, lo.z);
+    const Vec3 E = at(1, 1, hi.z), F = at(0, 1, hi.z);
+    return Convex({{A, B, C, D}, {D, C, E, F}, {A, B, E, F}, {A, D, F}, {B, C, E}}, material, into);
+}
+
+void RoomBuilder::Stairs(double a, double b, double start, double z0, double z1, int dir, const std::string& material,
+                         double rise, double run) {
+    const int steps = static_cast<int>(std::ceil((z1 - z0) / rise - 1e-9));
+    for (int k = 1; k <= steps; ++k) {
+        const double top = z0 + std::min(k * rise, z1 - z0);
+        const double s0 = (k - 1) * run, s1 = k * run;
+        switch (dir) {
+            case roomkit::North: Box({a, start + s0, z0}, {b, start + s1, top}, material); break;
+            case roomkit::South: Box({a, start - s1, z0}, {b, start - s0, top}, material); break;
+            case roomkit::East: Box({start + s0, a, z0}, {start + s1, b, top}, material); break;
+            default: Box({start - s1, a, z0}, {start - s0, b, top}, material); break;
+        }
+    }
+}
+
+void RoomBuilder::MakeShell(const ShellSpec& spec) {
+    shell_ = spec;
+    haveShell_ = true;
+    const double H = spec.height, W = kWallThickness, C = kHalfCell, D = roomkit::kDoorHalfWidth;
+    Box({-C, -C, -W}, {C, C, 0}, spec.mats.floor);
+    Box({-C, -C, H}, {C, C, H + W}, spec.sky ? kSkybox : spec.mats.ceiling);
+    for (int s = 0; s < 4; ++s) {
+        // North and south walls run the full width; east and west fit between them.
+        const double ua = (s == roomkit::North || s == roomkit::South) ? -C : -(C - W);
+        const double ub = -ua;
+        auto wall = [&](double u0, double u1, double z0, double z1) {
+            switch (s) {
+                case roomkit::North: Box({u0, C - W, z0}, {u1, C, z1}, spec.mats.wall); break;
+                case roomkit::South: Box({u0, -C, z0}, {u1, -C + W, z1}, spec.mats.wall); break;
+                case roomkit::East: Box({C - W, u0, z0}, {C, u1, z1}, spec.mats.wall); break;
+                default: Box({-C, u0, z0}, {-C + W, u1, z1}, spec.mats.wall); break;
+            }
+        };
+        if (!spec.open[static_cast<size_t>(s)]) {
+            wall(ua, ub, 0, H);
+            continue;
+        }
+        const double zc = spec.doorZ[static_cast<size_t>(s)];
+        wall(ua, -D, 0, H);
+        wall(D, ub, 0, H);
+        if (zc > 0) wall(-D, D, 0, zc);
+        if (zc + roomkit::kDoorHeight < H) wall(-D, D, zc + roomkit::kDoorHeight, H);
+    }
+}
+
+Node& RoomBuilder::Entity(const std::string& cls, const Vec3& origin, const KeyValues& keys) {
+    Node& e = entities_.emplace_back(Node::Block("entity"));
+    e.AddKey("id", Id());
+    e.AddKey("classname", cls);
+    for (const auto& [k, v] : keys) e.AddKey(k, v);
+    e.AddKey("origin", Origin(origin));
+    return e;
+}
+
+Node& RoomBuilder::BrushEntity(const std::string& cls, const KeyValues& keys) {
+    Node& e = entities_.emplace_back(Node::Block("entity"));
+    e.AddKey("id", Id());
+    e.AddKey("classname", cls);
+    for (const auto& [k, v] : keys) e.AddKey(k, v);
+    return e;
+}
+
+void RoomBuilder::Light(const Vec3& at, const std::string& color) {
+    Entity("light", at,
+           {{"_light", color}, {"_lightHDR", "-1 -1 -1 1"}, {"_lightscaleHDR", "1"}, {"_quadratic_attn", "1"},
+            {"style", "0"}});
+}
+
+void RoomBuilder::Weapon(const Vec3& at, int spawnwhat, double yaw) {
+    Entity("vornic_weapon", at, {{"angles", Yaw(yaw)}, {"spawnwhat", std::to_string(spawnwhat)}});
+}
+
+void RoomBuilder::Item(const Vec3& at, int spawnwhat, double yaw) {
+    Entity("vornic_item", at, {{"angles", Yaw(yaw)}, {"spawnwhat", std::to_string(spawnwhat)}});
+}
+
+void RoomBuilder::Npc(const Vec3& at, double yaw) { Entity("vornic_npc", at, {{"angles", Yaw(yaw)}}); }
+
+void RoomBuilder::SpawnPoint(const Vec3& at, double yaw) { Entity("vornic_spawn", at, {{"angles", Yaw(yaw)}}); }
+
+void RoomBuilder::SpawnController(const Vec3& at, const std::vector<std::pair<std::string, int>>& groups, int none) {
+    KeyValues keys{{"angles", "0 0 0"}};
+    for (size_t i = 0; i < groups.size() && i < 6; ++i) {
+        keys.emplace_back("controll" + std::to_string(i + 1), groups[i].first);
+        keys.emplace_back("shares" + std::to_string(i + 1), std::to_string(groups[i].second));
+    }
+    keys.emplace_back("nospawnshares", std::to_string(none));
+    Entity("vornic_spawn_contoller", at, keys);
+}
+
+Node& RoomBuilder::SpawnGroup(const std::string& targetname) {
+    return BrushEntity("func_vornic_spawngroup", {{"targetname", targetname}});
+}
+
+void RoomBuilder::Prop(const std::string& model, const Vec3& at, double yaw) {
+    Entity("prop_physics", at, {{"model", model}, {"angles", Yaw(yaw)}, {"skin", "0"}, {"spawnflags", "0"}});
+}
+
+Node RoomBuilder::Finish(const std::string& author) const {
+    Node root = Node::Block("");
+    Node& version = root.Add(Node::Block("versioninfo"));
+    version.AddKey("editorversion", "400");
+    version.AddKey("editorbuild", "6157");
+    version.AddKey("mapversion", "1");
+    version.AddKey("formatversion", "100");
+    version.AddKey("prefab", "0");
+    root.Add(Node::Block("visgroups"));
+    Node& view = root.Add(Node::Block("viewsettings"));
+    view.AddKey("bSnapToGrid", "1");
+    view.AddKey("bShowGrid", "1");
+    view.AddKey("bShowLogicalGrid", "0");
+    view.AddKey("nGridSpacing", "16");
+    view.AddKey("bShow3DGrid", "0");
+    Node world = Node::Block("world");
+    world.AddKey("id", "1");
+    world.AddKey("mapversion", "1");
+    world.AddKey("classname", "worldspawn");
+    world.AddKey("skyname", "sky_day01_01");
+    world.AddKey("maxpropscreenwidth", "-1");
+    world.AddKey("detailvbsp", "detail.vbsp");
+    world.AddKey("detailmaterial", "detail/detailsprites");
+    for (const auto& c : world_.children) world.Add(c);
+    root.Add(std::move(world));
+
+    int id = nextId_;
+    Node& info = root.Add(Node::Block("entity"));
+    info.AddKey("id", std::to_string(id++));
+    info.AddKey("classname", roomkit::kInfoClass);
+    info.AddKey("roomname", name_);
+    info.AddKey("genre", "0");
+    info.AddKey("roomtype", std::to_string(type_));
+    info.AddKey("description", description_);
+    info.AddKey("author", author);
+    info.AddKey("origin", "0 0 8");
+    for (int s = 0; s < 4; ++s) {
+        if (!shell_.open[static_cast<size_t>(s)]) continue;
+        const auto p = roomkit::StandardDoorPoint(s);
+        Node& c = root.Add(Node::Block("entity"));
+        c.AddKey("id", std::to_string(id++));
+        c.AddKey("classname", roomkit::kConnectorClass);
+        c.AddKey("kind", "0");
+        c.AddKey("origin", Origin({p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]}));
+    }
+    for (const auto& e : entities_) root.Add(e);
+    Node& cameras = root.Add(Node::Block("cameras"));
+    cameras.AddKey("activecamera", "-1");
+    Node& cordon = root.Add(Node::Block("cordon"));
+    cordon.AddKey("mins", "(-1024 -1024 -1024)");
+    cordon.AddKey("maxs", "(1024 1024 1024)");
+    cordon.AddKey("active", "0");
+    return root;
+}
+
+}  // namespace roomgen

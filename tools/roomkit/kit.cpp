@@ -1,0 +1,175 @@
+#include "roomkit/kit.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "roomkit/room_check.h"
+#include "roomkit/room_file.h"
+#include "roomkit/vmf.h"
+
+namespace roomkit {
+
+namespace {
+
+const char* kUsage =
+    "Tessellon SDK makes and checks room files for Tessellon.\n\n"
+    "Usage:\n"
+    "  tessellonsdk import ROOM.vmf -o ROOM.rgr [--check]\n"
+    "      turns a room made in Hammer into a room file; with --check the result is checked\n"
+    "      and nothing is written when it fails\n"
+    "  tessellonsdk export ROOM.rgr -o ROOM.vmf\n"
+    "      gives a room file back as a map Hammer opens\n"
+    "  tessellonsdk check ROOM.rgr [MORE.rgr ...]\n"
+    "      checks room files against the room standard; every problem names file and line\n";
+
+struct InOut {
+    std::string in, out;
+    bool check = false;
+};
+
+bool ParseInOut(const std::vector<std::string>& args, InOut& io, std::ostream& err) {
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size()) {
+            io.out = args[++i];
+        } else if (args[i] == "--check") {
+            io.check = true;
+        } else if (io.in.empty() && !args[i].empty() && args[i][0] != '-') {
+            io.in = args[i];
+        } else {
+            err << "tessellonsdk " << args[0] << ": unexpected argument \"" << args[i] << "\"\n";
+            return false;
+        }
+    }
+    if (io.in.empty() || io.out.empty()) {
+        err << "tessellonsdk " << args[0] << ": needs an input file and -o OUTPUT\n";
+        return false;
+    }
+    return true;
+}
+
+int Import(const InOut& io, std::ostream& out, std::ostream& err) {
+    std::string text;
+    if (!ReadFile(io.in, text)) {
+        err << io.in << ": cannot be opened\n";
+        return 1;
+    }
+    std::vector<std::string> lines;
+    try {
+        lines = ImportRoom(ParseVmf(text));
+    } catch (const ParseError& e) {
+        err << io.in << ":" << e.line << ": " << e.message
+            << "\n";
+        return 1;
+    }
+    if (io.check) {
+        const auto issues = CheckRoom(lines);
+        if (!issues.empty()) {
+            err << FormatIssues(io.out, issues);
+            err << io.in << ": the room does not pass the check; " << io.out << " was not written\n";
+            std::error_code ec;
+            std::filesystem::remove(io.out, ec);
+            return 1;
+        }
+    }
+    if (!WriteFileAtomically(io.out, JoinCrlf(lines))) {
+        err << io.out << ": cannot be written\n";
+        return 1;
+    }
+    out << io.in << " -> " << io.out << " (" << lines.size() << " lines)\n";
+    return 0;
+}
+
+int Export(const InOut& io, std::ostream& out, std::ostream& err) {
+    std::string text;
+    if (!ReadFile(io.in, text)) {
+        err << io.in << ": cannot be opened\n";
+        return 1;
+    }
+    std::string vmf;
+    try {
+        vmf = WriteVmf(ExportRoom(SplitLines(text)));
+    } catch (const ParseError& e) {
+        err << io.in << ":" << e.line << ": " << e.message
+            << "\n";
+        return 1;
+    }
+    if (!WriteFileAtomically(io.out, vmf)) {
+        err << io.out << ": cannot be written\n";
+        return 1;
+    }
+    out << io.in << " -> " << io.out << "\n";
+    return 0;
+}
+
+int Check(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
+    if (files.empty()) {
+        err << "tessellonsdk check: name at least one room file\n";
+        return 2;
+    }
+    int failed = 0;
+    for (const auto& f : files) {
+        std::string text;
+        if (!ReadFile(f, text)) {
+            err << f << ":1: cannot be opened\n";
+            ++failed;
+            continue;
+        }
+        const auto issues = CheckRoom(SplitLines(text));
+        if (issues.empty()) {
+            out << f << ": ok\n";
+        } else {
+            err << FormatIssues(f, issues);
+            ++failed;
+        }
+    }
+    return failed ? 1 : 0;
+}
+
+}  // namespace
+
+bool ReadFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    text = ss.str();
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& text) {
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream o(temp, std::ios::binary | std::ios::trunc);
+        if (!o) return false;
+        o << text;
+        if (!o.flush()) return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    if (ec) std::filesystem::remove(temp, ec);
+    return !ec;
+}
+
+int RunKit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        (args.empty() ? err : out) << kUsage;
+        return args.empty() ? 2 : 0;
+    }
+    const std::string& cmd = args[0];
+    if (cmd == "check") return Check(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    if (cmd == "import" || cmd == "export") {
+        InOut io;
+        if (!ParseInOut(args, io, err)) return 2;
+        if (cmd == "export" && io.check) {
+            err << "tessellonsdk export: --check belongs to import\n";
+            return 2;
+        }
+        return cmd == "import" ? Import(io, out, err) : Export(io, out, err);
+    }
+    err << "tessellonsdk: unknown command \"" << cmd << "\"\n" << kUsage;
+    return 2;
+}
+
+}  // namespace roomkit

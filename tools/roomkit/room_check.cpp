@@ -1,0 +1,340 @@
+#include "roomkit/room_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <regex>
+#include <sstream>
+
+#include "roomkit/brush.h"
+
+namespace roomkit {
+
+namespace {
+
+const std::regex kDecimal(R"(-?[0-9]+(\.[0-9]+)?)");
+const std::regex kWhole(R"([0-9]+)");
+
+bool ReadWhole(const std::string& text, int lo, int hi, int& out) {
+    if (text.empty()) return out = 0, lo <= 0 && 0 <= hi;
+    if (!std::regex_match(text, kWhole) || text.size() > 6) return false;
+    out = std::stoi(text);
+    return out >= lo && out <= hi;
+}
+
+bool ReadDecimal(const std::string& text, double& out) {
+    if (text.empty()) return out = 0, true;
+    if (!std::regex_match(text, kDecimal)) return false;
+    out = std::stod(text);
+    return true;
+}
+
+bool ReadTriple(const std::string& text, Vec3& v) {
+    std::istringstream in(text);
+    std::string a, b, c, extra;
+    if (!(in >> a >> b >> c) || (in >> extra)) return false;
+    double x, y, z;
+    if (!ReadDecimal(a, x) || !ReadDecimal(b, y) || !ReadDecimal(c, z)) return false;
+    v = {x, y, z};
+    return true;
+}
+
+std::string Pt(const Vec3& p) { return "(" + FormatCoord(p.x) + " " + FormatCoord(p.y) + " " + FormatCoord(p.z) + ")"; }
+
+struct HeaderValues {
+    int type = -1;
+    bool sidesRead[4] = {};
+    Vec3 point[4];
+};
+
+HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issue>& issues) {
+    HeaderValues hv;
+    if (lines[0].empty()) issues.push_back({1, "the room has no name (line 1)"});
+    int genre = 0;
+    if (!ReadWhole(lines[1], 0, 4, genre))
+        issues.push_back({2, "genre \"" + lines[1] + "\" must be a whole number from 0 to 4"});
+    int type = 0;
+    if (!ReadWhole(lines[2], 0, 6, type))
+        issues.push_back({3, "room type \"" + lines[2] + "\" must be a whole number from 0 (one-way) to 6 (game end)"});
+    else
+        hv.type = type;
+    for (int s = 0; s < 4; ++s) {
+        const int first = 4 + 4 * s;  // line number of the side's X
+        bool ok = true;
+        double c[3];
+        for (int k = 0; k < 3; ++k) {
+            const std::string& t = lines[static_cast<size_t>(first - 1 + k)];
+            if (!ReadDecimal(t, c[k])) {
+                issues.push_back({first + k, std::string(SideName(s)) + " connection point: \"" + t +
+                                                 "\" is not a number written with a period"});
+                ok = false;
+            }
+        }
+        int kind = 0;
+        const std::string& kt = lines[static_cast<size_t>(first + 2)];
+        if (!ReadWhole(kt, 0, 4, kind))
+            issues.push_back({first + 3, std::string(SideName(s)) + " connection kind \"" + kt +
+                                             "\" must be a whole number from 0 to 4"});
+        if (ok) {
+            hv.sidesRead[s] = true;
+            hv.point[s] = {c[0], c[1], c[2]};
+        }
+    }
+    if (hv.type < 0) return hv;
+    const auto open = OpenSides(hv.type);
+    for (int s = 0; s < 4; ++s) {
+        if (!open[static_cast<size_t>(s)] || !hv.sidesRead[s]) continue;
+        const auto want = StandardDoorPoint(s);
+        const Vec3& p = hv.point[s];
+        if (std::fabs(p.x - want[0]) > 0.001 || std::fabs(p.y - want[1]) > 0.001)
+            issues.push_back({4 + 4 * s, std::string(SideName(s)) + " connection point " + Pt(p) +
+                                             " is off the cell boundary: an open " + SideName(s) +
+                                             " side joins at (" + FormatCoord(want[0]) + " " + FormatCoord(want[1]) +
+                                             " z), the middle of its doorway's floor edge"});
+    }
+    return hv;
+}
+
+// Checks the value forms the program later takes apart.
+void CheckValues(const Node& block, std::vector<Issue>& issues) {
+    static const std::regex kAxis(R"(\[-?[0-9.]+ -?[0-9.]+ -?[0-9.]+ -?[0-9.]+\] -?[0-9.]+)");
+    static const std::regex kStart(R"(\[-?[0-9.]+ -?[0-9.]+ -?[0-9.]+\])");
+    for (const auto& c : block.children) {
+        if (c.isBlock) {
+            CheckValues(c, issues);
+            continue;
+        }
+        const std::string k = Lower(c.key);
+        const int vl = c.line + 1;
+        Vec3 v;
+        if (k == "plane") {
+            Vec3 pts[3];
+            if (!ParsePlanePoints(c.value, pts) || c.value.find(',') != std::string::npos)
+                issues.push_back({vl, "plane \"" + c.value + "\" must be (x y z) (x y z) (x y z)"});
+        } else if (k == "origin" || k == "point0" || k == "point1" || k == "attachpoint" || k == "angles") {
+            if (!ReadTriple(c.value, v))
+                issues.push_back({vl, c.key + " \"" + c.value + "\" must be three numbers written with a period"});
+        } else if (k == "uaxis" || k == "vaxis") {
+            if (!std::regex_match(c.value, kAxis))
+                issues.push_back({vl, c.key + " \"" + c.value + "\" must be [x y z shift] scale"});
+        } else if (k == "startposition") {
+            if (!std::regex_match(c.value, kStart))
+                issues.push_back({vl, "startposition \"" + c.value + "\" must be [x y z]"});
+        }
+    }
+}
+
+void CheckMarkers(const RoomBody& body, const HeaderValues& hv, const std::vector<std::string>& lines,
+                  std::vector<Issue>& issues) {
+    int infoCount = 0;
+    bool playerStart = false;
+    std::array<int, 4> connectorLine{};
+    const auto open = hv.type >= 0 ? OpenSides(hv.type) : std::array<bool, 4>{};
+    for (const auto& e : body.entities.children) {
+        const std::string cls = e.Get("classname");
+        if (cls == "info_player_start") playerStart = true;
+        if (cls == kInfoClass) {
+            if (++infoCount > 1) issues.push_back({e.line, "a second " + kInfoClass + " entity"});
+            if (e.Get("roomtype", lines[2]) != lines[2])
+                issues.push_back({e.line, kInfoClass + " says room type " + e.Get("roomtype") + " but the header says " +
+                                              lines[2]});
+            if (e.Get("genre", lines[1]) != lines[1])
+                issues.push_back({e.line, kInfoClass + " says genre " + e.Get("genre") + " but the header says " + lines[1]});
+        } else if (cls == kConnectorClass) {
+            Vec3 p;
+            if (!ReadTriple(e.Get("origin"), p)) continue;  // reported with the values
+            int side = -1;
+            for (int s = 0; s < 4; ++s)
+                if (open[static_cast<size_t>(s)] && hv.sidesRead[s] && std::fabs(p.x - hv.point[s].x) < 0.01 &&
+                    std::fabs(p.y - hv.point[s].y) < 0.01 && std::fabs(p.z - hv.point[s].z) < 0.01)
+                    side = s;
+            if (side < 0)
+                issues.push_back({e.line, kConnectorClass + " at " + Pt(p) +
+                                              " matches no open side's connection point in the header"});
+            else if (connectorLine[static_cast<size_t>(side)])
+                issues.push_back({e.line, "a second " + kConnectorClass + " on the " + SideName(side) + " side"});
+            else
+                connectorLine[static_cast<size_t>(side)] = e.line;
+        }
+    }
+    for (int s = 0; s < 4; ++s)
+        if (open[static_cast<size_t>(s)] && hv.sidesRead[s] && !connectorLine[static_cast<size_t>(s)])
+            issues.push_back({4 + 4 * s, "the open " + std::string(SideName(s)) + " side has no " + kConnectorClass +
+                                             " marker at its connection point"});
+    if (hv.type == 5 && !playerStart)
+        issues.push_back({3, "a game start room needs an info_player_start"});
+}
+
+// Every brush block within an entity.
+void CollectSolids(const Node& n, std::vector<const Node*>& out) {
+    for (const auto& c : n.children)
+        if (c.isBlock) {
+            if (c.key == "solid")
+                out.push_back(&c);
+            else
+                CollectSolids(c, out);
+        }
+}
+
+void CheckOrigins(const Node& n, std::vector<Issue>& issues) {
+    for (const auto& c : n.children) {
+        if (c.isBlock) {
+            CheckOrigins(c, issues);
+        } else if (EqualsNoCase(c.key, "origin")) {
+            Vec3 p;
+            if (ReadTriple(c.value, p) && (std::fabs(p.x) > kHalfCell + 0.01 || std::fabs(p.y) > kHalfCell + 0.01))
+                issues.push_back({c.line + 1, "origin " + Pt(p) + " lies outside the room's cell"});
+        }
+    }
+}
+
+struct Shell {
+    std::vector<Brush> world;
+    double zlo = 0, zhi = 0;
+    bool Solid(const Vec3& p) const {
+        for (const auto& b : world)
+            if (b.Contains(p)) return true;
+        return false;
+    }
+};
+
+constexpr double kStep = 8;
+constexpr double kInset = 8;  // samples lie half-way into the 16-unit wall
+
+// Walks the samples of one side; report is called with the first sample that fails.
+void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vector<Issue>& issues) {
+    const int line = 4 + 4 * s;
+    const double depth = kHalfCell - kInset;
+    auto at = [&](double u, double z) -> Vec3 {
+        switch (s) {
+            case North: return {u, depth, z};
+            case East: return {depth, u, z};
+            case South: return {u, -depth, z};
+            default: return {-depth, u, z};
+        }
+    };
+    const double center = (s == North || s == South) ? door.x : door.y;
+    const double zc = door.z;
+    auto inDoor = [&](double u, double z) {
+        return open && std::fabs(u - center) < kDoorHalfWidth && z > zc && z < zc + kDoorHeight;
+    };
+    int gaps = 0, blocked = 0;
+    Vec3 firstGap, firstBlock;
+    for (double u = -kHalfCell + kStep / 2; u < kHalfCell; u += kStep)
+        for (double z = shell.zlo + kStep / 2; z < shell.zhi; z += kStep) {
+            const Vec3 p = at(u, z);
+            const bool solid = shell.Solid(p);
+            if (inDoor(u, z)) {
+                if (solid && !blocked++) firstBlock = p;
+            } else if (!solid && !gaps++) {
+                firstGap = p;
+            }
+        }
+    const std::string side = SideName(s);
+    if (open) {
+        if (zc + kDoorHeight > shell.zhi)
+            issues.push_back({line, "the " + side + " doorway (192 high from z " + FormatCoord(zc) +
+                                        ") reaches above the room's top at z " + FormatCoord(shell.zhi)});
+        if (blocked)
+            issues.push_back({line, "the " + side + " doorway is blocked at " + Pt(firstBlock) +
+                                        ": an open side needs a clear 192 x 192 doorway above its connection point"});
+        if (gaps)
+            issues.push_back({line, "the " + side + " wall has a hole at " + Pt(firstGap) +
+                                        " outside its doorway (" + std::to_string(gaps) + " samples open)"});
+        for (double u = center - kDoorHalfWidth + kStep / 2; u < center + kDoorHalfWidth; u += kStep)
+            if (!shell.Solid(at(u, zc - kStep / 2))) {
+                issues.push_back({line, "the floor does not reach the " + side + " boundary under the doorway at " +
+                                            Pt(at(u, zc - kStep / 2))});
+                break;
+            }
+    } else if (gaps) {
+        issues.push_back({line, "the closed " + side + " side has a hole at " + Pt(firstGap) +
+                                    ": a closed side must be a full wall (" + std::to_string(gaps) + " samples open)"});
+    }
+}
+
+void CheckFloorAndTop(const Shell& shell, std::vector<Issue>& issues, int line) {
+    for (double zs : {shell.zlo + kStep / 2, shell.zhi - kStep / 2}) {
+        for (double x = -kHalfCell + kStep; x < kHalfCell; x += 2 * kStep)
+            for (double y = -kHalfCell + kStep; y < kHalfCell; y += 2 * kStep)
+                if (!shell.Solid({x, y, zs})) {
+                    issues.push_back({line, std::string("the room's ") + (zs < shell.zlo + kStep ? "bottom" : "top") +
+                                                " is open at " + Pt({x, y, zs}) +
+                                                ": floor and ceiling (or sky) must close the whole cell"});
+                    return;
+                }
+    }
+}
+
+void CheckGeometry(const RoomBody& body, const HeaderValues& hv, std::vector<Issue>& issues) {
+    Shell shell;
+    bool first = true;
+    std::vector<const Node*> entitySolids;
+    CollectSolids(body.entities, entitySolids);
+    std::vector<const Node*> all;
+    for (const auto& c : body.world.children)
+        if (c.isBlock && c.key == "solid") all.push_back(&c);
+    const size_t worldCount = all.size();
+    all.insert(all.end(), entitySolids.begin(), entitySolids.end());
+    for (size_t i = 0; i < all.size(); ++i) {
+        std::string error;
+        int line = 0;
+        auto b = BrushFromSolid(*all[i], error, line);
+        if (!b) {
+            issues.push_back({line, error});
+            continue;
+        }
+        const Vec3 lo = b->Min(), hi = b->Max();
+        const double reach = std::max({-lo.x, hi.x, -lo.y, hi.y});
+        if (reach > kHalfCell + 0.01)
+            issues.push_back({b->line, "the brush reaches outside the room's cell (to " + FormatCoord(reach) +
+                                           " from the origin; a room lies within -384..384 in x and y)"});
+        if (i >= worldCount) continue;
+        shell.zlo = first ? lo.z : std::min(shell.zlo, lo.z);
+        shell.zhi = first ? hi.z : std::max(shell.zhi, hi.z);
+        first = false;
+        shell.world.push_back(std::move(*b));
+    }
+    CheckOrigins(body.entities, issues);
+    if (shell.world.empty()) {
+        issues.push_back({kHeaderLines + 1, "the room has no world brushes, so nothing closes it"});
+        return;
+    }
+    if (hv.type < 0) return;
+    const auto open = OpenSides(hv.type);
+    for (int s = 0; s < 4; ++s) {
+        if (open[static_cast<size_t>(s)] && !hv.sidesRead[s]) continue;
+        CheckSide(shell, s, open[static_cast<size_t>(s)], hv.point[s], issues);
+    }
+    CheckFloorAndTop(shell, issues, kHeaderLines + 1);
+}
+
+}  // namespace
+
+std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) {
+    std::vector<Issue> issues;
+    if (lines.size() < static_cast<size_t>(kHeaderLines)) {
+        issues.push_back({static_cast<int>(lines.size()) + 1,
+                          "the file ends after " + std::to_string(lines.size()) +
+                              " lines; a room file starts with 21 header lines"});
+        return issues;
+    }
+    const HeaderValues hv = CheckHeader(lines, issues);
+    const RoomBody body = ParseBody(lines);
+    issues.insert(issues.end(), body.issues.begin(), body.issues.end());
+    CheckValues(body.world, issues);
+    CheckValues(body.entities, issues);
+    CheckMarkers(body, hv, lines, issues);
+    // The shell is only judged on a body that was read whole.
+    if (body.issues.empty()) CheckGeometry(body, hv, issues);
+    std::stable_sort(issues.begin(), issues.end(), [](const Issue& a, const Issue& b) { return a.line < b.line; });
+    return issues;
+}
+
+std::string FormatIssues(const std::string& file, const std::vector<Issue>& issues) {
+    std::string out;
+    for (const auto& i : issues) out += file + ":" + std::to_string(i.line) + ": " + i.message + "\n";
+    return out;
+}
+
+}  // namespace roomkit

@@ -1,0 +1,81 @@
+#pragma once
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "roomkit/vmf.h"
+
+namespace roomkit {
+
+// The room standard every room of the library follows.
+constexpr double kHalfCell = 384;    // a room fills x and y in -384..384
+constexpr double kWallThickness = 16;
+constexpr double kDoorHalfWidth = 96;  // doorways are 192 wide
+constexpr double kDoorHeight = 192;
+constexpr int kHeaderLines = 21;
+constexpr int kMaxRoomLines = 32000;
+inline const std::string kWorldEnd = "/\\/worldend\\/\\";
+inline const std::string kEndOfFile = "/\\/EOF\\/\\";
+
+// The marker entities a mapper places in Hammer.
+inline const std::string kInfoClass = "vornic_info";
+inline const std::string kConnectorClass = "vornic_connector";
+
+enum Side { North = 0, East = 1, South = 2, West = 3 };
+const char* SideName(int side);
+// Sides open in a family's base orientation (room types 0..6).
+std::array<bool, 4> OpenSides(int roomType);
+// Where a side's connection point lies in x/y.
+std::array<double, 2> StandardDoorPoint(int side);
+
+struct SideRecord {
+    std::string x = "0", y = "0", z = "0", kind = "0";
+};
+
+struct RoomHeader {
+    std::string name, genre = "0", type = "0";
+    std::array<SideRecord, 4> sides;
+    std::string description, author;
+
+    std::vector<std::string> Lines() const;  // the 21 header lines in file order
+};
+
+// One problem found in a room, at a line of the file it was read from.
+struct Issue {
+    int line;
+    std::string message;
+};
+
+// A room file as text lines (line n of the file is lines[n - 1]).
+struct RoomText {
+    std::vector<std::string> lines;
+};
+
+// Splits text into lines at CRLF or LF.
+std::vector<std::string> SplitLines(const std::string& text);
+std::string JoinCrlf(const std::vector<std::string>& lines);
+
+// The body (from line 22) read as blocks. world holds the top-level blocks of the world
+// part, entities those of the entity part; problems go to issues with their line numbers.
+struct RoomBody {
+    Node world = Node::Block("world");
+    Node entities = Node::Block("entities");
+    int worldEndLine = 0;  // 0 when missing
+    int endLine = 0;       // line of the end marker, 0 when missing
+    std::vector<Issue> issues;
+};
+RoomBody ParseBody(const std::vector<std::string>& lines);
+
+// Turns a parsed Hammer map into room file lines: the header from the info entity and the
+// connection markers, the world's solids, then every entity. Throws ParseError (line of the
+// map) on what cannot make a valid room file.
+std::vector<std::string> ImportRoom(const Node& map);
+// Turns room file lines back into a Hammer map, the header written into the info entity
+// and the markers.
+Node ExportRoom(const std::vector<std::string>& lines);
+
+// "12", "-3.5": the short form of a number as room files write it.
+std::string FormatCoord(double v);
+
+}  // namespace roomkit
