@@ -1,16 +1,426 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "roomkit/brush.h"
+#include "roomkit/kit.h"
+#include "roomkit/room_check.h"
+#include "roomkit/room_file.h"
 #include "roomkit/vmf.h"
+
+namespace fs = std::filesystem;
+using namespace roomkit;
 
 namespace {
 
-TEST(VmfReader, ReadsNestedBlocksAndKeys) {
-    const auto root = roomkit::ParseVmf("world\n{\n\t\"id\" \"1\"\n\tsolid\n\t{\n\t\t\"id\" \"2\"\n\t}\n}\n");
+fs::path ShippedRooms() { return fs::path(TESSELLON_BINARY).parent_path() / "rooms"; }
+
+std::vector<fs::path> ShippedRoomFiles() {
+    std::vector<fs::path> out;
+    for (const auto& e : fs::directory_iterator(ShippedRooms()))
+        if (e.path().extension() == ".rgr") out.push_back(e.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::string> Load(const fs::path& p) {
+    std::string text;
+    EXPECT_TRUE(ReadFile(p.string(), text)) << p;
+    return SplitLines(text);
+}
+
+bool Mentions(const std::vector<Issue>& issues, int line, const std::string& words) {
+    for (const auto& i : issues)
+        if (i.line == line && i.message.find(words) != std::string::npos) return true;
+    return false;
+}
+
+std::string Dump(const std::vector<Issue>& issues) { return FormatIssues("room", issues); }
+
+// Removes the n-th top-level block named `name` (counting from 0) from the body.
+std::vector<std::string> WithoutBlock(std::vector<std::string> lines, const std::string& name, int n) {
+    int depth = 0, seen = -1;
+    for (size_t i = kHeaderLines; i + 1 < lines.size(); ++i) {
+        if (lines[i] == "{") ++depth;
+        if (lines[i] == "}") --depth;
+        if (depth == 0 && lines[i] == name && lines[i + 1] == "{" && ++seen == n) {
+            size_t j = i + 1;
+            int d = 0;
+            do {
+                if (lines[j] == "{") ++d;
+                if (lines[j] == "}") --d;
+                ++j;
+            } while (d > 0);
+            lines.erase(lines.begin() + static_cast<long>(i), lines.begin() + static_cast<long>(j));
+            return lines;
+        }
+    }
+    ADD_FAILURE() << "no block " << name << " #" << n;
+    return lines;
+}
+
+// A small valid room map: a one-way part (open north and south) built as Hammer writes it.
+std::string Box(double x0, double y0, double z0, double x1, double y1, double z1, int& id) {
+    auto p = [](double x, double y, double z) {
+        return "(" + FormatCoord(x) + " " + FormatCoord(y) + " " + FormatCoord(z) + ")";
+    };
+    auto side = [&](const std::string& plane) {
+        return "side\n{\n\"id\" \"" + std::to_string(id++) + "\"\n\"plane\" \"" + plane +
+               "\"\n\"material\" \"CONCRETE/CONCRETEFLOOR001A\"\n\"uaxis\" \"[1 0 0 0] 0.25\"\n"
+               "\"vaxis\" \"[0 -1 0 0] 0.25\"\n}\n";
+    };
+    std::string s = "solid\n{\n\"id\" \"" + std::to_string(id++) + "\"\n";
+    s += side(p(x0, y1, z1) + " " + p(x1, y1, z1) + " " + p(x1, y0, z1));  // top
+    s += side(p(x0, y0, z0) + " " + p(x1, y0, z0) + " " + p(x1, y1, z0));  // bottom
+    s += side(p(x0, y1, z1) + " " + p(x0, y0, z1) + " " + p(x0, y0, z0));  // west
+    s += side(p(x1, y1, z0) + " " + p(x1, y0, z0) + " " + p(x1, y0, z1));  // east
+    s += side(p(x1, y1, z1) + " " + p(x0, y1, z1) + " " + p(x0, y1, z0));  // north
+    s += side(p(x1, y0, z0) + " " + p(x0, y0, z0) + " " + p(x0, y0, z1));  // south
+    s += "editor\n{\n\"color\" \"0 255 0\"\n}\n}\n";
+    return s;
+}
+
+std::string SmallRoomVmf(const std::string& extraEntity = "") {
+    int id = 2;
+    std::string w = "versioninfo\n{\n\"editorversion\" \"400\"\n}\nworld\n{\n\"id\" \"1\"\n\"classname\" \"worldspawn\"\n";
+    w += Box(-384, -384, -16, 384, 384, 0, id);   // floor
+    w += Box(-384, -384, 256, 384, 384, 272, id);  // ceiling
+    for (double sgn : {1.0, -1.0}) {               // north and south walls with doorways
+        const double y0 = sgn > 0 ? 368 : -384, y1 = sgn > 0 ? 384 : -368;
+        w += Box(-384, y0, 0, -96, y1, 256, id);
+        w += Box(96, y0, 0, 384, y1, 256, id);
+        w += Box(-96, y0, 192, 96, y1, 256, id);
+    }
+    w += Box(368, -368, 0, 384, 368, 256, id);    // east wall
+    w += Box(-384, -368, 0, -368, 368, 256, id);  // west wall
+    w += "}\n";
+    w += "entity\n{\n\"id\" \"90\"\n\"classname\" \"vornic_info\"\n\"roomname\" \"Test Hall\"\n\"genre\" \"0\"\n"
+         "\"roomtype\" \"0\"\n\"description\" \"A hall for tests\"\n\"author\" \"Tests\"\n\"origin\" \"0 0 8\"\n}\n";
+    w += "entity\n{\n\"id\" \"91\"\n\"classname\" \"vornic_connector\"\n\"kind\" \"0\"\n\"origin\" \"0 384 0\"\n}\n";
+    w += "entity\n{\n\"id\" \"92\"\n\"classname\" \"vornic_connector\"\n\"origin\" \"0 -384 0\"\n}\n";
+    w += "entity\n{\n\"id\" \"93\"\n\"classname\" \"light\"\n\"_light\" \"255 255 255 200\"\n\"origin\" \"0 0 200\"\n}\n";
+    w += extraEntity;
+    return w;
+}
+
+TEST(VmfReader, ReadsNestedBlocksAndReportsTheLineOfBrokenStructure) {
+    const auto root = ParseVmf("// a comment\nworld\n{\n\t\"id\" \"1\"\n\tsolid\n\t{\n\t\t\"id\" \"2\"\n\t}\n}\n");
     ASSERT_EQ(root.children.size(), 1u);
     const auto& world = root.children[0];
-    EXPECT_EQ(world.Get("id"), "1");
+    EXPECT_EQ(world.Get("ID"), "1");  // key names are matched without regard to case
     ASSERT_EQ(world.Blocks("solid").size(), 1u);
-    EXPECT_EQ(world.Blocks("solid")[0]->line, 4);
+    EXPECT_EQ(world.Blocks("solid")[0]->line, 5);
+
+    try {
+        ParseVmf("world\n{\n\"id\" \"1\"\nsolid\n{\n");
+        FAIL() << "an unclosed block was accepted";
+    } catch (const ParseError& e) {
+        EXPECT_EQ(e.line, 4);
+    }
+    EXPECT_THROW(ParseVmf("world\n{\n\"id\"\n}\n"), ParseError);  // key without value
+    EXPECT_THROW(ParseVmf("}\n"), ParseError);
+}
+
+TEST(BrushGeometry, PlanesFaceOutwardAndBoxesHaveEightCorners) {
+    // Hammer's top face of a box: its normal must point up.
+    auto top = PlaneFromPoints({-64, 64, 64}, {64, 64, 64}, {64, -64, 64});
+    ASSERT_TRUE(top);
+    EXPECT_NEAR(top->normal.z, 1, 1e-9);
+    EXPECT_NEAR(top->dist, 64, 1e-9);
+    EXPECT_FALSE(PlaneFromPoints({0, 0, 0}, {1, 1, 1}, {2, 2, 2}));
+
+    int id = 1;
+    const auto map = ParseVmf(Box(-16, -32, 0, 16, 32, 8, id));
+    std::string error;
+    int line = 0;
+    auto brush = BrushFromSolid(map.children[0], error, line);
+    ASSERT_TRUE(brush) << error;
+    EXPECT_EQ(brush->vertices.size(), 8u);
+    EXPECT_TRUE(brush->Contains({0, 0, 4}));
+    EXPECT_FALSE(brush->Contains({0, 40, 4}));
+    EXPECT_FALSE(brush->Contains({16, 0, 4}));  // on a face is not inside
+    EXPECT_DOUBLE_EQ(brush->Max().y, 32);
+
+    // Planes that enclose nothing: the same box with one face turned inside out.
+    std::string flipped = Box(-16, -32, 0, 16, 32, 8, id);
+    flipped.replace(flipped.find("(-16 32 8) (16 32 8) (16 -32 8)"), 31, "(16 -32 8) (16 32 8) (-16 32 8)");
+    EXPECT_FALSE(BrushFromSolid(ParseVmf(flipped).children[0], error, line));
+}
+
+TEST(RoomImport, TakesTheHeaderFromTheMarkersAndWritesOneTokenPerLine) {
+    const auto lines = ImportRoom(ParseVmf(SmallRoomVmf(
+        "entity\n{\n\"id\" \"94\"\n\"classname\" \"trigger_once\"\nconnections\n{\n\"OnTrigger\" \"msg\x1b"
+        "Display\x1b\x1b"
+        "0\x1b-1\"\n}\n}\n")));
+    ASSERT_GE(lines.size(), 21u);
+    EXPECT_EQ(lines[0], "Test Hall");
+    EXPECT_EQ(lines[2], "0");
+    const std::vector<std::string> north{lines[3], lines[4], lines[5], lines[6]};
+    EXPECT_EQ(north, (std::vector<std::string>{"0", "384", "0", "0"}));
+    const std::vector<std::string> east{lines[7], lines[8], lines[9], lines[10]};
+    EXPECT_EQ(east, (std::vector<std::string>{"0", "0", "0", "0"}));
+    EXPECT_EQ(lines[12], "-384");  // south Y
+    EXPECT_EQ(lines[14], "0");     // a connector without a kind key is kind 0
+    EXPECT_EQ(lines[19], "A hall for tests");
+    EXPECT_EQ(lines[20], "Tests");
+    EXPECT_EQ(lines[21], "solid");
+    EXPECT_EQ(lines[22], "{");
+    EXPECT_EQ(lines.back(), kEndOfFile);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), kWorldEnd), 1);
+    // Editor-only blocks stay behind; output fields are joined with commas.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "editor"), 0);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "msg,Display,,0,-1"), lines.end());
+    EXPECT_TRUE(CheckRoom(lines).empty()) << Dump(CheckRoom(lines));
+}
+
+TEST(RoomImport, RefusesMapsThatCannotMakeARoom) {
+    auto importError = [](const std::string& vmf) -> std::string {
+        try {
+            ImportRoom(ParseVmf(vmf));
+        } catch (const ParseError& e) {
+            return std::to_string(e.line) + ": " + e.message;
+        }
+        return "";
+    };
+    std::string noInfo = SmallRoomVmf();
+    noInfo.replace(noInfo.find("vornic_info"), 11, "info_target");
+    EXPECT_NE(importError(noInfo).find("no vornic_info"), std::string::npos);
+
+    const std::string offCell =
+        SmallRoomVmf("entity\n{\n\"id\" \"95\"\n\"classname\" \"vornic_connector\"\n\"origin\" \"100 200 0\"\n}\n");
+    EXPECT_NE(importError(offCell).find("lies on no side of the cell"), std::string::npos);
+
+    const std::string quoted =
+        SmallRoomVmf("entity\n{\n\"id\" \"95\"\n\"classname\" \"game_text\"\n\"message\" \"It's over\"\n}\n");
+    EXPECT_NE(importError(quoted).find("quote"), std::string::npos);
+}
+
+TEST(RoomCheck, NamesTheLineOfHeaderAndStructureFaults) {
+    const auto good = ImportRoom(ParseVmf(SmallRoomVmf()));
+    ASSERT_TRUE(CheckRoom(good).empty()) << Dump(CheckRoom(good));
+
+    auto badType = good;
+    badType[2] = "7";
+    EXPECT_TRUE(Mentions(CheckRoom(badType), 3, "room type"));
+
+    auto comma = good;
+    comma[4] = "384,5";  // a decimal comma instead of a period
+    EXPECT_TRUE(Mentions(CheckRoom(comma), 5, "period"));
+
+    auto shortFile = std::vector<std::string>(good.begin(), good.begin() + 12);
+    EXPECT_TRUE(Mentions(CheckRoom(shortFile), 13, "21 header lines"));
+
+    auto extraBrace = good;
+    extraBrace.insert(extraBrace.begin() + 30, "}");
+    const auto issues = CheckRoom(extraBrace);
+    EXPECT_FALSE(issues.empty());
+    EXPECT_TRUE(std::any_of(issues.begin(), issues.end(),
+                            [](const Issue& i) { return i.message.find("not closed") != std::string::npos ||
+                                                        i.message.find("closes no block") != std::string::npos; }))
+        << Dump(issues);
+
+    auto noWorldEnd = good;
+    noWorldEnd.erase(std::find(noWorldEnd.begin(), noWorldEnd.end(), kWorldEnd));
+    EXPECT_FALSE(CheckRoom(noWorldEnd).empty());
+}
+
+TEST(RoomCheck, FindsHolesBlockedDoorwaysAndThingsOutsideTheCell) {
+    const auto good = ImportRoom(ParseVmf(SmallRoomVmf()));
+    // Solids: 0 floor, 1 ceiling, 2..4 north wall, 5..7 south wall, 8 east, 9 west.
+    EXPECT_TRUE(Mentions(CheckRoom(WithoutBlock(good, "solid", 8)), 8, "closed east side has a hole"));
+    EXPECT_TRUE(Mentions(CheckRoom(WithoutBlock(good, "solid", 4)), 4, "north wall has a hole"));
+    EXPECT_TRUE(Mentions(CheckRoom(WithoutBlock(good, "solid", 0)), 22, "bottom is open"));
+
+    int id = 200;
+    const auto blocked = ImportRoom(ParseVmf(SmallRoomVmf() + "world\n{\n" + Box(-32, 360, 0, 32, 384, 64, id) + "}\n"));
+    EXPECT_TRUE(Mentions(CheckRoom(blocked), 4, "north doorway is blocked")) << Dump(CheckRoom(blocked));
+
+    const auto outside = ImportRoom(ParseVmf(SmallRoomVmf() + "world\n{\n" + Box(0, 0, 0, 400, 16, 16, id) + "}\n"));
+    EXPECT_TRUE(std::any_of(CheckRoom(outside).begin(), CheckRoom(outside).end(),
+                            [](const Issue& i) { return i.message.find("outside the room's cell") != std::string::npos; }));
+
+    // The markers must agree with the header.
+    auto noMarker = WithoutBlock(good, "entity", 2);  // the south connector
+    EXPECT_TRUE(Mentions(CheckRoom(noMarker), 12, "no vornic_connector"));
+}
+
+// The shipped library, as the build made it beside the program.
+
+TEST(ShippedRooms, EveryRoomPassesTheCheckAndSurvivesExportAndImport) {
+    const auto files = ShippedRoomFiles();
+    ASSERT_GE(files.size(), 28u);
+    for (const auto& f : files) {
+        const auto lines = Load(f);
+        const auto issues = CheckRoom(lines);
+        EXPECT_TRUE(issues.empty()) << Dump(issues);
+        const auto again = ImportRoom(ParseVmf(WriteVmf(ExportRoom(lines))));
+        EXPECT_EQ(again, lines) << f << " changed on its way through Hammer's format";
+    }
+}
+
+struct RoomFacts {
+    int type = -1;
+    std::set<std::string> classes;
+    std::set<std::pair<std::string, std::string>> spawnModes;  // (class, spawnwhat)
+    bool sky = false, heightChange = false, groupsMatch = true;
+    std::vector<std::string> materials;
+};
+
+void Walk(const Node& n, RoomFacts& f, std::set<std::string>& groups, std::set<std::string>& controlled) {
+    for (const auto& c : n.children) {
+        if (c.isBlock) {
+            if (c.key == "entity") {
+                const std::string cls = c.Get("classname");
+                f.classes.insert(cls);
+                if (cls == "vornic_item" || cls == "vornic_weapon") f.spawnModes.insert({cls, c.Get("spawnwhat")});
+                if (cls == "func_vornic_spawngroup") groups.insert(c.Get("targetname"));
+                if (cls == "vornic_spawn_contoller")
+                    for (int k = 1; k <= 6; ++k)
+                        if (!c.Get("controll" + std::to_string(k)).empty())
+                            controlled.insert(c.Get("controll" + std::to_string(k)));
+            }
+            Walk(c, f, groups, controlled);
+        } else if (c.key == "material") {
+            f.materials.push_back(c.value);
+            if (c.value == "TOOLS/TOOLSSKYBOX") f.sky = true;
+        }
+    }
+}
+
+TEST(ShippedRooms, TheLibraryCoversEveryFamilyAndEveryKindOfPlaceholder) {
+    std::map<int, int> perFamily;
+    std::set<std::pair<std::string, std::string>> modes;
+    int sky = 0, climbing = 0, withController = 0;
+    for (const auto& f : ShippedRoomFiles()) {
+        const auto lines = Load(f);
+        const RoomBody body = ParseBody(lines);
+        RoomFacts facts;
+        facts.type = std::stoi(lines[2]);
+        std::set<std::string> groups, controlled;
+        Walk(body.world, facts, groups, controlled);
+        Walk(body.entities, facts, groups, controlled);
+        ++perFamily[facts.type];
+        modes.insert(facts.spawnModes.begin(), facts.spawnModes.end());
+        sky += facts.sky;
+        std::set<std::string> doorHeights;
+        for (int s = 0; s < 4; ++s)
+            if (OpenSides(facts.type)[static_cast<size_t>(s)]) doorHeights.insert(lines[static_cast<size_t>(5 + 4 * s)]);
+        climbing += doorHeights.size() > 1;
+        EXPECT_TRUE(facts.classes.count("light") || facts.classes.count("light_spot")) << f << " has no light";
+        // Every spawn group a controller names is in the same room, and every group is named.
+        EXPECT_EQ(groups, controlled) << f;
+        withController += !controlled.empty();
+        EXPECT_EQ(facts.type == 5, facts.classes.count("info_player_start") == 1) << f;
+        if (facts.type == 6) {
+            EXPECT_TRUE(facts.classes.count("trigger_once") && facts.classes.count("game_text") &&
+                        facts.classes.count("env_fade"))
+                << f << " does not tell the player they made it";
+        }
+        for (const auto& m : facts.materials) EXPECT_NE(m.find('/'), std::string::npos) << f << ": " << m;
+    }
+    for (int family = 0; family <= 6; ++family) EXPECT_GE(perFamily[family], 4) << "family " << family;
+    for (const std::string cls : {"vornic_item", "vornic_weapon"})
+        for (int mode = 0; mode <= 4; ++mode)
+            EXPECT_TRUE(modes.count({cls, std::to_string(mode)})) << cls << " spawnwhat " << mode;
+    EXPECT_GE(sky, 4);
+    EXPECT_GE(climbing, 3);
+    EXPECT_GE(withController, 3);
+}
+
+// The kit as the room manager starts it.
+
+int RunKitBinary(const std::string& args, std::string& output) {
+    const std::string kit = (fs::path(TESSELLON_BINARY).parent_path() / "tessellonsdk").string();
+    const std::string cmd = "\"" + kit + "\" " + args + " 2>&1";
+    output.clear();
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return -1;
+    char buf[512];
+    while (fgets(buf, sizeof buf, p)) output += buf;
+    const int status = pclose(p);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class KitProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("tessellon_kit_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Write(const std::string& name, const std::vector<std::string>& lines) {
+        const auto p = (dir_ / name).string();
+        EXPECT_TRUE(WriteFileAtomically(p, JoinCrlf(lines)));
+        return p;
+    }
+    fs::path dir_;
+};
+
+TEST_F(KitProgram, CheckPassesOnEveryShippedRoom) {
+    std::string args = "check";
+    for (const auto& f : ShippedRoomFiles()) args += " \"" + f.string() + "\"";
+    std::string out;
+    EXPECT_EQ(RunKitBinary(args, out), 0) << out;
+}
+
+TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
+    const auto room = Load(ShippedRooms() / "turn_concrete_bend.rgr");
+    ASSERT_TRUE(CheckRoom(room).empty());
+    std::string out;
+
+    // A missing wall: the tenth solid of the shell is the west wall, closed in a turn part.
+    const auto noWall = Write("nowall.rgr", WithoutBlock(room, "solid", 9));
+    EXPECT_EQ(RunKitBinary("check \"" + noWall + "\"", out), 1);
+    EXPECT_NE(out.find(noWall + ":16: the closed west side has a hole"), std::string::npos) << out;
+
+    // A door point off the boundary.
+    auto offPoint = room;
+    offPoint[7] = "352";  // east X
+    const auto off = Write("offpoint.rgr", offPoint);
+    EXPECT_EQ(RunKitBinary("check \"" + off + "\"", out), 1);
+    EXPECT_NE(out.find(off + ":8: east connection point (352 0 0) is off the cell boundary"), std::string::npos) << out;
+
+    // A missing end marker.
+    auto noEnd = room;
+    noEnd.erase(std::find(noEnd.begin(), noEnd.end(), kEndOfFile));
+    const auto end = Write("noend.rgr", noEnd);
+    EXPECT_EQ(RunKitBinary("check \"" + end + "\"", out), 1);
+    EXPECT_NE(out.find(end + ":" + std::to_string(noEnd.size()) + ": the end marker /\\/EOF\\/\\ is missing"),
+              std::string::npos)
+        << out;
+}
+
+TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain) {
+    std::string out;
+    const auto vmf = (dir_ / "room.vmf").string();
+    ASSERT_EQ(RunKitBinary("export \"" + (ShippedRooms() / "oneway_sky_yard.rgr").string() + "\" -o \"" + vmf + "\"", out), 0)
+        << out;
+    const auto rgr = (dir_ / "room.rgr").string();
+    ASSERT_EQ(RunKitBinary("import \"" + vmf + "\" -o \"" + rgr + "\" --check", out), 0) << out;
+    EXPECT_EQ(Load(rgr), Load(ShippedRooms() / "oneway_sky_yard.rgr"));
+
+    // Move the north connector off the door: the header then points at a wall.
+    std::string text;
+    ASSERT_TRUE(ReadFile(vmf, text));
+    const auto at = text.find("\"origin\" \"0 384 0\"");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 18, "\"origin\" \"200 384 0\"");
+    ASSERT_TRUE(WriteFileAtomically(vmf, text));
+    EXPECT_EQ(RunKitBinary("import \"" + vmf + "\" -o \"" + rgr + "\" --check", out), 1);
+    EXPECT_NE(out.find("off the cell boundary"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(rgr));
+
+    EXPECT_EQ(RunKitBinary("frobnicate", out), 2);
+    EXPECT_EQ(RunKitBinary("import \"" + vmf + "\"", out), 2);
 }
 
 }  // namespace
