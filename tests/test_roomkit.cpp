@@ -243,8 +243,10 @@ TEST(RoomCheck, FindsHolesBlockedDoorwaysAndThingsOutsideTheCell) {
     EXPECT_TRUE(Mentions(CheckRoom(blocked), 4, "north doorway is blocked")) << Dump(CheckRoom(blocked));
 
     const auto outside = ImportRoom(ParseVmf(SmallRoomVmf() + "world\n{\n" + Box(0, 0, 0, 400, 16, 16, id) + "}\n"));
-    EXPECT_TRUE(std::any_of(CheckRoom(outside).begin(), CheckRoom(outside).end(),
-                            [](const Issue& i) { return i.message.find("outside the room's cell") != std::string::npos; }));
+    const auto outsideIssues = CheckRoom(outside);
+    EXPECT_TRUE(std::any_of(outsideIssues.begin(), outsideIssues.end(),
+                            [](const Issue& i) { return i.message.find("outside the room's cell") != std::string::npos; }))
+        << Dump(outsideIssues);
 
     // The markers must agree with the header.
     auto noMarker = WithoutBlock(good, "entity", 2);  // the south connector
