@@ -426,3 +426,129 @@ TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain
 }
 
 }  // namespace
+
+// Rooms built with the generator's builder, checked for the ways a player walks.
+
+#include "roomgen/library.h"
+#include "roomgen/room_builder.h"
+
+namespace {
+
+using roomgen::RoomBuilder;
+using roomgen::ShellSpec;
+
+const roomgen::Materials kPlain{"CONCRETE/CONCRETEFLOOR001A", "CONCRETE/CONCRETEWALL001A",
+                                "CONCRETE/CONCRETECEILING001A", "METAL/METALWALL001A"};
+
+ShellSpec OneWay(double northZ, double height) {
+    ShellSpec s;
+    s.mats = kPlain;
+    s.height = height;
+    s.open = OpenSides(0);
+    s.doorZ = {northZ, 0, 0, 0};
+    return s;
+}
+
+std::vector<std::string> Built(RoomBuilder& b) { return ImportRoom(b.Finish("tests")); }
+
+TEST(RoomBuilder, ShellFacesOutsideTheCellAreNodrawAndEveryFaceLooksOutwards) {
+    RoomBuilder b("Shell", 0, "");
+    b.MakeShell(OneWay(0, 256));
+    b.Light({0, 0, 200});
+    const Node map = b.Finish("tests");
+    const Node* world = map.Blocks("world").at(0);
+    int nodraw = 0;
+    for (const Node* solid : world->Blocks("solid")) {
+        std::string error;
+        int line = 0;
+        ASSERT_TRUE(BrushFromSolid(*solid, error, line)) << error;  // the planes enclose the brush
+        for (const Node* side : solid->Blocks("side")) {
+            Vec3 pts[3];
+            ASSERT_TRUE(ParsePlanePoints(side->Get("plane"), pts));
+            const auto plane = PlaneFromPoints(pts[0], pts[1], pts[2]);
+            const bool outside =
+                (std::fabs(plane->normal.x) > 0.5 && std::fabs(std::fabs(plane->dist) - 384) < 0.01) ||
+                (std::fabs(plane->normal.y) > 0.5 && std::fabs(std::fabs(plane->dist) - 384) < 0.01) ||
+                (plane->normal.z < -0.5 && std::fabs(plane->dist - 16) < 0.01) ||
+                (plane->normal.z > 0.5 && std::fabs(plane->dist - 272) < 0.01);
+            EXPECT_EQ(side->Get("material") == "TOOLS/TOOLSNODRAW", outside) << side->Get("plane");
+            nodraw += outside;
+        }
+    }
+    EXPECT_GT(nodraw, 8);
+    EXPECT_TRUE(CheckRoom(Built(b)).empty()) << Dump(CheckRoom(Built(b)));
+}
+
+TEST(RoomCheck, ARaisedDoorwayNeedsStairsOrARampToReachIt) {
+    RoomBuilder bare("Ledge", 0, "");
+    bare.MakeShell(OneWay(128, 384));
+    bare.Box({-368, 176, 0}, {368, 368, 128}, "METAL/METALWALL001A");
+    bare.Light({0, 0, 300});
+    EXPECT_TRUE(Mentions(CheckRoom(Built(bare)), 12, "south doorway cannot be reached")) << Dump(CheckRoom(Built(bare)));
+
+    RoomBuilder stairs("Ledge", 0, "");
+    stairs.MakeShell(OneWay(128, 384));
+    stairs.Box({-368, 176, 0}, {368, 368, 128}, "METAL/METALWALL001A");
+    stairs.Stairs(-64, 64, -80, 0, 128, North, "METAL/METALWALL001A");
+    stairs.Light({0, 0, 300});
+    EXPECT_TRUE(CheckRoom(Built(stairs)).empty()) << Dump(CheckRoom(Built(stairs)));
+
+    // Steps of 32 are too high to walk.
+    RoomBuilder steep("Ledge", 0, "");
+    steep.MakeShell(OneWay(128, 384));
+    steep.Box({-368, 176, 0}, {368, 368, 128}, "METAL/METALWALL001A");
+    steep.Stairs(-64, 64, 48, 0, 128, North, "METAL/METALWALL001A", 32, 32);
+    steep.Light({0, 0, 300});
+    EXPECT_TRUE(Mentions(CheckRoom(Built(steep)), 12, "cannot be reached")) << Dump(CheckRoom(Built(steep)));
+
+    RoomBuilder ramp("Ramp", 0, "");
+    ramp.MakeShell(OneWay(64, 320));
+    ramp.Box({-368, 224, 0}, {368, 368, 64}, "METAL/METALWALL001A");
+    ramp.Ramp({-96, 64, 0}, {96, 224, 64}, North, "METAL/METALWALL001A");
+    ramp.Light({0, 0, 300});
+    EXPECT_TRUE(CheckRoom(Built(ramp)).empty()) << Dump(CheckRoom(Built(ramp)));
+}
+
+TEST(RoomCheck, SpawnGroupsMayNotCutTheWayAndPickupsMustBeWithinReach) {
+    RoomBuilder b("Barred", 0, "");
+    b.MakeShell(OneWay(0, 256));
+    b.Light({0, 0, 200});
+    Node& bar = b.SpawnGroup("bar");
+    b.Box({-368, -8, 0}, {368, 8, 128}, "METAL/METALWALL001A", &bar);
+    b.SpawnController({0, -200, 16}, {{"bar", 1}}, 1);
+    b.Item({0, 0, 64}, 0);              // inside the bar
+    b.Weapon({300, 300, 16}, 1);        // fine
+    const auto lines = Built(b);
+    const auto issues = CheckRoom(lines);
+    EXPECT_TRUE(Mentions(issues, 12, "south doorway cannot be reached")) << Dump(issues);
+    EXPECT_TRUE(std::any_of(issues.begin(), issues.end(),
+                            [](const Issue& i) { return i.message == "vornic_item at (0 0 64) sits inside a brush"; }))
+        << Dump(issues);
+    EXPECT_FALSE(std::any_of(issues.begin(), issues.end(),
+                             [](const Issue& i) { return i.message.find("vornic_weapon") != std::string::npos; }));
+
+    RoomBuilder shelf("Shelf", 4, "");
+    ShellSpec alley = OneWay(0, 256);
+    alley.open = OpenSides(4);
+    shelf.MakeShell(alley);
+    shelf.Light({0, 0, 200});
+    shelf.Box({-352, -96, 0}, {-288, 96, 96}, "METAL/METALWALL001A");
+    shelf.Item({-320, 0, 112}, 3);  // on top of a block taller than a step
+    const auto shelfIssues = CheckRoom(Built(shelf));
+    EXPECT_TRUE(std::any_of(shelfIssues.begin(), shelfIssues.end(), [](const Issue& i) {
+        return i.message.find("cannot walk from the doorways") != std::string::npos;
+    })) << Dump(shelfIssues);
+}
+
+TEST(RoomGenerator, EveryRoomOfTheLibraryImportsAndPassesTheCheck) {
+    const auto rooms = roomgen::BuildLibrary("tests");
+    std::set<std::string> names;
+    for (const auto& r : rooms) {
+        EXPECT_TRUE(names.insert(r.file).second) << "two rooms named " << r.file;
+        const auto lines = ImportRoom(ParseVmf(WriteVmf(r.map)));
+        EXPECT_TRUE(CheckRoom(lines).empty()) << r.file << "\n" << Dump(CheckRoom(lines));
+    }
+    EXPECT_EQ(rooms.size(), ShippedRoomFiles().size());
+}
+
+}  // namespace

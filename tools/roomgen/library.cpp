@@ -137,7 +137,7 @@ std::vector<Def> Definitions() {
                      b.Light({0, 0, 224});
                      b.Light({-240, 240, 224}, "255 210 170 200");
                      b.Npc({-240, -120, 8}, 45);
-                     b.Item({-280, -280, 128}, 0);
+                     b.Item({-160, -300, 16}, 0);
                  }});
     d.push_back({"turn_sky_courtyard", "Corner Courtyard", "An open brick courtyard where planters and barricades vary.",
                  1, Shell(1, kBrick, 448, true), [](RoomBuilder& b, const ShellSpec& s) {
@@ -153,7 +153,7 @@ std::vector<Def> Definitions() {
                      b.SpawnController({-16, -16, 16}, {{"court_planter", 1}, {"court_wall", 1}, {"court_blocks", 2}}, 0);
                      b.Light({0, 0, 300}, "255 240 220 180");
                      b.Npc({-200, 200, 8}, 315);
-                     b.Weapon({-300, -200, 16}, 2);
+                     b.Weapon({-200, -120, 16}, 2);
                      b.Item({260, -260, 16}, 3);
                  }});
     d.push_back({"turn_stepped_bend", "Stepped Bend", "The east door is at floor level, the north door 128 units up.", 1,
@@ -308,10 +308,10 @@ std::vector<Def> Definitions() {
                          Cover(b, 344, y, 352, y + 8, 48, s.mats.trim);
                      }
                      b.Light({0, -120, 224});
-                     b.Item({-320, -272, 72}, 0);
-                     b.Item({-320, -112, 72}, 2);
-                     b.Item({320, -272, 72}, 3);
-                     b.Item({320, 48, 72}, 4);
+                     b.Item({-256, -272, 16}, 0);
+                     b.Item({-256, -112, 16}, 2);
+                     b.Item({256, -272, 16}, 3);
+                     b.Item({256, 48, 16}, 4);
                      b.Weapon({0, -320, 16}, 1, 90);
                      b.Npc({0, -200, 8}, 90);
                  }});

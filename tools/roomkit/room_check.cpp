@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "roomkit/brush.h"
+#include "roomkit/walkway.h"
 
 namespace roomkit {
 
@@ -266,11 +267,72 @@ void CheckFloorAndTop(const Shell& shell, std::vector<Issue>& issues, int line) 
     }
 }
 
+// Classes whose brushes stand in a player's way (spawn groups count as present).
+bool BlocksWalking(const std::string& cls) {
+    return cls == "func_vornic_spawngroup" || cls == "func_detail" || cls == "func_brush" || cls == "func_wall";
+}
+
+Vec3 DoorStand(int s, const Vec3& door) {
+    const double in = kHalfCell - kInset;
+    switch (s) {
+        case North: return {door.x, in, door.z + 1};
+        case East: return {in, door.y, door.z + 1};
+        case South: return {door.x, -in, door.z + 1};
+        default: return {-in, door.y, door.z + 1};
+    }
+}
+
+// The doorways must be joined by ways a player can walk, and what the player is meant to
+// pick up must stand on such a way.
+void CheckWalkways(const RoomBody& body, const HeaderValues& hv, const std::vector<const Brush*>& blocking,
+                   std::vector<Issue>& issues) {
+    const Walkways walk(blocking);
+    const auto open = OpenSides(hv.type);
+    std::vector<bool> reached;
+    int firstSide = -1;
+    for (int s = 0; s < 4; ++s) {
+        if (!open[static_cast<size_t>(s)] || !hv.sidesRead[s]) continue;
+        const int place = walk.PlaceBelow(DoorStand(s, hv.point[s]), 2);
+        if (place < 0) {
+            issues.push_back({4 + 4 * s, std::string("there is no room to stand in the ") + SideName(s) + " doorway"});
+            continue;
+        }
+        if (firstSide < 0) {
+            firstSide = s;
+            reached = walk.Reach(place);
+        } else if (!reached[static_cast<size_t>(place)]) {
+            issues.push_back({4 + 4 * s, std::string("the ") + SideName(s) + " doorway cannot be reached on foot from the " +
+                                             SideName(firstSide) + " doorway (with every spawn group present)"});
+        }
+    }
+    for (const auto& e : body.entities.children) {
+        const std::string cls = e.Get("classname");
+        const bool pickup = cls == "vornic_item" || cls == "vornic_weapon";
+        if (!pickup && cls != "vornic_npc" && cls != "vornic_spawn" && cls != "info_player_start") continue;
+        Vec3 p;
+        if (!ReadTriple(e.Get("origin"), p)) continue;
+        if (std::any_of(blocking.begin(), blocking.end(), [&](const Brush* b) { return b->Contains(p); })) {
+            issues.push_back({e.line, cls + " at " + Pt(p) + " sits inside a brush"});
+            continue;
+        }
+        if ((pickup || cls == "info_player_start") && firstSide >= 0) {
+            const int place = walk.PlaceBelow(p, 64);
+            if (place < 0 || !reached[static_cast<size_t>(place)])
+                issues.push_back({e.line, cls + " at " + Pt(p) + " stands where a player cannot walk from the doorways"});
+        }
+    }
+}
+
 void CheckGeometry(const RoomBody& body, const HeaderValues& hv, std::vector<Issue>& issues) {
     Shell shell;
     bool first = true;
     std::vector<const Node*> entitySolids;
-    CollectSolids(body.entities, entitySolids);
+    std::vector<bool> entitySolidBlocks;
+    for (const auto& e : body.entities.children) {
+        CollectSolids(e, entitySolids);
+        entitySolidBlocks.resize(entitySolids.size(), BlocksWalking(e.Get("classname")));
+    }
+    std::vector<Brush> blockingBrushes;
     std::vector<const Node*> all;
     for (const auto& c : body.world.children)
         if (c.isBlock && c.key == "solid") all.push_back(&c);
@@ -289,7 +351,10 @@ void CheckGeometry(const RoomBody& body, const HeaderValues& hv, std::vector<Iss
         if (reach > kHalfCell + 0.01)
             issues.push_back({b->line, "the brush reaches outside the room's cell (to " + FormatCoord(reach) +
                                            " from the origin; a room lies within -384..384 in x and y)"});
-        if (i >= worldCount) continue;
+        if (i >= worldCount) {
+            if (entitySolidBlocks[i - worldCount]) blockingBrushes.push_back(std::move(*b));
+            continue;
+        }
         shell.zlo = first ? lo.z : std::min(shell.zlo, lo.z);
         shell.zhi = first ? hi.z : std::max(shell.zhi, hi.z);
         first = false;
@@ -307,6 +372,10 @@ void CheckGeometry(const RoomBody& body, const HeaderValues& hv, std::vector<Iss
         CheckSide(shell, s, open[static_cast<size_t>(s)], hv.point[s], issues);
     }
     CheckFloorAndTop(shell, issues, kHeaderLines + 1);
+    std::vector<const Brush*> blocking;
+    for (const auto& b : shell.world) blocking.push_back(&b);
+    for (const auto& b : blockingBrushes) blocking.push_back(&b);
+    CheckWalkways(body, hv, blocking, issues);
 }
 
 }  // namespace
