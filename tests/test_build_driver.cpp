@@ -57,10 +57,11 @@ TEST(CreateCommand, AbortLeavesTheOlderLevelAlone) {
     WriteFile(t.dir.path() / "level1.vmf", "the level from yesterday");
     // The abort command runs inside a yield while the maze is made.
     t.ui.onYield = [&] {
-        if (!t.ui.statuses.empty() && t.ui.statuses.back().rfind("Creating maze", 0) == 0) t.s.BuildAborted = true;
+        if (!t.ui.statuses.empty() && t.ui.statuses.back().rfind("Creating maze", 0) == 0) AbortBuild(t.s);
     };
     EXPECT_EQ(RunCreateCommand(t.s), CreateOutcome::Aborted);
     EXPECT_FALSE(t.s.BuildAborted) << "the create command clears the flag";
+    EXPECT_TRUE(Saw(t.ui, "Process aborted!"));
     EXPECT_FALSE(t.ui.locked);
     EXPECT_EQ(ReadFile(t.dir.path() / "level1.vmf"), "the level from yesterday");
 }
