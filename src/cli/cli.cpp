@@ -10,6 +10,7 @@ namespace {
 
 const CliCommand kCommands[] = {
     {"build", "build a level headless and write level1.vmf", RunBuildCommand},
+    {"check", "check a level file for broken brushes, bad entities and leaks", RunCheckCommand},
 };
 
 void PrintHelp(std::ostream& out) {
