@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
 #include "instance/text_helpers.h"
+#include "rooms/catalogue.h"
 
 namespace tessellon {
 
@@ -127,12 +128,11 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     Session& s = *session;
     s.settings = opts.settings;
     HeadlessUi::InstallInterruptHandler();
-    ui.OnInterrupt([&s] {
-        s.BuildAborted = true;
-        Log(s, "Process aborted!");
-    });
+    ui.OnInterrupt([&s] { AbortBuild(s); });
 
     try {
+        // Start-up order: the catalogue first, then the decimal symbol.
+        Categorize(s);
         SetCorrectPC(s);
         switch (RunCreateCommand(s)) {
         case CreateOutcome::Finished:
