@@ -71,18 +71,22 @@ std::string Box(double x0, double y0, double z0, double x1, double y1, double z1
     auto p = [](double x, double y, double z) {
         return "(" + FormatCoord(x) + " " + FormatCoord(y) + " " + FormatCoord(z) + ")";
     };
-    auto side = [&](const std::string& plane) {
+    auto side = [&](const std::string& plane, const char* u, const char* v) {
         return "side\n{\n\"id\" \"" + std::to_string(id++) + "\"\n\"plane\" \"" + plane +
-               "\"\n\"material\" \"CONCRETE/CONCRETEFLOOR001A\"\n\"uaxis\" \"[1 0 0 0] 0.25\"\n"
-               "\"vaxis\" \"[0 -1 0 0] 0.25\"\n}\n";
+               "\"\n\"material\" \"CONCRETE/CONCRETEFLOOR001A\"\n\"uaxis\" \"" + u + "\"\n\"vaxis\" \"" + v +
+               "\"\n}\n";
     };
+    const char* ux = "[1 0 0 0] 0.25";
+    const char* uy = "[0 1 0 0] 0.25";
+    const char* vy = "[0 -1 0 0] 0.25";
+    const char* vz = "[0 0 -1 0] 0.25";
     std::string s = "solid\n{\n\"id\" \"" + std::to_string(id++) + "\"\n";
-    s += side(p(x0, y1, z1) + " " + p(x1, y1, z1) + " " + p(x1, y0, z1));  // top
-    s += side(p(x0, y0, z0) + " " + p(x1, y0, z0) + " " + p(x1, y1, z0));  // bottom
-    s += side(p(x0, y1, z1) + " " + p(x0, y0, z1) + " " + p(x0, y0, z0));  // west
-    s += side(p(x1, y1, z0) + " " + p(x1, y0, z0) + " " + p(x1, y0, z1));  // east
-    s += side(p(x1, y1, z1) + " " + p(x0, y1, z1) + " " + p(x0, y1, z0));  // north
-    s += side(p(x1, y0, z0) + " " + p(x0, y0, z0) + " " + p(x0, y0, z1));  // south
+    s += side(p(x0, y1, z1) + " " + p(x1, y1, z1) + " " + p(x1, y0, z1), ux, vy);  // top
+    s += side(p(x0, y0, z0) + " " + p(x1, y0, z0) + " " + p(x1, y1, z0), ux, vy);  // bottom
+    s += side(p(x0, y1, z1) + " " + p(x0, y0, z1) + " " + p(x0, y0, z0), uy, vz);  // west
+    s += side(p(x1, y1, z0) + " " + p(x1, y0, z0) + " " + p(x1, y0, z1), uy, vz);  // east
+    s += side(p(x1, y1, z1) + " " + p(x0, y1, z1) + " " + p(x0, y1, z0), ux, vz);  // north
+    s += side(p(x1, y0, z0) + " " + p(x0, y0, z0) + " " + p(x0, y0, z1), ux, vz);  // south
     s += "editor\n{\n\"color\" \"0 255 0\"\n}\n}\n";
     return s;
 }
@@ -155,10 +159,12 @@ TEST(BrushGeometry, PlanesFaceOutwardAndBoxesHaveEightCorners) {
 }
 
 TEST(RoomImport, TakesTheHeaderFromTheMarkersAndWritesOneTokenPerLine) {
+    int id = 500;
     const auto lines = ImportRoom(ParseVmf(SmallRoomVmf(
         "entity\n{\n\"id\" \"94\"\n\"classname\" \"trigger_once\"\nconnections\n{\n\"OnTrigger\" \"msg\x1b"
         "Display\x1b\x1b"
-        "0\x1b-1\"\n}\n}\n")));
+        "0\x1b-1\"\n}\n" +
+        Box(-64, -64, 0, 64, 64, 64, id) + "}\n")));
     ASSERT_GE(lines.size(), 21u);
     EXPECT_EQ(lines[0], "Test Hall");
     EXPECT_EQ(lines[2], "0");
@@ -251,6 +257,34 @@ TEST(RoomCheck, FindsHolesBlockedDoorwaysAndThingsOutsideTheCell) {
     // The markers must agree with the header.
     auto noMarker = WithoutBlock(good, "entity", 2);  // the south connector
     EXPECT_TRUE(Mentions(CheckRoom(noMarker), 12, "no vornic_connector"));
+}
+
+TEST(RoomCheck, TheSealingFloodFindsGapsTooThinForTheWallSamples) {
+    const auto good = ImportRoom(ParseVmf(SmallRoomVmf()));
+    // The west wall (the tenth solid) split by a 2-unit slit between the 8-unit samples.
+    auto slit = WithoutBlock(good, "solid", 9);
+    int id = 400;
+    const auto parts = ImportRoom(ParseVmf("world\n{\n" + Box(-384, -368, 0, -368, 101, 256, id) +
+                                           Box(-384, 103, 0, -368, 368, 256, id) + "}\n" +
+                                           "entity\n{\n\"classname\" \"vornic_info\"\n}\n"));
+    const auto worldEnd = std::find(parts.begin(), parts.end(), kWorldEnd);
+    slit.insert(slit.begin() + kHeaderLines, parts.begin() + kHeaderLines, worldEnd);
+    const auto issues = CheckRoom(slit);
+    EXPECT_FALSE(std::any_of(issues.begin(), issues.end(),
+                             [](const Issue& i) { return i.message.find("hole") != std::string::npos; }))
+        << "the slit is narrower than the sampling, so only the flood can see it\n" << Dump(issues);
+    EXPECT_TRUE(std::any_of(issues.begin(), issues.end(), [](const Issue& i) {
+        return i.message.find("leaks with its doorways plugged") != std::string::npos;
+    })) << Dump(issues);
+
+    // A trigger brush is no wall.
+    auto triggerWall = good;
+    for (size_t i = 0; i < triggerWall.size(); ++i)
+        if (triggerWall[i] == "material") triggerWall[i + 1] = "TOOLS/TOOLSTRIGGER";
+    const auto triggerIssues = CheckRoom(triggerWall);
+    EXPECT_TRUE(std::any_of(triggerIssues.begin(), triggerIssues.end(), [](const Issue& i) {
+        return i.message.find("leaks with its doorways plugged") != std::string::npos;
+    })) << Dump(triggerIssues);
 }
 
 // The shipped library, as the build made it beside the program.

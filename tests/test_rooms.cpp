@@ -145,11 +145,10 @@ TEST(RoomTypeName, AsTheRoomManagerShowsIt) {
 }
 
 // The test rooms follow the room standard: their open sides are those of their family's base
-// orientation, with the connection points on the cell boundary; both copies are the same.
+// orientation, with the connection points on the cell boundary.
 TEST(TestRooms, EveryFamilyIsThereWithDoorwaysWhereItsBaseIsOpen) {
     const fs::path source = fs::path(TESSELLON_SOURCE_DIR);
     const auto names = ListRoomFiles(source / "tests/data/rooms");
-    ASSERT_EQ(names, ListRoomFiles(source / "data/rooms"));
     const std::array<std::array<bool, 5>, 7> base = {{{false, true, false, true, false},
                                                        {false, true, true, false, false},
                                                        {false, true, true, false, true},
@@ -172,9 +171,8 @@ TEST(TestRooms, EveryFamilyIsThereWithDoorwaysWhereItsBaseIsOpen) {
             EXPECT_EQ(record->Side(side, kSideY), open ? points[side][1] : "0") << name << " side " << side;
             EXPECT_EQ(record->Side(side, kSideKind), "0");
         }
-        std::ifstream a(source / "tests/data/rooms" / name, std::ios::binary), b(source / "data/rooms" / name, std::ios::binary);
-        const std::string ta((std::istreambuf_iterator<char>(a)), {}), tb((std::istreambuf_iterator<char>(b)), {});
-        EXPECT_EQ(ta, tb) << name;
+        std::ifstream a(source / "tests/data/rooms" / name, std::ios::binary);
+        const std::string ta((std::istreambuf_iterator<char>(a)), {});
         EXPECT_NE(ta.find("\r\n/\\/worldend\\/\\\r\n"), std::string::npos) << name;
         EXPECT_NE(ta.find("\r\n/\\/EOF\\/\\\r\n"), std::string::npos) << name;
         EXPECT_EQ(ta.find('"'), std::string::npos) << name;

@@ -6,6 +6,7 @@
 #include <regex>
 #include <sstream>
 
+#include "check/level_check.h"
 #include "roomkit/brush.h"
 #include "roomkit/walkway.h"
 
@@ -323,7 +324,68 @@ void CheckWalkways(const RoomBody& body, const HeaderValues& hv, const std::vect
     }
 }
 
-void CheckGeometry(const RoomBody& body, const HeaderValues& hv, std::vector<Issue>& issues) {
+// Plugs every doorway and floods from inside the room with the level checker: a room that
+// holds the void out on its own keeps every level made of such rooms sealed.
+void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, const HeaderValues& hv,
+                 std::vector<Issue>& issues) {
+    namespace lc = tessellon;
+    const std::vector<std::string> bodyLines(lines.begin() + kHeaderLines,
+                                             lines.begin() + std::min<size_t>(lines.size(), static_cast<size_t>(body.endLine)));
+    const lc::VmfDocument doc = lc::ReadVmfTokenLines(bodyLines, kHeaderLines + 1);
+    lc::CheckOptions options;
+    options.requireMapHead = false;
+    options.startFromEntities = false;
+    const auto open = OpenSides(hv.type);
+    for (int s = 0; s < 4; ++s) {
+        if (!open[static_cast<size_t>(s)] || !hv.sidesRead[s]) continue;
+        const Vec3& d = hv.point[s];
+        const double lo = kHalfCell - kWallThickness, hi = kHalfCell + kWallThickness;
+        const double z0 = d.z, z1 = d.z + kDoorHeight;
+        const double w = kDoorHalfWidth;
+        lc::Box plug;
+        switch (s) {
+            case North: plug = {{d.x - w, lo, z0}, {d.x + w, hi, z1}}; break;
+            case East: plug = {{lo, d.y - w, z0}, {hi, d.y + w, z1}}; break;
+            case South: plug = {{d.x - w, -hi, z0}, {d.x + w, -lo, z1}}; break;
+            default: plug = {{-hi, d.y - w, z0}, {-lo, d.y + w, z1}}; break;
+        }
+        options.extraSealing.push_back(plug);
+        const Vec3 in = DoorStand(s, d);
+        const double pull = 2 * kWallThickness;  // a little way into the room, at head height
+        const Vec3 start{in.x - (s == East ? pull : s == West ? -pull : 0),
+                         in.y - (s == North ? pull : s == South ? -pull : 0), d.z + 48};
+        options.extraStarts.push_back({{start.x, start.y, start.z}, std::to_string(4 + 4 * s),
+                                       std::string(SideName(s)) + " doorway"});
+    }
+    for (const auto& e : body.entities.children) {
+        const std::string cls = e.Get("classname");
+        Vec3 p;
+        if (cls == kConnectorClass || !ReadTriple(e.Get("origin"), p)) continue;
+        if (std::fabs(p.x) >= kHalfCell - kWallThickness || std::fabs(p.y) >= kHalfCell - kWallThickness) continue;
+        options.extraStarts.push_back({{p.x, p.y, p.z}, std::to_string(e.line), cls});
+    }
+    const lc::CheckReport report = lc::CheckLevelDocument(doc, options);
+    for (const auto& problem : report.problems)
+        if (problem.severity == lc::Severity::Error && problem.kind != lc::ProblemKind::Placeholder)
+            issues.push_back({problem.at.line ? problem.at.line : kHeaderLines + 1, problem.message});
+    if (report.leak.leaked && !report.leak.leakingEntities.empty()) {
+        const auto& from = report.leak.leakingEntities.front();
+        Vec3 through{from.origin.x, from.origin.y, from.origin.z};
+        for (const auto& t : report.leak.trail)
+            if (std::max(std::fabs(t.x), std::fabs(t.y)) >= kHalfCell - kWallThickness) {
+                through = {t.x, t.y, t.z};
+                break;
+            }
+        issues.push_back({std::atoi(from.id.c_str()),
+                          "the room leaks with its doorways plugged: the void reaches the " + from.classname + " at " +
+                              Pt({from.origin.x, from.origin.y, from.origin.z}) + " through " + Pt(through)});
+    } else if (!report.leak.checked) {
+        issues.push_back({kHeaderLines + 1, "the leak check could not run: " + report.leak.skippedReason});
+    }
+}
+
+void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, const HeaderValues& hv,
+                   std::vector<Issue>& issues) {
     Shell shell;
     bool first = true;
     std::vector<const Node*> entitySolids;
@@ -376,6 +438,7 @@ void CheckGeometry(const RoomBody& body, const HeaderValues& hv, std::vector<Iss
     for (const auto& b : shell.world) blocking.push_back(&b);
     for (const auto& b : blockingBrushes) blocking.push_back(&b);
     CheckWalkways(body, hv, blocking, issues);
+    CheckSealed(lines, body, hv, issues);
 }
 
 }  // namespace
@@ -395,7 +458,7 @@ std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) {
     CheckValues(body.entities, issues);
     CheckMarkers(body, hv, lines, issues);
     // The shell is only judged on a body that was read whole.
-    if (body.issues.empty()) CheckGeometry(body, hv, issues);
+    if (body.issues.empty()) CheckGeometry(lines, body, hv, issues);
     std::stable_sort(issues.begin(), issues.end(), [](const Issue& a, const Issue& b) { return a.line < b.line; });
     return issues;
 }
