@@ -459,19 +459,36 @@ TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain
     EXPECT_EQ(RunKitBinary("import \"" + vmf + "\"", out), 2);
 }
 
+TEST_F(KitProgram, NewRoomsOfEveryFamilyStartOutPassingTheCheck) {
+    std::string out;
+    for (int type = 0; type <= 6; ++type) {
+        const auto vmf = (dir_ / ("new" + std::to_string(type) + ".vmf")).string();
+        const auto rgr = (dir_ / ("new" + std::to_string(type) + ".rgr")).string();
+        const std::string sky = type % 2 ? " --sky --height 448" : "";
+        ASSERT_EQ(RunKitBinary("new -o \"" + vmf + "\" --type " + std::to_string(type) + sky, out), 0) << out;
+        ASSERT_EQ(RunKitBinary("import \"" + vmf + "\" -o \"" + rgr + "\" --check", out), 0) << out;
+        const auto lines = Load(rgr);
+        EXPECT_EQ(lines[2], std::to_string(type));
+        EXPECT_EQ(std::find(lines.begin(), lines.end(), "TOOLS/TOOLSSKYBOX") != lines.end(), type % 2 == 1);
+    }
+    EXPECT_EQ(RunKitBinary("new -o \"" + (dir_ / "x.vmf").string() + "\" --type 9", out), 2);
+    EXPECT_EQ(RunKitBinary("new -o \"" + (dir_ / "x.vmf").string() + "\" --type 1 --height 100", out), 2);
+    EXPECT_FALSE(fs::exists(dir_ / "x.vmf"));
+}
+
 }  // namespace
 
 // Rooms built with the generator's builder, checked for the ways a player walks.
 
 #include "roomgen/library.h"
-#include "roomgen/room_builder.h"
+#include "roomkit/room_builder.h"
 
 namespace {
 
-using roomgen::RoomBuilder;
-using roomgen::ShellSpec;
+using roomkit::RoomBuilder;
+using roomkit::ShellSpec;
 
-const roomgen::Materials kPlain{"CONCRETE/CONCRETEFLOOR001A", "CONCRETE/CONCRETEWALL001A",
+const roomkit::Materials kPlain{"CONCRETE/CONCRETEFLOOR001A", "CONCRETE/CONCRETEWALL001A",
                                 "CONCRETE/CONCRETECEILING001A", "METAL/METALWALL001A"};
 
 ShellSpec OneWay(double northZ, double height) {

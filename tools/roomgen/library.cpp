@@ -6,6 +6,10 @@ namespace roomgen {
 
 namespace {
 
+using roomkit::Materials;
+using roomkit::RoomBuilder;
+using roomkit::ShellSpec;
+using roomkit::kTrigger;
 using roomkit::East;
 using roomkit::North;
 using roomkit::South;

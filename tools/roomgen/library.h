@@ -2,9 +2,11 @@
 #include <string>
 #include <vector>
 
-#include "roomgen/room_builder.h"
+#include "roomkit/room_builder.h"
 
 namespace roomgen {
+
+using roomkit::Node;
 
 struct GeneratedRoom {
     std::string file;  // file name without extension

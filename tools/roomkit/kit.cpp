@@ -1,10 +1,12 @@
 #include "roomkit/kit.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "roomkit/room_builder.h"
 #include "roomkit/room_check.h"
 #include "roomkit/room_file.h"
 #include "roomkit/vmf.h"
@@ -22,7 +24,10 @@ const char* kUsage =
     "  tessellonsdk export ROOM.rgr -o ROOM.vmf\n"
     "      gives a room file back as a map Hammer opens\n"
     "  tessellonsdk check ROOM.rgr [MORE.rgr ...]\n"
-    "      checks room files against the room standard; every problem names file and line\n";
+    "      checks room files against the room standard; every problem names file and line\n"
+    "  tessellonsdk new -o ROOM.vmf --type 0..6 [--name TEXT] [--height H] [--sky]\n"
+    "      starts a room in Hammer: the cell's floor, walls with the family's doorways, a\n"
+    "      ceiling (or sky), the markers and a light, ready to be furnished\n";
 
 struct InOut {
     std::string in, out;
@@ -127,6 +132,53 @@ int Check(const std::vector<std::string>& files, std::ostream& out, std::ostream
     return failed ? 1 : 0;
 }
 
+
+int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string path, name = "New Room";
+    int type = -1;
+    double height = 256;
+    bool sky = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "-o" && hasValue) {
+            path = args[++i];
+        } else if (a == "--type" && hasValue) {
+            const std::string v = args[++i];
+            type = v.size() == 1 && v[0] >= '0' && v[0] <= '6' ? v[0] - '0' : -2;
+        } else if (a == "--name" && hasValue) {
+            name = args[++i];
+        } else if (a == "--height" && hasValue) {
+            height = std::atof(args[++i].c_str());
+        } else if (a == "--sky") {
+            sky = true;
+        } else {
+            err << "tessellonsdk new: unexpected argument \"" << a << "\"\n";
+            return 2;
+        }
+    }
+    if (path.empty() || type < 0 || height < kDoorHeight + 16 || name.find_first_of("\"'") != std::string::npos) {
+        err << "tessellonsdk new: needs -o ROOM.vmf, --type 0..6, a height of at least 208 and a name without quotes\n";
+        return 2;
+    }
+    RoomBuilder b(name, type, "");
+    ShellSpec shell;
+    shell.height = height;
+    shell.sky = sky;
+    shell.mats = {"CONCRETE/CONCRETEFLOOR001A", "CONCRETE/CONCRETEWALL001A", "CONCRETE/CONCRETECEILING001A",
+                  "METAL/METALWALL001A"};
+    shell.open = OpenSides(type);
+    b.MakeShell(shell);
+    b.Light({0, 0, height - 32});
+    if (type == 5) b.Entity("info_player_start", {0, -240, 8}, {{"angles", "0 90 0"}});
+    if (!WriteFileAtomically(path, WriteVmf(b.Finish("")))) {
+        err << path << ": cannot be written\n";
+        return 1;
+    }
+    out << path << ": a new " << name << " to furnish in Hammer\n";
+    return 0;
+}
+
 }  // namespace
 
 bool ReadFile(const std::string& path, std::string& text) {
@@ -153,11 +205,13 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
 }
 
 int RunKit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    // Started without arguments (as the room manager starts it) the kit says what it does.
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        (args.empty() ? err : out) << kUsage;
-        return args.empty() ? 2 : 0;
+        out << kUsage;
+        return 0;
     }
     const std::string& cmd = args[0];
+    if (cmd == "new") return New(args, out, err);
     if (cmd == "check") return Check(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
     if (cmd == "import" || cmd == "export") {
         InOut io;

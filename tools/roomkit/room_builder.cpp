@@ -1,16 +1,10 @@
-#include "roomgen/room_builder.h"
+#include "roomkit/room_builder.h"
 
 #include <algorithm>
 
 #include "roomkit/room_file.h"
 
-namespace roomgen {
-
-using roomkit::Cross;
-using roomkit::Dot;
-using roomkit::FormatCoord;
-using roomkit::kHalfCell;
-using roomkit::kWallThickness;
+namespace roomkit {
 
 namespace {
 
@@ -92,9 +86,9 @@ Node& RoomBuilder::Ramp(Vec3 lo, Vec3 hi, int dir, const std::string& material, 
     auto at = [&](double u, double t, double z) -> Vec3 {
         auto lerp = [](double a, double b, double f) { return a + (b - a) * f; };
         switch (dir) {
-            case roomkit::North: return {lerp(lo.x, hi.x, u), lerp(lo.y, hi.y, t), z};
-            case roomkit::South: return {lerp(lo.x, hi.x, u), lerp(hi.y, lo.y, t), z};
-            case roomkit::East: return {lerp(lo.x, hi.x, t), lerp(lo.y, hi.y, u), z};
+            case North: return {lerp(lo.x, hi.x, u), lerp(lo.y, hi.y, t), z};
+            case South: return {lerp(lo.x, hi.x, u), lerp(hi.y, lo.y, t), z};
+            case East: return {lerp(lo.x, hi.x, t), lerp(lo.y, hi.y, u), z};
             default: return {lerp(hi.x, lo.x, t), lerp(lo.y, hi.y, u), z};
         }
     };
@@ -110,9 +104,9 @@ void RoomBuilder::Stairs(double a, double b, double start, double z0, double z1,
         const double top = z0 + std::min(k * rise, z1 - z0);
         const double s0 = (k - 1) * run, s1 = k * run;
         switch (dir) {
-            case roomkit::North: Box({a, start + s0, z0}, {b, start + s1, top}, material); break;
-            case roomkit::South: Box({a, start - s1, z0}, {b, start - s0, top}, material); break;
-            case roomkit::East: Box({start + s0, a, z0}, {start + s1, b, top}, material); break;
+            case North: Box({a, start + s0, z0}, {b, start + s1, top}, material); break;
+            case South: Box({a, start - s1, z0}, {b, start - s0, top}, material); break;
+            case East: Box({start + s0, a, z0}, {start + s1, b, top}, material); break;
             default: Box({start - s1, a, z0}, {start - s0, b, top}, material); break;
         }
     }
@@ -121,18 +115,18 @@ void RoomBuilder::Stairs(double a, double b, double start, double z0, double z1,
 void RoomBuilder::MakeShell(const ShellSpec& spec) {
     shell_ = spec;
     haveShell_ = true;
-    const double H = spec.height, W = kWallThickness, C = kHalfCell, D = roomkit::kDoorHalfWidth;
+    const double H = spec.height, W = kWallThickness, C = kHalfCell, D = kDoorHalfWidth;
     Box({-C, -C, -W}, {C, C, 0}, spec.mats.floor);
     Box({-C, -C, H}, {C, C, H + W}, spec.sky ? kSkybox : spec.mats.ceiling);
     for (int s = 0; s < 4; ++s) {
         // North and south walls run the full width; east and west fit between them.
-        const double ua = (s == roomkit::North || s == roomkit::South) ? -C : -(C - W);
+        const double ua = (s == North || s == South) ? -C : -(C - W);
         const double ub = -ua;
         auto wall = [&](double u0, double u1, double z0, double z1) {
             switch (s) {
-                case roomkit::North: Box({u0, C - W, z0}, {u1, C, z1}, spec.mats.wall); break;
-                case roomkit::South: Box({u0, -C, z0}, {u1, -C + W, z1}, spec.mats.wall); break;
-                case roomkit::East: Box({C - W, u0, z0}, {C, u1, z1}, spec.mats.wall); break;
+                case North: Box({u0, C - W, z0}, {u1, C, z1}, spec.mats.wall); break;
+                case South: Box({u0, -C, z0}, {u1, -C + W, z1}, spec.mats.wall); break;
+                case East: Box({C - W, u0, z0}, {C, u1, z1}, spec.mats.wall); break;
                 default: Box({-C, u0, z0}, {-C + W, u1, z1}, spec.mats.wall); break;
             }
         };
@@ -144,7 +138,7 @@ void RoomBuilder::MakeShell(const ShellSpec& spec) {
         wall(ua, -D, 0, H);
         wall(D, ub, 0, H);
         if (zc > 0) wall(-D, D, 0, zc);
-        if (zc + roomkit::kDoorHeight < H) wall(-D, D, zc + roomkit::kDoorHeight, H);
+        if (zc + kDoorHeight < H) wall(-D, D, zc + kDoorHeight, H);
     }
 }
 
@@ -230,7 +224,7 @@ Node RoomBuilder::Finish(const std::string& author) const {
     int id = nextId_;
     Node& info = root.Add(Node::Block("entity"));
     info.AddKey("id", std::to_string(id++));
-    info.AddKey("classname", roomkit::kInfoClass);
+    info.AddKey("classname", kInfoClass);
     info.AddKey("roomname", name_);
     info.AddKey("genre", "0");
     info.AddKey("roomtype", std::to_string(type_));
@@ -239,10 +233,10 @@ Node RoomBuilder::Finish(const std::string& author) const {
     info.AddKey("origin", "0 0 8");
     for (int s = 0; s < 4; ++s) {
         if (!shell_.open[static_cast<size_t>(s)]) continue;
-        const auto p = roomkit::StandardDoorPoint(s);
+        const auto p = StandardDoorPoint(s);
         Node& c = root.Add(Node::Block("entity"));
         c.AddKey("id", std::to_string(id++));
-        c.AddKey("classname", roomkit::kConnectorClass);
+        c.AddKey("classname", kConnectorClass);
         c.AddKey("kind", "0");
         c.AddKey("origin", Origin({p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]}));
     }
@@ -256,4 +250,4 @@ Node RoomBuilder::Finish(const std::string& author) const {
     return root;
 }
 
-}  // namespace roomgen
+}  // namespace roomkit

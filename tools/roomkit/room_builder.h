@@ -10,10 +10,7 @@
 #include "roomkit/room_file.h"
 #include "roomkit/vmf.h"
 
-namespace roomgen {
-
-using roomkit::Node;
-using roomkit::Vec3;
+namespace roomkit {
 
 inline const std::string kNodraw = "TOOLS/TOOLSNODRAW";
 inline const std::string kSkybox = "TOOLS/TOOLSSKYBOX";
@@ -83,4 +80,4 @@ private:
     std::deque<Node> entities_;  // stable references for brush entities
 };
 
-}  // namespace roomgen
+}  // namespace roomkit
