@@ -3,6 +3,7 @@
 #include "build/errors.h"
 #include "build/report.h"
 #include "build/session.h"
+#include "entities/entity_output.h"
 #include "entities/sky.h"
 #include "instance/text_helpers.h"
 
@@ -23,6 +24,7 @@ void ResetTables(Session& s) {
     s.RoomLines.Clear();
     s.WorldInsertLines.Clear();
     s.EntityLines.Clear();
+    ShareList_Clear(s);
     s.writer.PrintToFile(std::string(), 0, true);
 }
 
@@ -62,8 +64,7 @@ bool CreateMapPhases(Session& s) {
         s.EntityLines.SetHead(0);
         Log(s, "Adding map entitys... (" + std::to_string(level) + "/" + std::to_string(levelCount) + ")");
         Yield(s);
-        // Closing the world block; the entity lines follow it.
-        s.writer.PrintToFile(std::string("}"), 0);
+        WriteEntites(s);
         s.writer.NameLevel(level);
     }
     return true;

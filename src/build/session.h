@@ -7,6 +7,7 @@
 #include "build/level_writer.h"
 #include "build/settings.h"
 #include "build/text_table.h"
+#include "entities/entity_output.h"
 #include "maze/random_source.h"
 #include "platform/clock.h"
 #include "platform/registry.h"
@@ -57,6 +58,9 @@ struct Session {
     // element (0, 0, 0) is the number of the room being placed.
     using DoorPointTable = std::array<std::array<std::array<double, 4>, 5>, 101>;
     DoorPointTable DoorPoints{};
+
+    // The weighted name lottery of placeholder resolution.
+    ShareListTable ShareList;
 };
 
 }  // namespace tessellon
