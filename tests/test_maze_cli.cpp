@@ -10,6 +10,7 @@ namespace tessellon {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::CopyTestRooms;
 using testing_support::ScratchFolder;
 
 struct CliRun {
@@ -28,12 +29,6 @@ std::vector<std::string> Lines(const std::string& text) {
     std::istringstream in(text);
     for (std::string l; std::getline(in, l);) lines.push_back(l);
     return lines;
-}
-
-void CopyTestRooms(const fs::path& home) {
-    fs::create_directories(home / "rooms");
-    for (const auto& e : fs::directory_iterator(fs::path(TESSELLON_SOURCE_DIR) / "tests/data/rooms"))
-        if (e.path().extension() == ".rgr") fs::copy_file(e.path(), home / "rooms" / e.path().filename());
 }
 
 TEST(MazeCommand, PrintsTheLineAndOneRowPerRoomRepeatably) {
@@ -71,22 +66,6 @@ TEST(MazeCommand, UsageErrorsWriteNothing) {
     EXPECT_EQ(Cli({"maze", "--length", "5", "--batch", "100", "--home", h}).code, kExitUsage);
     EXPECT_EQ(Cli({"maze", "--batch", "101", "--home", h}).code, kExitUsage);
     EXPECT_TRUE(fs::is_empty(home.Path()));
-}
-
-TEST(MazeCommand, BatchWritesPicturesAndLinesIntoMaps) {
-    ScratchFolder home("cli-batch");
-    const CliRun r = Cli({"maze", "--batch", "4", "--seed", "9", "--clock", "2026-01-01 10:00:00", "--home",
-                       home.Path().string()});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.err.find("Klar!"), std::string::npos);
-    for (int n = 1; n <= 4; ++n) {
-        EXPECT_TRUE(fs::exists(home.Path() / "Maps" / ("Map" + std::to_string(n) + ".bmp")));
-        std::ifstream txt(home.Path() / "Maps" / ("Map" + std::to_string(n) + ".txt"));
-        std::string line;
-        std::getline(txt, line);
-        EXPECT_EQ(line.size() % 2, 0u) << "an odd RoomLine and its line end";
-    }
-    EXPECT_FALSE(fs::exists(home.Path() / "Maps" / "Map5.txt"));
 }
 
 TEST(RoomsCommand, ListsTheCatalogueAndReportsABrokenFile) {
