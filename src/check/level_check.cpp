@@ -50,7 +50,12 @@ std::string FormatCoord(double v) {
 
 std::string FormatPoint(const Vec3& p) { return FormatCoord(p.x) + " " + FormatCoord(p.y) + " " + FormatCoord(p.z); }
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quoted(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + 2);
+    out.append(1, '"').append(s).append(1, '"');
+    return out;
+}
 
 // "solid 12", or "solid (no id)" so a sentence still reads.
 std::string Named(std::string_view object, std::string_view id) {

@@ -110,7 +110,12 @@ private:
     bool hasPushed_ = false;
 };
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quoted(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + 2);
+    out.append(1, '"').append(s).append(1, '"');
+    return out;
+}
 
 // Builds the block tree from whatever hands it names, values and braces, so the text reader
 // and the token-per-line reader share the recovery rules.
