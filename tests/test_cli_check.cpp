@@ -61,6 +61,7 @@ TEST_F(CheckCommand, ExitStatusTellsPassedFailedAndUnreadable) {
     const CheckRun missing = RunCheck({(dir_ / "nothing.vmf").string()});
     EXPECT_EQ(missing.code, 2);
     EXPECT_NE(missing.err.find("nothing.vmf"), std::string::npos);
+    EXPECT_EQ(RunCheck({dir_.string()}).code, 2);  // a folder is no level either
 }
 
 TEST_F(CheckCommand, WarningsAloneStillPass) {
