@@ -6,6 +6,7 @@
 #include "build/report.h"
 #include "build/room_choice.h"
 #include "build/session.h"
+#include "entities/entity_output.h"
 #include "entities/sky.h"
 #include "instance/text_helpers.h"
 
@@ -28,6 +29,7 @@ void ResetTables(Session& s) {
     s.EntityLines.Clear();
     s.DirList.Clear();
     s.Plans.clear();
+    ShareList_Clear(s);
     s.writer.PrintToFile(std::string(), 0, true);
 }
 
@@ -78,8 +80,7 @@ bool CreateMapPhases(Session& s) {
         s.EntityLines.SetHead(0);
         Log(s, "Adding map entitys... (" + std::to_string(level) + "/" + std::to_string(levelCount) + ")");
         Yield(s);
-        // Closing the world block; the entity lines follow it.
-        s.writer.PrintToFile(std::string("}"), 0);
+        WriteEntites(s);
         s.writer.NameLevel(level);
     }
     return true;

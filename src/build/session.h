@@ -10,6 +10,7 @@
 #include "build/settings.h"
 #include "build/text_table.h"
 #include "maze/maze_line.h"
+#include "entities/entity_output.h"
 #include "maze/random_source.h"
 #include "maze/room_links.h"
 #include "platform/clock.h"
@@ -75,6 +76,9 @@ struct Session {
     // element (0, 0, 0) is the number of the room being placed.
     using DoorPointTable = std::array<std::array<std::array<double, 4>, 5>, 101>;
     DoorPointTable DoorPoints{};
+
+    // The weighted name lottery of placeholder resolution.
+    ShareListTable ShareList;
 };
 
 }  // namespace tessellon
