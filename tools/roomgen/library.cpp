@@ -130,6 +130,20 @@ std::vector<Def> Definitions() {
                      b.Item({-280, 300, 16}, 1);
                  }});
 
+    d.push_back({"oneway_brick_descent", "Brick Descent",
+                 "A brick hall that drops 64 units from its south door down a ramp to its north door.", 0,
+                 Shell(0, kBrick, 320, false, {0, 0, 64, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                     b.Box({-368, -368, 0}, {368, -224, 64}, s.mats.trim);
+                     b.Ramp({-144, -224, 0}, {144, -64, 64}, South, s.mats.trim);
+                     Cover(b, -336, 96, -208, 128, 48, s.mats.wall);
+                     Cover(b, 208, 160, 336, 192, 48, s.mats.wall);
+                     b.Light({0, -280, 288});
+                     b.Light({0, 160, 288}, "255 215 175 220");
+                     b.Npc({-260, 240, 8}, 270);
+                     b.Item({280, 280, 16}, 1);
+                     b.Weapon({-280, -300, 80}, 4, 90);
+                 }});
+
     // ---- turn parts: open north and east ----
     d.push_back({"turn_concrete_bend", "Concrete Bend", "A concrete corner room with a stack of cover in its far corner.",
                  1, Shell(1, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
@@ -185,6 +199,20 @@ std::vector<Def> Definitions() {
                      b.Npc({-300, 0, 8}, 0);
                      b.SpawnPoint({0, -280, 8});
                      b.Item({280, -280, 16}, 2);
+                 }});
+
+    d.push_back({"turn_metal_ramp", "Ramped Bend", "The east door at floor level; a ramp climbs to the north door.", 1,
+                 Shell(1, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                     b.Box({-368, 224, 0}, {368, 368, 64}, s.mats.floor);
+                     b.Ramp({-112, 64, 0}, {112, 224, 64}, North, s.mats.floor);
+                     Pillar(b, -240, -240, 40, s.height, s.mats.trim);
+                     b.Prop(kDrum, {-300, 120, 0});
+                     b.Prop(kDrum, {-310, 70, 0});
+                     b.Light({120, -120, 288}, "200 220 255 260");
+                     b.Light({0, 296, 288}, "200 220 255 180");
+                     b.Npc({-200, 296, 72}, 0);
+                     b.Item({280, 296, 80}, 2);
+                     b.SpawnPoint({-120, -300, 8}, 90);
                  }});
 
     // ---- three-way parts: open north, east and west ----
@@ -248,6 +276,24 @@ std::vector<Def> Definitions() {
                      b.Npc({0, -240, 8}, 90);
                      b.Item({-300, 300, 16}, 2);
                      b.Prop(kCrate, {300, 300, 0});
+                 }});
+
+    d.push_back({"threeway_sky_terrace", "Terrace Junction",
+                 "East and west meet in a yard under the sky; stairs climb to a terrace and the north door.", 2,
+                 Shell(2, kPlaster, 512, true, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                     b.Box({-368, 240, 0}, {368, 368, 128}, s.mats.trim);
+                     b.Stairs(-80, 80, 112, 0, 128, North, s.mats.trim, 16, 16);
+                     Cover(b, -320, -320, -160, -288, 56, s.mats.trim);
+                     Cover(b, 160, -320, 320, -288, 56, s.mats.trim);
+                     Node& planters = b.SpawnGroup("terrace_planters");
+                     b.Box({-320, 264, 128}, {-256, 328, 160}, s.mats.trim, &planters);
+                     b.Box({256, 264, 128}, {320, 328, 160}, s.mats.trim, &planters);
+                     b.SpawnController({0, -200, 16}, {{"terrace_planters", 3}}, 1);
+                     b.Light({0, 0, 320}, "255 240 220 200");
+                     b.Npc({-200, 300, 136}, 270);
+                     b.Npc({200, -200, 8}, 90);
+                     b.Item({0, -320, 16}, 0);
+                     b.Weapon({200, 300, 144}, 1, 270);
                  }});
 
     // ---- cross sections: open on all sides ----
