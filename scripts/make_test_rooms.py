@@ -5,7 +5,7 @@ Each room is a sealed box on its 768 x 768 cell: a floor slab, a ceiling slab an
 wall on every side, with a 192 x 192 doorway cut into the walls of its open sides. The files
 are committed; the build never runs this script.
 
-    python3 scripts/make_test_rooms.py tests/data/rooms data/rooms
+    python3 scripts/make_test_rooms.py tests/data/rooms
 """
 import sys
 from pathlib import Path
@@ -152,4 +152,4 @@ def main(folders):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1:] or ["tests/data/rooms", "data/rooms"])
+    main(sys.argv[1:] or ["tests/data/rooms"])
