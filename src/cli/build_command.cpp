@@ -127,10 +127,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     Session& s = *session;
     s.settings = opts.settings;
     HeadlessUi::InstallInterruptHandler();
-    ui.OnInterrupt([&s] {
-        s.BuildAborted = true;
-        Log(s, "Process aborted!");
-    });
+    ui.OnInterrupt([&s] { AbortBuild(s); });
 
     try {
         SetCorrectPC(s);
