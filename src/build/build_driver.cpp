@@ -5,6 +5,7 @@
 #include "build/session.h"
 #include "entities/entity_output.h"
 #include "entities/sky.h"
+#include "instance/name_fixer.h"
 #include "instance/text_helpers.h"
 
 namespace tessellon {
@@ -23,8 +24,11 @@ void Yield(Session& s) { s.ui.Yield(); }
 void ResetTables(Session& s) {
     s.RoomLines.Clear();
     s.WorldInsertLines.Clear();
+    ClearNameList(s);
     s.EntityLines.Clear();
     ShareList_Clear(s);
+    // Room files are read afresh by every build; within it each is read once.
+    s.RoomBodies.Clear();
     s.writer.PrintToFile(std::string(), 0, true);
 }
 
