@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "build/errors.h"
+#include "build/room_generation.h"
+#include "instance/rotation.h"
+#include "instance_support.h"
+#include "level_checks.h"
+
+namespace tessellon {
+namespace {
+
+using namespace instance_testing;
+
+std::string TestRoomPath(const std::string& name) {
+    return std::string(TESSELLON_SOURCE_DIR) + "/tests/data/instance/" + name + ".rgr";
+}
+
+// A catalogue of the test rooms, one row per room, read from their headers.
+struct HandCatalogue {
+    explicit HandCatalogue(Session& session) : s(session) {}
+    Session& s;
+    std::vector<std::array<std::string, 22>> rows{1};
+    std::map<std::string, int> byName;
+
+    int Add(const std::string& name) {
+        std::array<std::string, 22> row{};
+        std::ifstream in(TestRoomPath(name), std::ios::binary);
+        std::string line;
+        for (int column = 0; column <= 18 && std::getline(in, line); ++column) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            row[static_cast<std::size_t>(column)] = line;
+        }
+        row[19] = TestRoomPath(name);
+        rows.push_back(row);
+        return byName[name] = static_cast<int>(rows.size()) - 1;
+    }
+    // Whole side records move to side s + turns; then each point turns about the origin.
+    void Rotate(int row, int turns) {
+        auto& r = rows[static_cast<std::size_t>(row)];
+        for (int t = 0; t < turns % 4; ++t) {
+            std::array<std::string, 22> old = r;
+            for (int side = 1; side <= 4; ++side) {
+                const int to = side % 4 + 1;
+                for (int k = 0; k < 4; ++k) r[static_cast<std::size_t>(4 * to - 1 + k)] = old[static_cast<std::size_t>(4 * side - 1 + k)];
+            }
+            for (int side = 1; side <= 4; ++side) {
+                std::string x = r[static_cast<std::size_t>(4 * side - 1)], y = r[static_cast<std::size_t>(4 * side)];
+                r[static_cast<std::size_t>(4 * side - 1)] = r90_Co(s, y, true);
+                r[static_cast<std::size_t>(4 * side)] = r90_Co(s, x, false);
+            }
+        }
+    }
+    CatalogueAccess Access() {
+        return {[this](int row, int column) { return rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)); },
+                [this](int row, int turns) { Rotate(row, turns); }};
+    }
+};
+
+struct GenerationTest : ::testing::Test {
+    PipelineSession t;
+    Session& s = t.s;
+    HandCatalogue cat{s};
+    std::vector<RoomOffset> offsets;
+
+    PlannedRoom Room(const std::string& name, int from, int direction, int turns, float progress) {
+        const int row = cat.byName.count(name) ? cat.byName[name] : cat.Add(name);
+        return PlannedRoom{row, from, direction, turns, progress};
+    }
+    // Start room turned to open south; a crossing with an alley east, a three-way west leading
+    // north to the end, and a one-way south that climbs 64 units into another alley.
+    LevelPlan BranchedPlan() {
+        LevelPlan plan;
+        plan.rooms = {PlannedRoom{},
+                      Room("t_start", 0, 0, 2, 0.25f),
+                      Room("t_cross", 1, 3, 0, 0.5f),
+                      Room("t_alley", 2, 2, 3, 0.75f),
+                      Room("t_three", 2, 4, 0, 0.75f),
+                      Room("t_end", 4, 1, 2, 1.0f),
+                      Room("t_oneway", 2, 3, 2, 0.75f),
+                      Room("t_alley", 6, 3, 0, 1.0f)};
+        plan.totalRooms = 6;
+        return plan;
+    }
+    std::vector<std::string> Level() { return FileLines(t.dir.path() / "level1.vmf"); }
+};
+
+TEST_F(GenerationTest, LinkedRoomsMeetDoorToDoorOnNeighbouringCells) {
+    const LevelPlan plan = BranchedPlan();
+    ASSERT_TRUE(GenerateLevel(s, plan, cat.Access(), 1, 1, "sky_day01_09", &offsets));
+    for (int m = 2; m < static_cast<int>(plan.rooms.size()); ++m) {
+        const auto& r = plan.rooms[static_cast<std::size_t>(m)];
+        const int back = r.direction <= 2 ? r.direction + 2 : r.direction - 2;
+        for (int k = 1; k <= 3; ++k)
+            EXPECT_EQ(s.DoorPoints[r.from][r.direction][k], s.DoorPoints[m][back][k]) << "room " << m << " coord " << k;
+        // Each room sits one cell from the room it is entered from.
+        const double stepX = r.direction == 2 ? 768 : r.direction == 4 ? -768 : 0;
+        const double stepY = r.direction == 1 ? 768 : r.direction == 3 ? -768 : 0;
+        EXPECT_EQ(offsets[m].x - offsets[r.from].x, stepX) << "room " << m;
+        EXPECT_EQ(offsets[m].y - offsets[r.from].y, stepY) << "room " << m;
+    }
+    EXPECT_EQ(offsets[7].z, 64) << "the alley after the climbing one-way is raised";
+    // The three-way's open west side (its door towards the end room's cell is north).
+    EXPECT_EQ(s.DoorPoints[4][1][1], -768);
+    EXPECT_EQ(s.DoorPoints[4][1][2], -768 + 384);
+}
+
+TEST_F(GenerationTest, WrittenLevelIsWholeWithFreshIdsAndNames) {
+    ASSERT_TRUE(GenerateLevel(s, BranchedPlan(), cat.Access(), 1, 1, "sky_day01_09"));
+    const auto level = Level();
+    EXPECT_FALSE(std::filesystem::exists(t.dir.path() / "temp.dta"));
+    EXPECT_EQ(BraceProblem(level), "");
+    EXPECT_EQ(RepeatedIds(level), std::vector<std::string>{});
+    EXPECT_EQ(OriginalNames(level), std::vector<std::string>{});
+    EXPECT_EQ(PlaceholderClasses(level), std::vector<std::string>{});
+    EXPECT_EQ(level[38], "\t\"skyname\" \"sky_day01_09\"");
+    // Every room's floor is there: 7 rooms, the one-way with its raised half.
+    int solidsInWorld = 0;
+    bool inWorld = false;
+    for (const auto& l : level) {
+        if (l == "world") inWorld = true;
+        if (l == "entity") inWorld = false;
+        if (inWorld && l == "\t\tsolid") ++solidsInWorld;
+    }
+    EXPECT_EQ(solidsInWorld, 8);
+    EXPECT_EQ(s.NameCounter, 0) << "names start again with the next level";
+    EXPECT_EQ(s.EntityLines.Head(), 0);
+}
+
+TEST_F(GenerationTest, AbortWhileGeneratingLeavesTheOlderLevelAndNamesNothing) {
+    testing::WriteFile(t.dir.path() / "level1.vmf", "older level");
+    t.ui.onYield = [&] {
+        if (!t.ui.statuses.empty() && t.ui.statuses.back().rfind("Generating room 3 of 7", 0) == 0) s.BuildAborted = true;
+    };
+    EXPECT_FALSE(GenerateLevel(s, BranchedPlan(), cat.Access(), 1, 1, "sky_day01_09"));
+    EXPECT_EQ(testing::ReadFile(t.dir.path() / "level1.vmf"), "older level");
+    EXPECT_TRUE(s.writer.IsOpen()) << "the working file stays open until the next build closes it";
+}
+
+TEST_F(GenerationTest, BrokenRoomFileStopsTheLevelWithItsName) {
+    LevelPlan plan = BranchedPlan();
+    plan.rooms[3] = Room("t_noend", 2, 2, 0, 0.75f);
+    try {
+        GenerateLevel(s, plan, cat.Access(), 1, 1, "sky_day01_09");
+        FAIL() << "a room without its end marker was placed";
+    } catch (const BuildFailure& e) {
+        EXPECT_NE(std::string(e.what()).find("t_noend.rgr"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(t.dir.path() / "level1.vmf"));
+}
+
+TEST_F(GenerationTest, CatalogueRecordsAreTurnedBackAfterPlacement) {
+    const LevelPlan plan = BranchedPlan();
+    const auto before = cat.rows;
+    ASSERT_TRUE(GenerateLevel(s, plan, cat.Access(), 1, 1, "sky_day01_09"));
+    EXPECT_EQ(cat.rows, before);
+}
+
+TEST_F(GenerationTest, PlanThatLinksForwardIsRefused) {
+    LevelPlan plan = BranchedPlan();
+    plan.rooms[3].from = 5;
+    EXPECT_THROW(GenerateLevel(s, plan, cat.Access(), 1, 1, "sky_day01_09"), BuildFailure);
+}
+
+}  // namespace
+}  // namespace tessellon
