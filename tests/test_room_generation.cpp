@@ -4,7 +4,7 @@
 
 #include "build/errors.h"
 #include "build/room_generation.h"
-#include "instance/rotation.h"
+#include "rooms/catalogue.h"
 #include "instance_support.h"
 #include "level_checks.h"
 
@@ -17,44 +17,22 @@ std::string TestRoomPath(const std::string& name) {
     return std::string(TESSELLON_SOURCE_DIR) + "/tests/data/instance/" + name + ".rgr";
 }
 
-// A catalogue of the test rooms, one row per room, read from their headers.
+// The test rooms filed in the session's catalogue by hand, one row each.
 struct HandCatalogue {
     explicit HandCatalogue(Session& session) : s(session) {}
     Session& s;
-    std::vector<std::array<std::string, 22>> rows{1};
     std::map<std::string, int> byName;
 
     int Add(const std::string& name) {
-        std::array<std::string, 22> row{};
-        std::ifstream in(TestRoomPath(name), std::ios::binary);
-        std::string line;
-        for (int column = 0; column <= 18 && std::getline(in, line); ++column) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            row[static_cast<std::size_t>(column)] = line;
-        }
-        row[19] = TestRoomPath(name);
-        rows.push_back(row);
-        return byName[name] = static_cast<int>(rows.size()) - 1;
+        auto record = ReadRoomHeader(TestRoomPath(name));
+        if (!record) throw std::runtime_error("cannot read test room " + name);
+        s.RoomCatalogue.Add(*record);
+        return byName[name] = s.RoomCatalogue.RoomCount();
     }
-    // Whole side records move to side s + turns; then each point turns about the origin.
-    void Rotate(int row, int turns) {
-        auto& r = rows[static_cast<std::size_t>(row)];
-        for (int t = 0; t < turns % 4; ++t) {
-            std::array<std::string, 22> old = r;
-            for (int side = 1; side <= 4; ++side) {
-                const int to = side % 4 + 1;
-                for (int k = 0; k < 4; ++k) r[static_cast<std::size_t>(4 * to - 1 + k)] = old[static_cast<std::size_t>(4 * side - 1 + k)];
-            }
-            for (int side = 1; side <= 4; ++side) {
-                std::string x = r[static_cast<std::size_t>(4 * side - 1)], y = r[static_cast<std::size_t>(4 * side)];
-                r[static_cast<std::size_t>(4 * side - 1)] = r90_Co(s, y, true);
-                r[static_cast<std::size_t>(4 * side)] = r90_Co(s, x, false);
-            }
-        }
-    }
-    CatalogueAccess Access() {
-        return {[this](int row, int column) { return rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)); },
-                [this](int row, int turns) { Rotate(row, turns); }};
+    std::vector<RoomRecord> Rows() const {
+        std::vector<RoomRecord> out;
+        for (int i = 1; i <= s.RoomCatalogue.RoomCount(); ++i) out.push_back(s.RoomCatalogue.Row(i));
+        return out;
     }
 };
 
@@ -88,7 +66,7 @@ struct GenerationTest : ::testing::Test {
 
 TEST_F(GenerationTest, LinkedRoomsMeetDoorToDoorOnNeighbouringCells) {
     const LevelPlan plan = BranchedPlan();
-    ASSERT_TRUE(GenerateLevel(s, plan, cat.Access(), 1, 1, "sky_day01_09", &offsets));
+    ASSERT_TRUE(GenerateLevel(s, plan, 1, 1, "sky_day01_09", &offsets));
     for (int m = 2; m < static_cast<int>(plan.rooms.size()); ++m) {
         const auto& r = plan.rooms[static_cast<std::size_t>(m)];
         const int back = r.direction <= 2 ? r.direction + 2 : r.direction - 2;
@@ -107,7 +85,7 @@ TEST_F(GenerationTest, LinkedRoomsMeetDoorToDoorOnNeighbouringCells) {
 }
 
 TEST_F(GenerationTest, WrittenLevelIsWholeWithFreshIdsAndNames) {
-    ASSERT_TRUE(GenerateLevel(s, BranchedPlan(), cat.Access(), 1, 1, "sky_day01_09"));
+    ASSERT_TRUE(GenerateLevel(s, BranchedPlan(), 1, 1, "sky_day01_09"));
     const auto level = Level();
     EXPECT_FALSE(std::filesystem::exists(t.dir.path() / "temp.dta"));
     EXPECT_EQ(BraceProblem(level), "");
@@ -133,7 +111,7 @@ TEST_F(GenerationTest, AbortWhileGeneratingLeavesTheOlderLevelAndNamesNothing) {
     t.ui.onYield = [&] {
         if (!t.ui.statuses.empty() && t.ui.statuses.back().rfind("Generating room 3 of 7", 0) == 0) s.BuildAborted = true;
     };
-    EXPECT_FALSE(GenerateLevel(s, BranchedPlan(), cat.Access(), 1, 1, "sky_day01_09"));
+    EXPECT_FALSE(GenerateLevel(s, BranchedPlan(), 1, 1, "sky_day01_09"));
     EXPECT_EQ(testing::ReadFile(t.dir.path() / "level1.vmf"), "older level");
     EXPECT_TRUE(s.writer.IsOpen()) << "the working file stays open until the next build closes it";
 }
@@ -142,7 +120,7 @@ TEST_F(GenerationTest, BrokenRoomFileStopsTheLevelWithItsName) {
     LevelPlan plan = BranchedPlan();
     plan.rooms[3] = Room("t_noend", 2, 2, 0, 0.75f);
     try {
-        GenerateLevel(s, plan, cat.Access(), 1, 1, "sky_day01_09");
+        GenerateLevel(s, plan, 1, 1, "sky_day01_09");
         FAIL() << "a room without its end marker was placed";
     } catch (const BuildFailure& e) {
         EXPECT_NE(std::string(e.what()).find("t_noend.rgr"), std::string::npos);
@@ -152,15 +130,15 @@ TEST_F(GenerationTest, BrokenRoomFileStopsTheLevelWithItsName) {
 
 TEST_F(GenerationTest, CatalogueRecordsAreTurnedBackAfterPlacement) {
     const LevelPlan plan = BranchedPlan();
-    const auto before = cat.rows;
-    ASSERT_TRUE(GenerateLevel(s, plan, cat.Access(), 1, 1, "sky_day01_09"));
-    EXPECT_EQ(cat.rows, before);
+    const auto before = cat.Rows();
+    ASSERT_TRUE(GenerateLevel(s, plan, 1, 1, "sky_day01_09"));
+    EXPECT_EQ(cat.Rows(), before);
 }
 
 TEST_F(GenerationTest, PlanThatLinksForwardIsRefused) {
     LevelPlan plan = BranchedPlan();
     plan.rooms[3].from = 5;
-    EXPECT_THROW(GenerateLevel(s, plan, cat.Access(), 1, 1, "sky_day01_09"), BuildFailure);
+    EXPECT_THROW(GenerateLevel(s, plan, 1, 1, "sky_day01_09"), BuildFailure);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include "build/build_driver.h"
 
+#include <vector>
+
 #include "build/errors.h"
 #include "build/report.h"
+#include "build/room_choice.h"
+#include "build/room_generation.h"
 #include "build/session.h"
-#include "entities/entity_output.h"
 #include "entities/sky.h"
 #include "instance/name_fixer.h"
 #include "instance/text_helpers.h"
@@ -27,6 +30,8 @@ void ResetTables(Session& s) {
     ClearNameList(s);
     s.EntityLines.Clear();
     ShareList_Clear(s);
+    s.DirList.Clear();
+    s.Plans.clear();
     // Room files are read afresh by every build; within it each is read once.
     s.RoomBodies.Clear();
     s.writer.PrintToFile(std::string(), 0, true);
@@ -46,30 +51,39 @@ int DrawRoomCount(Session& s) {
 bool CreateMapPhases(Session& s) {
     ResetTables(s);
 
-    const int levelCount = 1;
-    const int roomCount = DrawRoomCount(s);
-    (void)roomCount;
+    // Phase 2: the index is built afresh from the catalogue as it is now.
+    const RoomIndex index = BuildRoomIndex(s);
 
+    const int levelCount = 1;
+    std::vector<int> levelLengths(levelCount + 1, 0);
+    levelLengths[1] = DrawRoomCount(s);
+
+    // Phase 4: a maze line and a turned room for every cell of it, per level.
+    s.Plans.assign(levelCount + 1, LevelPlan{});
     for (int level = 1; level <= levelCount; ++level) {
-        Log(s, "Creating maze " + std::to_string(level) + " of " + std::to_string(levelCount));
-        MrProg(s, level * 100.0 / levelCount);
-        Yield(s);
-        if (s.BuildAborted) return false;
+        s.LevelRoomCount = levelLengths[static_cast<std::size_t>(level)];
+        if (!PlanLevel(s, index, level, levelCount, s.LevelRoomCount, s.Plans[static_cast<std::size_t>(level)]))
+            return false;
+    }
+    int totalRooms = 0;
+    for (int level = 1; level <= levelCount; ++level) totalRooms += levelLengths[static_cast<std::size_t>(level)];
+    for (int level = 1; level <= levelCount; ++level) {
+        LevelPlan& plan = s.Plans[static_cast<std::size_t>(level)];
+        plan.totalRooms = totalRooms;
+        ComputeRoomProgress(s.RoomCatalogue, plan);
     }
 
     if (s.BuildAborted) return false;
     const std::string sky = ChooseSky(s);
     Log(s, "Choosed " + sky + " as skybox.", false, true);
 
+    ClearNameList(s);
+
+    // Phase 6: every room of the level's line placed, joined and written.
     for (int level = 1; level <= levelCount; ++level) {
-        Log(s, "Starting creation of level " + std::to_string(level) + " of " + std::to_string(levelCount),
-            false, true);
-        WriteLevelHead(s, sky);
-        s.EntityLines.SetHead(0);
-        Log(s, "Adding map entitys... (" + std::to_string(level) + "/" + std::to_string(levelCount) + ")");
-        Yield(s);
-        WriteEntites(s);
-        s.writer.NameLevel(level);
+        const LevelPlan& plan = s.Plans[static_cast<std::size_t>(level)];
+        s.LevelRoomCount = static_cast<int>(plan.rooms.size()) - 1;
+        if (!GenerateLevel(s, plan, level, levelCount, sky)) return false;
     }
     return true;
 }

@@ -7,21 +7,21 @@
 #include "entities/entity_output.h"
 #include "instance/room_pipeline.h"
 #include "instance/text_helpers.h"
+#include "maze/directions.h"
+#include "rooms/catalogue.h"
 
 namespace tessellon {
 
 namespace {
 
-constexpr int kPathColumn = 19;
-constexpr int SideColumnX(int side) { return 4 * side - 1; }
-constexpr int OppositeSide(int d) { return d <= 2 ? d + 2 : d - 2; }
+constexpr int SideColumnX(int side) { return SideColumn(side, kSideX); }
 
 std::string Num(double v) { return FormatNumber(v); }
 
 }  // namespace
 
-bool GenerateLevel(Session& s, const LevelPlan& plan, const CatalogueAccess& catalogue, int level,
-                   int levelCount, const std::string& sky, std::vector<RoomOffset>* offsets) {
+bool GenerateLevel(Session& s, const LevelPlan& plan, int level, int levelCount, const std::string& sky,
+                   std::vector<RoomOffset>* offsets) {
     const std::string levelText = std::to_string(level);
     const std::string countText = std::to_string(levelCount);
     Log(s, "Starting creation of level " + levelText + " of " + countText, false, true);
@@ -48,8 +48,12 @@ bool GenerateLevel(Session& s, const LevelPlan& plan, const CatalogueAccess& cat
             throw BuildFailure("The maze plan links room " + std::to_string(m) + " to room " +
                                std::to_string(room.from) + ", which is not placed before it.");
 
-        catalogue.rotateConnections(c, room.turns);
-        auto coordinate = [&](int column) { return FileNumber(s, catalogue.cell(c, column)); };
+        if (c < 1 || c > s.RoomCatalogue.RoomCount())
+            throw BuildFailure("The maze plan gives room " + std::to_string(m) + " the catalogue row " +
+                               std::to_string(c) + ", which does not exist.");
+        RotateConnections(s, c, room.turns);
+        const RoomRecord& record = s.RoomCatalogue.Row(c);
+        auto coordinate = [&](int column) { return FileNumber(s, record[column]); };
 
         // The new room's side facing the room it is entered from must land on that room's
         // door point, which is already in level coordinates.
@@ -57,7 +61,7 @@ bool GenerateLevel(Session& s, const LevelPlan& plan, const CatalogueAccess& cat
         if (m > 1) {
             const int f = room.from;
             const int d = room.direction;
-            const int facing = SideColumnX(OppositeSide(d));
+            const int facing = SideColumnX(Opposite(d));
             xDif = s.DoorPoints[f][d][1] - coordinate(facing);
             yDif = s.DoorPoints[f][d][2] - coordinate(facing + 1);
             zDif = s.DoorPoints[f][d][3] - coordinate(facing + 2);
@@ -65,9 +69,9 @@ bool GenerateLevel(Session& s, const LevelPlan& plan, const CatalogueAccess& cat
         s.DoorPoints[0][0][0] = m;
         for (int side = 1; side <= 4; ++side)
             for (int k = 0; k < 3; ++k) s.DoorPoints[m][side][k + 1] = coordinate(SideColumnX(side) + k);
-        catalogue.rotateConnections(c, 4 - room.turns % 4);
+        RotateConnections(s, c, 4 - room.turns % 4);
 
-        const std::string path = catalogue.cell(c, kPathColumn);
+        const std::string path = record.FilePath();
         Log(s,
             "Calling GetReady with parameters: " + path + " " + Num(xDif) + " " + Num(yDif) + " " + Num(zDif) + " " +
                 Num(room.progress) + " " + std::to_string(nextId) + " " + std::to_string(room.turns),

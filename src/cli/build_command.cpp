@@ -12,6 +12,7 @@
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
 #include "instance/text_helpers.h"
+#include "rooms/catalogue.h"
 
 namespace tessellon {
 
@@ -139,6 +140,8 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     ui.OnInterrupt([&s] { AbortBuild(s); });
 
     try {
+        // Start-up order: the catalogue first, then the decimal symbol.
+        Categorize(s);
         SetCorrectPC(s);
         const RestartReport report = RunWithAutomaticRestart(
             s, [&s] { return RunCreateCommand(s); },

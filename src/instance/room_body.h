@@ -4,6 +4,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "rooms/catalogue.h"
+
 namespace tessellon {
 
 // The body of a room file as read once: lines[k] is file line 22 + k, up to the line before
@@ -13,7 +15,6 @@ struct RoomBody {
     int endLine = 0;
 };
 
-constexpr int kRoomHeaderLines = 21;
 constexpr int kRoomLinesCapacity = 32000;
 extern const char* const kWorldEndMarker;  // "/\/worldend\/\"
 extern const char* const kEndMarker;       // "/\/EOF\/\"

@@ -6,19 +6,11 @@
 #include "build/report.h"
 #include "build/session.h"
 #include "instance/text_helpers.h"
+#include "maze/maze_line.h"
 
 namespace tessellon {
 
 namespace {
-
-// True when any of the three file-form coordinates lies beyond the map's bounds.
-bool BadPos(Session& s, const std::string& x, const std::string& y, const std::string& z) {
-    for (const auto* t : {&x, &y, &z}) {
-        const double v = FileNumber(s, *t);
-        if (v < -kMapBound || v > kMapBound) return true;
-    }
-    return false;
-}
 
 std::string Moved(Session& s, const std::string& coordinate, double offset) {
     return HailAmerican(s, ToNumber(s, FuckAmerican(s, coordinate)) + offset);

@@ -5,7 +5,6 @@ namespace tessellon {
 
 struct Session;
 
-constexpr double kMapBound = 16384;
 constexpr int kBoundaryErrorLimit = 10;
 
 // Moves the room in RoomLines (and its door points) by the offset, keeping textures in place.
