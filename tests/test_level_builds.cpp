@@ -55,6 +55,21 @@ TEST_P(LevelBuildTest, LevelIsSoundAndLinkedRoomsMeet) {
 INSTANTIATE_TEST_SUITE_P(MapSizesAndSeeds, LevelBuildTest,
                          ::testing::Combine(::testing::Values(5, 12, 20, 28, 35), ::testing::Values(1, 2, 3)));
 
+TEST(BrokenRoomBuild, EndsWithAMessageNamingTheRoomAndWritesNoLevel) {
+    testing::TempDir home;
+    testing::InstallTestRooms(home.path());
+    // Every level starts in the start room: cut its end marker off.
+    const fs::path start = home.path() / "rooms" / "start_room.rgr";
+    std::string text = testing::ReadFile(start);
+    text = text.substr(0, text.find("/\\/EOF\\/\\"));
+    testing::WriteFile(start, text);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({"build", "--home", home.path().string(), "--seed", "5", "--quiet"}, out, err), kExitFailed);
+    EXPECT_NE(err.str().find("start_room.rgr"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("end marker"), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(home.path() / "level1.vmf"));
+}
+
 // Golden levels: small builds with a fixed seed and clock, compared whole with the files under
 // tests/data/golden. Any change in the written level shows up here and is reviewed by
 // regenerating the files: TESSELLON_UPDATE_GOLDEN=1 out/default/tessellon_tests --gtest_filter='Golden*'

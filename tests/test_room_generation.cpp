@@ -6,7 +6,6 @@
 #include "build/room_generation.h"
 #include "rooms/catalogue.h"
 #include "instance_support.h"
-#include "level_checks.h"
 
 namespace tessellon {
 namespace {
@@ -28,11 +27,6 @@ struct HandCatalogue {
         if (!record) throw std::runtime_error("cannot read test room " + name);
         s.RoomCatalogue.Add(*record);
         return byName[name] = s.RoomCatalogue.RoomCount();
-    }
-    std::vector<RoomRecord> Rows() const {
-        std::vector<RoomRecord> out;
-        for (int i = 1; i <= s.RoomCatalogue.RoomCount(); ++i) out.push_back(s.RoomCatalogue.Row(i));
-        return out;
     }
 };
 
@@ -61,7 +55,6 @@ struct GenerationTest : ::testing::Test {
         plan.totalRooms = 6;
         return plan;
     }
-    std::vector<std::string> Level() { return FileLines(t.dir.path() / "level1.vmf"); }
 };
 
 TEST_F(GenerationTest, LinkedRoomsMeetDoorToDoorOnNeighbouringCells) {
@@ -84,28 +77,6 @@ TEST_F(GenerationTest, LinkedRoomsMeetDoorToDoorOnNeighbouringCells) {
     EXPECT_EQ(s.DoorPoints[4][1][2], -768 + 384);
 }
 
-TEST_F(GenerationTest, WrittenLevelIsWholeWithFreshIdsAndNames) {
-    ASSERT_TRUE(GenerateLevel(s, BranchedPlan(), 1, 1, "sky_day01_09"));
-    const auto level = Level();
-    EXPECT_FALSE(std::filesystem::exists(t.dir.path() / "temp.dta"));
-    EXPECT_EQ(BraceProblem(level), "");
-    EXPECT_EQ(RepeatedIds(level), std::vector<std::string>{});
-    EXPECT_EQ(OriginalNames(level), std::vector<std::string>{});
-    EXPECT_EQ(PlaceholderClasses(level), std::vector<std::string>{});
-    EXPECT_EQ(level[38], "\t\"skyname\" \"sky_day01_09\"");
-    // Every room's floor is there: 7 rooms, the one-way with its raised half.
-    int solidsInWorld = 0;
-    bool inWorld = false;
-    for (const auto& l : level) {
-        if (l == "world") inWorld = true;
-        if (l == "entity") inWorld = false;
-        if (inWorld && l == "\t\tsolid") ++solidsInWorld;
-    }
-    EXPECT_EQ(solidsInWorld, 8);
-    EXPECT_EQ(s.NameCounter, 0) << "names start again with the next level";
-    EXPECT_EQ(s.EntityLines.Head(), 0);
-}
-
 TEST_F(GenerationTest, AbortWhileGeneratingLeavesTheOlderLevelAndNamesNothing) {
     testing::WriteFile(t.dir.path() / "level1.vmf", "older level");
     t.ui.onYield = [&] {
@@ -126,13 +97,6 @@ TEST_F(GenerationTest, BrokenRoomFileStopsTheLevelWithItsName) {
         EXPECT_NE(std::string(e.what()).find("t_noend.rgr"), std::string::npos);
     }
     EXPECT_FALSE(std::filesystem::exists(t.dir.path() / "level1.vmf"));
-}
-
-TEST_F(GenerationTest, CatalogueRecordsAreTurnedBackAfterPlacement) {
-    const LevelPlan plan = BranchedPlan();
-    const auto before = cat.Rows();
-    ASSERT_TRUE(GenerateLevel(s, plan, 1, 1, "sky_day01_09"));
-    EXPECT_EQ(cat.Rows(), before);
 }
 
 TEST_F(GenerationTest, PlanThatLinksForwardIsRefused) {

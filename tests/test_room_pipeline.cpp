@@ -127,7 +127,7 @@ TEST_F(RoomPipelineTest, RoomFileIsReadOnceAndAShorterRoomLeavesNoTail) {
     EXPECT_EQ(s.RoomLines.Get(21), "");
 }
 
-TEST_F(RoomPipelineTest, MalformedRoomsStopWithAnErrorNamingTheFile) {
+TEST_F(RoomPipelineTest, MalformedRoomsAndFullTablesStopWithAnErrorNamingTheFile) {
     int next = 2;
     try {
         GetReady(s, TestRoom("t_noend"), 0, 0, 0, 0, next, 0);
@@ -144,6 +144,16 @@ TEST_F(RoomPipelineTest, MalformedRoomsStopWithAnErrorNamingTheFile) {
     EXPECT_THROW(GetReady(s, huge.string(), 0, 0, 0, 0, next, 0), BuildFailure);
     EXPECT_THROW(GetReady(s, (t.dir.path() / "missing.rgr").string(), 0, 0, 0, 0, next, 0), BuildFailure);
     EXPECT_FALSE(s.writer.IsOpen()) << "nothing of a failed room reaches the level file";
+
+    // A level whose entity lines are nearly full: the next room's entities do not fit.
+    s.EntityLines.SetHead(static_cast<long>(s.EntityLines.Capacity()) - 3);
+    try {
+        GetReady(s, TestRoom("t_oneway"), 0, 0, 0, 0, next, 0);
+        FAIL() << "EntityLines overflowed silently";
+    } catch (const BuildFailure& e) {
+        EXPECT_NE(std::string(e.what()).find("t_oneway.rgr"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("EntityLines"), std::string::npos) << e.what();
+    }
 }
 
 TEST_F(RoomPipelineTest, AbortDuringTheMovePrintsNothingOfTheRoom) {
