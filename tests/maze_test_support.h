@@ -1,44 +1,33 @@
 #pragma once
-// A scripted window for the maze, room and room-choice tests: it records what the core shows
-// and answers every box with OK.
+// Test doubles for the maze, room and room-choice tests: a window that records what it is
+// shown and answers every box with OK, clocks, and scratch program folders.
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "build/session.h"
-#include "platform/clock.h"
-#include "platform/registry.h"
-#include "platform/ui.h"
 
 namespace tessellon::testing_support {
 
 class RecordingUi final : public Ui {
 public:
     void SetStatus(const std::string& text) override { status.push_back(text); }
-    void SetProgress(double percent, int) override { lastProgress = percent; }
-    void Yield() override {
-        ++yields;
-        if (onYield) onYield();
-    }
-    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon, BoxButtons buttons) override {
+    void SetProgress(double, int) override {}
+    void Yield() override {}
+    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon, BoxButtons b) override {
         boxes.push_back(title + ": " + text);
-        return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
+        return b == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
     }
     std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string& d) override {
         return d;
     }
     void LockBuildControls(bool) override {}
 
-    std::vector<std::string> status;
-    std::vector<std::string> boxes;
-    double lastProgress = 0;
-    int yields = 0;
-    std::function<void()> onYield;
+    std::vector<std::string> status, boxes;
 };
 
 class NoRegistry final : public Registry {
@@ -48,29 +37,21 @@ public:
     }
 };
 
-// A clock that moves on by a fixed step at every reading: repeatable, yet never the same
-// moment twice.
+// Moves on by a fixed step at every reading: repeatable, yet never the same moment twice.
 class SteppingClock final : public Clock {
 public:
-    explicit SteppingClock(double stepSeconds = 0.0137) : step_(stepSeconds) {}
     ClockTime Now() override {
-        seconds_ += step_;
-        ClockTime t{2026, 12, 5, 0, 0, 0, 0};
-        const double whole = static_cast<double>(static_cast<long long>(seconds_));
-        const long long sec = static_cast<long long>(whole) % 86400;
-        t.hour = static_cast<int>(sec / 3600);
-        t.minute = static_cast<int>(sec / 60 % 60);
-        t.second = static_cast<int>(sec % 60);
-        t.fraction = seconds_ - whole;
-        return t;
+        seconds_ += 0.0137;
+        const auto whole = static_cast<long long>(seconds_);
+        return {2026, 12, 5, static_cast<int>(whole / 3600 % 24), static_cast<int>(whole / 60 % 60),
+                static_cast<int>(whole % 60), seconds_ - static_cast<double>(whole)};
     }
 
 private:
-    double step_;
     double seconds_ = 10 * 3600;
 };
 
-// A session with a frozen clock and a ticked custom seed over a scratch program folder.
+// A session with a frozen clock and a ticked custom seed over a program folder.
 struct TestSession {
     explicit TestSession(const std::filesystem::path& home, const std::string& seed = "7")
         : clock(ClockTime{2026, 12, 5, 12, 30, 15, 0.25}), session(std::make_unique<Session>(ui, clock, registry, home)) {
@@ -86,11 +67,11 @@ struct TestSession {
     std::unique_ptr<Session> session;
 };
 
-// A fresh, empty folder under the system's temporary folder, removed at the end of the test.
+// A fresh folder under the system's temporary folder, removed at the end of the test.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::string& name) {
-        path_ = std::filesystem::temp_directory_path() / ("tessellon-" + name + "-" + std::to_string(::getpid()));
+    explicit ScratchFolder(const std::string& name)
+        : path_(std::filesystem::temp_directory_path() / ("tessellon-" + name + "-" + std::to_string(::getpid()))) {
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -103,5 +84,13 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The committed test rooms, copied into home/rooms.
+inline void CopyTestRooms(const std::filesystem::path& home) {
+    namespace fs = std::filesystem;
+    fs::create_directories(home / "rooms");
+    for (const auto& e : fs::directory_iterator(fs::path(TESSELLON_SOURCE_DIR) / "tests/data/rooms"))
+        if (e.path().extension() == ".rgr") fs::copy_file(e.path(), home / "rooms" / e.path().filename());
+}
 
 }  // namespace tessellon::testing_support

@@ -85,15 +85,6 @@ TEST(VmfReader, ReadsTheTokenPerLineFormOfRoomBodies) {
     EXPECT_EQ(open.errors[0].at.line, 22);
 }
 
-TEST(VmfReader, FileThatCannotBeReadSaysSo) {
-    VmfDocument doc;
-    std::string why;
-    EXPECT_FALSE(ReadVmfFile(DataFile("no_such_level.vmf"), doc, why));
-    EXPECT_NE(why.find("no_such_level.vmf"), std::string::npos);
-    EXPECT_TRUE(ReadVmfFile(DataFile("sealed_room.vmf"), doc, why));
-    EXPECT_TRUE(doc.errors.empty());
-}
-
 // ---- geometry -----------------------------------------------------------------------------
 
 TEST(BrushGeometry, EditorWindingGivesOutwardNormalsAndBoxFaces) {
@@ -125,16 +116,13 @@ TEST(BrushGeometry, EditorWindingGivesOutwardNormalsAndBoxFaces) {
     for (const auto& f : BodyFaces(planes)) EXPECT_TRUE(f.empty());
 }
 
-TEST(BrushGeometry, ParsesTheValueForms) {
+TEST(BrushGeometry, ParsesTheValueFormsStrictly) {
     Vec3 pts[3];
     EXPECT_TRUE(ParsePlanePoints("(1 2.5 -3) (4 5 6) (7 8 9)", pts));
     EXPECT_DOUBLE_EQ(pts[0].y, 2.5);
-    EXPECT_DOUBLE_EQ(pts[2].z, 9);
-    EXPECT_FALSE(ParsePlanePoints("(1 2 3) (4 5 6)", pts));
-    EXPECT_FALSE(ParsePlanePoints("(1 2 3) (4 5 6) (7 8 9) (1 1 1)", pts));
-    EXPECT_FALSE(ParsePlanePoints("(1 2 x) (4 5 6) (7 8 9)", pts));
+    for (const char* bad : {"(1 2 3) (4 5 6)", "(1 2 3) (4 5 6) (7 8 9) (1 1 1)", "(1 2 x) (4 5 6) (7 8 9)"})
+        EXPECT_FALSE(ParsePlanePoints(bad, pts)) << bad;
     Vec3 v;
-    EXPECT_TRUE(ParseVector("10 -20 30.5", v));
     EXPECT_TRUE(ParseVector("[10 -20 30.5]", v));
     EXPECT_DOUBLE_EQ(v.z, 30.5);
     EXPECT_FALSE(ParseVector("10 -20", v));
@@ -252,26 +240,6 @@ TEST(LevelCheck, SidesThatDoNotCloseABodyAreFound) {
     const CheckReport r = CheckLevelText(LevelText::Level(box, ""));
     EXPECT_TRUE(Has(r, ProblemKind::OpenSolid, "2")) << Dump(r);
     EXPECT_EQ(r.ErrorCount(), 1) << Dump(r);
-}
-
-TEST(LevelCheck, MaterialsThatDoNotSeal) {
-    for (const char* m : {"TOOLS/TOOLSCLIP", "tools/toolsplayerclip", "TOOLS/TOOLSNPCCLIP", "TOOLS/TOOLSTRIGGER",
-                          "TOOLS/TOOLSHINT", "TOOLS/TOOLSSKIP", "TOOLS/TOOLSINVISIBLE", "TOOLS/TOOLSAREAPORTAL",
-                          "NATURE/WATER_CANALS03", "TOOLS/TOOLSINVISIBLELADDER"})
-        EXPECT_FALSE(MaterialSeals(m)) << m;
-    for (const char* m : {"TOOLS/TOOLSNODRAW", "TOOLS/TOOLSSKYBOX", "BRICK/BRICKWALL001A", "TOOLS/TOOLSBLACK"})
-        EXPECT_TRUE(MaterialSeals(m)) << m;
-}
-
-TEST(LevelCheck, JsonCarriesEveryProblemEscaped) {
-    const CheckReport r = CheckLevelFile(DataFile("broken_structure.vmf"));
-    const std::string json = FormatReportJson(r);
-    EXPECT_EQ(json.front(), '{');
-    EXPECT_NE(json.find("\"kind\":\"placeholder\",\"object\":\"entity\",\"id\":\"2004\""), std::string::npos) << json;
-    EXPECT_NE(json.find("\\\"vornic_npc\\\""), std::string::npos);
-    EXPECT_NE(json.find("\"errors\":13,\"warnings\":2"), std::string::npos);
-    EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
-    EXPECT_EQ(json.find('\n'), json.size() - 1);  // one line
 }
 
 }  // namespace

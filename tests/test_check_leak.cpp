@@ -138,6 +138,8 @@ TEST(LeakCheck, NonSealingWorldBrushesAndDisplacementsDoNotSeal) {
     }
     LevelText t;
     EXPECT_FALSE(CheckShell(t, {"east"}, t.Box({368, -368, 0}, {384, 368, 256}, "TOOLS/TOOLSNODRAW")).leak.leaked);
+    // Hidden in the editor, still built by the compilers.
+    EXPECT_FALSE(CheckShell(t, {"east"}, "\thidden\n\t{\n" + t.Box({368, -368, 0}, {384, 368, 256}) + "\t}\n").leak.leaked);
     std::string disp = t.Box({368, -368, 0}, {384, 368, 256});
     disp.insert(disp.find("\t\t}\n"), "\t\t\tdispinfo\n\t\t\t{\n\t\t\t\t\"power\" \"3\"\n\t\t\t}\n");
     EXPECT_TRUE(CheckShell(t, {"east"}, disp).leak.leaked);

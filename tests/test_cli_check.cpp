@@ -61,6 +61,7 @@ TEST_F(CheckCommand, ExitStatusTellsPassedFailedAndUnreadable) {
     const CheckRun missing = RunCheck({(dir_ / "nothing.vmf").string()});
     EXPECT_EQ(missing.code, 2);
     EXPECT_NE(missing.err.find("nothing.vmf"), std::string::npos);
+    EXPECT_EQ(RunCheck({dir_.string()}).code, 2);  // a folder is no level either
 }
 
 TEST_F(CheckCommand, WarningsAloneStillPass) {
@@ -120,6 +121,12 @@ TEST_F(CheckCommand, JsonIsOneObjectForPrograms) {
     EXPECT_NE(r.out.find("\"passed\":false"), std::string::npos);
     EXPECT_NE(r.out.find("\"leak\":{\"checked\":true,\"found\":true"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("{\"id\":\"1001\",\"classname\":\"info_player_start\",\"origin\":[0,0,16]}"), std::string::npos);
+
+    // Messages keep their quotes, escaped.
+    const CheckRun broken = RunCheck({DataFile("broken_structure.vmf"), "--json"});
+    EXPECT_NE(broken.out.find("\"kind\":\"placeholder\",\"object\":\"entity\",\"id\":\"2004\""), std::string::npos);
+    EXPECT_NE(broken.out.find("\\\"vornic_npc\\\""), std::string::npos) << broken.out;
+    EXPECT_NE(broken.out.find("\"errors\":13,\"warnings\":2"), std::string::npos);
 
     const CheckRun unreadable = RunCheck({(dir_ / "gone.vmf").string(), "--json"});
     EXPECT_EQ(unreadable.code, 2);

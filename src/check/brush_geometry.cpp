@@ -1,9 +1,8 @@
 #include "check/brush_geometry.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <string>
 
 namespace tessellon {
 
@@ -15,12 +14,11 @@ constexpr double kOnPlane = 0.01;
 
 bool ParseNumber(std::string_view& text, double& out) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    if (text.empty()) return false;
-    const std::string piece(text.substr(0, std::min<std::size_t>(text.size(), 64)));
-    char* end = nullptr;
-    out = std::strtod(piece.c_str(), &end);
-    if (end == piece.c_str() || !std::isfinite(out)) return false;
-    text.remove_prefix(static_cast<std::size_t>(end - piece.c_str()));
+    // from_chars takes no leading plus; the editor never writes one, but hand edits might.
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    if (error != std::errc() || !std::isfinite(out)) return false;
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
     return true;
 }
 

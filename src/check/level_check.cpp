@@ -50,7 +50,12 @@ std::string FormatCoord(double v) {
 
 std::string FormatPoint(const Vec3& p) { return FormatCoord(p.x) + " " + FormatCoord(p.y) + " " + FormatCoord(p.z); }
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quoted(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + 2);
+    out.append(1, '"').append(s).append(1, '"');
+    return out;
+}
 
 // "solid 12", or "solid (no id)" so a sentence still reads.
 std::string Named(std::string_view object, std::string_view id) {
@@ -96,26 +101,12 @@ public:
 
     void Run() {
         for (const auto& e : doc_.errors) Add(Severity::Error, ProblemKind::Parse, "level", "", e.at, e.message + ".");
-        int versionInfos = 0, worlds = 0;
-        for (const auto& block : doc_.blocks) {
-            if (NamesEqual(block.name, "versioninfo")) {
-                ++versionInfos;
-            } else if (NamesEqual(block.name, "world")) {
-                if (++worlds > 1)
-                    Add(Severity::Error, ProblemKind::MissingBlock, "world", block.Get("id"), block.at,
-                        "A second world block; a level has exactly one.");
-                CheckEntity(block, true);
-            } else if (NamesEqual(block.name, "entity")) {
-                CheckEntity(block, false);
-            } else if (NamesEqual(block.name, "solid")) {
-                CheckSolid(block, true);  // a room body keeps its world brushes at the top
-            }
-        }
+        for (const auto& block : doc_.blocks) CheckTopBlock(block);
         if (options_.requireMapHead) {
-            if (versionInfos == 0)
+            if (versionInfos_ == 0)
                 Add(Severity::Error, ProblemKind::MissingBlock, "versioninfo", "", {},
                     "The level has no versioninfo block.");
-            if (worlds == 0)
+            if (worlds_ == 0)
                 Add(Severity::Error, ProblemKind::MissingBlock, "world", "", {}, "The level has no world block.");
         }
         CheckReferences();
@@ -126,6 +117,24 @@ public:
     std::vector<SealingBody> sealing;
 
 private:
+    void CheckTopBlock(const VmfBlock& block) {
+        if (NamesEqual(block.name, "versioninfo")) {
+            ++versionInfos_;
+        } else if (NamesEqual(block.name, "world")) {
+            if (++worlds_ > 1)
+                Add(Severity::Error, ProblemKind::MissingBlock, "world", block.Get("id"), block.at,
+                    "A second world block; a level has exactly one.");
+            CheckEntity(block, true);
+        } else if (NamesEqual(block.name, "entity")) {
+            CheckEntity(block, false);
+        } else if (NamesEqual(block.name, "solid")) {
+            CheckSolid(block, true);  // a room body keeps its world brushes at the top
+        } else if (NamesEqual(block.name, "hidden")) {
+            // Hidden in the editor only: the compilers still build what it holds.
+            for (const auto& inner : block.children) CheckTopBlock(inner);
+        }
+    }
+
     void Add(Severity severity, ProblemKind kind, std::string object, std::string id, TextPosition at, std::string message) {
         report_.problems.push_back(Problem{severity, kind, std::move(object), std::move(id), at, std::move(message)});
     }
@@ -276,6 +285,12 @@ private:
             if (NamesEqual(child.name, "solid")) {
                 hasBrushes = true;
                 CheckSolid(child, isWorld);
+            } else if (NamesEqual(child.name, "hidden")) {
+                for (const auto& inner : child.children)
+                    if (NamesEqual(inner.name, "solid")) {
+                        hasBrushes = true;
+                        CheckSolid(inner, isWorld);
+                    }
             } else if (NamesEqual(child.name, "connections")) {
                 for (const auto& kv : child.keys) {
                     // "target,input,parameter,delay,times"; newer editors separate with ESC.
@@ -391,6 +406,7 @@ private:
     std::unordered_set<std::string> names_, classnames_;
     std::vector<Reference> references_;
     std::vector<LeakStart> starts_;
+    int versionInfos_ = 0, worlds_ = 0;
 };
 
 }  // namespace

@@ -86,7 +86,9 @@ struct CheckReport {
     bool Passed() const;
 };
 
-// What a caller adds to the leak check.
+// What a caller adds to the leak check. A room on its own, for instance: read its body with
+// ReadVmfTokenLines, set requireMapHead = false, put a box in each open doorway into
+// extraSealing and the room's centre into extraStarts, then CheckLevelDocument.
 struct CheckOptions {
     bool checkLeaks = true;
     // The map head (versioninfo, world) is required in a level; a room body has none.
@@ -99,7 +101,7 @@ struct CheckOptions {
     bool startFromEntities = true;
 };
 
-// Checks map text already in memory.
+// Checks map text already in memory. In a test: EXPECT_TRUE(r.Passed()) << FormatReportText(r);
 CheckReport CheckLevelText(std::string_view text, const CheckOptions& options = {});
 // Reads and checks a map file; report.readable is false when it cannot be read.
 CheckReport CheckLevelFile(const std::string& path, const CheckOptions& options = {});

@@ -1,7 +1,7 @@
 #include "check/vmf_reader.h"
 
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace tessellon {
 
@@ -110,7 +110,12 @@ private:
     bool hasPushed_ = false;
 };
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quoted(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + 2);
+    out.append(1, '"').append(s).append(1, '"');
+    return out;
+}
 
 // Builds the block tree from whatever hands it names, values and braces, so the text reader
 // and the token-per-line reader share the recovery rules.
@@ -199,18 +204,29 @@ VmfDocument ReadVmfText(std::string_view text) {
 
 bool ReadVmfFile(const std::string& path, VmfDocument& doc, std::string& whyNot) {
     doc = VmfDocument{};
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        whyNot = path + " is a folder, not a level file";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         whyNot = "cannot open " + path;
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
+    std::string text;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), size);
+    }
+    if (size < 0 || in.bad() || (size > 0 && in.gcount() != size)) {
         whyNot = "cannot read " + path;
         return false;
     }
-    doc = ReadVmfText(buffer.str());
+    doc = ReadVmfText(text);
     return true;
 }
 
