@@ -29,9 +29,12 @@ RoomBody ReadRoomBody(const std::filesystem::path& path);
 class RoomBodyCache {
 public:
     const RoomBody& Get(const std::string& path);
-    void Clear() { bodies_.clear(); }
+    void Clear() {
+        bodies_.clear();
+        reads_ = 0;
+    }
     std::size_t Size() const { return bodies_.size(); }
-    int Reads() const { return reads_; }
+    int Reads() const { return reads_; }  // files read since the last Clear
 
 private:
     std::unordered_map<std::string, RoomBody> bodies_;
