@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <sstream>
 
 #include "build/build_driver.h"
@@ -44,6 +45,9 @@ TEST_P(LevelBuildTest, LevelIsSoundAndLinkedRoomsMeet) {
     ASSERT_EQ(s.Plans.size(), 2u);
     const LevelPlan& plan = s.Plans[1];
     ASSERT_GE(plan.rooms.size(), 3u);
+    std::set<int> distinctRows;
+    for (std::size_t m = 1; m < plan.rooms.size(); ++m) distinctRows.insert(plan.rooms[m].catalogueRow);
+    EXPECT_EQ(s.RoomBodies.Reads(), static_cast<int>(distinctRows.size())) << "each room file is read once a build";
     for (std::size_t m = 2; m < plan.rooms.size(); ++m) {
         const PlannedRoom& r = plan.rooms[m];
         for (int k = 1; k <= 3; ++k)

@@ -1,5 +1,7 @@
 #include "build/room_generation.h"
 
+#include <cstdio>
+
 #include "build/build_driver.h"
 #include "build/errors.h"
 #include "build/report.h"
@@ -17,6 +19,12 @@ namespace {
 constexpr int SideColumnX(int side) { return SideColumn(side, kSideX); }
 
 std::string Num(double v) { return FormatNumber(v); }
+// A single-precision value as it is shown: seven significant digits.
+std::string SingleText(float v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(v));
+    return buf;
+}
 
 }  // namespace
 
@@ -74,7 +82,7 @@ bool GenerateLevel(Session& s, const LevelPlan& plan, int level, int levelCount,
         const std::string path = record.FilePath();
         Log(s,
             "Calling GetReady with parameters: " + path + " " + Num(xDif) + " " + Num(yDif) + " " + Num(zDif) + " " +
-                Num(room.progress) + " " + std::to_string(nextId) + " " + std::to_string(room.turns),
+                SingleText(room.progress) + " " + std::to_string(nextId) + " " + std::to_string(room.turns),
             false, true);
         GetReady(s, path, xDif, yDif, zDif, room.progress, nextId, room.turns);
         if (offsets) (*offsets)[static_cast<std::size_t>(m)] = {xDif, yDif, zDif};
