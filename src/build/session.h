@@ -9,8 +9,10 @@
 #include "build/level_writer.h"
 #include "build/settings.h"
 #include "build/text_table.h"
-#include "maze/maze_line.h"
 #include "entities/entity_output.h"
+#include "instance/name_fixer.h"
+#include "instance/room_body.h"
+#include "maze/maze_line.h"
 #include "maze/random_source.h"
 #include "maze/room_links.h"
 #include "platform/clock.h"
@@ -52,6 +54,9 @@ struct Session {
 
     bool BuildAborted = false;
     int RestartCount = 0;
+    // The automatic restart's countdown timer (ticks every RestartTimerInterval ms).
+    bool RestartTimerEnabled = false;
+    int RestartTimerInterval = 1000;
     bool RoomTestMode = false;
 
     // Every room file's header and path, filled by Categorize.
@@ -79,6 +84,13 @@ struct Session {
 
     // The weighted name lottery of placeholder resolution.
     ShareListTable ShareList;
+
+    // Entity names of the room being placed, and how many new names the level has given out.
+    NameListTable NameList;
+    int NameCounter = 0;
+
+    // Room bodies read during this build, so a room placed twice is read once.
+    RoomBodyCache RoomBodies;
 };
 
 }  // namespace tessellon
