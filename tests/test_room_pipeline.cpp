@@ -78,6 +78,19 @@ TEST_F(RoomPipelineTest, FixIDsNumbersOnInLineOrder) {
     EXPECT_EQ(next, 43);
 }
 
+TEST_F(RoomPipelineTest, FixIDsNumbersSpawnGroupBrushesBoundForTheWorldFirst) {
+    // A spawn group's brushes, handed to the world, still carry the room file's ids; a second
+    // copy of the room would repeat them.
+    for (const char* l : {"solid", "{", "id", "5", "side", "{", "id", "6", "}", "}"}) s.WorldInsertLines.Append(l);
+    t.LoadRoom({"solid", "{", "id", "1", "}"});
+    int next = 40;
+    FixIDs(s, next);
+    EXPECT_EQ(s.WorldInsertLines.Get(4), "40");
+    EXPECT_EQ(s.WorldInsertLines.Get(8), "41");
+    EXPECT_EQ(t.RoomBody(), (std::vector<std::string>{"solid", "{", "id", "42", "}"}));
+    EXPECT_EQ(next, 43);
+}
+
 TEST_F(RoomPipelineTest, GetReadyPlacesARoomWithFreshIdsAndNamesAndNoPlaceholders) {
     int next = 2;
     GetReady(s, TestRoom("t_oneway"), 768, 0, 16, 0.5f, next, 1);

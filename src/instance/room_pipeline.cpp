@@ -152,6 +152,15 @@ void FixIDs(Session& s, int& startId) {
     auto& lines = s.RoomLines;
     const int end = lines.Head();
     int n = startId;
+    // Spawn groups drawn into the world are printed ahead of the room's own lines and carry
+    // the ids of the room file; they need fresh ids as much as the room does.
+    auto& world = s.WorldInsertLines;
+    for (int i = 1; i < world.Head(); ++i) {
+        if (world.Get(i) != "id") continue;
+        ++i;
+        world.At(i) = std::to_string(n);
+        ++n;
+    }
     for (int i = 1; i <= end; ++i) {
         if (lines.Get(i) != "id") continue;
         ++i;
