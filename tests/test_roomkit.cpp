@@ -486,13 +486,13 @@ TEST_F(KitProgram, NewRoomsOfEveryFamilyStartOutPassingTheCheck) {
 namespace {
 
 using roomkit::RoomBuilder;
-using roomkit::ShellSpec;
+using roomkit::ShellPlan;
 
 const roomkit::Materials kPlain{"CONCRETE/CONCRETEFLOOR001A", "CONCRETE/CONCRETEWALL001A",
                                 "CONCRETE/CONCRETECEILING001A", "METAL/METALWALL001A"};
 
-ShellSpec OneWay(double northZ, double height) {
-    ShellSpec s;
+ShellPlan OneWay(double northZ, double height) {
+    ShellPlan s;
     s.mats = kPlain;
     s.height = height;
     s.open = OpenSides(0);
@@ -579,7 +579,7 @@ TEST(RoomCheck, SpawnGroupsMayNotCutTheWayAndPickupsMustBeWithinReach) {
                              [](const Issue& i) { return i.message.find("vornic_weapon") != std::string::npos; }));
 
     RoomBuilder shelf("Shelf", 4, "");
-    ShellSpec alley = OneWay(0, 256);
+    ShellPlan alley = OneWay(0, 256);
     alley.open = OpenSides(4);
     shelf.MakeShell(alley);
     shelf.Light({0, 0, 200});

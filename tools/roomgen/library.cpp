@@ -8,7 +8,7 @@ namespace {
 
 using roomkit::Materials;
 using roomkit::RoomBuilder;
-using roomkit::ShellSpec;
+using roomkit::ShellPlan;
 using roomkit::kTrigger;
 using roomkit::East;
 using roomkit::North;
@@ -26,8 +26,8 @@ const Materials kPlaster{"CONCRETE/CONCRETEFLOOR005A", "PLASTER/PLASTERWALL003A"
 const std::string kDrum = "models/props_c17/oildrum001.mdl";
 const std::string kCrate = "models/props_junk/wood_crate001a.mdl";
 
-ShellSpec Shell(int type, const Materials& m, double height, bool sky = false, std::array<double, 4> doorZ = {}) {
-    ShellSpec s;
+ShellPlan Shell(int type, const Materials& m, double height, bool sky = false, std::array<double, 4> doorZ = {}) {
+    ShellPlan s;
     s.mats = m;
     s.height = height;
     s.sky = sky;
@@ -49,8 +49,8 @@ void Cover(RoomBuilder& b, double x0, double y0, double x1, double y1, double h,
 struct Def {
     std::string file, name, description;
     int type;
-    ShellSpec shell;
-    std::function<void(RoomBuilder&, const ShellSpec&)> fill;
+    ShellPlan shell;
+    std::function<void(RoomBuilder&, const ShellPlan&)> fill;
 };
 
 std::vector<Def> Definitions() {
@@ -58,7 +58,7 @@ std::vector<Def> Definitions() {
 
     // ---- one-way parts: open north and south ----
     d.push_back({"oneway_concrete_passage", "Concrete Passage", "A plain concrete hall with columns and low cover.", 0,
-                 Shell(0, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(0, kConcrete, 256), [](RoomBuilder& b, const ShellPlan& s) {
                      for (double x : {-208.0, 208.0})
                          for (double y : {-144.0, 144.0}) Pillar(b, x, y, 24, s.height, s.mats.trim);
                      Cover(b, -320, -48, -272, 48, 48, s.mats.wall);
@@ -71,7 +71,7 @@ std::vector<Def> Definitions() {
                  }});
     d.push_back({"oneway_brick_stairs", "Brick Stair Hall",
                  "A brick hall whose north door sits 128 units up a flight of stairs.", 0,
-                 Shell(0, kBrick, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(0, kBrick, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 176, 0}, {368, 368, 128}, s.mats.trim);
                      b.Stairs(-128, 128, -80, 0, 128, North, s.mats.trim);
                      Cover(b, 192, 216, 320, 240, 40, s.mats.wall, 128);
@@ -83,7 +83,7 @@ std::vector<Def> Definitions() {
                      b.Prop(kDrum, {280, -280, 0});
                  }});
     d.push_back({"oneway_sky_yard", "Open Yard", "A walled yard under the sky with crates that come and go.", 0,
-                 Shell(0, kBrick, 512, true), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(0, kBrick, 512, true), [](RoomBuilder& b, const ShellPlan& s) {
                      Cover(b, -320, -120, -200, -88, 56, s.mats.trim);
                      Cover(b, 200, 88, 320, 120, 56, s.mats.trim);
                      Node& crates = b.SpawnGroup("yard_crates");
@@ -99,7 +99,7 @@ std::vector<Def> Definitions() {
                      b.Item({300, 300, 16}, 4);
                  }});
     d.push_back({"oneway_metal_ramp", "Metal Ramp", "A metal corridor that ramps up 64 units to its north door.", 0,
-                 Shell(0, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(0, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 224, 0}, {368, 368, 64}, s.mats.floor);
                      b.Ramp({-160, -96, 0}, {160, 224, 64}, North, s.mats.floor);
                      Pillar(b, -272, -200, 32, s.height, s.mats.trim);
@@ -111,7 +111,7 @@ std::vector<Def> Definitions() {
                      b.Npc({-280, 0, 8}, 0);
                  }});
     d.push_back({"oneway_plaster_gallery", "Plaster Gallery", "A long plaster room lined with columns and drums.", 0,
-                 Shell(0, kPlaster, 288), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(0, kPlaster, 288), [](RoomBuilder& b, const ShellPlan& s) {
                      for (double y : {-240.0, -80.0, 80.0, 240.0}) {
                          Pillar(b, -176, y, 20, s.height, s.mats.trim);
                          Pillar(b, 176, y, 20, s.height, s.mats.trim);
@@ -132,7 +132,7 @@ std::vector<Def> Definitions() {
 
     d.push_back({"oneway_brick_descent", "Brick Descent",
                  "A brick hall that drops 64 units from its south door down a ramp to its north door.", 0,
-                 Shell(0, kBrick, 320, false, {0, 0, 64, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(0, kBrick, 320, false, {0, 0, 64, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, -368, 0}, {368, -224, 64}, s.mats.trim);
                      b.Ramp({-144, -224, 0}, {144, -64, 64}, South, s.mats.trim);
                      Cover(b, -336, 96, -208, 128, 48, s.mats.wall);
@@ -146,7 +146,7 @@ std::vector<Def> Definitions() {
 
     // ---- turn parts: open north and east ----
     d.push_back({"turn_concrete_bend", "Concrete Bend", "A concrete corner room with a stack of cover in its far corner.",
-                 1, Shell(1, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                 1, Shell(1, kConcrete, 256), [](RoomBuilder& b, const ShellPlan& s) {
                      Cover(b, -352, -352, -208, -208, 64, s.mats.trim);
                      Cover(b, -336, -336, -256, -256, 48, s.mats.trim, 64);
                      Pillar(b, -96, -96, 32, s.height, s.mats.wall);
@@ -158,7 +158,7 @@ std::vector<Def> Definitions() {
                      b.Item({-160, -300, 16}, 0);
                  }});
     d.push_back({"turn_sky_courtyard", "Corner Courtyard", "An open brick courtyard where planters and barricades vary.",
-                 1, Shell(1, kBrick, 448, true), [](RoomBuilder& b, const ShellSpec& s) {
+                 1, Shell(1, kBrick, 448, true), [](RoomBuilder& b, const ShellPlan& s) {
                      Cover(b, -352, -352, -160, -288, 40, s.mats.trim);
                      Cover(b, -352, -288, -288, -160, 40, s.mats.trim);
                      Node& a = b.SpawnGroup("court_planter");
@@ -175,7 +175,7 @@ std::vector<Def> Definitions() {
                      b.Item({260, -260, 16}, 3);
                  }});
     d.push_back({"turn_stepped_bend", "Stepped Bend", "The east door is at floor level, the north door 128 units up.", 1,
-                 Shell(1, kConcrete, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(1, kConcrete, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 160, 0}, {368, 368, 128}, s.mats.trim);
                      b.Stairs(-96, 96, -96, 0, 128, North, s.mats.trim);
                      Cover(b, -320, -320, -224, -224, 56, s.mats.wall);
@@ -187,7 +187,7 @@ std::vector<Def> Definitions() {
                      b.Prop(kDrum, {280, -280, 0});
                  }});
     d.push_back({"turn_metal_junction", "Metal Bend", "A metal corner with pillars and a switchable barricade.", 1,
-                 Shell(1, kMetal, 288), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(1, kMetal, 288), [](RoomBuilder& b, const ShellPlan& s) {
                      Pillar(b, -192, -192, 40, s.height, s.mats.trim);
                      Pillar(b, -192, 160, 24, s.height, s.mats.trim);
                      Pillar(b, 160, -192, 24, s.height, s.mats.trim);
@@ -202,7 +202,7 @@ std::vector<Def> Definitions() {
                  }});
 
     d.push_back({"turn_metal_ramp", "Ramped Bend", "The east door at floor level; a ramp climbs to the north door.", 1,
-                 Shell(1, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(1, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 224, 0}, {368, 368, 64}, s.mats.floor);
                      b.Ramp({-112, 64, 0}, {112, 224, 64}, North, s.mats.floor);
                      Pillar(b, -240, -240, 40, s.height, s.mats.trim);
@@ -217,7 +217,7 @@ std::vector<Def> Definitions() {
 
     // ---- three-way parts: open north, east and west ----
     d.push_back({"threeway_concrete_tee", "Concrete Tee", "A concrete junction with a column at its closed side.", 2,
-                 Shell(2, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(2, kConcrete, 256), [](RoomBuilder& b, const ShellPlan& s) {
                      Pillar(b, 0, -256, 48, s.height, s.mats.trim);
                      Cover(b, -304, -304, -208, -240, 48, s.mats.wall);
                      Cover(b, 208, -304, 304, -240, 48, s.mats.wall);
@@ -230,7 +230,7 @@ std::vector<Def> Definitions() {
                      b.Item({300, 300, 16}, 0);
                  }});
     d.push_back({"threeway_market_square", "Market Square", "An open square with market stalls under the sky.", 2,
-                 Shell(2, kPlaster, 512, true), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(2, kPlaster, 512, true), [](RoomBuilder& b, const ShellPlan& s) {
                      Cover(b, -336, -336, -208, -272, 64, s.mats.trim);
                      Cover(b, 208, -336, 336, -272, 64, s.mats.trim);
                      b.Box({-336, -336, 96}, {-208, -272, 104}, "METAL/METALWALL003A");
@@ -251,7 +251,7 @@ std::vector<Def> Definitions() {
                      b.Weapon({0, 300, 16}, 4, 270);
                  }});
     d.push_back({"threeway_raised_north", "Raised Tee", "East and west doors at floor level; the north door up a ramp.", 2,
-                 Shell(2, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(2, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 224, 0}, {368, 368, 64}, s.mats.floor);
                      b.Ramp({-128, 64, 0}, {128, 224, 64}, North, s.mats.floor);
                      Cover(b, -320, -320, -192, -288, 56, s.mats.trim);
@@ -263,7 +263,7 @@ std::vector<Def> Definitions() {
                      b.Weapon({0, -300, 16}, 2, 90);
                  }});
     d.push_back({"threeway_brick_hall", "Brick Junction", "A brick junction whose cover changes from level to level.", 2,
-                 Shell(2, kBrick, 288), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(2, kBrick, 288), [](RoomBuilder& b, const ShellPlan& s) {
                      Pillar(b, -176, -176, 32, s.height, s.mats.trim);
                      Pillar(b, 176, -176, 32, s.height, s.mats.trim);
                      Node& left = b.SpawnGroup("junction_left");
@@ -280,7 +280,7 @@ std::vector<Def> Definitions() {
 
     d.push_back({"threeway_sky_terrace", "Terrace Junction",
                  "East and west meet in a yard under the sky; stairs climb to a terrace and the north door.", 2,
-                 Shell(2, kPlaster, 512, true, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(2, kPlaster, 512, true, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 240, 0}, {368, 368, 128}, s.mats.trim);
                      b.Stairs(-80, 80, 112, 0, 128, North, s.mats.trim, 16, 16);
                      Cover(b, -320, -320, -160, -288, 56, s.mats.trim);
@@ -298,7 +298,7 @@ std::vector<Def> Definitions() {
 
     // ---- cross sections: open on all sides ----
     d.push_back({"cross_concrete_crossing", "Concrete Crossing", "Four ways meet between four heavy columns.", 3,
-                 Shell(3, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(3, kConcrete, 256), [](RoomBuilder& b, const ShellPlan& s) {
                      for (double x : {-240.0, 240.0})
                          for (double y : {-240.0, 240.0}) Pillar(b, x, y, 48, s.height, s.mats.trim);
                      b.Light({0, 0, 224});
@@ -308,7 +308,7 @@ std::vector<Def> Definitions() {
                      b.Item({320, 320, 16}, 3);
                  }});
     d.push_back({"cross_sky_crossroads", "Open Crossroads", "Crossing streets under the open sky.", 3,
-                 Shell(3, kBrick, 512, true), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(3, kBrick, 512, true), [](RoomBuilder& b, const ShellPlan& s) {
                      for (double x : {-1.0, 1.0})
                          for (double y : {-1.0, 1.0})
                              Cover(b, x < 0 ? -352 : 208, y < 0 ? -352 : 208, x < 0 ? -208 : 352, y < 0 ? -208 : 352, 96,
@@ -323,7 +323,7 @@ std::vector<Def> Definitions() {
                      b.Weapon({-280, -160, 16}, 1);
                  }});
     d.push_back({"cross_metal_hub", "Metal Hub", "A metal hub: three doors at floor level, the north one up the stairs.", 3,
-                 Shell(3, kMetal, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(3, kMetal, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 288, 0}, {368, 368, 128}, s.mats.floor);
                      b.Stairs(-96, 96, 96, 0, 128, North, s.mats.trim, 16, 24);
                      Pillar(b, -256, -256, 40, s.height, s.mats.trim);
@@ -335,7 +335,7 @@ std::vector<Def> Definitions() {
                      b.Item({-300, 320, 144}, 0);
                  }});
     d.push_back({"cross_brick_hall", "Brick Crossing", "A brick crossing hall with crates in its corners.", 3,
-                 Shell(3, kBrick, 288), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(3, kBrick, 288), [](RoomBuilder& b, const ShellPlan& s) {
                      Cover(b, -352, -352, -224, -288, 72, s.mats.trim);
                      Cover(b, 224, 288, 352, 352, 72, s.mats.trim);
                      b.Prop(kCrate, {-280, 280, 0});
@@ -350,7 +350,7 @@ std::vector<Def> Definitions() {
 
     // ---- alleys: dead ends open to the north ----
     d.push_back({"alley_concrete_storeroom", "Storeroom", "A dead-end storeroom with shelves full of supplies.", 4,
-                 Shell(4, kConcrete, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(4, kConcrete, 256), [](RoomBuilder& b, const ShellPlan& s) {
                      for (double y : {-320.0, -160.0, 0.0}) {
                          Cover(b, -352, y, -288, y + 96, 8, s.mats.trim, 48);
                          Cover(b, 288, y, 352, y + 96, 8, s.mats.trim, 48);
@@ -366,7 +366,7 @@ std::vector<Def> Definitions() {
                      b.Npc({0, -200, 8}, 90);
                  }});
     d.push_back({"alley_sky_deadend", "Dead-end Yard", "A walled yard with no way through, open to the sky.", 4,
-                 Shell(4, kBrick, 448, true), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(4, kBrick, 448, true), [](RoomBuilder& b, const ShellPlan& s) {
                      Cover(b, -240, -160, -96, -128, 56, s.mats.trim);
                      Cover(b, 96, -160, 240, -128, 56, s.mats.trim);
                      b.Prop(kDrum, {-300, -300, 0});
@@ -377,7 +377,7 @@ std::vector<Def> Definitions() {
                      b.Weapon({-300, 200, 16}, 4);
                  }});
     d.push_back({"alley_loft", "Loft Alcove", "A dead end with a loft up a flight of stairs at the back.", 4,
-                 Shell(4, kPlaster, 320), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(4, kPlaster, 320), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, -368, 0}, {368, -176, 96}, s.mats.trim);
                      b.Stairs(-96, 96, 16, 0, 96, South, s.mats.trim);
                      b.Light({0, 160, 288});
@@ -387,7 +387,7 @@ std::vector<Def> Definitions() {
                      b.Npc({200, 100, 8}, 270);
                  }});
     d.push_back({"alley_metal_vault", "Metal Vault", "A sealed metal vault; what stands in it changes.", 4,
-                 Shell(4, kMetal, 256), [](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(4, kMetal, 256), [](RoomBuilder& b, const ShellPlan& s) {
                      Pillar(b, -208, -208, 32, s.height, s.mats.trim);
                      Pillar(b, 208, -208, 32, s.height, s.mats.trim);
                      Node& g1 = b.SpawnGroup("vault_racks");
@@ -402,41 +402,41 @@ std::vector<Def> Definitions() {
                  }});
 
     // ---- game start rooms: open to the north, the player starts here ----
-    auto start = [](RoomBuilder& b, const ShellSpec& s, int itemMode) {
+    auto start = [](RoomBuilder& b, const ShellPlan& s, int itemMode) {
         b.Entity("info_player_start", {0, -240, 8}, {{"angles", "0 90 0"}, {"spawnflags", "0"}});
         b.Weapon({-120, -200, 16}, 1, 90);
         b.Item({120, -200, 16}, itemMode);
         b.Light({0, -160, s.height - 32});
     };
     d.push_back({"start_concrete_bunker", "Bunker Start", "The level starts in a concrete bunker.", 5,
-                 Shell(5, kConcrete, 256), [start](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(5, kConcrete, 256), [start](RoomBuilder& b, const ShellPlan& s) {
                      start(b, s, 4);
                      Cover(b, -352, -352, -256, -256, 48, s.mats.trim);
                      Cover(b, 256, -352, 352, -256, 48, s.mats.trim);
                      b.Light({0, 200, 224}, "255 220 180 160");
                  }});
     d.push_back({"start_sky_yard", "Yard Start", "The level starts in a yard under the open sky.", 5,
-                 Shell(5, kBrick, 448, true), [start](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(5, kBrick, 448, true), [start](RoomBuilder& b, const ShellPlan& s) {
                      start(b, s, 0);
                      b.Prop(kCrate, {-280, 200, 0});
                      b.Prop(kDrum, {280, 200, 0});
                  }});
     d.push_back({"start_metal_room", "Metal Start", "The level starts in a metal room with crates.", 5,
-                 Shell(5, kMetal, 256), [start](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(5, kMetal, 256), [start](RoomBuilder& b, const ShellPlan& s) {
                      start(b, s, 2);
                      Cover(b, -352, 160, -256, 256, 64, s.mats.trim);
                      b.Prop(kCrate, {280, 240, 0});
                      b.Light({0, 240, 224}, "200 220 255 200");
                  }});
     d.push_back({"start_brick_cellar", "Cellar Start", "The level starts in a brick cellar.", 5,
-                 Shell(5, kBrick, 224), [start](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(5, kBrick, 224), [start](RoomBuilder& b, const ShellPlan& s) {
                      start(b, s, 3);
                      for (double x : {-208.0, 208.0}) Pillar(b, x, 64, 24, s.height, s.mats.trim);
                      b.Light({0, 200, 192}, "255 200 150 180");
                  }});
 
     // ---- game end rooms: open to the north; walking in ends the game ----
-    auto finale = [](RoomBuilder& b, const ShellSpec& s, const std::string& text) {
+    auto finale = [](RoomBuilder& b, const ShellPlan& s, const std::string& text) {
         Node& trigger = b.BrushEntity("trigger_once", {{"spawnflags", "1"}, {"StartDisabled", "0"}});
         Node& out = trigger.Add(Node::Block("connections"));
         out.AddKey("OnTrigger", "end_message,Display,,0,-1");
@@ -452,14 +452,14 @@ std::vector<Def> Definitions() {
         b.Light({0, -200, s.height - 32}, "255 230 170 320");
     };
     d.push_back({"end_concrete_exit", "Concrete Exit", "The way out: reaching the back of this room ends the game.", 6,
-                 Shell(6, kConcrete, 256), [finale](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(6, kConcrete, 256), [finale](RoomBuilder& b, const ShellPlan& s) {
                      finale(b, s, "You made it out. Well done!");
                      Pillar(b, -300, 200, 24, s.height, s.mats.trim);
                      Pillar(b, 300, 200, 24, s.height, s.mats.trim);
                      b.Npc({-240, 120, 8}, 270);
                  }});
     d.push_back({"end_sky_finale", "Open Finale", "The sky opens above the end of the journey.", 6,
-                 Shell(6, kBrick, 512, true), [finale](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(6, kBrick, 512, true), [finale](RoomBuilder& b, const ShellPlan& s) {
                      finale(b, s, "Daylight at last. You made it!");
                      Cover(b, -320, 96, -192, 128, 56, s.mats.trim);
                      Cover(b, 192, 96, 320, 128, 56, s.mats.trim);
@@ -467,14 +467,14 @@ std::vector<Def> Definitions() {
                      b.Item({-280, 200, 16}, 0);
                  }});
     d.push_back({"end_metal_chamber", "Exit Chamber", "A metal chamber at the end of the line.", 6,
-                 Shell(6, kMetal, 288), [finale](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(6, kMetal, 288), [finale](RoomBuilder& b, const ShellPlan& s) {
                      finale(b, s, "The chamber seals behind you. You made it!");
                      Pillar(b, -256, 256, 40, s.height, s.mats.trim);
                      Pillar(b, 256, 256, 40, s.height, s.mats.trim);
                      b.Light({0, 240, 256}, "200 220 255 200");
                  }});
     d.push_back({"end_brick_hall", "Last Hall", "A brick hall guarded one last time before the end.", 6,
-                 Shell(6, kBrick, 320), [finale](RoomBuilder& b, const ShellSpec& s) {
+                 Shell(6, kBrick, 320), [finale](RoomBuilder& b, const ShellPlan& s) {
                      finale(b, s, "The last hall is yours. You made it!");
                      Cover(b, -224, 32, -96, 64, 48, s.mats.trim);
                      Cover(b, 96, 32, 224, 64, 48, s.mats.trim);

@@ -162,7 +162,7 @@ int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return 2;
     }
     RoomBuilder b(name, type, "");
-    ShellSpec shell;
+    ShellPlan shell;
     shell.height = height;
     shell.sky = sky;
     shell.mats = {"CONCRETE/CONCRETEFLOOR001A", "CONCRETE/CONCRETEWALL001A", "CONCRETE/CONCRETECEILING001A",

@@ -112,29 +112,29 @@ void RoomBuilder::Stairs(double a, double b, double start, double z0, double z1,
     }
 }
 
-void RoomBuilder::MakeShell(const ShellSpec& spec) {
-    shell_ = spec;
+void RoomBuilder::MakeShell(const ShellPlan& plan) {
+    shell_ = plan;
     haveShell_ = true;
-    const double H = spec.height, W = kWallThickness, C = kHalfCell, D = kDoorHalfWidth;
-    Box({-C, -C, -W}, {C, C, 0}, spec.mats.floor);
-    Box({-C, -C, H}, {C, C, H + W}, spec.sky ? kSkybox : spec.mats.ceiling);
+    const double H = plan.height, W = kWallThickness, C = kHalfCell, D = kDoorHalfWidth;
+    Box({-C, -C, -W}, {C, C, 0}, plan.mats.floor);
+    Box({-C, -C, H}, {C, C, H + W}, plan.sky ? kSkybox : plan.mats.ceiling);
     for (int s = 0; s < 4; ++s) {
         // North and south walls run the full width; east and west fit between them.
         const double ua = (s == North || s == South) ? -C : -(C - W);
         const double ub = -ua;
         auto wall = [&](double u0, double u1, double z0, double z1) {
             switch (s) {
-                case North: Box({u0, C - W, z0}, {u1, C, z1}, spec.mats.wall); break;
-                case South: Box({u0, -C, z0}, {u1, -C + W, z1}, spec.mats.wall); break;
-                case East: Box({C - W, u0, z0}, {C, u1, z1}, spec.mats.wall); break;
-                default: Box({-C, u0, z0}, {-C + W, u1, z1}, spec.mats.wall); break;
+                case North: Box({u0, C - W, z0}, {u1, C, z1}, plan.mats.wall); break;
+                case South: Box({u0, -C, z0}, {u1, -C + W, z1}, plan.mats.wall); break;
+                case East: Box({C - W, u0, z0}, {C, u1, z1}, plan.mats.wall); break;
+                default: Box({-C, u0, z0}, {-C + W, u1, z1}, plan.mats.wall); break;
             }
         };
-        if (!spec.open[static_cast<size_t>(s)]) {
+        if (!plan.open[static_cast<size_t>(s)]) {
             wall(ua, ub, 0, H);
             continue;
         }
-        const double zc = spec.doorZ[static_cast<size_t>(s)];
+        const double zc = plan.doorZ[static_cast<size_t>(s)];
         wall(ua, -D, 0, H);
         wall(D, ub, 0, H);
         if (zc > 0) wall(-D, D, 0, zc);

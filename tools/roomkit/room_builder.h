@@ -22,7 +22,7 @@ struct Materials {
 
 // The box every room stands in: floor slab under z = 0, 16-unit walls inside the cell
 // boundary with a doorway cut at each open side, and a ceiling (or sky) on top.
-struct ShellSpec {
+struct ShellPlan {
     double height = 256;  // inside height from z = 0 to the ceiling's underside
     bool sky = false;
     Materials mats;
@@ -38,7 +38,7 @@ class RoomBuilder {
 public:
     RoomBuilder(std::string name, int type, std::string description);
 
-    void MakeShell(const ShellSpec& spec);
+    void MakeShell(const ShellPlan& plan);
 
     // A brush from its faces (each a loop of at least three corners). Faces on the outside
     // of the cell get nodraw; everything else takes the material given.
@@ -73,7 +73,7 @@ private:
 
     std::string name_, description_;
     int type_;
-    ShellSpec shell_;
+    ShellPlan shell_;
     bool haveShell_ = false;
     int nextId_ = 2;
     Node world_ = Node::Block("world");
