@@ -184,6 +184,17 @@ TEST(RoomImport, TakesTheHeaderFromTheMarkersAndWritesOneTokenPerLine) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "editor"), 0);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "msg,Display,,0,-1"), lines.end());
     EXPECT_TRUE(CheckRoom(lines).empty()) << Dump(CheckRoom(lines));
+
+    // What the mapper has hidden in Hammer is still part of the room.
+    const std::string hidden = SmallRoomVmf("hidden\n{\nentity\n{\n\"id\" \"96\"\n\"classname\" \"vornic_npc\"\n"
+                                      "\"origin\" \"0 0 8\"\n}\n}\n");
+    const auto withHidden = ImportRoom(ParseVmf(hidden));
+    EXPECT_NE(std::find(withHidden.begin(), withHidden.end(), "vornic_npc"), withHidden.end());
+    id = 700;
+    const auto hiddenSolid = ImportRoom(ParseVmf(SmallRoomVmf() + "world\n{\nhidden\n{\n" +
+                                                 Box(-200, -200, 0, -100, -100, 32, id) + "}\n}\n"));
+    EXPECT_EQ(std::count(hiddenSolid.begin(), hiddenSolid.end(), "solid"),
+              std::count(withHidden.begin(), withHidden.end(), "solid") + 1);
 }
 
 TEST(RoomImport, RefusesMapsThatCannotMakeARoom) {

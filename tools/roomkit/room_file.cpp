@@ -242,13 +242,26 @@ int SideOfPoint(double x, double y) {
     return -1;
 }
 
+// The blocks of that name in a block, including those Hammer keeps in "hidden" blocks while
+// the mapper has them hidden: they are compiled all the same.
+std::vector<const Node*> WithHidden(const Node& parent, const std::string& name) {
+    std::vector<const Node*> out;
+    for (const auto& c : parent.children) {
+        if (!c.isBlock) continue;
+        if (EqualsNoCase(c.key, name)) out.push_back(&c);
+        if (EqualsNoCase(c.key, "hidden"))
+            for (const Node* h : c.Blocks(name)) out.push_back(h);
+    }
+    return out;
+}
+
 }  // namespace
 
 std::vector<std::string> ImportRoom(const Node& map) {
     RoomHeader header;
     const Node* info = nullptr;
     std::array<const Node*, 4> connectors{};
-    std::vector<const Node*> entities = map.Blocks("entity");
+    std::vector<const Node*> entities = WithHidden(map, "entity");
     for (const Node* e : entities) {
         const std::string cls = e->Get("classname");
         if (cls == kInfoClass) {
@@ -286,7 +299,7 @@ std::vector<std::string> ImportRoom(const Node& map) {
 
     std::vector<std::string> out = header.Lines();
     for (const Node* world : map.Blocks("world"))
-        for (const Node* solid : world->Blocks("solid")) EmitBlock(*solid, out);
+        for (const Node* solid : WithHidden(*world, "solid")) EmitBlock(*solid, out);
     out.push_back(kWorldEnd);
     for (const Node* e : entities) EmitBlock(*e, out);
     out.push_back(kEndOfFile);
