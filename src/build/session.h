@@ -2,6 +2,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "build/level_writer.h"
@@ -13,6 +14,8 @@
 #include "platform/ui.h"
 
 namespace tessellon {
+
+struct WeightTables;
 
 struct LogState {
     bool opened = false;
@@ -57,6 +60,19 @@ struct Session {
     // element (0, 0, 0) is the number of the room being placed.
     using DoorPointTable = std::array<std::array<std::array<double, 4>, 5>, 101>;
     DoorPointTable DoorPoints{};
+
+    // The sun of the chosen time and place, recomputed by CalcSunAngle whenever the clock,
+    // moon, season or map changes; a build only reads them.
+    float SunElevation = 0;
+    float SunYaw = 0;
+    float MoonLight = 0;
+
+    // One flag per gundata.ini row (1..100): the player has been given that weapon in the
+    // level being built. Cleared before the rooms of each level.
+    std::array<bool, 101> OwnedWeapons{};
+    // The three weighting tables, read at the first placeholder of a build that needs them
+    // and dropped when the next build starts.
+    std::shared_ptr<const WeightTables> LoadedWeightTables;
 };
 
 }  // namespace tessellon

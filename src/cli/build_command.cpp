@@ -7,6 +7,7 @@
 #include "build/session.h"
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
+#include "entities/sun.h"
 #include "instance/text_helpers.h"
 
 namespace tessellon {
@@ -126,6 +127,8 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     auto session = std::make_unique<Session>(ui, clock, registry, home);
     Session& s = *session;
     s.settings = opts.settings;
+    // The window recomputes the sun as its controls change; here the options are set once.
+    CalcSunAngle(s);
     HeadlessUi::InstallInterruptHandler();
     ui.OnInterrupt([&s] {
         s.BuildAborted = true;
