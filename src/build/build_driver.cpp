@@ -4,6 +4,7 @@
 #include "build/report.h"
 #include "build/session.h"
 #include "entities/sky.h"
+#include "entities/weight_tables.h"
 #include "instance/text_helpers.h"
 
 namespace tessellon {
@@ -20,6 +21,9 @@ void Yield(Session& s) { s.ui.Yield(); }
 // Phase 1: every shared table of the previous build is emptied, and a working file left
 // open by an interrupted build is closed.
 void ResetTables(Session& s) {
+    // The weighting tables are read afresh by every build, so edits between builds count.
+    ForgetWeightTables(s);
+
     s.RoomLines.Clear();
     s.WorldInsertLines.Clear();
     s.EntityLines.Clear();
@@ -59,6 +63,7 @@ bool CreateMapPhases(Session& s) {
         Log(s, "Starting creation of level " + std::to_string(level) + " of " + std::to_string(levelCount),
             false, true);
         WriteLevelHead(s, sky);
+        s.OwnedWeapons.fill(false);  // every level hands out its arsenal from the start
         s.EntityLines.SetHead(0);
         Log(s, "Adding map entitys... (" + std::to_string(level) + "/" + std::to_string(levelCount) + ")");
         Yield(s);
