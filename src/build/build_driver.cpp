@@ -92,6 +92,11 @@ void WriteLevelHead(Session& s, const std::string& skyName) {
     s.writer.PrintToFile(std::string("'maxpropscreenwidth' '-1'"), 1);
 }
 
+void AbortBuild(Session& s) {
+    s.BuildAborted = true;
+    Log(s, "Process aborted!");
+}
+
 bool CreateMap(Session& s) {
     try {
         return CreateMapPhases(s);

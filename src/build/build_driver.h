@@ -14,6 +14,9 @@ enum class CreateOutcome {
 // The create command: confirmation, control lock, CreateMap, unlock.
 CreateOutcome RunCreateCommand(Session& s);
 
+// The abort command: only sets the flag that the build tests at its check points.
+void AbortBuild(Session& s);
+
 // One build from the room catalogue to a named level file. Returns false when the build
 // was stopped by BuildAborted.
 bool CreateMap(Session& s);

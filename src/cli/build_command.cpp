@@ -130,10 +130,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     // The window recomputes the sun as its controls change; here the options are set once.
     CalcSunAngle(s);
     HeadlessUi::InstallInterruptHandler();
-    ui.OnInterrupt([&s] {
-        s.BuildAborted = true;
-        Log(s, "Process aborted!");
-    });
+    ui.OnInterrupt([&s] { AbortBuild(s); });
 
     try {
         SetCorrectPC(s);

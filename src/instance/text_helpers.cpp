@@ -199,11 +199,11 @@ static std::string SignTo(Session& s, std::string& value, bool negative) {
 std::string Neg(Session& s, std::string& value) { return SignTo(s, value, true); }
 std::string Pos(Session& s, std::string& value) { return SignTo(s, value, false); }
 
-void SetCorrectPC(Session& s) {
+void SetCorrectPC(Session& s, std::string (*localeDecimal)()) {
     auto symbol = s.registry.ReadString(RegistryRoot::CurrentUser, "Control Panel\\International",
                                         "sDecimal");
     if (!symbol || symbol->empty()) {
-        const std::string local = LocaleDecimalPoint();
+        const std::string local = localeDecimal ? localeDecimal() : LocaleDecimalPoint();
         if (!local.empty()) symbol = local;
     }
     if (symbol && !symbol->empty()) {

@@ -49,6 +49,7 @@ std::string Neg(Session& s, std::string& value);
 std::string Pos(Session& s, std::string& value);
 
 // Reads the system's decimal symbol: the registry, else the locale, else the user is asked.
-void SetCorrectPC(Session& s);
+// localeDecimal stands for the locale lookup (tests pass one that knows nothing).
+void SetCorrectPC(Session& s, std::string (*localeDecimal)() = nullptr);
 
 }  // namespace tessellon
