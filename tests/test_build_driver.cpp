@@ -5,6 +5,7 @@
 #include "build/build_driver.h"
 #include "build/errors.h"
 #include "build/report.h"
+#include "rooms/catalogue.h"
 #include "test_support.h"
 
 using namespace tessellon;
@@ -39,6 +40,8 @@ TEST(CreateCommand, RefusesACustomSeedThatIsNotANumber) {
 
 TEST(CreateCommand, AutomaticRestartSkipsTheQuestionAndLocksDuringTheBuild) {
     TestSession t;
+    InstallTestRooms(t.dir.path());
+    Categorize(t.s);
     t.s.RestartCount = 99;
     ASSERT_EQ(RunCreateCommand(t.s), CreateOutcome::Finished);
     EXPECT_TRUE(t.ui.boxes.empty());
@@ -71,6 +74,8 @@ TEST(CreateCommand, AWriteFailureEndsThroughMapErrorAndKeepsTheOlderLevel) {
     // The working file's name is taken by a folder, so it cannot be created.
     std::filesystem::create_directories(t.dir.path() / "temp.dta" / "x");
     WriteFile(t.dir.path() / "level1.vmf", "keep me");
+    InstallTestRooms(t.dir.path());
+    Categorize(t.s);
     t.s.RestartCount = 99;
     EXPECT_THROW(RunCreateCommand(t.s), ProgramEnd);
     EXPECT_EQ(t.ui.boxes.front().title, "Warning!");

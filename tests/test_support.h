@@ -100,6 +100,13 @@ inline void WriteFile(const std::filesystem::path& p, const std::string& content
     out << content;
 }
 
+// Copies the small set of test rooms into folder/rooms.
+inline void InstallTestRooms(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder / "rooms");
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(TESSELLON_SOURCE_DIR) / "tests/data/rooms"))
+        if (e.path().extension() == ".rgr") std::filesystem::copy_file(e.path(), folder / "rooms" / e.path().filename());
+}
+
 // A session over scripted seams in its own temp folder, with a frozen clock.
 struct TestSession {
     TempDir dir;

@@ -1,8 +1,12 @@
 #include "build/build_driver.h"
 
+#include <vector>
+
 #include "build/errors.h"
 #include "build/report.h"
+#include "build/room_choice.h"
 #include "build/session.h"
+#include "entities/entity_output.h"
 #include "entities/sky.h"
 #include "entities/weight_tables.h"
 #include "instance/text_helpers.h"
@@ -27,6 +31,9 @@ void ResetTables(Session& s) {
     s.RoomLines.Clear();
     s.WorldInsertLines.Clear();
     s.EntityLines.Clear();
+    s.DirList.Clear();
+    s.Plans.clear();
+    ShareList_Clear(s);
     s.writer.PrintToFile(std::string(), 0, true);
 }
 
@@ -44,15 +51,26 @@ int DrawRoomCount(Session& s) {
 bool CreateMapPhases(Session& s) {
     ResetTables(s);
 
-    const int levelCount = 1;
-    const int roomCount = DrawRoomCount(s);
-    (void)roomCount;
+    // Phase 2: the index is built afresh from the catalogue as it is now.
+    const RoomIndex index = BuildRoomIndex(s);
 
+    const int levelCount = 1;
+    std::vector<int> levelLengths(levelCount + 1, 0);
+    levelLengths[1] = DrawRoomCount(s);
+
+    // Phase 4: a maze line and a turned room for every cell of it, per level.
+    s.Plans.assign(levelCount + 1, LevelPlan{});
     for (int level = 1; level <= levelCount; ++level) {
-        Log(s, "Creating maze " + std::to_string(level) + " of " + std::to_string(levelCount));
-        MrProg(s, level * 100.0 / levelCount);
-        Yield(s);
-        if (s.BuildAborted) return false;
+        s.LevelRoomCount = levelLengths[static_cast<std::size_t>(level)];
+        if (!PlanLevel(s, index, level, levelCount, s.LevelRoomCount, s.Plans[static_cast<std::size_t>(level)]))
+            return false;
+    }
+    int totalRooms = 0;
+    for (int level = 1; level <= levelCount; ++level) totalRooms += levelLengths[static_cast<std::size_t>(level)];
+    for (int level = 1; level <= levelCount; ++level) {
+        LevelPlan& plan = s.Plans[static_cast<std::size_t>(level)];
+        plan.totalRooms = totalRooms;
+        ComputeRoomProgress(s.RoomCatalogue, plan);
     }
 
     if (s.BuildAborted) return false;
@@ -67,8 +85,7 @@ bool CreateMapPhases(Session& s) {
         s.EntityLines.SetHead(0);
         Log(s, "Adding map entitys... (" + std::to_string(level) + "/" + std::to_string(levelCount) + ")");
         Yield(s);
-        // Closing the world block; the entity lines follow it.
-        s.writer.PrintToFile(std::string("}"), 0);
+        WriteEntites(s);
         s.writer.NameLevel(level);
     }
     return true;

@@ -4,14 +4,20 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "build/level_plan.h"
 #include "build/level_writer.h"
 #include "build/settings.h"
 #include "build/text_table.h"
+#include "maze/maze_line.h"
+#include "entities/entity_output.h"
 #include "maze/random_source.h"
+#include "maze/room_links.h"
 #include "platform/clock.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
+#include "rooms/catalogue.h"
 
 namespace tessellon {
 
@@ -51,6 +57,19 @@ struct Session {
     int RestartCount = 0;
     bool RoomTestMode = false;
 
+    // Every room file's header and path, filled by Categorize.
+    Catalogue RoomCatalogue;
+    // Who hangs on whom in the level's maze, filled by MapDirection.
+    RoomLinkTable DirList;
+    // The maze test's occupancy grid (and the developer preview drawing).
+    MazeGrid Surf;
+    // The maze phase's decisions for each level: Plans[L] for L = 1..level count
+    // (Plans[0] unused). Rebuilt at every build; read by room generation.
+    std::vector<LevelPlan> Plans;
+    // The room count of the level being built: N while the maze is laid out, N + 1 (the
+    // start room included) while its rooms are generated.
+    int LevelRoomCount = 0;
+
     // Room pipeline tables.
     TextTable RoomLines{"RoomLines", 32000};
     TextTable WorldInsertLines{"WorldInsertLines", 10000};
@@ -60,6 +79,9 @@ struct Session {
     // element (0, 0, 0) is the number of the room being placed.
     using DoorPointTable = std::array<std::array<std::array<double, 4>, 5>, 101>;
     DoorPointTable DoorPoints{};
+
+    // The weighted name lottery of placeholder resolution.
+    ShareListTable ShareList;
 
     // The sun of the chosen time and place, recomputed by CalcSunAngle whenever the clock,
     // moon, season or map changes; a build only reads them.

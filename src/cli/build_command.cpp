@@ -9,6 +9,7 @@
 #include "cli/headless_ui.h"
 #include "entities/sun.h"
 #include "instance/text_helpers.h"
+#include "rooms/catalogue.h"
 
 namespace tessellon {
 
@@ -133,6 +134,8 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     ui.OnInterrupt([&s] { AbortBuild(s); });
 
     try {
+        // Start-up order: the catalogue first, then the decimal symbol.
+        Categorize(s);
         SetCorrectPC(s);
         switch (RunCreateCommand(s)) {
         case CreateOutcome::Finished:

@@ -10,6 +10,9 @@ namespace {
 
 const CliCommand kCommands[] = {
     {"build", "build a level headless and write level1.vmf", RunBuildCommand},
+    {"check", "check a level file for broken brushes, bad entities and leaks", RunCheckCommand},
+    {"maze", "lay out a maze line, or the developer batch of 100 maze pictures", RunMazeCommand},
+    {"rooms", "scan the rooms folder and list the catalogue", RunRoomsCommand},
 };
 
 void PrintHelp(std::ostream& out) {

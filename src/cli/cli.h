@@ -23,6 +23,9 @@ struct CliCommand {
 };
 
 int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunMazeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunRoomsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Shared option helpers for the commands.
 class UsageError : public std::runtime_error {

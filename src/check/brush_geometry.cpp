@@ -1,0 +1,131 @@
+#include "check/brush_geometry.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace tessellon {
+
+namespace {
+
+// Distances below this count as lying on a plane: map coordinates are written with a few
+// decimals at most, and the compilers use a coarser tolerance still.
+constexpr double kOnPlane = 0.01;
+
+bool ParseNumber(std::string_view& text, double& out) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    // from_chars takes no leading plus; the editor never writes one, but hand edits might.
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    if (error != std::errc() || !std::isfinite(out)) return false;
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+    return true;
+}
+
+bool Expect(std::string_view& text, char c) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    if (text.empty() || text.front() != c) return false;
+    text.remove_prefix(1);
+    return true;
+}
+
+bool OnlySpaceLeft(std::string_view text) {
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\r') return false;
+    return true;
+}
+
+Polygon BaseSquare(const Plane& p) {
+    // A square on the plane far larger than any level; clipping by the other planes trims it.
+    const Vec3 n = p.normal;
+    const Vec3 helper = std::fabs(n.z) > 0.9 ? Vec3{1, 0, 0} : Vec3{0, 0, 1};
+    Vec3 u = Cross(helper, n);
+    u = u * (1.0 / Length(u));
+    const Vec3 v = Cross(n, u);
+    const Vec3 centre = n * p.dist;
+    const double r = kUnboundedReach * 4;
+    return {centre + u * r + v * r, centre - u * r + v * r, centre - u * r - v * r, centre + u * r - v * r};
+}
+
+// Keeps the part of the polygon behind the plane (or on it).
+Polygon ClipBehind(const Polygon& poly, const Plane& p) {
+    Polygon out;
+    out.reserve(poly.size() + 1);
+    const std::size_t n = poly.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const Vec3 a = poly[i], b = poly[(i + 1) % n];
+        const double da = Dot(p.normal, a) - p.dist, db = Dot(p.normal, b) - p.dist;
+        if (da <= kOnPlane) out.push_back(a);
+        if ((da > kOnPlane && db < -kOnPlane) || (da < -kOnPlane && db > kOnPlane)) {
+            const double t = da / (da - db);
+            out.push_back(a + (b - a) * t);
+        }
+    }
+    return out;
+}
+
+double PolygonArea(const Polygon& poly) {
+    Vec3 sum;
+    for (std::size_t i = 1; i + 1 < poly.size(); ++i) sum = sum + Cross(poly[i] - poly[0], poly[i + 1] - poly[0]);
+    return Length(sum) / 2;
+}
+
+}  // namespace
+
+double Length(Vec3 a) { return std::sqrt(Dot(a, a)); }
+
+bool PlaneFromPoints(Vec3 a, Vec3 b, Vec3 c, Plane& out) {
+    const Vec3 n = Cross(a - b, c - b);
+    const double len = Length(n);
+    // Points this close to one line give no trustworthy direction.
+    if (len < 1e-6 * std::max(1.0, Length(a - b) * Length(c - b))) return false;
+    out.normal = n * (1.0 / len);
+    out.dist = Dot(out.normal, a);
+    return true;
+}
+
+bool IsAxial(const Plane& p) {
+    const double limit = 1 - 1e-9;
+    return std::fabs(p.normal.x) > limit || std::fabs(p.normal.y) > limit || std::fabs(p.normal.z) > limit;
+}
+
+bool ParsePlanePoints(std::string_view text, Vec3 points[3]) {
+    for (int i = 0; i < 3; ++i) {
+        if (!Expect(text, '(') || !ParseNumber(text, points[i].x) || !ParseNumber(text, points[i].y) ||
+            !ParseNumber(text, points[i].z) || !Expect(text, ')'))
+            return false;
+    }
+    return OnlySpaceLeft(text);
+}
+
+bool ParseVector(std::string_view text, Vec3& out) {
+    const bool bracketed = Expect(text, '[');
+    if (!ParseNumber(text, out.x) || !ParseNumber(text, out.y) || !ParseNumber(text, out.z)) return false;
+    if (bracketed && !Expect(text, ']')) return false;
+    return OnlySpaceLeft(text);
+}
+
+bool ParseTextureAxis(std::string_view text, TextureAxis& out) {
+    return Expect(text, '[') && ParseNumber(text, out.direction.x) && ParseNumber(text, out.direction.y) &&
+           ParseNumber(text, out.direction.z) && ParseNumber(text, out.shift) && Expect(text, ']') &&
+           ParseNumber(text, out.scale) && OnlySpaceLeft(text);
+}
+
+std::vector<Polygon> BodyFaces(const std::vector<Plane>& planes) {
+    std::vector<Polygon> faces(planes.size());
+    for (std::size_t i = 0; i < planes.size(); ++i) {
+        Polygon poly = BaseSquare(planes[i]);
+        for (std::size_t j = 0; j < planes.size() && !poly.empty(); ++j) {
+            if (j == i) continue;
+            // A later copy of the same plane must not erase this face, nor this one the copy.
+            const Plane& q = planes[j];
+            if (Dot(q.normal, planes[i].normal) > 1 - 1e-9 && std::fabs(q.dist - planes[i].dist) < kOnPlane) continue;
+            poly = ClipBehind(poly, q);
+            if (poly.size() < 3) poly.clear();
+        }
+        if (poly.size() >= 3 && PolygonArea(poly) > 1e-3) faces[i] = std::move(poly);
+    }
+    return faces;
+}
+
+}  // namespace tessellon

@@ -1,0 +1,201 @@
+#include "check/leak_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace tessellon {
+
+namespace {
+
+// Coordinates closer than this are one grid line; keeps float noise from making sliver cells.
+constexpr double kMergeGap = 1e-3;
+// Space left around everything so the void forms one connected shell.
+constexpr double kFrame = 16;
+
+double Axis(const Vec3& v, int a) { return a == 0 ? v.x : a == 1 ? v.y : v.z; }
+
+struct AxisLines {
+    std::vector<double> at;
+
+    void Finish() {
+        std::sort(at.begin(), at.end());
+        std::vector<double> merged;
+        for (double v : at)
+            if (merged.empty() || v - merged.back() > kMergeGap) merged.push_back(v);
+        at = std::move(merged);
+    }
+    std::size_t Cells() const { return at.size() - 1; }
+    // Index of the grid line at v (v is one of the lines, give or take the merge gap).
+    std::size_t Line(double v) const {
+        return static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), v - kMergeGap) - at.begin());
+    }
+    // The cells whose closed extent holds v: one, or two when v lies on a line between them.
+    std::vector<std::size_t> CellsAt(double v) const {
+        std::vector<std::size_t> out;
+        const std::size_t hi = static_cast<std::size_t>(std::upper_bound(at.begin(), at.end(), v + kMergeGap) - at.begin());
+        const std::size_t lo = static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), v - kMergeGap) - at.begin());
+        // Lines in [lo, hi) lie on v; the cells touching v run from lo-1 to hi-1.
+        const std::size_t first = lo == hi ? lo - 1 : (lo == 0 ? 0 : lo - 1);
+        const std::size_t last = std::min(hi - 1, Cells() - 1);
+        for (std::size_t c = first; c <= last; ++c) out.push_back(c);
+        return out;
+    }
+    double Centre(std::size_t c) const { return (at[c] + at[c + 1]) / 2; }
+};
+
+enum : std::uint8_t { kOpen = 0, kFilled = 1 };
+
+}  // namespace
+
+SealingBody SealingBox(const Box& box) { return SealingBody{box, {}, true}; }
+
+LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<LeakStart>& starts, std::size_t maxCells) {
+    LeakResult result;
+    if (starts.empty()) {
+        result.skippedReason = "there is no point to flood from";
+        return result;
+    }
+
+    AxisLines lines[3];
+    double lo[3], hi[3];
+    for (int a = 0; a < 3; ++a) lo[a] = hi[a] = Axis(starts[0].point, a);
+    for (const auto& s : starts)
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], Axis(s.point, a));
+            hi[a] = std::max(hi[a], Axis(s.point, a));
+        }
+    for (const auto& b : bodies)
+        for (int a = 0; a < 3; ++a) {
+            const double mn = Axis(b.bounds.min, a), mx = Axis(b.bounds.max, a);
+            lines[a].at.push_back(mn);
+            lines[a].at.push_back(mx);
+            lo[a] = std::min(lo[a], mn);
+            hi[a] = std::max(hi[a], mx);
+        }
+    std::size_t total = 1;
+    for (int a = 0; a < 3; ++a) {
+        lines[a].at.push_back(lo[a] - kFrame);
+        lines[a].at.push_back(hi[a] + kFrame);
+        lines[a].Finish();
+        total *= lines[a].Cells();
+        if (total > maxCells) {
+            result.skippedReason = "the level's brushes cut space into more than " + std::to_string(maxCells) + " cells";
+            return result;
+        }
+    }
+    const std::size_t nx = lines[0].Cells(), ny = lines[1].Cells(), nz = lines[2].Cells();
+    const std::size_t strideY = nx, strideZ = nx * ny;
+    result.cells = total;
+    result.checked = true;
+
+    std::vector<std::uint8_t> cell(total, kOpen);
+    for (const auto& b : bodies) {
+        std::size_t from[3], to[3];
+        bool empty = false;
+        for (int a = 0; a < 3; ++a) {
+            from[a] = lines[a].Line(Axis(b.bounds.min, a));
+            to[a] = lines[a].Line(Axis(b.bounds.max, a));
+            if (to[a] <= from[a]) empty = true;  // flat: fills nothing
+        }
+        if (empty) continue;
+        for (std::size_t k = from[2]; k < to[2]; ++k)
+            for (std::size_t j = from[1]; j < to[1]; ++j) {
+                std::uint8_t* row = &cell[k * strideZ + j * strideY];
+                if (b.axisAligned) {
+                    std::fill(row + from[0], row + to[0], kFilled);
+                    continue;
+                }
+                for (std::size_t i = from[0]; i < to[0]; ++i) {
+                    const Vec3 cmin{lines[0].at[i], lines[1].at[j], lines[2].at[k]};
+                    const Vec3 cmax{lines[0].at[i + 1], lines[1].at[j + 1], lines[2].at[k + 1]};
+                    bool outside = false;
+                    for (const auto& p : b.planes) {
+                        // The cell corner deepest behind the plane; if even it is in front, the
+                        // whole cell is outside the body.
+                        const Vec3 deepest{p.normal.x > 0 ? cmin.x : cmax.x, p.normal.y > 0 ? cmin.y : cmax.y,
+                                           p.normal.z > 0 ? cmin.z : cmax.z};
+                        if (Dot(p.normal, deepest) - p.dist >= -kMergeGap) {
+                            outside = true;
+                            break;
+                        }
+                    }
+                    if (!outside) row[i] = kFilled;
+                }
+            }
+    }
+
+    // Flood the void inward from the whole frame, so a trail ends where it leaves the level;
+    // `came` holds the step that reached each cell (1..6, 7 for the frame) to walk a trail back out.
+    std::vector<std::uint8_t> came(total, 0);
+    const std::ptrdiff_t step[6] = {1, -1, static_cast<std::ptrdiff_t>(strideY), -static_cast<std::ptrdiff_t>(strideY),
+                                    static_cast<std::ptrdiff_t>(strideZ), -static_cast<std::ptrdiff_t>(strideZ)};
+    std::vector<std::uint32_t> queue;
+    queue.reserve(total / 4 + 16);
+    for (std::size_t k = 0; k < nz; ++k)
+        for (std::size_t j = 0; j < ny; ++j) {
+            const bool wholeRow = k == 0 || k + 1 == nz || j == 0 || j + 1 == ny;
+            for (std::size_t i = 0; i < nx; i = (wholeRow || i + 1 == nx) ? i + 1 : nx - 1) {
+                const std::size_t c = k * strideZ + j * strideY + i;
+                came[c] = 7;
+                queue.push_back(static_cast<std::uint32_t>(c));
+            }
+        }
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        const std::size_t c = queue[head];
+        const std::size_t i = c % nx, j = (c / nx) % ny, k = c / strideZ;
+        const bool can[6] = {i + 1 < nx, i > 0, j + 1 < ny, j > 0, k + 1 < nz, k > 0};
+        for (int d = 0; d < 6; ++d) {
+            if (!can[d]) continue;
+            const std::size_t n = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) + step[d]);
+            if (came[n] || cell[n] == kFilled) continue;
+            came[n] = static_cast<std::uint8_t>(d + 1);
+            queue.push_back(static_cast<std::uint32_t>(n));
+        }
+    }
+
+    for (std::size_t s = 0; s < starts.size(); ++s) {
+        const Vec3 p = starts[s].point;
+        const auto xs = lines[0].CellsAt(p.x), ys = lines[1].CellsAt(p.y), zs = lines[2].CellsAt(p.z);
+        bool anyOpen = false;
+        std::size_t reached = total;
+        for (std::size_t k : zs)
+            for (std::size_t j : ys)
+                for (std::size_t i : xs) {
+                    const std::size_t c = k * strideZ + j * strideY + i;
+                    if (cell[c] == kFilled) continue;
+                    anyOpen = true;
+                    if (came[c] && reached == total) reached = c;
+                }
+        if (!anyOpen) {
+            result.startsInSolid.push_back(s);
+            continue;
+        }
+        if (reached == total) continue;
+        result.leakingStarts.push_back(s);
+        if (!result.leaked) {
+            result.leaked = true;
+            result.trail.push_back(p);
+            for (std::size_t c = reached;;) {
+                const std::size_t i = c % nx, j = (c / nx) % ny, k = c / strideZ;
+                result.trail.push_back({lines[0].Centre(i), lines[1].Centre(j), lines[2].Centre(k)});
+                if (came[c] == 7) break;
+                c = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) - step[came[c] - 1]);
+            }
+        }
+    }
+
+    // Drop the middle points of straight runs so the trail stays short.
+    if (result.trail.size() > 2) {
+        std::vector<Vec3> kept{result.trail.front()};
+        for (std::size_t t = 1; t + 1 < result.trail.size(); ++t) {
+            const Vec3 a = kept.back() - result.trail[t], b = result.trail[t + 1] - result.trail[t];
+            if (Length(Cross(a, b)) > 1e-6 * (Length(a) * Length(b) + 1)) kept.push_back(result.trail[t]);
+        }
+        kept.push_back(result.trail.back());
+        result.trail = std::move(kept);
+    }
+    return result;
+}
+
+}  // namespace tessellon

@@ -1,0 +1,588 @@
+#include "check/level_check.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tessellon {
+
+namespace {
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+// How a side's material behaves for sealing.
+enum class MaterialRole {
+    Solid,     // closes space
+    FaceOnly,  // hint and skip: shape the compile, take no room of their own
+    NonSolid,  // makes the whole brush non-solid for the flood (clips, triggers, water, ...)
+};
+
+MaterialRole RoleOf(std::string_view material) {
+    const std::string m = Lower(material);
+    const std::string_view name = StartsWith(m, "tools/") ? std::string_view(m).substr(6) : std::string_view();
+    if (name == "toolshint" || name == "toolsskip") return MaterialRole::FaceOnly;
+    static const char* const kNonSolidTools[] = {"toolsclip", "toolsplayerclip", "toolsnpcclip", "toolstrigger",
+                                                 "toolsinvisible", "toolsareaportal"};
+    for (const char* t : kNonSolidTools)
+        if (StartsWith(name, t)) return MaterialRole::NonSolid;
+    if (m.find("water") != std::string::npos) return MaterialRole::NonSolid;
+    return MaterialRole::Solid;
+}
+
+std::string FormatCoord(double v) {
+    if (std::fabs(v - std::round(v)) < 1e-6) return std::to_string(static_cast<long long>(std::llround(v)));
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", v);
+    std::string s = buf;
+    while (!s.empty() && s.back() == '0') s.pop_back();
+    if (!s.empty() && s.back() == '.') s.pop_back();
+    return s;
+}
+
+std::string FormatPoint(const Vec3& p) { return FormatCoord(p.x) + " " + FormatCoord(p.y) + " " + FormatCoord(p.z); }
+
+std::string Quoted(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + 2);
+    out.append(1, '"').append(s).append(1, '"');
+    return out;
+}
+
+// "solid 12", or "solid (no id)" so a sentence still reads.
+std::string Named(std::string_view object, std::string_view id) {
+    return std::string(object) + (id.empty() ? " (no id)" : " " + std::string(id));
+}
+
+struct PlaneKey {
+    std::int64_t nx, ny, nz, d;
+    bool operator==(const PlaneKey& o) const { return nx == o.nx && ny == o.ny && nz == o.nz && d == o.d; }
+};
+struct PlaneKeyHash {
+    std::size_t operator()(const PlaneKey& k) const {
+        std::uint64_t h = 1469598103934665603ull;
+        for (std::int64_t v : {k.nx, k.ny, k.nz, k.d}) h = (h ^ static_cast<std::uint64_t>(v)) * 1099511628211ull;
+        return static_cast<std::size_t>(h);
+    }
+};
+
+// A plane and its flip share one key, as they share one pair in the compiled map.
+PlaneKey KeyOf(const Plane& p) {
+    Vec3 n = p.normal;
+    double d = p.dist;
+    const double lead = std::fabs(n.x) > 1e-9 ? n.x : std::fabs(n.y) > 1e-9 ? n.y : n.z;
+    if (lead < 0) {
+        n = n * -1;
+        d = -d;
+    }
+    return {std::llround(n.x * 1e5), std::llround(n.y * 1e5), std::llround(n.z * 1e5), std::llround(d * 100)};
+}
+
+struct Reference {
+    std::string name;
+    std::string what;  // "target", "parentname", or "output OnTrigger"
+    std::string entityId;
+    std::string classname;
+    TextPosition at;
+};
+
+class Checker {
+public:
+    Checker(const VmfDocument& doc, const CheckOptions& options, CheckReport& report)
+        : doc_(doc), options_(options), report_(report) {}
+
+    void Run() {
+        for (const auto& e : doc_.errors) Add(Severity::Error, ProblemKind::Parse, "level", "", e.at, e.message + ".");
+        for (const auto& block : doc_.blocks) CheckTopBlock(block);
+        if (options_.requireMapHead) {
+            if (versionInfos_ == 0)
+                Add(Severity::Error, ProblemKind::MissingBlock, "versioninfo", "", {},
+                    "The level has no versioninfo block.");
+            if (worlds_ == 0)
+                Add(Severity::Error, ProblemKind::MissingBlock, "world", "", {}, "The level has no world block.");
+        }
+        CheckReferences();
+        CheckLimits();
+        if (options_.checkLeaks) CheckLeak();
+    }
+
+    std::vector<SealingBody> sealing;
+
+private:
+    void CheckTopBlock(const VmfBlock& block) {
+        if (NamesEqual(block.name, "versioninfo")) {
+            ++versionInfos_;
+        } else if (NamesEqual(block.name, "world")) {
+            if (++worlds_ > 1)
+                Add(Severity::Error, ProblemKind::MissingBlock, "world", block.Get("id"), block.at,
+                    "A second world block; a level has exactly one.");
+            CheckEntity(block, true);
+        } else if (NamesEqual(block.name, "entity")) {
+            CheckEntity(block, false);
+        } else if (NamesEqual(block.name, "solid")) {
+            CheckSolid(block, true);  // a room body keeps its world brushes at the top
+        } else if (NamesEqual(block.name, "hidden")) {
+            // Hidden in the editor only: the compilers still build what it holds.
+            for (const auto& inner : block.children) CheckTopBlock(inner);
+        }
+    }
+
+    void Add(Severity severity, ProblemKind kind, std::string object, std::string id, TextPosition at, std::string message) {
+        report_.problems.push_back(Problem{severity, kind, std::move(object), std::move(id), at, std::move(message)});
+    }
+
+    void NoteId(std::unordered_map<std::string, TextPosition>& seen, const char* object, const VmfBlock& block) {
+        const std::string id = block.Get("id");
+        if (id.empty()) return;
+        const auto [it, fresh] = seen.emplace(id, block.at);
+        if (!fresh)
+            Add(Severity::Error, ProblemKind::DuplicateId, object, id, block.at,
+                "The " + std::string(object) + " id " + id + " is already used by the " + object + " at line " +
+                    std::to_string(it->second.line) + ".");
+    }
+
+    void CheckSolid(const VmfBlock& solid, bool world) {
+        ++report_.counts.brushes;
+        NoteId(solidIds_, "solid", solid);
+        const std::string id = solid.Get("id");
+        const std::string who = Named("Solid", id);
+
+        std::vector<const VmfBlock*> sides;
+        for (const auto& child : solid.children)
+            if (NamesEqual(child.name, "side")) sides.push_back(&child);
+        report_.counts.brushSides += static_cast<int>(sides.size());
+        bool broken = false;
+        if (sides.size() < 4) {
+            Add(Severity::Error, ProblemKind::TooFewSides, "solid", id, solid.at,
+                who + " has " + std::to_string(sides.size()) + (sides.size() == 1 ? " side" : " sides") +
+                    "; a brush needs at least 4.");
+            broken = true;
+        }
+
+        std::vector<Plane> planes;
+        bool seals = world, anySolidSide = false;
+        for (const VmfBlock* side : sides) {
+            NoteId(sideIds_, "side", *side);
+            const std::string sideId = side->Get("id");
+            const std::string sideWho = Named("Side", sideId) + " of " + Named("solid", id);
+            Vec3 pts[3];
+            Plane plane;
+            const std::string* planeText = side->Find("plane");
+            if (!planeText || !ParsePlanePoints(*planeText, pts)) {
+                Add(Severity::Error, ProblemKind::BadPlane, "side", sideId, side->at,
+                    sideWho + (planeText ? " has a plane that is not three points (x y z): " + Quoted(*planeText) + "."
+                                         : " has no plane."));
+                broken = true;
+                continue;
+            }
+            if (!PlaneFromPoints(pts[0], pts[1], pts[2], plane)) {
+                const bool repeated = Length(pts[0] - pts[1]) < 1e-9 || Length(pts[1] - pts[2]) < 1e-9 ||
+                                      Length(pts[0] - pts[2]) < 1e-9;
+                Add(Severity::Error, ProblemKind::BadPlane, "side", sideId, side->at,
+                    sideWho + (repeated ? " repeats a point in its plane, so the plane is undefined."
+                                        : " has three plane points on one line, so the plane is undefined."));
+                broken = true;
+                continue;
+            }
+            planes.push_back(plane);
+            planeKeys_.insert(KeyOf(plane));
+            CheckTextureAxes(*side, plane, sideWho);
+
+            const MaterialRole role = RoleOf(side->Get("material"));
+            if (role == MaterialRole::NonSolid) seals = false;
+            if (role == MaterialRole::Solid) anySolidSide = true;
+            // A displacement turns its brush into detail: it no longer seals.
+            for (const auto& c : side->children)
+                if (NamesEqual(c.name, "dispinfo")) seals = false;
+        }
+        seals = seals && anySolidSide;
+        if (broken || planes.empty()) return;
+
+        const std::vector<Polygon> faces = BodyFaces(planes);
+        std::vector<Plane> kept;
+        Box bounds{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};
+        bool unbounded = false;
+        for (std::size_t i = 0; i < faces.size(); ++i) {
+            if (faces[i].empty()) continue;
+            kept.push_back(planes[i]);
+            for (const Vec3& v : faces[i]) {
+                if (std::fabs(v.x) > kUnboundedReach || std::fabs(v.y) > kUnboundedReach || std::fabs(v.z) > kUnboundedReach)
+                    unbounded = true;
+                bounds.min = {std::min(bounds.min.x, v.x), std::min(bounds.min.y, v.y), std::min(bounds.min.z, v.z)};
+                bounds.max = {std::max(bounds.max.x, v.x), std::max(bounds.max.y, v.y), std::max(bounds.max.z, v.z)};
+            }
+        }
+        if (kept.empty()) {
+            Add(Severity::Error, ProblemKind::OpenSolid, "solid", id, solid.at,
+                who + " encloses no space: its sides cut each other away (are they wound inside out?).");
+            return;
+        }
+        if (unbounded) {
+            Add(Severity::Error, ProblemKind::OpenSolid, "solid", id, solid.at,
+                who + " is open: its sides do not close a body.");
+            return;
+        }
+        // Every side has a plane here (a bad one returned above), so faces[i] is sides[i]'s face.
+        bool faceless = false;
+        for (std::size_t i = 0; i < sides.size(); ++i) {
+            if (!faces[i].empty()) continue;
+            faceless = true;
+            const std::string sideId = sides[i]->Get("id");
+            Add(Severity::Error, ProblemKind::OpenSolid, "side", sideId, sides[i]->at,
+                Named("Side", sideId) + " of " + Named("solid", id) +
+                    " keeps no face: it lies outside the other sides, so the solid is not one convex body.");
+        }
+        const double reach = kMaxCoordinate + 0.01;
+        if (bounds.min.x < -reach || bounds.min.y < -reach || bounds.min.z < -reach || bounds.max.x > reach ||
+            bounds.max.y > reach || bounds.max.z > reach)
+            Add(Severity::Error, ProblemKind::OutOfBounds, "solid", id, solid.at,
+                who + " reaches beyond the +-16384 limit of the map (it spans " + FormatPoint(bounds.min) + " to " +
+                    FormatPoint(bounds.max) + ").");
+        if (faceless || !seals) return;
+        bool axial = true;
+        for (const Plane& p : kept) axial = axial && IsAxial(p);
+        sealing.push_back(SealingBody{bounds, axial ? std::vector<Plane>{} : kept, axial});
+    }
+
+    void CheckTextureAxes(const VmfBlock& side, const Plane& plane, const std::string& sideWho) {
+        for (const char* key : {"uaxis", "vaxis"}) {
+            const std::string* text = side.Find(key);
+            TextureAxis axis;
+            std::string fault;
+            if (!text) fault = " has no " + std::string(key) + ".";
+            else if (!ParseTextureAxis(*text, axis))
+                fault = " has a " + std::string(key) + " that is not [x y z shift] scale: " + Quoted(*text) + ".";
+            else if (Length(axis.direction) < 1e-6)
+                fault = " has a " + std::string(key) + " of zero length, so its texture cannot be laid.";
+            else if (std::fabs(Dot(axis.direction, plane.normal)) > 0.999 * Length(axis.direction))
+                fault = " has a " + std::string(key) + " along the face normal, so its texture cannot be laid.";
+            else if (axis.scale == 0)
+                fault = " has a " + std::string(key) + " with a scale of 0.";
+            if (!fault.empty())
+                Add(Severity::Error, ProblemKind::BadTextureAxis, "side", side.Get("id"), side.at, sideWho + fault);
+        }
+    }
+
+    void CheckEntity(const VmfBlock& entity, bool isWorld) {
+        ++report_.counts.entities;
+        const std::string id = entity.Get("id");
+        if (!isWorld) NoteId(entityIds_, "entity", entity);
+        const std::string classname = entity.Get("classname");
+        const std::string who = isWorld ? std::string("The world") : Named("Entity", id);
+        if (!classname.empty()) classnames_.insert(Lower(classname));
+        if (const std::string* name = entity.Find("targetname"); name && !name->empty()) names_.insert(Lower(*name));
+
+        bool hasBrushes = false;
+        for (const auto& child : entity.children) {
+            if (NamesEqual(child.name, "solid")) {
+                hasBrushes = true;
+                CheckSolid(child, isWorld);
+            } else if (NamesEqual(child.name, "hidden")) {
+                for (const auto& inner : child.children)
+                    if (NamesEqual(inner.name, "solid")) {
+                        hasBrushes = true;
+                        CheckSolid(inner, isWorld);
+                    }
+            } else if (NamesEqual(child.name, "connections")) {
+                for (const auto& kv : child.keys) {
+                    // "target,input,parameter,delay,times"; newer editors separate with ESC.
+                    const std::size_t cut = kv.value.find_first_of(",\x1b");
+                    references_.push_back({kv.value.substr(0, cut), "output " + kv.key, id, classname, kv.at});
+                }
+            }
+        }
+        if (isWorld) return;
+
+        if (classname.empty()) {
+            Add(Severity::Error, ProblemKind::NoClassname, "entity", id, entity.at, who + " has no classname.");
+        } else if (Lower(classname).find("vornic_") != std::string::npos) {
+            Add(Severity::Error, ProblemKind::Placeholder, "entity", id, entity.at,
+                who + " is the placeholder " + Quoted(classname) + ", which should have been replaced or removed.");
+        }
+        for (const char* key : {"target", "parentname"}) {
+            if (const std::string* v = entity.Find(key); v && !v->empty()) {
+                // A parent may carry an attachment after a comma.
+                const std::string name = std::string(key) == "parentname" ? v->substr(0, v->find(',')) : *v;
+                references_.push_back({name, key, id, classname, entity.at});
+            }
+        }
+        if (hasBrushes) return;
+
+        const std::string* originText = entity.Find("origin");
+        Vec3 origin;
+        if (!originText) {
+            Add(Severity::Error, ProblemKind::NoOrigin, "entity", id, entity.at,
+                who + (classname.empty() ? "" : " (" + classname + ")") + " is a point entity without an origin.");
+            return;
+        }
+        if (!ParseVector(*originText, origin)) {
+            Add(Severity::Error, ProblemKind::NoOrigin, "entity", id, entity.at,
+                who + " has an origin that is not three numbers: " + Quoted(*originText) + ".");
+            return;
+        }
+        if (std::fabs(origin.x) > kMaxCoordinate || std::fabs(origin.y) > kMaxCoordinate ||
+            std::fabs(origin.z) > kMaxCoordinate)
+            Add(Severity::Error, ProblemKind::OutOfBounds, "entity", id, entity.at,
+                who + " stands at " + FormatPoint(origin) + ", beyond the +-16384 limit of the map.");
+        starts_.push_back(LeakStart{origin, id, classname});
+    }
+
+    bool NameExists(const std::string& name) const {
+        if (name.empty() || name[0] == '!') return true;  // !player, !activator, ... are the engine's own
+        const std::string lower = Lower(name);
+        if (lower.back() == '*') {
+            const std::string prefix = lower.substr(0, lower.size() - 1);
+            for (const auto& n : names_)
+                if (StartsWith(n, prefix)) return true;
+            return false;
+        }
+        // The engine also finds targets by class name.
+        return names_.count(lower) > 0 || classnames_.count(lower) > 0;
+    }
+
+    void CheckReferences() {
+        for (const auto& r : references_) {
+            if (NameExists(r.name)) continue;
+            Add(Severity::Warning, ProblemKind::UnknownTarget, "entity", r.entityId, r.at,
+                Named("Entity", r.entityId) + (r.classname.empty() ? "" : " (" + r.classname + ")") + ": its " + r.what +
+                    " names " + Quoted(r.name) + ", which no entity in the level carries.");
+        }
+    }
+
+    void CheckLimits() {
+        auto& c = report_.counts;
+        c.planes = static_cast<int>(planeKeys_.size() * 2);
+        const struct {
+            int count;
+            int limit;
+            const char* what;
+        } limits[] = {{c.brushes, kMaxMapBrushes, "brushes"},
+                      {c.brushSides, kMaxMapBrushSides, "brush sides"},
+                      {c.planes, kMaxMapPlanes, "planes"},
+                      {c.entities, kMaxMapEntities, "entities"}};
+        for (const auto& l : limits)
+            if (l.count > l.limit)
+                Add(Severity::Error, ProblemKind::Limit, "level", "", {},
+                    "The level has " + std::to_string(l.count) + " " + l.what + "; the engine takes at most " +
+                        std::to_string(l.limit) + ".");
+    }
+
+    void CheckLeak() {
+        LeakReport& leak = report_.leak;
+        if (!doc_.errors.empty()) {
+            leak.skippedReason = "the file did not read cleanly";
+        } else {
+            std::vector<SealingBody> bodies = sealing;
+            for (const Box& b : options_.extraSealing) bodies.push_back(SealingBox(b));
+            std::vector<LeakStart> starts;
+            if (options_.startFromEntities) starts = starts_;
+            starts.insert(starts.end(), options_.extraStarts.begin(), options_.extraStarts.end());
+            const LeakResult r = FindLeak(bodies, starts);
+            leak.checked = r.checked;
+            leak.skippedReason = r.skippedReason;
+            leak.leaked = r.leaked;
+            leak.trail = r.trail;
+            for (std::size_t i : r.leakingStarts)
+                leak.leakingEntities.push_back({starts[i].id, starts[i].classname, starts[i].point});
+        }
+        if (!leak.checked)
+            Add(Severity::Warning, ProblemKind::LeakSkipped, "level", "", {},
+                "The leak check did not run: " + leak.skippedReason + ".");
+    }
+
+    const VmfDocument& doc_;
+    const CheckOptions& options_;
+    CheckReport& report_;
+    std::unordered_map<std::string, TextPosition> solidIds_, sideIds_, entityIds_;
+    std::unordered_set<PlaneKey, PlaneKeyHash> planeKeys_;
+    std::unordered_set<std::string> names_, classnames_;
+    std::vector<Reference> references_;
+    std::vector<LeakStart> starts_;
+    int versionInfos_ = 0, worlds_ = 0;
+};
+
+}  // namespace
+
+bool MaterialSeals(std::string_view material) { return RoleOf(material) == MaterialRole::Solid; }
+
+int CheckReport::ErrorCount() const {
+    int n = 0;
+    for (const auto& p : problems) n += p.severity == Severity::Error;
+    return n;
+}
+
+int CheckReport::WarningCount() const { return static_cast<int>(problems.size()) - ErrorCount(); }
+
+bool CheckReport::Passed() const { return readable && ErrorCount() == 0 && !leak.leaked; }
+
+CheckReport CheckLevelDocument(const VmfDocument& doc, const CheckOptions& options) {
+    CheckReport report;
+    Checker(doc, options, report).Run();
+    return report;
+}
+
+CheckReport CheckLevelText(std::string_view text, const CheckOptions& options) {
+    return CheckLevelDocument(ReadVmfText(text), options);
+}
+
+CheckReport CheckLevelFile(const std::string& path, const CheckOptions& options) {
+    VmfDocument doc;
+    std::string whyNot;
+    if (!ReadVmfFile(path, doc, whyNot)) {
+        CheckReport report;
+        report.path = path;
+        report.readable = false;
+        report.unreadableReason = whyNot;
+        return report;
+    }
+    CheckReport report = CheckLevelDocument(doc, options);
+    report.path = path;
+    return report;
+}
+
+std::vector<SealingBody> SealingBodies(const VmfDocument& doc) {
+    CheckReport scratch;
+    CheckOptions options;
+    options.checkLeaks = false;
+    options.requireMapHead = false;
+    Checker checker(doc, options, scratch);
+    checker.Run();
+    return checker.sealing;
+}
+
+const char* ProblemKindName(ProblemKind kind) {
+    switch (kind) {
+        case ProblemKind::Parse: return "parse";
+        case ProblemKind::MissingBlock: return "missing-block";
+        case ProblemKind::DuplicateId: return "duplicate-id";
+        case ProblemKind::TooFewSides: return "too-few-sides";
+        case ProblemKind::BadPlane: return "bad-plane";
+        case ProblemKind::OpenSolid: return "open-solid";
+        case ProblemKind::BadTextureAxis: return "bad-texture-axis";
+        case ProblemKind::OutOfBounds: return "out-of-bounds";
+        case ProblemKind::NoClassname: return "no-classname";
+        case ProblemKind::NoOrigin: return "no-origin";
+        case ProblemKind::UnknownTarget: return "unknown-target";
+        case ProblemKind::Placeholder: return "placeholder";
+        case ProblemKind::Limit: return "limit";
+        case ProblemKind::LeakSkipped: return "leak-skipped";
+    }
+    return "unknown";
+}
+
+std::string FormatPointFile(const std::vector<Vec3>& trail) {
+    std::string out;
+    for (const Vec3& p : trail) out += FormatPoint(p) + "\n";
+    return out;
+}
+
+std::string PointFilePath(const std::string& levelPath) {
+    const std::size_t slash = levelPath.find_last_of("/\\");
+    const std::size_t dot = levelPath.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return levelPath + ".lin";
+    return levelPath.substr(0, dot) + ".lin";
+}
+
+namespace {
+
+std::string Plural(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+
+std::string JsonString(std::string_view s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonPoint(const Vec3& p) { return "[" + FormatCoord(p.x) + "," + FormatCoord(p.y) + "," + FormatCoord(p.z) + "]"; }
+
+}  // namespace
+
+std::string FormatReportText(const CheckReport& report) {
+    const std::string file = report.path.empty() ? std::string("level") : report.path;
+    if (!report.readable) return file + ": cannot be read: " + report.unreadableReason + "\n";
+    std::string out;
+    for (const auto& p : report.problems) {
+        out += file;
+        if (p.at.line > 0) out += ":" + std::to_string(p.at.line) + ":" + std::to_string(p.at.column);
+        out += p.severity == Severity::Error ? ": error: " : ": warning: ";
+        out += p.message + "\n";
+    }
+    const LeakReport& leak = report.leak;
+    if (leak.leaked) {
+        const auto& first = leak.leakingEntities.front();
+        out += file + ": leak: the void outside the level is reached from " + Named("entity", first.id) +
+               (first.classname.empty() ? "" : " (" + first.classname + ")") + " at (" + FormatPoint(first.origin) + ")";
+        if (leak.leakingEntities.size() > 1)
+            out += "; " + Plural(static_cast<int>(leak.leakingEntities.size() - 1), "other entity leaks", "other entities leak") +
+                   " as well";
+        out += ".\n";
+    }
+    const auto& c = report.counts;
+    out += file + ": " + Plural(c.brushes, "brush", "brushes") + ", " + Plural(c.brushSides, "side", "sides") + ", " +
+           Plural(c.planes, "plane", "planes") + ", " + Plural(c.entities, "entity", "entities") + "; ";
+    out += Plural(report.ErrorCount(), "error", "errors") + ", " + Plural(report.WarningCount(), "warning", "warnings") +
+           ", ";
+    out += leak.leaked ? "leak found" : leak.checked ? "sealed" : "leaks not checked";
+    out += report.Passed() ? " - passed.\n" : " - failed.\n";
+    return out;
+}
+
+std::string FormatReportJson(const CheckReport& report) {
+    std::string out = "{\"file\":" + JsonString(report.path) + ",\"readable\":" + (report.readable ? "true" : "false");
+    if (!report.readable) out += ",\"reason\":" + JsonString(report.unreadableReason);
+    out += ",\"passed\":" + std::string(report.Passed() ? "true" : "false");
+    out += ",\"errors\":" + std::to_string(report.ErrorCount()) + ",\"warnings\":" + std::to_string(report.WarningCount());
+    out += ",\"problems\":[";
+    for (std::size_t i = 0; i < report.problems.size(); ++i) {
+        const Problem& p = report.problems[i];
+        if (i) out += ",";
+        out += "{\"severity\":" + JsonString(p.severity == Severity::Error ? "error" : "warning") +
+               ",\"kind\":" + JsonString(ProblemKindName(p.kind)) + ",\"object\":" + JsonString(p.object) +
+               ",\"id\":" + JsonString(p.id) + ",\"line\":" + std::to_string(p.at.line) +
+               ",\"column\":" + std::to_string(p.at.column) + ",\"message\":" + JsonString(p.message) + "}";
+    }
+    const auto& c = report.counts;
+    out += "],\"counts\":{\"brushes\":" + std::to_string(c.brushes) + ",\"brushSides\":" + std::to_string(c.brushSides) +
+           ",\"planes\":" + std::to_string(c.planes) + ",\"entities\":" + std::to_string(c.entities) + "}";
+    const LeakReport& leak = report.leak;
+    out += ",\"leak\":{\"checked\":" + std::string(leak.checked ? "true" : "false") +
+           ",\"found\":" + (leak.leaked ? "true" : "false");
+    if (!leak.checked) out += ",\"reason\":" + JsonString(leak.skippedReason);
+    out += ",\"entities\":[";
+    for (std::size_t i = 0; i < leak.leakingEntities.size(); ++i) {
+        const auto& e = leak.leakingEntities[i];
+        if (i) out += ",";
+        out += "{\"id\":" + JsonString(e.id) + ",\"classname\":" + JsonString(e.classname) +
+               ",\"origin\":" + JsonPoint(e.origin) + "}";
+    }
+    out += "],\"trail\":[";
+    for (std::size_t i = 0; i < leak.trail.size(); ++i) out += (i ? "," : "") + JsonPoint(leak.trail[i]);
+    out += "]}}\n";
+    return out;
+}
+
+}  // namespace tessellon

@@ -1,0 +1,265 @@
+#include "check/vmf_reader.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace tessellon {
+
+bool NamesEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+namespace {
+
+enum class TokenKind { Open, Close, Text, End };
+
+struct Token {
+    TokenKind kind = TokenKind::End;
+    std::string_view text;
+    TextPosition at;
+};
+
+// Splits map text into braces and words; a word is either quoted or a run of characters up to
+// white space, a brace or a quote. "//" starts a comment outside quotes.
+class Tokenizer {
+public:
+    Tokenizer(std::string_view text, std::vector<VmfParseError>& errors) : text_(text), errors_(errors) {}
+
+    Token Next() {
+        if (hasPushed_) {
+            hasPushed_ = false;
+            return pushed_;
+        }
+        for (;;) {
+            SkipSpace();
+            if (pos_ >= text_.size()) return Token{TokenKind::End, {}, Here()};
+            const char c = text_[pos_];
+            if (c == '/' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '/') {
+                while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
+                continue;
+            }
+            Token t;
+            t.at = Here();
+            if (c == '{' || c == '}') {
+                t.kind = c == '{' ? TokenKind::Open : TokenKind::Close;
+                t.text = text_.substr(pos_, 1);
+                ++pos_;
+                return t;
+            }
+            t.kind = TokenKind::Text;
+            if (c == '"') {
+                const std::size_t start = ++pos_;
+                while (pos_ < text_.size() && text_[pos_] != '"' && text_[pos_] != '\n') ++pos_;
+                if (pos_ >= text_.size() || text_[pos_] == '\n') {
+                    // A value never spans lines, so the quote was left open: take the rest of the
+                    // line as the word and carry on with the next line.
+                    errors_.push_back({t.at, "this quoted text is not closed on its line"});
+                    std::size_t end = pos_;
+                    if (end > start && text_[end - 1] == '\r') --end;
+                    t.text = text_.substr(start, end - start);
+                    return t;
+                }
+                t.text = text_.substr(start, pos_ - start);
+                ++pos_;
+                return t;
+            }
+            const std::size_t start = pos_;
+            while (pos_ < text_.size()) {
+                const char d = text_[pos_];
+                if (d == ' ' || d == '\t' || d == '\r' || d == '\n' || d == '{' || d == '}' || d == '"') break;
+                ++pos_;
+            }
+            t.text = text_.substr(start, pos_ - start);
+            return t;
+        }
+    }
+
+    void PushBack(const Token& t) {
+        pushed_ = t;
+        hasPushed_ = true;
+    }
+
+private:
+    void SkipSpace() {
+        while (pos_ < text_.size()) {
+            const char c = text_[pos_];
+            if (c == '\n') {
+                ++line_;
+                lineStart_ = pos_ + 1;
+            } else if (c != ' ' && c != '\t' && c != '\r' && c != '\f' && c != '\v') {
+                break;
+            }
+            ++pos_;
+        }
+    }
+    TextPosition Here() const { return {line_, static_cast<int>(pos_ - lineStart_) + 1}; }
+
+    std::string_view text_;
+    std::vector<VmfParseError>& errors_;
+    std::size_t pos_ = 0;
+    std::size_t lineStart_ = 0;
+    int line_ = 1;
+    Token pushed_;
+    bool hasPushed_ = false;
+};
+
+std::string Quoted(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + 2);
+    out.append(1, '"').append(s).append(1, '"');
+    return out;
+}
+
+// Builds the block tree from whatever hands it names, values and braces, so the text reader
+// and the token-per-line reader share the recovery rules.
+class TreeBuilder {
+public:
+    explicit TreeBuilder(VmfDocument& doc) : doc_(doc) { stack_.push_back(&root_); }
+
+    bool AtTop() const { return stack_.size() == 1; }
+
+    void Open(std::string_view name, TextPosition at) {
+        VmfBlock& parent = *stack_.back();
+        parent.children.push_back(VmfBlock{std::string(name), at, {}, {}});
+        stack_.push_back(&parent.children.back());
+    }
+    void Close(TextPosition at) {
+        if (AtTop()) {
+            doc_.errors.push_back({at, "\"}\" closes nothing: there is no open block here"});
+            return;
+        }
+        stack_.pop_back();
+    }
+    void Key(std::string_view key, std::string_view value, TextPosition at) {
+        stack_.back()->keys.push_back(VmfKeyValue{std::string(key), std::string(value), at});
+    }
+    void Finish() {
+        while (!AtTop()) {
+            const VmfBlock& open = *stack_.back();
+            doc_.errors.push_back({open.at, "block " + Quoted(open.name) + " is never closed (a \"}\" is missing)"});
+            stack_.pop_back();
+        }
+        doc_.blocks = std::move(root_.children);
+    }
+
+private:
+    VmfDocument& doc_;
+    VmfBlock root_;
+    std::vector<VmfBlock*> stack_;
+};
+
+}  // namespace
+
+const std::string* VmfBlock::Find(std::string_view key) const {
+    for (const auto& kv : keys)
+        if (NamesEqual(kv.key, key)) return &kv.value;
+    return nullptr;
+}
+
+std::string VmfBlock::Get(std::string_view key, std::string_view fallback) const {
+    const std::string* v = Find(key);
+    return v ? *v : std::string(fallback);
+}
+
+VmfDocument ReadVmfText(std::string_view text) {
+    VmfDocument doc;
+    Tokenizer tokens(text, doc.errors);
+    TreeBuilder tree(doc);
+    for (;;) {
+        const Token t = tokens.Next();
+        if (t.kind == TokenKind::End) break;
+        if (t.kind == TokenKind::Close) {
+            tree.Close(t.at);
+            continue;
+        }
+        if (t.kind == TokenKind::Open) {
+            doc.errors.push_back({t.at, "\"{\" opens a block that has no name"});
+            tree.Open("", t.at);
+            continue;
+        }
+        const Token next = tokens.Next();
+        if (next.kind == TokenKind::Open) {
+            tree.Open(t.text, t.at);
+        } else if (next.kind == TokenKind::Text && !tree.AtTop()) {
+            tree.Key(t.text, next.text, t.at);
+        } else if (next.kind == TokenKind::Text) {
+            doc.errors.push_back({t.at, Quoted(t.text) + " stands outside every block and is not followed by \"{\""});
+            tokens.PushBack(next);
+        } else {
+            doc.errors.push_back({t.at, tree.AtTop() ? Quoted(t.text) + " stands outside every block and is not followed by \"{\""
+                                                     : "key " + Quoted(t.text) + " has no value"});
+            if (next.kind != TokenKind::End) tokens.PushBack(next);
+        }
+    }
+    tree.Finish();
+    return doc;
+}
+
+bool ReadVmfFile(const std::string& path, VmfDocument& doc, std::string& whyNot) {
+    doc = VmfDocument{};
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        whyNot = path + " is a folder, not a level file";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        whyNot = "cannot open " + path;
+        return false;
+    }
+    std::string text;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), size);
+    }
+    if (size < 0 || in.bad() || (size > 0 && in.gcount() != size)) {
+        whyNot = "cannot read " + path;
+        return false;
+    }
+    doc = ReadVmfText(text);
+    return true;
+}
+
+VmfDocument ReadVmfTokenLines(const std::vector<std::string>& lines, int firstLine) {
+    VmfDocument doc;
+    TreeBuilder tree(doc);
+    auto clean = [&](std::size_t i) {
+        std::string_view s = lines[i];
+        if (!s.empty() && s.back() == '\r') s.remove_suffix(1);
+        return s;
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = clean(i);
+        const TextPosition at{firstLine + static_cast<int>(i), 1};
+        if (line == "/\\/EOF\\/\\") break;
+        if (line.empty() || line == "/\\/worldend\\/\\") continue;
+        if (line == "}") {
+            tree.Close(at);
+        } else if (line == "{") {
+            doc.errors.push_back({at, "\"{\" opens a block that has no name"});
+            tree.Open("", at);
+        } else if (i + 1 < lines.size() && clean(i + 1) == "{") {
+            tree.Open(line, at);
+            ++i;
+        } else if (tree.AtTop()) {
+            doc.errors.push_back({at, Quoted(line) + " stands outside every block and is not followed by \"{\""});
+        } else {
+            tree.Key(line, i + 1 < lines.size() ? clean(i + 1) : std::string_view(), at);
+            ++i;
+        }
+    }
+    tree.Finish();
+    return doc;
+}
+
+}  // namespace tessellon

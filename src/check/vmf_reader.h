@@ -1,0 +1,62 @@
+#pragma once
+// Reader for Valve map files (.vmf): nested named blocks holding quoted key/value pairs.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessellon {
+
+// Where something starts in the text, both counted from 1.
+struct TextPosition {
+    int line = 0;
+    int column = 0;
+};
+
+// Block names and keys compare without regard to letter case, as the engine's reader does.
+bool NamesEqual(std::string_view a, std::string_view b);
+
+struct VmfKeyValue {
+    std::string key;
+    std::string value;
+    TextPosition at;
+};
+
+struct VmfBlock {
+    std::string name;
+    TextPosition at;  // position of the block's name
+    std::vector<VmfKeyValue> keys;
+    std::vector<VmfBlock> children;
+
+    // First value of `key` (exact, case-insensitive like the engine), or nullptr.
+    const std::string* Find(std::string_view key) const;
+    // The value of `key`, or `fallback` when the block does not carry it.
+    std::string Get(std::string_view key, std::string_view fallback = {}) const;
+};
+
+struct VmfParseError {
+    TextPosition at;
+    std::string message;
+};
+
+// A whole file: the top-level blocks in file order (versioninfo, world, entity, ...).
+struct VmfDocument {
+    std::vector<VmfBlock> blocks;
+    std::vector<VmfParseError> errors;  // empty when the text read cleanly
+};
+
+// Reads map text already in memory. Never throws on bad text: problems go to `errors`
+// and reading recovers where it sensibly can (a stray "}" is skipped, blocks left open at the
+// end are closed), so one slip does not hide the rest of the level.
+VmfDocument ReadVmfText(std::string_view text);
+
+// Reads a map file. Returns false (and leaves `doc` empty) only when the file cannot be read.
+bool ReadVmfFile(const std::string& path, VmfDocument& doc, std::string& whyNot);
+
+// Reads the one-token-per-line form of room bodies: a block name on its own line followed by a
+// "{" line, "}" lines, and a key line followed by its value line, all without quotes. Lines
+// that consist of a marker such as "/\/worldend\/\" are skipped; lines after "/\/EOF\/\" are
+// not read. `firstLine` is the file line number of lines[0], for the error positions.
+VmfDocument ReadVmfTokenLines(const std::vector<std::string>& lines, int firstLine = 1);
+
+}  // namespace tessellon
