@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "build/errors.h"
 #include "entities/entity_output.h"
 #include "instance_support.h"
@@ -69,17 +67,6 @@ TEST_F(ShareListTest, OverfullListAndNonNumericShareAreReported) {
     EXPECT_THROW(ShareList_Add(s, "one too many", "1"), BuildFailure);
     ShareList_Clear(s);
     EXPECT_THROW(ShareList_Add(s, "bad", "lots"), BuildFailure);
-}
-
-TEST_F(ShareListTest, SharesWeighTheDrawWithARealClock) {
-    s.settings.CustomSeed = CheckState::Ticked;
-    s.settings.CustomSeedBox = "7";
-    ShareList_Add(s, "a", "1");
-    ShareList_Add(s, "b", "3");
-    std::map<std::string, int> seen;
-    for (int i = 0; i < 4000; ++i) ++seen[ShareList_Get(s)];
-    EXPECT_NEAR(seen["a"] / 4000.0, 0.25, 0.04);
-    EXPECT_NEAR(seen["b"] / 4000.0, 0.75, 0.04);
 }
 
 struct EntityOutputTest : ::testing::Test {

@@ -5,10 +5,11 @@
 #include "build/errors.h"
 #include "build/report.h"
 #include "build/room_choice.h"
+#include "build/room_generation.h"
 #include "build/session.h"
-#include "entities/entity_output.h"
 #include "entities/sky.h"
 #include "entities/weight_tables.h"
+#include "instance/name_fixer.h"
 #include "instance/text_helpers.h"
 
 namespace tessellon {
@@ -30,10 +31,13 @@ void ResetTables(Session& s) {
 
     s.RoomLines.Clear();
     s.WorldInsertLines.Clear();
+    ClearNameList(s);
     s.EntityLines.Clear();
+    ShareList_Clear(s);
     s.DirList.Clear();
     s.Plans.clear();
-    ShareList_Clear(s);
+    // Room files are read afresh by every build; within it each is read once.
+    s.RoomBodies.Clear();
     s.writer.PrintToFile(std::string(), 0, true);
 }
 
@@ -77,16 +81,13 @@ bool CreateMapPhases(Session& s) {
     const std::string sky = ChooseSky(s);
     Log(s, "Choosed " + sky + " as skybox.", false, true);
 
+    ClearNameList(s);
+
+    // Phase 6: every room of the level's line placed, joined and written.
     for (int level = 1; level <= levelCount; ++level) {
-        Log(s, "Starting creation of level " + std::to_string(level) + " of " + std::to_string(levelCount),
-            false, true);
-        WriteLevelHead(s, sky);
-        s.OwnedWeapons.fill(false);  // every level hands out its arsenal from the start
-        s.EntityLines.SetHead(0);
-        Log(s, "Adding map entitys... (" + std::to_string(level) + "/" + std::to_string(levelCount) + ")");
-        Yield(s);
-        WriteEntites(s);
-        s.writer.NameLevel(level);
+        const LevelPlan& plan = s.Plans[static_cast<std::size_t>(level)];
+        s.LevelRoomCount = static_cast<int>(plan.rooms.size()) - 1;
+        if (!GenerateLevel(s, plan, level, levelCount, sky)) return false;
     }
     return true;
 }

@@ -10,8 +10,10 @@
 #include "build/level_writer.h"
 #include "build/settings.h"
 #include "build/text_table.h"
-#include "maze/maze_line.h"
 #include "entities/entity_output.h"
+#include "instance/name_fixer.h"
+#include "instance/room_body.h"
+#include "maze/maze_line.h"
 #include "maze/random_source.h"
 #include "maze/room_links.h"
 #include "platform/clock.h"
@@ -55,6 +57,9 @@ struct Session {
 
     bool BuildAborted = false;
     int RestartCount = 0;
+    // The automatic restart's countdown timer (ticks every RestartTimerInterval ms).
+    bool RestartTimerEnabled = false;
+    int RestartTimerInterval = 1000;
     bool RoomTestMode = false;
 
     // Every room file's header and path, filled by Categorize.
@@ -82,6 +87,13 @@ struct Session {
 
     // The weighted name lottery of placeholder resolution.
     ShareListTable ShareList;
+
+    // Entity names of the room being placed, and how many new names the level has given out.
+    NameListTable NameList;
+    int NameCounter = 0;
+
+    // Room bodies read during this build, so a room placed twice is read once.
+    RoomBodyCache RoomBodies;
 
     // The sun of the chosen time and place, recomputed by CalcSunAngle whenever the clock,
     // moon, season or map changes; a build only reads them.

@@ -1,6 +1,10 @@
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
+#include "build/auto_restart.h"
 #include "build/build_driver.h"
 #include "build/errors.h"
 #include "build/report.h"
@@ -28,10 +32,13 @@ const char* const kBuildHelp =
     "  --moon 1..5                  (3)     --season summer|autumn|winter|spring (spring)\n"
     "  --latitude DEG               -90..90\n"
     "  --all-weapons  --no-monsters  --skip-lights  --write-log-file  --detailed-status\n"
-    "  --quiet                      no status lines\n\n"
+    "  --quiet                      no status lines\n"
+    "  --restart-delay MS           wait between the automatic restart's countdown steps (1000)\n\n"
     "Status lines go to stderr with the progress in per cent. Message boxes are printed with their\n"
     "title; OK/Cancel questions (the confirmation) are answered OK, Yes/No questions Yes, and the\n"
-    "input box takes its default answer. Ctrl-C aborts the build like the abort command.\n\n"
+    "input box takes its default answer. Ctrl-C aborts the build like the abort command.\n"
+    "When a room leaves the map's bounds the build restarts by itself after a countdown, at most\n"
+    "20 times; each restart is shown.\n\n"
     "Exit status: 0 the level file was written; 1 the build ended with an error (message on stderr)\n"
     "or was aborted; 2 usage error (nothing written).\n";
 
@@ -39,6 +46,7 @@ struct BuildOptions {
     std::string home;
     std::string clock;
     bool quiet = false;
+    int restartDelayMs = 1000;
     BuildSettings settings;
 };
 
@@ -89,6 +97,7 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
         else if (a == "--write-log-file") st.WriteLogFile = true;
         else if (a == "--detailed-status") st.DetailedStatus = true;
         else if (a == "--quiet") o.quiet = true;
+        else if (a == "--restart-delay") o.restartDelayMs = ParseIntOption(a, value(), 0, 10000);
         else throw UsageError("unknown option \"" + a + "\". See tessellon build --help.");
     }
     return o;
@@ -137,7 +146,18 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
         // Start-up order: the catalogue first, then the decimal symbol.
         Categorize(s);
         SetCorrectPC(s);
-        switch (RunCreateCommand(s)) {
+        const RestartReport report = RunWithAutomaticRestart(
+            s, [&s] { return RunCreateCommand(s); },
+            [&opts](int ms) {
+                if (opts.restartDelayMs > 0 && ms > 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, opts.restartDelayMs)));
+            });
+        if (report.gaveUp) {
+            err << "tessellon build: the level left the map's bounds again after " << report.restarts
+                << " automatic restarts; no new level file was written. Try another seed or a smaller map size.\n";
+            return kExitFailed;
+        }
+        switch (report.outcome) {
         case CreateOutcome::Finished:
             out << (s.programFolder / "level1.vmf").string() << '\n';
             return kExitOk;

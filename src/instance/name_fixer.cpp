@@ -1,0 +1,124 @@
+#include "instance/name_fixer.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <unordered_set>
+
+#include "build/errors.h"
+#include "build/session.h"
+#include "instance/room_body.h"
+#include "instance/text_helpers.h"
+
+namespace tessellon {
+
+namespace {
+
+const std::array<const char*, 109> kNameKeys = {
+    "subject", "measuretarget", "measurereference", "landmark", "toptrack", "bottomtrack", "train",
+    "pointcamera", "lightingorigin", "targetname", "targetreference", "altpath", "newtarget", "lookatname",
+    "constraintsystem", "entitytemplate", "target", "moveto", "nextkey", "position0", "position1",
+    "position2", "position3", "position4", "position5", "position6", "position7", "mainsoundscapename",
+    "lasertarget", "directionentityname", "targetentityname", "lightningend", "lightningstart",
+    "sourceentityname", "destinationgroup", "templatename", "damagefilter", "parentname", "attach1",
+    "attach2", "speakername", "filtername", "source", "template01", "template02", "template03",
+    "template04", "template05", "template06", "template07", "template08", "template09", "template10",
+    "template11", "template12", "template13", "template14", "template15", "template16", "emittername",
+    "vehicle", "vortigaunt", "m_iszEntity", "m_iszNextScript", "throwgrenadeattarget", "pathcornername",
+    "endtargetname", "magnetname", "node_exit", "rallypoint", "barrel_volume", "locationproxy",
+    "firemissileat", "control_volume", "missilehint", "airboat_gun_model", "goalent", "actor", "target1",
+    "target2", "target3", "target4", "target5", "target6", "target7", "target8", "laserentity",
+    "npc_man_point", "assaultpoint", "landtarget", "waitpointname", "nextassaultpoint", "npctemplate",
+    "npctemplate1", "npctemplate2", "npctemplate3", "npctemplate4", "npctemplate5", "npctemplate6",
+    "dustoff1", "dustoff2", "dustoff3", "dustoff4", "dustoff5", "dustoff6", "apcvehiclename",
+    "dropbombattarget", "dropbombattargetalways", "defaulttarget"};
+
+std::string Lower(std::string t) {
+    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return t;
+}
+
+const std::unordered_set<std::string>& NameKeySet() {
+    static const std::unordered_set<std::string> set = [] {
+        std::unordered_set<std::string> out;
+        for (const char* k : kNameKeys) out.insert(Lower(k));
+        return out;
+    }();
+    return set;
+}
+
+bool IsMarker(const std::string& line) { return line == kWorldEndMarker || line == kEndMarker; }
+
+std::string RenameOutputTarget(Session& s, const std::string& value) {
+    // The first comma-separated field names the entity the output fires at.
+    const auto comma = value.find(',');
+    if (comma == std::string::npos) return CheckNameList(s, value);
+    return CheckNameList(s, value.substr(0, comma)) + value.substr(comma);
+}
+
+}  // namespace
+
+bool IsNameKey(const std::string& key) {
+    if (key.compare(0, 4, "node") == 0 && key.size() >= 4) return true;
+    return NameKeySet().count(Lower(key)) > 0;
+}
+
+std::string NtN(int number) {
+    std::string out;
+    while (number > 0) {
+        const int d = (number - 1) % 26 + 1;
+        out.insert(out.begin(), static_cast<char>('a' + d - 1));
+        number = (number - d) / 26;
+    }
+    return out;
+}
+
+void ClearNameList(Session& s) {
+    s.NameList.pairs.clear();
+    s.NameList.index.clear();
+}
+
+std::string CheckNameList(Session& s, const std::string& theName) {
+    auto& list = s.NameList;
+    std::string key = Lower(theName);
+    if (auto it = list.index.find(key); it != list.index.end()) return list.pairs[it->second].second;
+    if (list.Count() >= NameListTable::kCapacity)
+        throw BuildFailure("the room holds more than " + std::to_string(NameListTable::kCapacity) +
+                           " different entity names.");
+    if (s.NameCounter >= kNameCounterLimit)
+        throw BuildFailure("the level needs more than " + std::to_string(kNameCounterLimit) +
+                           " entity names; choose a smaller map size.");
+    s.NameCounter += 1;
+    std::string fresh = NtN(s.NameCounter);
+    list.index.emplace(key, list.pairs.size());
+    list.pairs.emplace_back(std::move(key), fresh);
+    return fresh;
+}
+
+void NameFixer(Session& s) {
+    auto& lines = s.RoomLines;
+    const int end = lines.Head();
+    for (int i = 1; i <= end; ++i) {
+        const std::string& line = lines.Get(i);
+        if (line.empty() || line == "{" || line == "}" || IsMarker(line)) continue;
+        const bool blockName = lines.Get(i + 1) == "{";
+        if (blockName && Lower(line) == "connections") {
+            ++i;  // its "{"
+            while (i < end) {
+                s.ui.Yield();
+                const std::string& output = lines.Get(++i);
+                if (output == "}") break;
+                if (output == "{" || output.empty()) continue;
+                ++i;
+                lines.At(i) = RenameOutputTarget(s, lines.Get(i));
+            }
+            continue;
+        }
+        if (blockName) continue;
+        // A key: its value line is never read as a key of its own.
+        ++i;
+        if (IsNameKey(line)) lines.At(i) = CheckNameList(s, lines.Get(i));
+    }
+}
+
+}  // namespace tessellon

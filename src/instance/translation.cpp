@@ -1,0 +1,99 @@
+#include "instance/translation.h"
+
+#include <cmath>
+
+#include "build/auto_restart.h"
+#include "build/report.h"
+#include "build/session.h"
+#include "instance/text_helpers.h"
+#include "maze/maze_line.h"
+
+namespace tessellon {
+
+namespace {
+
+std::string Moved(Session& s, const std::string& coordinate, double offset) {
+    return HailAmerican(s, ToNumber(s, FuckAmerican(s, coordinate)) + offset);
+}
+
+struct Point {
+    std::string x, y, z;
+};
+
+Point MovePoint(Session& s, const std::string& text, double xDif, double yDif, double zDif) {
+    const auto w = SSplit(text);
+    return {Moved(s, w[0], xDif), Moved(s, w[1], yDif), Moved(s, w[2], zDif)};
+}
+
+std::string Join(const Point& p) { return p.x + " " + p.y + " " + p.z; }
+
+std::string MoveTextureAxis(Session& s, std::string value, double xDif, double yDif, double zDif) {
+    ClearOutChar('[', value);
+    ClearOutChar(']', value);
+    const auto w = SSplit(value);
+    auto num = [&](const std::string& t) { return ToNumber(s, FuckAmerican(s, t)); };
+    const double shift = ShiftTexture(num(w[3]), num(w[0]), num(w[1]), num(w[2]), num(w[4]), xDif, yDif, zDif);
+    return "[" + w[0] + " " + w[1] + " " + w[2] + " " + HailAmerican(s, shift) + "] " + w[4];
+}
+
+}  // namespace
+
+double ShiftTexture(double shift, double ax, double ay, double az, double scale, double xDif, double yDif,
+                    double zDif) {
+    if (scale == 0) throw BuildFailure("A texture axis has the scale 0.");
+    double moved = shift - (ax * xDif) / scale - (ay * yDif) / scale - (az * zDif) / scale;
+    if (moved > 512) moved = std::fmod(RoundHalfEven(moved), 512.0);
+    // Cut downwards to thousandths; the small allowance keeps a value such as 33.333, which
+    // the binary form holds as 33.33299999..., from losing its last digit.
+    return std::floor(moved * 1000 + 1e-6) / 1000;
+}
+
+void SetOrigins(Session& s, double xDif, double yDif, double zDif) {
+    const int m = static_cast<int>(s.DoorPoints[0][0][0]);
+    if (m >= 0 && m < static_cast<int>(s.DoorPoints.size()))
+        for (int side = 1; side <= 4; ++side) {
+            s.DoorPoints[m][side][1] += xDif;
+            s.DoorPoints[m][side][2] += yDif;
+            s.DoorPoints[m][side][3] += zDif;
+        }
+
+    auto& lines = s.RoomLines;
+    const int end = lines.Head();
+    int boundaryErrors = 0;
+    for (int i = 1; i <= end; ++i) {
+        const std::string& key = lines.Get(i);
+        if (key == "startposition") {
+            std::string v = lines.Get(++i);
+            ClearOutChar('[', v);
+            ClearOutChar(']', v);
+            lines.At(i) = "[" + Join(MovePoint(s, v, xDif, yDif, zDif)) + "]";
+        } else if (key == "plane") {
+            ++i;
+            const auto groups = CSplit(lines.Get(i));
+            const Point first = MovePoint(s, groups[0], xDif, yDif, zDif);
+            if (BadPos(s, first.x, first.y, first.z)) {
+                ++boundaryErrors;
+                Log(s,
+                    "Boundry Error! (" + groups[0] + ") XYZdif: " + FormatNumber(xDif) + " " + FormatNumber(yDif) +
+                        " " + FormatNumber(zDif),
+                    true, true);
+                if (boundaryErrors >= kBoundaryErrorLimit) {
+                    Log(s, "BEL reached after " + std::to_string(boundaryErrors) + " Boundry Errors!", false, true);
+                    ArmRestart(s);
+                    s.BuildAborted = true;
+                    return;
+                }
+            }
+            lines.At(i) = "(" + Join(first) + ") (" + Join(MovePoint(s, groups[1], xDif, yDif, zDif)) + ") (" +
+                          Join(MovePoint(s, groups[2], xDif, yDif, zDif)) + ")";
+        } else if (key == "origin" || key == "point0" || key == "point1" || key == "attachpoint") {
+            ++i;
+            lines.At(i) = Join(MovePoint(s, lines.Get(i), xDif, yDif, zDif));
+        } else if (key == "uaxis" || key == "vaxis") {
+            ++i;
+            lines.At(i) = MoveTextureAxis(s, lines.Get(i), xDif, yDif, zDif);
+        }
+    }
+}
+
+}  // namespace tessellon
