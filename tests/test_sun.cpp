@@ -74,7 +74,6 @@ TEST(Sky, FollowsTheTimeOfDay) {
         CalcSunAngle(t.s);
         return ChooseSky(t.s);
     };
-    EXPECT_EQ(skyAt(0), "sky_day01_09");
     EXPECT_EQ(skyAt(12), "sky_day01_09");
     EXPECT_EQ(skyAt(13), "sky_day01_06");  // low morning sun
     EXPECT_EQ(skyAt(36), "sky_day01_08");  // low afternoon sun
