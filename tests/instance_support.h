@@ -26,6 +26,11 @@ inline std::vector<std::string> FileLines(const std::filesystem::path& p) {
 }
 
 struct PipelineSession : testing::TestSession {
+    // The program folder as shipped: rooms with placeholders need the weighting tables.
+    PipelineSession() {
+        for (const char* table : {"itemdata.ini", "gundata.ini", "npcdata.ini"})
+            std::filesystem::copy_file(std::filesystem::path(TESSELLON_SOURCE_DIR) / "data" / table, s.programFolder / table);
+    }
     // Puts lines into RoomLines from element 22 on, as the reader does, with element 0 one
     // past the last line.
     void LoadRoom(const std::vector<std::string>& body) {

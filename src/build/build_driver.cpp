@@ -8,6 +8,7 @@
 #include "build/room_generation.h"
 #include "build/session.h"
 #include "entities/sky.h"
+#include "entities/weight_tables.h"
 #include "instance/name_fixer.h"
 #include "instance/text_helpers.h"
 
@@ -25,6 +26,9 @@ void Yield(Session& s) { s.ui.Yield(); }
 // Phase 1: every shared table of the previous build is emptied, and a working file left
 // open by an interrupted build is closed.
 void ResetTables(Session& s) {
+    // The weighting tables are read afresh by every build, so edits between builds count.
+    ForgetWeightTables(s);
+
     s.RoomLines.Clear();
     s.WorldInsertLines.Clear();
     ClearNameList(s);

@@ -43,6 +43,7 @@ bool GenerateLevel(Session& s, const LevelPlan& plan, int level, int levelCount,
     int nextId = 2;
     s.EntityLines.SetHead(0);
     s.DoorPoints = {};
+    s.OwnedWeapons.fill(false);  // every level hands out its arsenal from the start
     if (offsets) offsets->assign(static_cast<std::size_t>(roomCount + 1), RoomOffset{});
 
     for (int m = 1; m <= roomCount; ++m) {

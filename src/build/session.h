@@ -2,6 +2,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@
 #include "rooms/catalogue.h"
 
 namespace tessellon {
+
+struct WeightTables;
 
 struct LogState {
     bool opened = false;
@@ -91,6 +94,19 @@ struct Session {
 
     // Room bodies read during this build, so a room placed twice is read once.
     RoomBodyCache RoomBodies;
+
+    // The sun of the chosen time and place, recomputed by CalcSunAngle whenever the clock,
+    // moon, season or map changes; a build only reads them.
+    float SunElevation = 0;
+    float SunYaw = 0;
+    float MoonLight = 0;
+
+    // One flag per gundata.ini row (1..100): the player has been given that weapon in the
+    // level being built. Cleared before the rooms of each level.
+    std::array<bool, 101> OwnedWeapons{};
+    // The three weighting tables, read at the first placeholder of a build that needs them
+    // and dropped when the next build starts.
+    std::shared_ptr<const WeightTables> LoadedWeightTables;
 };
 
 }  // namespace tessellon

@@ -11,6 +11,7 @@
 #include "build/session.h"
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
+#include "entities/sun.h"
 #include "instance/text_helpers.h"
 #include "rooms/catalogue.h"
 
@@ -136,6 +137,8 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     auto session = std::make_unique<Session>(ui, clock, registry, home);
     Session& s = *session;
     s.settings = opts.settings;
+    // The window recomputes the sun as its controls change; here the options are set once.
+    CalcSunAngle(s);
     HeadlessUi::InstallInterruptHandler();
     ui.OnInterrupt([&s] { AbortBuild(s); });
 
