@@ -94,12 +94,7 @@ TEST(MapDirection, NumbersRoomsDepthFirstWithBranchesInDirectionOrder) {
     int d = 0, counter = 0;
     EXPECT_THROW(MapDirection(ts.s, "00", d, 0, counter), ProgramEnd);  // no start direction
     d = 0, counter = 0;
-    try {
-        MapDirection(ts.s, "11599", d, 0, counter);
-        FAIL();
-    } catch (const ProgramEnd& e) {
-        EXPECT_EQ(e.Message(), "Incorrect returner to <give direction>");
-    }
+    EXPECT_EQ(FailureOf([&] { MapDirection(ts.s, "11599", d, 0, counter); }), "Incorrect returner to <give direction>");
     EXPECT_EQ(FirstLine(ts.dir.path() / "errorlog.txt"), "Give direction falut, got returner witch had incorrect value (99)");
 }
 
@@ -294,21 +289,11 @@ TEST(Catalogue, AShortFileOrMoreThan2000FilesEndTheProgramNamingTheProblem) {
     const fs::path rooms = ts.dir.path() / "rooms";
     WriteRoom(rooms / "a.rgr", "A", "0");
     WriteFile(rooms / "short.rgr", "twenty\r\nlines\r\n");
-    try {
-        Categorize(ts.s);
-        FAIL();
-    } catch (const ProgramEnd& e) {
-        EXPECT_EQ(e.Message(), "The file:" + (rooms / "short.rgr").string() + " couldn't be opened. It's probably corrupt.");
-    }
+    EXPECT_EQ(FailureOf([&] { Categorize(ts.s); }), "The file:" + (rooms / "short.rgr").string() + " couldn't be opened. It's probably corrupt.");
     EXPECT_FALSE(fs::exists(ts.dir.path() / "errorlog.txt"));
     fs::remove(rooms / "short.rgr");
     for (int i = 0; i < 2000; ++i) fs::copy_file(rooms / "a.rgr", rooms / ("room" + std::to_string(10000 + i) + ".rgr"));
-    try {
-        Categorize(ts.s);
-        FAIL();
-    } catch (const ProgramEnd& e) {
-        EXPECT_NE(e.Message().find("2001 room files, but at most 2000"), std::string::npos) << e.Message();
-    }
+    EXPECT_NE(FailureOf([&] { Categorize(ts.s); }).find("2001 room files, but at most 2000"), std::string::npos);
     fs::remove(rooms / "a.rgr");
     Categorize(ts.s);
     EXPECT_EQ(ts.s.RoomCatalogue.RoomCount(), 2000);
@@ -386,12 +371,7 @@ TEST(RoomFamily, TurnsFollowTheCodesAndFreeTurnsAreDrawn) {
     EXPECT_EQ(straightNS, (std::set<int>{0, 2}));
     EXPECT_EQ(straightEW, (std::set<int>{1, 3}));
     EXPECT_EQ(cross, (std::set<int>{0, 1, 2, 3}));
-    try {
-        RoomFamilyFor(ts.s, "24", "2160124");
-        FAIL();
-    } catch (const ProgramEnd& e) {
-        EXPECT_EQ(e.Message(), "A level end room was passed through even though it's not supported!");
-    }
+    EXPECT_EQ(FailureOf([&] { RoomFamilyFor(ts.s, "24", "2160124"); }), "A level end room was passed through even though it's not supported!");
     EXPECT_EQ(FirstLine(home.path() / "errorlog.txt"), "Level end room was passed? from 'getgoodline'! RoomLine: 2160124");
 }
 
@@ -454,12 +434,7 @@ TEST_F(Plan, RoomsWithOtherSideKindsAreNeverDrawnForPlainDoorways) {
     }
     fs::remove(home.path() / "rooms/end_room.rgr");
     TestSession ts(home.path(), "7");
-    try {
-        PlanOnce(ts, 5);
-        FAIL();
-    } catch (const ProgramEnd& e) {
-        EXPECT_EQ(e.Message(), "Could not find any rooms to match current room connection type! (6)");
-    }
+    EXPECT_EQ(FailureOf([&] { PlanOnce(ts, 5); }), "Could not find any rooms to match current room connection type! (6)");
 }
 
 // A new room file sorted first shifts every row by one: a build that kept the earlier

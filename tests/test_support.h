@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "build/errors.h"
 #include "build/session.h"
 #include "cli/cli.h"
 #include "platform/clock.h"
@@ -180,6 +181,18 @@ struct TestSession {
         return out;
     }
 };
+
+// The message a call ends the program or the build with; empty when it returns.
+inline std::string FailureOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const ProgramEnd& e) {
+        return e.Message();
+    } catch (const BuildFailure& e) {
+        return e.what();
+    }
+    return "";
+}
 
 struct CliRun {
     int code;
