@@ -179,18 +179,11 @@ TEST(LevelCheck, FindsEveryStructureProblemWithTheObjectsId) {
     EXPECT_FALSE(r.Passed());
 }
 
-TEST(LevelCheck, MapHeadIsRequiredInALevelButNotInARoomBody) {
+TEST(LevelCheck, MapHeadIsRequiredInALevel) {
     LevelText t;
-    const std::string body = t.Box({0, 0, 0}, {64, 64, 64}) + t.PointEntity("info_player_start", {0, 0, 100});
-    const CheckReport level = CheckLevelText(body);
+    const CheckReport level = CheckLevelText(t.Box({0, 0, 0}, {64, 64, 64}) + t.PointEntity("info_player_start", {0, 0, 100}));
     EXPECT_TRUE(Has(level, ProblemKind::MissingBlock, ""));
     EXPECT_EQ(level.ErrorCount(), 2) << Dump(level);  // versioninfo and world
-    CheckOptions room;
-    room.requireMapHead = false;
-    const CheckReport r = CheckLevelText(body, room);
-    EXPECT_EQ(r.ErrorCount(), 0) << Dump(r);
-    EXPECT_EQ(r.counts.brushes, 1);  // the top-level solid counts as a world brush
-    EXPECT_TRUE(r.leak.leaked);      // and nothing encloses the entity
 }
 
 TEST(LevelCheck, TargetsResolveByNameWildcardClassAndEngineNames) {
@@ -350,27 +343,22 @@ CliRun RunCheck(std::vector<std::string> args) {
 
 TEST(CheckCommand, ExitStatusTellsPassedFailedAndUnreadable) {
     TempDir dir;
-    const CliRun sealed = RunCheck({DataFile("sealed_room.vmf")});
-    EXPECT_EQ(sealed.code, kExitOk) << sealed.out;
-    EXPECT_NE(sealed.out.find("0 errors, 0 warnings, sealed - passed."), std::string::npos) << sealed.out;
-    const CliRun leaking = RunCheck({DataFile("missing_floor.vmf")});
-    EXPECT_EQ(leaking.code, kExitFailed);
-    EXPECT_NE(leaking.out.find("leak: the void outside the level is reached from entity 1001 (info_player_start) at (0 0 16)"),
-              std::string::npos) << leaking.out;
-    const CliRun broken = RunCheck({DataFile("broken_structure.vmf")});
-    EXPECT_EQ(broken.code, kExitFailed);
-    EXPECT_NE(broken.out.find("broken_structure.vmf:95:2: error: Solid 11 has 3 sides"), std::string::npos) << broken.out;
-    const CliRun missing = RunCheck({(dir.path() / "nothing.vmf").string()});
-    EXPECT_EQ(missing.code, 2);
-    EXPECT_NE(missing.err.find("nothing.vmf"), std::string::npos);
-    EXPECT_EQ(RunCheck({dir.path().string()}).code, 2);  // a folder is no level either
-    // Warnings alone still pass.
     std::string text = ReadFile(DataFile("sealed_room.vmf"));
     text.replace(text.find("\"lamp,TurnOff"), 5, "\"lamp2");
     WriteFile(dir.path() / "warned.vmf", text);
-    const CliRun warned = RunCheck({(dir.path() / "warned.vmf").string()});
-    EXPECT_EQ(warned.code, kExitOk) << warned.out;
-    EXPECT_NE(warned.out.find("warning: "), std::string::npos);
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {DataFile("sealed_room.vmf"), kExitOk, "0 errors, 0 warnings, sealed - passed."},
+        {(dir.path() / "warned.vmf").string(), kExitOk, "warning: "},  // warnings alone still pass
+        {DataFile("missing_floor.vmf"), kExitFailed,
+         "leak: the void outside the level is reached from entity 1001 (info_player_start) at (0 0 16)"},
+        {DataFile("broken_structure.vmf"), kExitFailed, "broken_structure.vmf:95:2: error: Solid 11 has 3 sides"},
+        {(dir.path() / "nothing.vmf").string(), kExitUsage, "nothing.vmf"},
+        {dir.path().string(), kExitUsage, dir.path().string()}};  // a folder is no level either
+    for (const auto& [file, code, words] : cases) {
+        const CliRun r = RunCheck({file});
+        EXPECT_EQ(r.code, code) << file;
+        EXPECT_NE((r.out + r.err).find(words), std::string::npos) << r.out << r.err;
+    }
 }
 
 TEST(CheckCommand, PointFileIsWrittenBesideALeakingLevelOnly) {

@@ -29,21 +29,15 @@ struct InstanceTest : ::testing::Test {
         s.writer.Close();
         return FileLines(s.writer.WorkingPath());
     }
-    Lines Turn(const Lines& body, int turns) {
+    template <class Step>
+    Lines After(const Lines& body, Step step) {
         t.LoadRoom(body);
-        Rotator(s, turns);
+        step();
         return t.RoomBody();
     }
-    Lines Move(const Lines& body, double x, double y, double z) {
-        t.LoadRoom(body);
-        SetOrigins(s, x, y, z);
-        return t.RoomBody();
-    }
-    Lines Fix(const Lines& body) {
-        t.LoadRoom(body);
-        NameFixer(s);
-        return t.RoomBody();
-    }
+    Lines Turn(const Lines& body, int turns) { return After(body, [&] { Rotator(s, turns); }); }
+    Lines Move(const Lines& body, double x, double y, double z) { return After(body, [&] { SetOrigins(s, x, y, z); }); }
+    Lines Fix(const Lines& body) { return After(body, [&] { NameFixer(s); }); }
 };
 
 // ---- the room pipeline --------------------------------------------------------------------
