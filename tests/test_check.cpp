@@ -6,6 +6,7 @@
 
 #include "check/brush_geometry.h"
 #include "check/level_check.h"
+#include "instance/text_helpers.h"
 #include "test_support.h"
 
 namespace tessellon {
@@ -19,13 +20,7 @@ std::string Dump(const CheckReport& r) { return FormatReportText(r); }
 // Small levels written the way the editor writes them, with fresh ids.
 class LevelText {
 public:
-    static std::string Num(double v) {
-        std::string s = std::to_string(v);
-        s.erase(s.find_last_not_of('0') + 1);
-        if (s.back() == '.') s.pop_back();
-        return s;
-    }
-    static std::string Point(Vec3 p) { return "(" + Num(p.x) + " " + Num(p.y) + " " + Num(p.z) + ")"; }
+    static std::string Point(Vec3 p) { return "(" + FormatNumber(p.x) + " " + FormatNumber(p.y) + " " + FormatNumber(p.z) + ")"; }
 
     // An axis-aligned box brush with the editor's winding (normals out of the brush).
     std::string Box(Vec3 mn, Vec3 mx, const std::string& material = "BRICK/BRICKWALL001A") {
@@ -47,7 +42,7 @@ public:
         return "entity\n{\n\t\"id\" \"" + std::to_string(nextEntity_++) + "\"\n\t\"classname\" \"" + classname + "\"\n" + body + "}\n";
     }
     std::string PointEntity(const std::string& classname, Vec3 o, const std::string& keys = "") {
-        return Entity(classname, "\t\"origin\" \"" + Num(o.x) + " " + Num(o.y) + " " + Num(o.z) + "\"\n" + keys);
+        return Entity(classname, "\t\"origin\" \"" + FormatNumber(o.x) + " " + FormatNumber(o.y) + " " + FormatNumber(o.z) + "\"\n" + keys);
     }
     // The head, a world of the given solids, then the entities.
     static std::string Level(const std::string& worldSolids, const std::string& entities) {

@@ -187,8 +187,6 @@ TEST(LevelWriter, QuotesIndentsAndEndsLinesWithCrLfInAFreshFile) {
 TEST(LevelWriter, FailuresAreClearAndKeepTheOldLevel) {
     TempDir dir;
     LevelWriter w;
-    w.SetFolder(dir.path() / "no-such-folder");
-    EXPECT_NE(FailureOf([&] { w.PrintToFile(std::string("x")); }).find("temp.dta"), std::string::npos);
     // level1.vmf is a folder here, so it cannot be replaced: the working file stays, nothing is lost.
     fs::create_directories(dir.path() / "level1.vmf" / "keep");
     w.SetFolder(dir.path());
