@@ -258,12 +258,9 @@ TEST(Catalogue, HeadersLandInTheirColumnsListedByNameAndEmptyFilesAreDeleted) {
     ASSERT_EQ(ts.s.RoomCatalogue.RoomCount(), 2);
     const RoomRecord& hall = ts.s.RoomCatalogue.Row(2);
     EXPECT_EQ(ts.s.RoomCatalogue.Row(1).Name(), "Alpha");
-    EXPECT_EQ(hall.Name(), "Hall");
-    EXPECT_EQ(hall[kColRoomType], "0");
-    EXPECT_EQ(hall.Side(kSouth, kSideY), "-384");
-    EXPECT_EQ(hall[kColFilePath], (rooms / "beta.rgr").string());
-    EXPECT_EQ(hall[kColDescription], "about Hall");
-    EXPECT_EQ(hall[kColAuthor], "someone");
+    EXPECT_EQ((std::vector<std::string>{hall.Name(), hall[kColRoomType], hall.Side(kSouth, kSideY), hall[kColFilePath],
+                                        hall[kColDescription], hall[kColAuthor]}),
+              (std::vector<std::string>{"Hall", "0", "-384", (rooms / "beta.rgr").string(), "about Hall", "someone"}));
     EXPECT_FALSE(fs::exists(rooms / "empty.rgr"));
     EXPECT_TRUE(fs::exists(rooms / "notes.txt"));
     EXPECT_THROW(ts.s.RoomCatalogue.Row(3), std::out_of_range);
