@@ -213,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(MapSizesAndSeeds, LevelBuildTest,
 
 // Golden levels: small builds with a fixed seed and clock, compared whole with the files under
 // tests/data/golden. A change in the written level is reviewed by regenerating them:
-// TESSELLON_UPDATE_GOLDEN=1 out/default/tessellon_tests --gtest_filter='*Golden*'
+// TESSELLON_UPDATE_GOLDEN=1 out/default/tessellon_tests --gtest_filter='SmallBuilds/GoldenLevel.*'
 struct GoldenCase {
     const char* file;
     std::vector<std::string> options;
