@@ -6,6 +6,7 @@
 #include <set>
 
 #include "build/errors.h"
+#include "check/brush_geometry.h"
 #include "instance/name_fixer.h"
 #include "instance/room_body.h"
 #include "instance/room_pipeline.h"
@@ -194,30 +195,20 @@ TEST_F(InstanceTest, TurningPointsAxesAndYaws) {
     EXPECT_THROW(Rotator(s, 1), BuildFailure);
 }
 
-struct Vec {
-    double x, y, z;
-};
-
 TEST_F(InstanceTest, TurnedPlaneNormalTurnsTheSameWay) {
     // A slanted plane: its normal must turn like any vector, keeping the side the brush lies on.
-    auto normal = [&](const std::string& plane) {
-        std::array<Vec, 3> p{};
-        const auto groups = CSplit(plane);
-        for (int k = 0; k < 3; ++k) {
-            const auto w = SSplit(groups[k]);
-            p[k] = {FileNumber(s, w[0]), FileNumber(s, w[1]), FileNumber(s, w[2])};
-        }
-        const Vec a{p[1].x - p[0].x, p[1].y - p[0].y, p[1].z - p[0].z}, b{p[2].x - p[0].x, p[2].y - p[0].y, p[2].z - p[0].z};
-        return Vec{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    auto normal = [](const std::string& text) {
+        Vec3 p[3];
+        Plane plane;
+        EXPECT_TRUE(ParsePlanePoints(text, p) && PlaneFromPoints(p[0], p[1], p[2], plane)) << text;
+        return plane.normal;
     };
     const std::string plane = "(12 -40 8) (100 7 30) (-3 25 64)";
-    Vec expect = normal(plane);
+    Vec3 expect = normal(plane);
     for (int turns = 1; turns <= 3; ++turns) {
         expect = {expect.y, -expect.x, expect.z};
-        const Vec m = normal(Turn({"plane", plane}, turns)[1]);
-        EXPECT_NEAR(m.x, expect.x, 1e-9) << turns;
-        EXPECT_NEAR(m.y, expect.y, 1e-9) << turns;
-        EXPECT_NEAR(m.z, expect.z, 1e-9) << turns;
+        const Vec3 m = normal(Turn({"plane", plane}, turns)[1]);
+        EXPECT_NEAR(Dot(m, expect), 1, 1e-9) << turns;
     }
 }
 
@@ -241,23 +232,16 @@ TEST_F(InstanceTest, EveryCoordinateKeyMovesAndTextureShiftsWrap) {
 TEST_F(InstanceTest, TextureCoordinateOfAVertexStaysOnTheMovedBrush) {
     // u = p . axis / scale + shift, modulo 512 because the shift wraps there; a wrapped shift
     // is rounded to a whole texel, so the wrapping cases use whole shifts.
-    const std::pair<std::string, Vec> cases[] = {{"[1 0 0 16] 0.25", {1024, -512, 64}}, {"[0 -1 0 -8] 0.5", {768, 1536, 0}},
+    const std::pair<std::string, Vec3> cases[] = {{"[1 0 0 16] 0.25", {1024, -512, 64}}, {"[0 -1 0 -8] 0.5", {768, 1536, 0}},
                                                  {"[-1 0 0 0] 0.25", {1024, 0, 0}},     {"[0.707107 0.707107 0 3.5] 0.25", {768, 384, 16}},
                                                  {"[0 0 -1 100] 1", {0, 0, -200}},      {"[1 0 0 0] 2", {-2304, 4608, 0}}};
-    auto parse = [&](std::string v) {
-        ClearOutChar('[', v);
-        ClearOutChar(']', v);
-        const auto w = SSplit(v);
-        std::array<double, 5> out{};
-        for (int k = 0; k < 5; ++k) out[k] = FileNumber(s, w[k]);
-        return out;
-    };
     for (const auto& [axis, off] : cases) {
         const auto moved = Move({"uaxis", axis}, off.x, off.y, off.z);
-        const auto a = parse(axis), b = parse(moved[1]);
-        for (const Vec p : {Vec{0, 0, 0}, Vec{192, -384, 64}, Vec{-384, 384, 128}}) {
-            const double before = (p.x * a[0] + p.y * a[1] + p.z * a[2]) / a[4] + a[3];
-            const double after = ((p.x + off.x) * b[0] + (p.y + off.y) * b[1] + (p.z + off.z) * b[2]) / b[4] + b[3];
+        TextureAxis a, b;
+        ASSERT_TRUE(ParseTextureAxis(axis, a) && ParseTextureAxis(moved[1], b)) << moved[1];
+        for (const Vec3 p : {Vec3{0, 0, 0}, Vec3{192, -384, 64}, Vec3{-384, 384, 128}}) {
+            const double before = Dot(p, a.direction) / a.scale + a.shift;
+            const double after = Dot(p + off, b.direction) / b.scale + b.shift;
             EXPECT_NEAR(std::remainder(after - before, 512.0), 0, 0.0015) << axis << " -> " << moved[1];
         }
     }
