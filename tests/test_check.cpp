@@ -4,48 +4,122 @@
 #include <cmath>
 #include <string>
 
+#include "check/brush_geometry.h"
 #include "check/level_check.h"
-#include "check_test_levels.h"
+#include "instance/text_helpers.h"
+#include "test_support.h"
 
 namespace tessellon {
 namespace {
 
-using checktest::LevelText;
+using namespace testing;
 
-std::string DataFile(const std::string& name) { return std::string(TESSELLON_SOURCE_DIR) + "/tests/data/check/" + name; }
+std::string DataFile(const std::string& name) { return SourceFile("check/" + name); }
+std::string Dump(const CheckReport& r) { return FormatReportText(r); }
 
-// ---- reader -------------------------------------------------------------------------------
+// Small levels written the way the editor writes them, with fresh ids.
+class LevelText {
+public:
+    static std::string Point(Vec3 p) { return "(" + FormatNumber(p.x) + " " + FormatNumber(p.y) + " " + FormatNumber(p.z) + ")"; }
 
-TEST(VmfReader, ReadsNestedBlocksQuotedAndBareWords) {
+    // An axis-aligned box brush with the editor's winding (normals out of the brush).
+    std::string Box(Vec3 mn, Vec3 mx, const std::string& material = "BRICK/BRICKWALL001A") {
+        const double x0 = mn.x, y0 = mn.y, z0 = mn.z, x1 = mx.x, y1 = mx.y, z1 = mx.z;
+        return Solid({{{x0, y1, z1}, {x1, y1, z1}, {x1, y0, z1}}, {{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}},
+                      {{x0, y1, z1}, {x0, y0, z1}, {x0, y0, z0}}, {{x1, y1, z0}, {x1, y0, z0}, {x1, y0, z1}},
+                      {{x1, y1, z1}, {x0, y1, z1}, {x0, y1, z0}}, {{x1, y0, z0}, {x0, y0, z0}, {x0, y0, z1}}},
+                     material);
+    }
+    // A wedge filling x0..x1 whose +x face slopes: full height at x0, touching x1 only at the floor.
+    std::string Wedge(Vec3 mn, Vec3 mx, const std::string& material = "BRICK/BRICKWALL001A") {
+        const double x0 = mn.x, y0 = mn.y, z0 = mn.z, x1 = mx.x, y1 = mx.y, z1 = mx.z;
+        return Solid({{{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}}, {{x0, y1, z1}, {x0, y0, z1}, {x0, y0, z0}},
+                      {{x0, y1, z1}, {x1, y1, z0}, {x1, y0, z0}}, {{x1, y1, z0}, {x0, y1, z1}, {x0, y1, z0}},
+                      {{x1, y0, z0}, {x0, y0, z0}, {x0, y0, z1}}},
+                     material);
+    }
+    std::string Entity(const std::string& classname, const std::string& body) {
+        return "entity\n{\n\t\"id\" \"" + std::to_string(nextEntity_++) + "\"\n\t\"classname\" \"" + classname + "\"\n" + body + "}\n";
+    }
+    std::string PointEntity(const std::string& classname, Vec3 o, const std::string& keys = "") {
+        return Entity(classname, "\t\"origin\" \"" + FormatNumber(o.x) + " " + FormatNumber(o.y) + " " + FormatNumber(o.z) + "\"\n" + keys);
+    }
+    // The head, a world of the given solids, then the entities.
+    static std::string Level(const std::string& worldSolids, const std::string& entities) {
+        return "versioninfo\n{\n\t\"editorversion\" \"400\"\n\t\"mapversion\" \"1\"\n\t\"formatversion\" \"100\"\n}\n"
+               "world\n{\n\t\"id\" \"1\"\n\t\"classname\" \"worldspawn\"\n\t\"skyname\" \"sky_day01_01\"\n" +
+               worldSolids + "}\n" + entities;
+    }
+    // The brushes of a closed room around x/y -384..384, floor top at z 0, ceiling at 256, with
+    // 16-unit walls; `leave` names parts to leave out.
+    std::string RoomShell(const std::vector<std::string>& leave = {}) {
+        auto kept = [&](const char* part) { return std::find(leave.begin(), leave.end(), part) == leave.end(); };
+        std::string s;
+        if (kept("floor")) s += Box({-384, -384, -16}, {384, 384, 0});
+        if (kept("ceiling")) s += Box({-384, -384, 256}, {384, 384, 272}, "TOOLS/TOOLSSKYBOX");
+        if (kept("north")) s += Box({-384, 368, 0}, {384, 384, 256}, "TOOLS/TOOLSNODRAW");
+        if (kept("south")) s += Box({-384, -384, 0}, {384, -368, 256});
+        if (kept("east")) s += Box({368, -368, 0}, {384, 368, 256});
+        if (kept("west")) s += Box({-384, -368, 0}, {-368, 368, 256});
+        return s;
+    }
+    // A closed room (less `leave`) with a player start and the extra pieces.
+    CheckReport Shell(const std::vector<std::string>& leave, const std::string& extraWorld = "",
+                      const std::string& extraEntities = "", Vec3 start = {0, 0, 16}) {
+        const std::string world = RoomShell(leave) + extraWorld;
+        return CheckLevelText(Level(world, PointEntity("info_player_start", start) + extraEntities));
+    }
+
+private:
+    struct Face {
+        Vec3 a, b, c;
+    };
+    std::string Solid(const std::vector<Face>& planes, const std::string& material) {
+        std::string s = "\tsolid\n\t{\n\t\t\"id\" \"" + std::to_string(nextSolid_++) + "\"\n";
+        for (const auto& p : planes) {
+            // Texture axes across the face: floors and ceilings get x/y, walls a vertical v.
+            const Vec3 a = p.b - p.a, b = p.c - p.a;
+            const double nx = std::fabs(a.y * b.z - a.z * b.y), nz = std::fabs(a.x * b.y - a.y * b.x);
+            const std::string u = nx > nz ? "[0 1 0 0] 0.25" : "[1 0 0 0] 0.25";
+            const std::string v = nz > nx && nz > std::fabs(a.z * b.x - a.x * b.z) ? "[0 -1 0 0] 0.25" : "[0 0 -1 0] 0.25";
+            s += "\t\tside\n\t\t{\n\t\t\t\"id\" \"" + std::to_string(nextSide_++) + "\"\n\t\t\t\"plane\" \"" + Point(p.a) + " " +
+                 Point(p.b) + " " + Point(p.c) + "\"\n\t\t\t\"material\" \"" + material + "\"\n\t\t\t\"uaxis\" \"" + u +
+                 "\"\n\t\t\t\"vaxis\" \"" + v + "\"\n\t\t}\n";
+        }
+        return s + "\t}\n";
+    }
+    int nextSolid_ = 2, nextSide_ = 1, nextEntity_ = 100;
+};
+
+// ---- reading ------------------------------------------------------------------------------
+
+TEST(VmfReader, ReadsNestedBlocksQuotedAndBareWordsAndTokenLines) {
     const VmfDocument doc = ReadVmfText(
         "versioninfo\n{\n\t\"editorversion\" \"400\"\n}\n"
-        "world\n{\n\t\"id\" \"1\"\n\t\"message\" \"a value { with } braces\"\n"
-        "\t// a note the editor never writes\n"
+        "world\n{\n\t\"id\" \"1\"\n\t\"message\" \"a value { with } braces\"\n\t// a note the editor never writes\n"
         "\tsolid\n\t{\n\t\tid 7\n\t\tside\n\t\t{\n\t\t\t\"plane\" \"(0 0 0) (1 0 0) (1 1 0)\"\n\t\t}\n\t}\n}\n");
     ASSERT_TRUE(doc.errors.empty()) << doc.errors[0].message;
     ASSERT_EQ(doc.blocks.size(), 2u);
-    const VmfBlock& world = doc.blocks[1];
-    EXPECT_EQ(world.name, "world");
-    EXPECT_EQ(world.at.line, 5);
-    EXPECT_EQ(world.Get("MESSAGE"), "a value { with } braces");  // keys ignore case
-    ASSERT_EQ(world.children.size(), 1u);
-    const VmfBlock& solid = world.children[0];
-    EXPECT_EQ(solid.Get("id"), "7");
-    ASSERT_EQ(solid.children.size(), 1u);
-    EXPECT_EQ(solid.children[0].Get("plane"), "(0 0 0) (1 0 0) (1 1 0)");
-    EXPECT_EQ(solid.children[0].at.line, 13);
-    EXPECT_EQ(solid.children[0].at.column, 3);
-    EXPECT_EQ(world.Get("missing", "fallback"), "fallback");
+    const VmfBlock& side = doc.blocks[1].children.at(0).children.at(0);
+    EXPECT_EQ(doc.blocks[1].Get("MESSAGE"), "a value { with } braces");  // keys ignore case
+    EXPECT_EQ(side.Get("plane"), "(0 0 0) (1 0 0) (1 1 0)");
+    EXPECT_EQ(side.at.line, 13);
+    EXPECT_EQ(side.at.column, 3);
+
+    // The token-per-line form of room bodies, read up to the end marker.
+    const VmfDocument body = ReadVmfTokenLines({"solid", "{", "id", "3", "}", "/\\/worldend\\/\\", "entity", "{", "classname",
+                                                "light", "targetname", "", "origin", "1 2 3\r", "}", "/\\/EOF\\/\\", "}"},
+                                               22);
+    ASSERT_TRUE(body.errors.empty()) << body.errors[0].message;
+    ASSERT_EQ(body.blocks.size(), 2u);
+    EXPECT_EQ(body.blocks[1].Get("targetname", "none"), "");  // an empty value stays paired with its key
+    EXPECT_EQ(body.blocks[1].Get("origin"), "1 2 3");
+    EXPECT_EQ(body.blocks[1].at.line, 28);
+    EXPECT_EQ(ReadVmfTokenLines({"entity", "{", "classname", "light"}, 22).errors.at(0).at.line, 22);
 }
 
-struct ParseFault {
-    const char* text;
-    int line, column;
-    const char* words;  // a piece of the message
-};
-
 TEST(VmfReader, EveryFaultHasItsLineAndColumnAndReadingGoesOn) {
-    const ParseFault faults[] = {
+    const std::tuple<const char*, int, int, const char*> faults[] = {
         {"world\n{\n}\n}\nentity\n{\n}\n", 4, 1, "closes nothing"},
         {"world\n{\n\tsolid\n\t{\n\t\t\"id\" \"2\"\n}\n", 1, 1, "\"world\" is never closed"},
         {"world\n{\n\t\"id\" \"1\n\t\"classname\" \"worldspawn\"\n}\n", 3, 7, "not closed on its line"},
@@ -53,103 +127,30 @@ TEST(VmfReader, EveryFaultHasItsLineAndColumnAndReadingGoesOn) {
         {"versioninfo\n{\n}\nstray\nworld\n{\n}\n", 4, 1, "outside every block"},
         {"world\n{\n\t{\n\t}\n}\n", 3, 2, "has no name"},
     };
-    for (const auto& f : faults) {
-        SCOPED_TRACE(f.text);
-        const VmfDocument doc = ReadVmfText(f.text);
-        ASSERT_EQ(doc.errors.size(), 1u);
-        EXPECT_EQ(doc.errors[0].at.line, f.line);
-        EXPECT_EQ(doc.errors[0].at.column, f.column);
-        EXPECT_NE(doc.errors[0].message.find(f.words), std::string::npos) << doc.errors[0].message;
+    for (const auto& [text, line, column, words] : faults) {
+        const VmfDocument doc = ReadVmfText(text);
+        ASSERT_EQ(doc.errors.size(), 1u) << text;
+        EXPECT_EQ(doc.errors[0].at.line, line) << text;
+        EXPECT_EQ(doc.errors[0].at.column, column) << text;
+        EXPECT_NE(doc.errors[0].message.find(words), std::string::npos) << doc.errors[0].message;
     }
-    // Recovery: after the stray brace the entity is still read; after the open quote the
-    // classname on the next line is still read.
-    EXPECT_EQ(ReadVmfText(faults[0].text).blocks.size(), 2u);
-    EXPECT_EQ(ReadVmfText(faults[2].text).blocks[0].Get("classname"), "worldspawn");
-}
-
-TEST(VmfReader, ReadsTheTokenPerLineFormOfRoomBodies) {
-    const std::vector<std::string> lines = {
-        "solid", "{", "id", "3", "side", "{", "plane", "(0 0 0) (1 0 0) (1 1 0)", "}", "}",
-        "/\\/worldend\\/\\", "entity", "{", "classname", "light", "targetname", "", "origin", "1 2 3\r", "}",
-        "/\\/EOF\\/\\", "}", "garbage after the end"};
-    const VmfDocument doc = ReadVmfTokenLines(lines, 22);
-    ASSERT_TRUE(doc.errors.empty()) << doc.errors[0].message;
-    ASSERT_EQ(doc.blocks.size(), 2u);
-    EXPECT_EQ(doc.blocks[0].children[0].Get("plane"), "(0 0 0) (1 0 0) (1 1 0)");
-    EXPECT_EQ(doc.blocks[1].Get("targetname", "none"), "");  // an empty value stays paired with its key
-    EXPECT_EQ(doc.blocks[1].Get("origin"), "1 2 3");
-    EXPECT_EQ(doc.blocks[1].at.line, 33);
-
-    const VmfDocument open = ReadVmfTokenLines({"entity", "{", "classname", "light"}, 22);
-    ASSERT_EQ(open.errors.size(), 1u);
-    EXPECT_EQ(open.errors[0].at.line, 22);
-}
-
-// ---- geometry -----------------------------------------------------------------------------
-
-TEST(BrushGeometry, EditorWindingGivesOutwardNormalsAndBoxFaces) {
-    LevelText t;
-    const VmfDocument doc = ReadVmfText(t.Level(t.Box({-8, -16, -32}, {8, 16, 32}), ""));
-    std::vector<Plane> planes;
-    for (const auto& side : doc.blocks[1].children[0].children) {
-        Vec3 p[3];
-        ASSERT_TRUE(ParsePlanePoints(side.Get("plane"), p));
-        Plane plane;
-        ASSERT_TRUE(PlaneFromPoints(p[0], p[1], p[2], plane));
-        // The centre of the box lies behind every face.
-        EXPECT_LT(Dot(plane.normal, {0, 0, 0}) - plane.dist, 0);
-        EXPECT_TRUE(IsAxial(plane));
-        planes.push_back(plane);
-    }
-    const auto faces = BodyFaces(planes);
-    ASSERT_EQ(faces.size(), 6u);
-    for (const auto& f : faces) {
-        ASSERT_EQ(f.size(), 4u);
-        for (const Vec3& v : f) {
-            EXPECT_NEAR(std::fabs(v.x), 8, 1e-6);
-            EXPECT_NEAR(std::fabs(v.y), 16, 1e-6);
-            EXPECT_NEAR(std::fabs(v.z), 32, 1e-6);
-        }
-    }
-    // Turned inside out, the planes enclose nothing.
-    for (auto& p : planes) p = Plane{p.normal * -1, -p.dist};
-    for (const auto& f : BodyFaces(planes)) EXPECT_TRUE(f.empty());
-}
-
-TEST(BrushGeometry, ParsesTheValueFormsStrictly) {
-    Vec3 pts[3];
-    EXPECT_TRUE(ParsePlanePoints("(1 2.5 -3) (4 5 6) (7 8 9)", pts));
-    EXPECT_DOUBLE_EQ(pts[0].y, 2.5);
-    for (const char* bad : {"(1 2 3) (4 5 6)", "(1 2 3) (4 5 6) (7 8 9) (1 1 1)", "(1 2 x) (4 5 6) (7 8 9)"})
-        EXPECT_FALSE(ParsePlanePoints(bad, pts)) << bad;
-    Vec3 v;
-    EXPECT_TRUE(ParseVector("[10 -20 30.5]", v));
-    EXPECT_DOUBLE_EQ(v.z, 30.5);
-    EXPECT_FALSE(ParseVector("10 -20", v));
-    TextureAxis axis;
-    EXPECT_TRUE(ParseTextureAxis("[0 1 0 -16] 0.25", axis));
-    EXPECT_DOUBLE_EQ(axis.shift, -16);
-    EXPECT_DOUBLE_EQ(axis.scale, 0.25);
-    EXPECT_FALSE(ParseTextureAxis("[0 1 0] 0.25", axis));
+    // Recovery: after the stray brace the entity is read; after the open quote, the next line.
+    EXPECT_EQ(ReadVmfText(std::get<0>(faults[0])).blocks.size(), 2u);
+    EXPECT_EQ(ReadVmfText(std::get<0>(faults[2])).blocks[0].Get("classname"), "worldspawn");
 }
 
 // ---- structure ----------------------------------------------------------------------------
 
 bool Has(const CheckReport& r, ProblemKind kind, const std::string& id, Severity severity = Severity::Error) {
-    return std::any_of(r.problems.begin(), r.problems.end(), [&](const Problem& p) {
-        return p.kind == kind && p.id == id && p.severity == severity;
-    });
+    return std::any_of(r.problems.begin(), r.problems.end(),
+                       [&](const Problem& p) { return p.kind == kind && p.id == id && p.severity == severity; });
 }
 
-std::string Dump(const CheckReport& r) { return FormatReportText(r); }
-
-TEST(LevelCheck, SealedRoomHasNoProblemAtAll) {
+TEST(LevelCheck, SealedRoomsHaveNoProblemAtAll) {
     for (const char* name : {"sealed_room.vmf", "two_rooms.vmf"}) {
         const CheckReport r = CheckLevelFile(DataFile(name));
         EXPECT_TRUE(r.problems.empty()) << Dump(r);
-        EXPECT_TRUE(r.leak.checked);
-        EXPECT_FALSE(r.leak.leaked);
-        EXPECT_TRUE(r.Passed());
+        EXPECT_TRUE(r.leak.checked && !r.leak.leaked && r.Passed());
     }
     const CheckReport r = CheckLevelFile(DataFile("sealed_room.vmf"));
     EXPECT_EQ(r.counts.brushes, 8);  // 6 world brushes, a trigger and a func_detail
@@ -159,54 +160,37 @@ TEST(LevelCheck, SealedRoomHasNoProblemAtAll) {
 
 TEST(LevelCheck, FindsEveryStructureProblemWithTheObjectsId) {
     const CheckReport r = CheckLevelFile(DataFile("broken_structure.vmf"));
-    EXPECT_TRUE(Has(r, ProblemKind::TooFewSides, "11"));
-    EXPECT_TRUE(Has(r, ProblemKind::BadPlane, "115"));  // three points on one line
-    EXPECT_TRUE(Has(r, ProblemKind::BadPlane, "121"));  // a repeated point
-    EXPECT_TRUE(Has(r, ProblemKind::OpenSolid, "900"));
-    EXPECT_TRUE(Has(r, ProblemKind::BadTextureAxis, "130"));  // zero length
-    EXPECT_TRUE(Has(r, ProblemKind::BadTextureAxis, "132"));  // along the normal
-    EXPECT_TRUE(Has(r, ProblemKind::OutOfBounds, "16"));
-    EXPECT_TRUE(Has(r, ProblemKind::DuplicateId, "10"));   // solid
-    EXPECT_TRUE(Has(r, ProblemKind::DuplicateId, "100"));  // side
-    EXPECT_TRUE(Has(r, ProblemKind::DuplicateId, "2001"));  // entity
-    EXPECT_TRUE(Has(r, ProblemKind::NoOrigin, "2002"));
-    EXPECT_TRUE(Has(r, ProblemKind::NoClassname, "2003"));
-    EXPECT_TRUE(Has(r, ProblemKind::Placeholder, "2004"));
+    const std::pair<ProblemKind, const char*> found[] = {
+        {ProblemKind::TooFewSides, "11"},     {ProblemKind::BadPlane, "115"},       {ProblemKind::BadPlane, "121"},
+        {ProblemKind::OpenSolid, "900"},      {ProblemKind::BadTextureAxis, "130"}, {ProblemKind::BadTextureAxis, "132"},
+        {ProblemKind::OutOfBounds, "16"},     {ProblemKind::DuplicateId, "10"},     {ProblemKind::DuplicateId, "100"},
+        {ProblemKind::DuplicateId, "2001"},   {ProblemKind::NoOrigin, "2002"},      {ProblemKind::NoClassname, "2003"},
+        {ProblemKind::Placeholder, "2004"}};
+    for (const auto& [kind, id] : found) EXPECT_TRUE(Has(r, kind, id)) << id << "\n" << Dump(r);
     EXPECT_TRUE(Has(r, ProblemKind::UnknownTarget, "2005", Severity::Warning));
     EXPECT_EQ(r.ErrorCount(), 13) << Dump(r);
     EXPECT_EQ(r.WarningCount(), 2) << Dump(r);  // "nowhere" and "ghost"; "marker" exists
-    // Every problem points at its object in the file.
     for (const auto& p : r.problems) EXPECT_GT(p.at.line, 0) << p.message;
     EXPECT_FALSE(r.Passed());
 }
 
-TEST(LevelCheck, MapHeadIsRequiredInALevelButNotInARoomBody) {
+TEST(LevelCheck, MapHeadIsRequiredInALevel) {
     LevelText t;
-    const std::string body = t.Box({0, 0, 0}, {64, 64, 64}) + t.PointEntity("info_player_start", {0, 0, 100});
-    const CheckReport level = CheckLevelText(body);
+    const CheckReport level = CheckLevelText(t.Box({0, 0, 0}, {64, 64, 64}) + t.PointEntity("info_player_start", {0, 0, 100}));
     EXPECT_TRUE(Has(level, ProblemKind::MissingBlock, ""));
     EXPECT_EQ(level.ErrorCount(), 2) << Dump(level);  // versioninfo and world
-
-    CheckOptions room;
-    room.requireMapHead = false;
-    const CheckReport r = CheckLevelText(body, room);
-    EXPECT_EQ(r.ErrorCount(), 0) << Dump(r);
-    EXPECT_EQ(r.counts.brushes, 1);  // the top-level solid counts as a world brush
-    EXPECT_TRUE(r.leak.leaked);      // and nothing encloses the entity
 }
 
 TEST(LevelCheck, TargetsResolveByNameWildcardClassAndEngineNames) {
     LevelText t;
     const std::string entities =
-        t.PointEntity("info_player_start", {0, 0, 16}) +
         t.PointEntity("light", {0, 0, 100}, "\t\"targetname\" \"Lamp_1\"\n") +
         t.PointEntity("logic_relay", {0, 0, 50},
                       "\t\"target\" \"lamp_1\"\n\t\"parentname\" \"lamp_1,attach\"\n"
                       "\tconnections\n\t{\n\t\t\"OnTrigger\" \"lamp_*,TurnOff,,0,-1\"\n"
                       "\t\t\"OnTrigger\" \"!player\x1bSetHealth\x1b\x31\x30\x1b\x30\x1b-1\"\n"
                       "\t\t\"OnTrigger\" \"light,TurnOn,,0,-1\"\n\t\t\"OnUser1\" \"lamp_9*,TurnOn,,0,-1\"\n\t}\n");
-    LevelText shell;
-    const CheckReport r = CheckLevelText(LevelText::Level(checktest::RoomShell(shell), entities));
+    const CheckReport r = t.Shell({}, "", entities);
     ASSERT_EQ(r.WarningCount(), 1) << Dump(r);
     EXPECT_NE(r.problems[0].message.find("\"lamp_9*\""), std::string::npos);
     EXPECT_NE(r.problems[0].message.find("output OnUser1"), std::string::npos);
@@ -216,30 +200,191 @@ TEST(LevelCheck, TargetsResolveByNameWildcardClassAndEngineNames) {
 TEST(LevelCheck, CountsPlanesInPairsAndEnforcesTheEngineLimits) {
     LevelText t;
     // Two stacked boxes share the plane z = 64: 7 distinct planes, stored with their flips.
-    const CheckReport r = CheckLevelText(
-        LevelText::Level(t.Box({0, 0, 0}, {64, 64, 64}) + t.Box({0, 0, 64}, {64, 64, 128}), ""));
-    EXPECT_EQ(r.counts.planes, 14);
-
+    EXPECT_EQ(CheckLevelText(t.Level(t.Box({0, 0, 0}, {64, 64, 64}) + t.Box({0, 0, 64}, {64, 64, 128}), "")).counts.planes, 14);
     std::string many;
     for (int i = 0; i < kMaxMapEntities; ++i) many += t.PointEntity("info_null", {0, 0, 0});
-    // With the world that is one entity too many.
-    const CheckReport full = CheckLevelText(LevelText::Level("", many));
+    const CheckReport full = CheckLevelText(t.Level("", many));  // with the world, one too many
     EXPECT_EQ(full.counts.entities, kMaxMapEntities + 1);
     EXPECT_TRUE(Has(full, ProblemKind::Limit, ""));
 }
 
-TEST(LevelCheck, SidesThatDoNotCloseABodyAreFound) {
-    // Four sides of a box (no top or bottom) leave the body open.
-    LevelText t;
-    std::string box = t.Box({0, 0, 0}, {64, 64, 64});
-    for (int drop = 0; drop < 2; ++drop) {
-        const std::size_t from = box.find("\t\tside\n");
-        const std::size_t to = box.find("\t\t}\n", from) + 4;
-        box.erase(from, to - from);
+// ---- leaks --------------------------------------------------------------------------------
+
+TEST(LeakCheck, HandMadeLevelsLeakWhereTheyShould) {
+    const std::pair<const char*, bool> cases[] = {{"sealed_room.vmf", false},      {"two_rooms.vmf", false},
+                                                  {"gap_wall.vmf", true},          {"brush_entity_wall.vmf", true},
+                                                  {"missing_floor.vmf", true},     {"clip_wall.vmf", true}};
+    for (const auto& [file, leaks] : cases) {
+        const CheckReport r = CheckLevelFile(DataFile(file));
+        EXPECT_EQ(r.ErrorCount(), 0) << file << Dump(r);
+        ASSERT_TRUE(r.leak.checked) << file;
+        EXPECT_EQ(r.leak.leaked, leaks) << file;
+        EXPECT_EQ(r.Passed(), !leaks) << file;
+        if (leaks) EXPECT_EQ(r.leak.leakingEntities.at(0).classname, "info_player_start") << file;
     }
-    const CheckReport r = CheckLevelText(LevelText::Level(box, ""));
-    EXPECT_TRUE(Has(r, ProblemKind::OpenSolid, "2")) << Dump(r);
-    EXPECT_EQ(r.ErrorCount(), 1) << Dump(r);
+}
+
+TEST(LeakCheck, AGapOfOneUnitOrLessLeaksAndTouchingWallsSeal) {
+    // The east wall in two pieces: y -368..0 and y gap..368.
+    for (double gap : {1.0, 0.25, 0.0, -8.0}) {
+        LevelText t;
+        const CheckReport r = t.Shell({"east"}, t.Box({368, -368, 0}, {384, 0, 256}) + t.Box({368, gap, 0}, {384, 368, 256}));
+        EXPECT_EQ(r.ErrorCount(), 0) << Dump(r);
+        EXPECT_EQ(r.leak.leaked, gap > 0) << gap;
+    }
+}
+
+TEST(LeakCheck, TrailRunsFromTheEntityThroughTheHoleToTheVoid) {
+    LevelText t;
+    const CheckReport r = t.Shell({"east"}, t.Box({368, -368, 0}, {384, 100, 256}) + t.Box({368, 101, 0}, {384, 368, 256}));
+    ASSERT_TRUE(r.leak.leaked);
+    const auto& trail = r.leak.trail;
+    ASSERT_GE(trail.size(), 2u);
+    // The way out crosses the east wall once, through the slot, and ends beyond it.
+    int crossings = 0;
+    for (std::size_t i = 1; i < trail.size(); ++i) {
+        const Vec3 a = trail[i - 1], b = trail[i];
+        if ((a.x < 376) == (b.x < 376)) continue;
+        ++crossings;
+        EXPECT_TRUE(a.y > 100 && a.y < 101 && a.y == b.y) << a.y;
+    }
+    EXPECT_EQ(crossings, 1);
+    EXPECT_GT(trail.back().x, 384);
+    const std::string lin = FormatPointFile(trail);
+    EXPECT_EQ(lin.substr(0, lin.find('\n')), "0 0 16");
+    EXPECT_EQ(static_cast<std::size_t>(std::count(lin.begin(), lin.end(), '\n')), trail.size());
+}
+
+TEST(LeakCheck, EntitiesOnAFaceFloodFromTheOpenSideAndBuriedOnesNotAtAll) {
+    // Origin, without a ceiling, leaks?  On the floor, against a wall, in a corner, buried in
+    // the wall, on the wall's outer face.
+    const std::tuple<Vec3, bool, bool> cases[] = {{{0, 0, 0}, false, false},   {{368, 0, 16}, false, false},
+                                                  {{-368, -368, 0}, false, false}, {{376, 0, 100}, false, false},
+                                                  {{384, 0, 100}, false, true},  {{0, 0, 0}, true, true},
+                                                  {{368, 0, 16}, true, true},    {{-368, 0, 16}, true, true}};
+    for (const auto& [at, open, leaks] : cases) {
+        LevelText t;
+        EXPECT_EQ(t.Shell(open ? std::vector<std::string>{"ceiling"} : std::vector<std::string>{}, "", "", at).leak.leaked, leaks)
+            << LevelText::Point(at) << (open ? " open" : "");
+    }
+    // Every entity reaching the void is named.
+    LevelText t;
+    const CheckReport beside = t.Shell({}, "", t.PointEntity("info_target", {2000, 0, 0}));
+    ASSERT_EQ(beside.leak.leakingEntities.size(), 1u);
+    EXPECT_EQ(beside.leak.leakingEntities[0].classname, "info_target");
+    EXPECT_EQ(t.Shell({"ceiling"}, "", t.PointEntity("light", {0, 0, 200})).leak.leakingEntities.size(), 2u);
+}
+
+TEST(LeakCheck, WhatSealsAndWhatDoesNot) {
+    LevelText t;
+    // A wedge whose sloped face looks into the room seals; one leaving the top open does not.
+    EXPECT_FALSE(t.Shell({"east"}, t.Wedge({352, -368, 0}, {384, 368, 256})).leak.leaked);
+    EXPECT_TRUE(t.Shell({"east"}, t.Wedge({352, -368, 0}, {384, 368, 128})).leak.leaked);
+    for (const char* material : {"TOOLS/TOOLSNPCCLIP", "TOOLS/TOOLSINVISIBLE", "NATURE/WATER_CANALS03", "TOOLS/TOOLSHINT"})
+        EXPECT_TRUE(t.Shell({"east"}, t.Box({368, -368, 0}, {384, 368, 256}, material)).leak.leaked) << material;
+    EXPECT_FALSE(t.Shell({"east"}, t.Box({368, -368, 0}, {384, 368, 256}, "TOOLS/TOOLSNODRAW")).leak.leaked);
+    // Hidden in the editor, still built by the compilers; a displacement does not seal.
+    EXPECT_FALSE(t.Shell({"east"}, "\thidden\n\t{\n" + t.Box({368, -368, 0}, {384, 368, 256}) + "\t}\n").leak.leaked);
+    std::string disp = t.Box({368, -368, 0}, {384, 368, 256});
+    disp.insert(disp.find("\t\t}\n"), "\t\t\tdispinfo\n\t\t\t{\n\t\t\t\t\"power\" \"3\"\n\t\t\t}\n");
+    EXPECT_TRUE(t.Shell({"east"}, disp).leak.leaked);
+}
+
+TEST(LeakCheck, RoomWithAnOpenDoorwaySealsOncePluggedFromAGivenStart) {
+    LevelText t;
+    const std::string world = t.RoomShell({"north"}) + t.Box({-384, 368, 0}, {-96, 384, 256}) +
+                              t.Box({96, 368, 0}, {384, 384, 256}) + t.Box({-96, 368, 192}, {96, 384, 256});
+    CheckOptions room;
+    room.requireMapHead = false;
+    room.extraStarts.push_back({{0, 0, 128}, "centre", ""});
+    const CheckReport open = CheckLevelText(world, room);
+    EXPECT_EQ(open.ErrorCount(), 0) << Dump(open);
+    ASSERT_TRUE(open.leak.leaked);
+    EXPECT_EQ(open.leak.leakingEntities[0].id, "centre");
+    room.extraSealing.push_back({{-96, 368, 0}, {96, 384, 192}});
+    EXPECT_FALSE(CheckLevelText(world, room).leak.leaked);
+    room.extraSealing.back().max.z = 191;  // one unit short of the doorway's top
+    EXPECT_TRUE(CheckLevelText(world, room).leak.leaked);
+    // An entity outside leaks, unless the caller floods only from its own points.
+    const std::string level = t.Level(t.RoomShell(), t.PointEntity("info_target", {5000, 0, 0}));
+    EXPECT_TRUE(CheckLevelText(level).leak.leaked);
+    CheckOptions own;
+    own.startFromEntities = false;
+    own.extraStarts.push_back({{0, 0, 64}, "inside", ""});
+    EXPECT_FALSE(CheckLevelText(level, own).leak.leaked);
+}
+
+TEST(LeakCheck, SkippedChecksAreReportedNotPassedSilently) {
+    LevelText t;
+    const CheckReport noStart = CheckLevelText(t.Level(t.RoomShell(), ""));
+    EXPECT_FALSE(noStart.leak.checked);
+    ASSERT_EQ(noStart.problems.size(), 1u);
+    EXPECT_TRUE(Has(noStart, ProblemKind::LeakSkipped, "", Severity::Warning)) << Dump(noStart);
+    const CheckReport unread = CheckLevelText(t.Level(t.RoomShell(), t.PointEntity("light", {0, 0, 0})) + "}\n");
+    EXPECT_FALSE(unread.leak.checked);
+    EXPECT_FALSE(unread.Passed());  // the stray brace is an error
+    // Too fine a grid for the cap: the flood is skipped, not run out of memory.
+    const LeakResult capped = FindLeak({SealingBox({{0, 0, 0}, {1, 1, 1}})}, {{{5, 5, 5}, "a", ""}}, 8);
+    EXPECT_FALSE(capped.checked);
+    EXPECT_FALSE(capped.skippedReason.empty());
+}
+
+// ---- the check command --------------------------------------------------------------------
+
+CliRun RunCheck(std::vector<std::string> args) {
+    args.insert(args.begin(), "check");
+    return Cli(args);
+}
+
+TEST(CheckCommand, ExitStatusTellsPassedFailedAndUnreadable) {
+    TempDir dir;
+    std::string text = ReadFile(DataFile("sealed_room.vmf"));
+    text.replace(text.find("\"lamp,TurnOff"), 5, "\"lamp2");
+    WriteFile(dir.path() / "warned.vmf", text);
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {DataFile("sealed_room.vmf"), kExitOk, "0 errors, 0 warnings, sealed - passed."},
+        {(dir.path() / "warned.vmf").string(), kExitOk, "warning: "},  // warnings alone still pass
+        {DataFile("missing_floor.vmf"), kExitFailed,
+         "leak: the void outside the level is reached from entity 1001 (info_player_start) at (0 0 16)"},
+        {DataFile("broken_structure.vmf"), kExitFailed, "broken_structure.vmf:95:2: error: Solid 11 has 3 sides"},
+        {(dir.path() / "nothing.vmf").string(), kExitUsage, "nothing.vmf"},
+        {dir.path().string(), kExitUsage, dir.path().string()}};  // a folder is no level either
+    for (const auto& [file, code, words] : cases) {
+        const CliRun r = RunCheck({file});
+        EXPECT_EQ(r.code, code) << file;
+        EXPECT_NE((r.out + r.err).find(words), std::string::npos) << r.out << r.err;
+    }
+}
+
+TEST(CheckCommand, PointFileIsWrittenBesideALeakingLevelOnly) {
+    TempDir dir;
+    for (const char* name : {"gap_wall.vmf", "sealed_room.vmf"}) fs::copy_file(DataFile(name), dir.path() / name);
+    const CliRun r = RunCheck({(dir.path() / "gap_wall.vmf").string(), "--pointfile"});
+    EXPECT_EQ(r.code, kExitFailed);
+    EXPECT_NE(r.out.find("leak trail written to"), std::string::npos);
+    const auto lines = FileLines(dir.path() / "gap_wall.lin");
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.front(), "0 0 16");  // the player start the leak is named after
+    EXPECT_EQ(RunCheck({(dir.path() / "sealed_room.vmf").string(), "--pointfile"}).code, kExitOk);
+    EXPECT_FALSE(fs::exists(dir.path() / "sealed_room.lin"));
+}
+
+TEST(CheckCommand, JsonIsOneObjectForPrograms) {
+    const CliRun r = RunCheck({DataFile("brush_entity_wall.vmf"), "--json"});
+    EXPECT_EQ(r.code, kExitFailed);
+    EXPECT_EQ(r.out.front(), '{');
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1);
+    for (const char* part : {"\"passed\":false", "\"leak\":{\"checked\":true,\"found\":true",
+                             "{\"id\":\"1001\",\"classname\":\"info_player_start\",\"origin\":[0,0,16]}"})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+    // Messages keep their quotes, escaped.
+    const CliRun broken = RunCheck({DataFile("broken_structure.vmf"), "--json"});
+    for (const char* part : {"\"kind\":\"placeholder\",\"object\":\"entity\",\"id\":\"2004\"", "\\\"vornic_npc\\\"",
+                             "\"errors\":13,\"warnings\":2"})
+        EXPECT_NE(broken.out.find(part), std::string::npos) << part << "\n" << broken.out;
+    const CliRun unreadable = RunCheck({"/no/such/gone.vmf", "--json"});
+    EXPECT_EQ(unreadable.code, 2);
+    EXPECT_NE(unreadable.out.find("\"readable\":false"), std::string::npos);
 }
 
 }  // namespace
