@@ -1,6 +1,8 @@
+// Placeholders turned into weapons, items, characters and lights, one room and whole levels.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
 #include <set>
 
 #include "build/errors.h"
@@ -10,12 +12,14 @@
 #include "test_support.h"
 
 using namespace tessellon;
+namespace fs = std::filesystem;
 namespace tt = tessellon::testing;
 
 namespace {
 
 using Keys = std::vector<std::pair<std::string, std::string>>;
 using Lines = std::vector<std::string>;
+using Classes = std::set<std::string>;
 
 // An entity block of a room file, one token per line.
 Lines Entity(const std::string& cls, const Keys& keys = {}) {
@@ -48,6 +52,8 @@ const char* const kNpcs =
 
 const Lines kWeapon = Entity("vornic_weapon", {{"origin", "10 20 30"}, {"angles", "0 90 0"}, {"spawnwhat", "1"}});
 
+Lines Item(const char* spawnwhat) { return Entity("vornic_item", {{"spawnwhat", spawnwhat}}); }
+
 struct Room : tt::TestSession {
     explicit Room(const std::string& items = kItems, const std::string& guns = kGuns, const std::string& npcs = kNpcs) {
         tt::WriteFile(s.programFolder / "itemdata.ini", items);
@@ -55,24 +61,19 @@ struct Room : tt::TestSession {
         tt::WriteFile(s.programFolder / "npcdata.ini", npcs);
     }
 
-    // Loads the body as the room reader does (from element 22, element 0 at the end marker),
-    // runs SpawnRands and returns what it appended.
+    // Runs SpawnRands over the body and returns what it appended.
     std::vector<Appended> Spawn(const Lines& body, float progress, const std::string& faction = "") {
-        s.RoomLines.Clear();
-        std::size_t i = 22;
-        for (const auto& line : body) s.RoomLines.At(i++) = line;
-        s.RoomLines.SetHead(static_cast<long>(i));
+        LoadRoom(body);
+        const int end = s.RoomLines.Head();
         SpawnRands(s, progress, faction);
         std::vector<Appended> out;
-        for (int at = static_cast<int>(i); at < s.RoomLines.Head();) {
+        for (int at = end; at < s.RoomLines.Head(); ++at) {
             EXPECT_EQ(s.RoomLines.Get(at), "entity");
-            Appended e;
+            Appended& e = out.emplace_back();
             for (at += 2; s.RoomLines.Get(at) != "}"; at += 2) {
                 e.keys[s.RoomLines.Get(at)] = s.RoomLines.Get(at + 1);
                 e.order.push_back(s.RoomLines.Get(at));
             }
-            ++at;
-            out.push_back(std::move(e));
         }
         return out;
     }
@@ -80,16 +81,11 @@ struct Room : tt::TestSession {
         const auto added = Spawn(body, progress);
         return added.size() == 1 ? added[0].cls() : "(" + std::to_string(added.size()) + " entities)";
     }
-    std::set<std::string> Seen(const Lines& body, float progress, const std::string& faction = "", int runs = 60) {
-        std::set<std::string> seen;
+    Classes Seen(const Lines& body, float progress, const std::string& faction = "", int runs = 80) {
+        Classes seen;
         for (int i = 0; i < runs; ++i)
             for (const auto& e : Spawn(body, progress, faction)) seen.insert(e.cls());
         return seen;
-    }
-    std::string Boxes() const {
-        std::string all;
-        for (const auto& b : ui.boxes) all += b.text + "\n";
-        return all;
     }
 };
 
@@ -107,9 +103,8 @@ TEST(SpawnRands, AppendsAtThePlaceholderAndLeavesItInPlace) {
     EXPECT_EQ(added[1].order, (Lines{"id", "classname", "angles", "origin"}));
     EXPECT_EQ(added[1].keys.at("id"), "Insert ID Here");
     EXPECT_EQ(added[1].keys.at("angles"), "0 90 0");
-    EXPECT_EQ(added[1].keys.at("origin"), "10 20 30");
-    for (std::size_t i = 0; i < body.size(); ++i) EXPECT_EQ(r.s.RoomLines.Get(22 + i), body[i]);
-    EXPECT_EQ(r.s.RoomLines.Get(r.s.RoomLines.Head()), "");
+    const Lines now = r.RoomBody();
+    EXPECT_EQ(Lines(now.begin(), now.begin() + static_cast<long>(body.size())), body);
 }
 
 TEST(SpawnRands, WeaponsInTableOrderNeverTwiceWhileANewOneIsInReach) {
@@ -122,64 +117,64 @@ TEST(SpawnRands, WeaponsInTableOrderNeverTwiceWhileANewOneIsInReach) {
     EXPECT_EQ(given[3], "weapon_smg1");
     EXPECT_NE(given[4], "weapon_rpg");
     EXPECT_EQ(given[5], "weapon_rpg");
-}
 
-TEST(SpawnRands, WeaponThresholdIsStrictAndFollowsThePace) {
-    Room r;
+    // The threshold is strict and the pace setting scales it.
     auto nextAt = [&](float progress, int pace) {
         r.s.OwnedWeapons.fill(false);
         r.s.OwnedWeapons[1] = r.s.OwnedWeapons[2] = true;  // crowbar and pistol held
         r.s.settings.NewWeapons = pace;
         return r.One(kWeapon, progress);
     };
-    EXPECT_NE(nextAt(0.5f, 5), "weapon_smg1");  // the smg needs more than 0.5
+    EXPECT_NE(nextAt(0.5f, 5), "weapon_smg1");
     EXPECT_EQ(nextAt(0.51f, 5), "weapon_smg1");
-    EXPECT_EQ(nextAt(0.26f, 0), "weapon_smg1");  // halved
+    EXPECT_EQ(nextAt(0.26f, 0), "weapon_smg1");   // halved
     EXPECT_EQ(nextAt(0.76f, 10), "weapon_smg1");  // times 1.5
 
+    // Nothing in reach yet: any weapon of the table, and none counts as handed out.
     Room early("3\na\n1\nb\n1\nc\n1\n", "2\n40\nweapon_pistol\n-\n-\n-\n60\nweapon_smg1\n-\n-\n-\n");
-    EXPECT_EQ(early.Seen(kWeapon, 0.1f), (std::set<std::string>{"weapon_pistol", "weapon_smg1"}));
+    EXPECT_EQ(early.Seen(kWeapon, 0.1f), (Classes{"weapon_pistol", "weapon_smg1"}));
     EXPECT_FALSE(early.s.OwnedWeapons[1] || early.s.OwnedWeapons[2]);
 }
 
-TEST(SpawnRands, AmmunitionForHeldWeaponsElseAnyThatTakesSome) {
+TEST(SpawnRands, ItemAndAmmunitionModes) {
     Room r;
-    const auto held = Entity("vornic_item", {{"spawnwhat", "2"}});
-    const std::set<std::string> all = {"item_ammo_pistol", "item_ammo_smg1", "item_rpg_round"};
-    EXPECT_EQ(r.Seen(held, 0.5f, "", 80), all);  // nothing held yet; never the crowbar's "-"
+    const Classes ammo = {"item_ammo_pistol", "item_ammo_smg1", "item_rpg_round"};
+    EXPECT_EQ(r.Seen(Item("2"), 0.5f), ammo);  // nothing held yet; never the crowbar's "-"
     r.s.OwnedWeapons[1] = r.s.OwnedWeapons[3] = true;
-    EXPECT_EQ(r.Seen(held, 0.5f), (std::set<std::string>{"item_ammo_smg1"}));
-    EXPECT_EQ(r.Seen(Entity("vornic_item", {{"spawnwhat", "3"}}), 0.5f, "", 80), all);
-}
+    EXPECT_EQ(r.Seen(Item("2"), 0.5f), (Classes{"item_ammo_smg1"}));
+    EXPECT_EQ(r.Seen(Item("3"), 0.5f), ammo);
 
-TEST(SpawnRands, ItemModes) {
-    Room r("5\nweapon\n50\nammo\n50\nitem_battery\n1\nitem_suit\n\nitem_healthkit\n1\n");
-    EXPECT_EQ(r.Seen(Entity("vornic_item", {{"spawnwhat", "4"}}), 0.5f),
-              (std::set<std::string>{"item_battery", "item_healthkit"}));
-    const auto anything = r.Seen(Entity("vornic_item"), 0.5f, "", 200);
+    Room mixed("5\nweapon\n50\nammo\n50\nitem_battery\n1\nitem_suit\n\nitem_healthkit\n1\n");
+    EXPECT_EQ(mixed.Seen(Item("4"), 0.5f), (Classes{"item_battery", "item_healthkit"}));
+    const auto anything = mixed.Seen(Entity("vornic_item"), 0.5f, "", 200);
     EXPECT_TRUE(anything.count("weapon_crowbar") && anything.count("item_ammo_pistol"));
-    EXPECT_TRUE(r.Spawn(Entity("vornic_item", {{"spawnwhat", "7"}}), 0.5f).empty());
-
+    EXPECT_TRUE(mixed.Spawn(Item("7"), 0.5f).empty());
     Room unusable("3\nitem_battery\n\nitem_healthkit\n\n\n5\n");
     EXPECT_TRUE(unusable.Spawn(Entity("vornic_item"), 0.5f).empty());  // no entity without a class
 }
 
 TEST(SpawnRands, TablesThatCannotServeEndTheBuild) {
-    Room fewItems("2\nitem_battery\n1\nitem_healthkit\n1\n");
-    EXPECT_THROW(fewItems.Spawn(Entity("vornic_item"), 0.5f), ProgramEnd);
-    EXPECT_NE(fewItems.Boxes().find("No valid items to place on map! Check for itemdata.ini corruption!"),
-              std::string::npos);
-
-    Room noAmmo(kItems, "1\n0\nweapon_crowbar\n-\n-\n-\n");
-    EXPECT_THROW(noAmmo.Spawn(Entity("vornic_item", {{"spawnwhat", "3"}}), 0.5f), ProgramEnd);
-    EXPECT_NE(noAmmo.Boxes().find("No Valid Ammunition!"), std::string::npos);
-
-    Room noGuns(kItems, "0\n");
-    EXPECT_THROW(noGuns.Spawn(kWeapon, 0.5f), ProgramEnd);
-    EXPECT_NE(noGuns.Boxes().find("No weapons in weapons library!"), std::string::npos);
-    EXPECT_EQ(tt::ReadFile(noGuns.s.programFolder / "errorlog.txt"),
-              "No weapons found in the weapons library while creating rand_weapon entity!\r\n");
-
+    const struct {
+        const char *items, *guns;
+        Lines body;
+        const char *box, *errorlog;
+    } cases[] = {
+        {"2\nitem_battery\n1\nitem_healthkit\n1\n", kGuns, Entity("vornic_item"),
+         "No valid items to place on map! Check for itemdata.ini corruption!", nullptr},
+        {kItems, "1\n0\nweapon_crowbar\n-\n-\n-\n", Item("3"), "No Valid Ammunition!", nullptr},
+        {kItems, "0\n", kWeapon, "No weapons in weapons library!",
+         "No weapons found in the weapons library while creating rand_weapon entity!\r\n"},
+    };
+    for (const auto& c : cases) {
+        Room r(c.items, c.guns);
+        EXPECT_THROW(r.Spawn(c.body, 0.5f), ProgramEnd) << c.box;
+        EXPECT_TRUE(std::any_of(r.ui.boxes.begin(), r.ui.boxes.end(),
+                                [&](const auto& b) { return b.text.find(c.box) != std::string::npos; }))
+            << c.box;
+        if (c.errorlog) {
+            EXPECT_EQ(tt::ReadFile(r.s.programFolder / "errorlog.txt"), c.errorlog);
+        }
+    }
     Room badNpcs(kItems, kGuns, "1\nnpc_zombie\nearly\nx\n0\n");
     EXPECT_THROW(badNpcs.Spawn(kWeapon, 0.5f), TableError);
 }
@@ -187,19 +182,19 @@ TEST(SpawnRands, TablesThatCannotServeEndTheBuild) {
 TEST(SpawnRands, CharactersByProgressDifficultyAndFaction) {
     Room r;
     const auto npc = Entity("vornic_npc", {{"origin", "0 0 8"}});
-    const std::set<std::string> all = {"npc_headcrab", "npc_metropolice", "npc_zombie"};
-    EXPECT_EQ(r.Seen(npc, 0.1f), (std::set<std::string>{"npc_headcrab"}));
+    const Classes all = {"npc_headcrab", "npc_metropolice", "npc_zombie"};
+    EXPECT_EQ(r.Seen(npc, 0.1f), (Classes{"npc_headcrab"}));
     EXPECT_EQ(r.Seen(npc, 0.4f), all);
-    EXPECT_EQ(r.Seen(npc, 0.4f, "c"), (std::set<std::string>{"npc_metropolice"}));
-    EXPECT_EQ(r.Seen(npc, 0.4f, "x"), (std::set<std::string>{"npc_headcrab", "npc_zombie"}));
+    EXPECT_EQ(r.Seen(npc, 0.4f, "c"), (Classes{"npc_metropolice"}));
+    EXPECT_EQ(r.Seen(npc, 0.4f, "x"), (Classes{"npc_headcrab", "npc_zombie"}));
     r.s.settings.EnemyDifficulty = 0;
     EXPECT_EQ(r.Seen(npc, 0.0f), all);
     r.s.settings.EnemyDifficulty = 10;
-    EXPECT_EQ(r.Seen(npc, 0.79f), (std::set<std::string>{"npc_headcrab", "npc_metropolice"}));
+    EXPECT_EQ(r.Seen(npc, 0.79f), (Classes{"npc_headcrab", "npc_metropolice"}));
     EXPECT_EQ(r.Seen(npc, 0.8f), all);
 
     // Extra keys follow the origin, each drawn among its first M words only.
-    std::set<std::string> equipment;
+    Classes equipment;
     for (int i = 0; i < 80; ++i) {
         const auto added = r.Spawn(npc, 0.5f, "c");
         ASSERT_EQ(added.size(), 1u);
@@ -207,7 +202,7 @@ TEST(SpawnRands, CharactersByProgressDifficultyAndFaction) {
         EXPECT_EQ(added[0].keys.at("manhacks"), "1");
         equipment.insert(added[0].keys.at("additionalequipment"));
     }
-    EXPECT_EQ(equipment, (std::set<std::string>{"weapon_pistol", "weapon_smg1"}));
+    EXPECT_EQ(equipment, (Classes{"weapon_pistol", "weapon_smg1"}));
 }
 
 TEST(SpawnRands, LightAndSunBesideEveryPlayerStart) {
@@ -225,8 +220,7 @@ TEST(SpawnRands, LightAndSunBesideEveryPlayerStart) {
     EXPECT_EQ(added[1].cls(), "env_sun");
     EXPECT_EQ(added[1].keys.at("rendercolor"), "159 111 0 200");
     EXPECT_EQ(added[1].keys.at("size"), "16");
-    EXPECT_EQ(r.Spawn(Join({start, start}), 0.0f).size(), 4u);  // 60 lines
-
+    EXPECT_EQ(r.Spawn(Join({start, start}), 0.0f).size(), 4u);
     EXPECT_EQ(DaylightColor(30), "255 255 218");
 
     // By night only moonlight, from a fixed direction.
@@ -246,11 +240,105 @@ TEST(SpawnRands, SpawnControllerHandsItsDrawnGroupToTheWorld) {
 
     // The only group with a share, against a share of 0 for nothing: always placed.
     const Lines group = {"entity", "{", "classname", "func_vornic_spawngroup", "targetname", "crates", "solid", "{", "}", "}"};
+    const auto controller = Entity("vornic_spawn_contoller", {{"controll2", "crates"}, {"shares2", "1"}, {"nospawnshares", "0"}});
     for (int i = 0; i < 5; ++i) {
         r.s.WorldInsertLines.Clear();
-        r.Spawn(Join({Entity("vornic_spawn_contoller", {{"controll2", "crates"}, {"shares2", "1"}, {"nospawnshares", "0"}}), group}), 0.5f);
-        Lines inserted;
-        for (int k = 1; k <= r.s.WorldInsertLines.Head(); ++k) inserted.push_back(r.s.WorldInsertLines.Get(k));
-        EXPECT_EQ(inserted, (Lines{"solid", "{", "}"}));
+        r.Spawn(Join({controller, group}), 0.5f);
+        EXPECT_EQ(tt::TestSession::Table(r.s.WorldInsertLines), (Lines{"solid", "{", "}"}));
+    }
+}
+
+// Whole levels from the shipped rooms and tables, where every room also carries a weapon, an
+// item and two character placeholders before its end marker.
+
+namespace {
+
+const fs::path kExeDir = fs::path(TESSELLON_BINARY).parent_path();
+
+const WeightTables& Shipped() {
+    static const WeightTables t = LoadWeightTables(kExeDir, ".");
+    return t;
+}
+
+struct Level {
+    std::string text;
+    Lines classes;  // in file order
+    std::string Key(const std::string& cls, const std::string& key) const {
+        std::smatch m;
+        const std::regex block("\"classname\" \"" + cls + "\"[^}]*?\"" + key + "\" \"([^\"]*)\"");
+        return std::regex_search(text, m, block) ? m[1].str() : "";
+    }
+};
+
+Level Build(int seed, Lines options = {}) {
+    tt::TempDir home;
+    for (const char* table : {"itemdata.ini", "gundata.ini", "npcdata.ini"}) fs::copy_file(kExeDir / table, home.path() / table);
+    for (const auto& entry : fs::directory_iterator(kExeDir / "rooms")) {
+        std::string text = tt::ReadFile(entry.path());
+        const auto end = text.find("/\\/EOF\\/\\");
+        if (entry.path().extension() != ".rgr" || end == std::string::npos) continue;
+        for (const auto& [cls, origin] : {std::pair{"vornic_weapon\r\nspawnwhat\r\n1", "64 64"}, {"vornic_item", "-64 64"},
+                                          {"vornic_npc", "64 -64"}, {"vornic_npc", "-64 -64"}})
+            text.insert(end, std::string("entity\r\n{\r\nid\r\n1\r\nclassname\r\n") + cls + "\r\norigin\r\n" + origin +
+                                 " 16\r\n}\r\n");
+        tt::WriteFile(home.path() / "rooms" / entry.path().filename(), text);
+    }
+    Lines args = {"build", "--home", home.path().string(), "--seed", std::to_string(seed), "--clock", "2026-05-01 12:00:00", "--quiet"};
+    args.insert(args.end(), options.begin(), options.end());
+    const auto run = tt::Cli(args);
+    EXPECT_EQ(run.code, 0) << run.err;
+    Level level{tt::ReadFile(home.path() / "level1.vmf"), {}};
+    const std::regex classname("\"classname\" \"([^\"]+)\"");
+    for (std::sregex_iterator it(level.text.begin(), level.text.end(), classname), e; it != e; ++it)
+        level.classes.push_back((*it)[1].str());
+    return level;
+}
+
+}  // namespace
+
+TEST(EntitiesBuild, WeaponsArriveInTableOrderAndNoPlaceholderRemains) {
+    // A weapon that is also a gun's ammunition (grenades) may come early as ammunition, so it
+    // says nothing about the order.
+    Lines inOrder;
+    for (const auto& gun : Shipped().guns)
+        if (std::none_of(Shipped().guns.begin(), Shipped().guns.end(),
+                         [&](const GunRow& g) { return g.ammoClass == gun.weaponClass; }))
+            inOrder.push_back(gun.weaponClass);
+    for (int seed = 1; seed <= 12; ++seed) {
+        const Level level = Build(seed);
+        EXPECT_EQ(level.text.find("vornic_"), std::string::npos) << seed;
+        Lines firstSeen;
+        for (const auto& cls : level.classes)
+            if (std::count(inOrder.begin(), inOrder.end(), cls) && !std::count(firstSeen.begin(), firstSeen.end(), cls))
+                firstSeen.push_back(cls);
+        ASSERT_FALSE(firstSeen.empty()) << seed;
+        EXPECT_EQ(firstSeen, Lines(inOrder.begin(), inOrder.begin() + static_cast<long>(firstSeen.size()))) << seed;
+    }
+}
+
+TEST(EntitiesBuild, OptionsShapeTheLevel) {
+    for (int seed : {3, 4}) {
+        for (const auto& cls : Build(seed, {"--no-monsters"}).classes) EXPECT_NE(cls.rfind("npc_", 0), 0u) << cls;
+        const Level dark = Build(seed, {"--skip-lights", "--moon", "5"});
+        for (const auto& cls : dark.classes) EXPECT_TRUE(cls != "light" && cls != "light_dynamic");
+        EXPECT_EQ(dark.Key("light_environment", "angles"), "-55 194 0");
+        EXPECT_EQ(dark.Key("light_environment", "_light"), "100 100 100 200");
+        EXPECT_NE(Build(seed, {"--time-of-day", "36"}).text.find("\"skyname\" \"sky_day01_08\""), std::string::npos);
+    }
+}
+
+TEST(EntitiesBuild, AlienCombineBalanceDecidesTheCharacters) {
+    std::map<std::string, std::string> factionOf;
+    for (const auto& row : Shipped().npcs) factionOf[row.className] = row.faction;
+    for (const auto& [balance, wanted] : {std::pair{"0", "x"}, std::pair{"20", "c"}}) {
+        int all = 0, matching = 0;
+        for (int seed = 1; seed <= 6; ++seed)
+            for (const auto& cls : Build(seed, {"--alien-combine-balance", balance}).classes)
+                if (factionOf.count(cls)) {
+                    ++all;
+                    matching += factionOf[cls] == wanted;
+                }
+        ASSERT_GT(all, 50) << balance;
+        EXPECT_GT(matching, all * 85 / 100) << balance << ": " << matching << " of " << all;
     }
 }
