@@ -3,6 +3,7 @@
 
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "entities/entity_output.h"
 #include "entities/sky.h"

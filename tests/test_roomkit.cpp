@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <map>
 #include <set>
+#include <tuple>
 
 #include "roomkit/brush.h"
 #include "roomkit/kit.h"
