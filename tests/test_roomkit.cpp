@@ -134,11 +134,11 @@ TEST(VmfReader, ReadsNestedBlocksAndReportsTheLineOfBrokenStructure) {
 
 TEST(BrushGeometry, PlanesFaceOutwardAndBoxesHaveEightCorners) {
     // Hammer's top face of a box: its normal must point up.
-    auto top = PlaneFromPoints({-64, 64, 64}, {64, 64, 64}, {64, -64, 64});
-    ASSERT_TRUE(top);
-    EXPECT_NEAR(top->normal.z, 1, 1e-9);
-    EXPECT_NEAR(top->dist, 64, 1e-9);
-    EXPECT_FALSE(PlaneFromPoints({0, 0, 0}, {1, 1, 1}, {2, 2, 2}));
+    Plane top;
+    ASSERT_TRUE(PlaneFromPoints({-64, 64, 64}, {64, 64, 64}, {64, -64, 64}, top));
+    EXPECT_NEAR(top.normal.z, 1, 1e-9);
+    EXPECT_NEAR(top.dist, 64, 1e-9);
+    EXPECT_FALSE(PlaneFromPoints({0, 0, 0}, {1, 1, 1}, {2, 2, 2}, top));
 
     int id = 1;
     const auto map = ParseVmf(Box(-16, -32, 0, 16, 32, 8, id));
@@ -527,12 +527,13 @@ TEST(RoomBuilder, ShellFacesOutsideTheCellAreNodrawAndEveryFaceLooksOutwards) {
         for (const Node* side : solid->Blocks("side")) {
             Vec3 pts[3];
             ASSERT_TRUE(ParsePlanePoints(side->Get("plane"), pts));
-            const auto plane = PlaneFromPoints(pts[0], pts[1], pts[2]);
+            Plane plane;
+            ASSERT_TRUE(PlaneFromPoints(pts[0], pts[1], pts[2], plane));
             const bool outside =
-                (std::fabs(plane->normal.x) > 0.5 && std::fabs(std::fabs(plane->dist) - 384) < 0.01) ||
-                (std::fabs(plane->normal.y) > 0.5 && std::fabs(std::fabs(plane->dist) - 384) < 0.01) ||
-                (plane->normal.z < -0.5 && std::fabs(plane->dist - 16) < 0.01) ||
-                (plane->normal.z > 0.5 && std::fabs(plane->dist - 272) < 0.01);
+                (std::fabs(plane.normal.x) > 0.5 && std::fabs(std::fabs(plane.dist) - 384) < 0.01) ||
+                (std::fabs(plane.normal.y) > 0.5 && std::fabs(std::fabs(plane.dist) - 384) < 0.01) ||
+                (plane.normal.z < -0.5 && std::fabs(plane.dist - 16) < 0.01) ||
+                (plane.normal.z > 0.5 && std::fabs(plane.dist - 272) < 0.01);
             EXPECT_EQ(side->Get("material") == "TOOLS/TOOLSNODRAW", outside) << side->Get("plane");
             nodraw += outside;
         }
