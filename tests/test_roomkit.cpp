@@ -102,7 +102,8 @@ TEST(VmfReader, ReadsNestedBlocksAndReportsTheLineOfBrokenStructure) {
 }
 
 TEST(BrushGeometry, BoxesHaveEightCornersAndInsideOutPlanesEncloseNothing) {
-    EXPECT_FALSE(PlaneFromPoints({0, 0, 0}, {1, 1, 1}, {2, 2, 2}));
+    Plane degenerate;
+    EXPECT_FALSE(PlaneFromPoints({0, 0, 0}, {1, 1, 1}, {2, 2, 2}, degenerate));
 
     RoomBuilder b("Box", 0, "");
     Node solid = b.Box({-16, -32, 0}, {16, 32, 8}, "METAL/METALWALL001A");
@@ -327,9 +328,13 @@ TEST(RoomBuilder, ShellFacesOutsideTheCellAreNodraw) {
         for (const Node* side : solid->Blocks("side")) {
             Vec3 pts[3];
             ASSERT_TRUE(ParsePlanePoints(side->Get("plane"), pts));
-            const auto [n, d] = PlaneFromPoints(pts[0], pts[1], pts[2]).value();
-            const bool outside = ((std::fabs(n.x) > 0.5 || std::fabs(n.y) > 0.5) && std::fabs(std::fabs(d) - 384) < 0.01) ||
-                                 (n.z < -0.5 && std::fabs(d - 16) < 0.01) || (n.z > 0.5 && std::fabs(d - 272) < 0.01);
+            Plane plane;
+            ASSERT_TRUE(PlaneFromPoints(pts[0], pts[1], pts[2], plane));
+            const bool outside =
+                (std::fabs(plane.normal.x) > 0.5 && std::fabs(std::fabs(plane.dist) - 384) < 0.01) ||
+                (std::fabs(plane.normal.y) > 0.5 && std::fabs(std::fabs(plane.dist) - 384) < 0.01) ||
+                (plane.normal.z < -0.5 && std::fabs(plane.dist - 16) < 0.01) ||
+                (plane.normal.z > 0.5 && std::fabs(plane.dist - 272) < 0.01);
             EXPECT_EQ(side->Get("material") == kNodraw, outside) << side->Get("plane");
             nodraw += outside;
         }

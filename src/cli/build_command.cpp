@@ -43,8 +43,7 @@ const char* const kBuildHelp =
     "or was aborted; 2 usage error (nothing written).\n";
 
 struct BuildOptions {
-    std::string home;
-    std::string clock;
+    SessionOptions session;
     bool quiet = false;
     int restartDelayMs = 1000;
     BuildSettings settings;
@@ -59,16 +58,8 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw UsageError(a + " needs a value.");
             return args[++i];
         };
-        if (a == "--home") o.home = value();
-        else if (a == "--clock") o.clock = value();
-        else if (a == "--seed") {
-            st.CustomSeed = CheckState::Ticked;
-            st.CustomSeedBox = value();
-            double seed;
-            if (!TryParseNumber(st.CustomSeedBox, ".", seed))
-                throw UsageError("--seed needs a number, not \"" + st.CustomSeedBox + "\".");
-        }
-        else if (a == "--map-size") st.MapSize = ParseIntOption(a, value(), 5, 35);
+        if (o.session.Take(a, value)) continue;
+        if (a == "--map-size") st.MapSize = ParseIntOption(a, value(), 5, 35);
         else if (a == "--enemy-difficulty") st.EnemyDifficulty = ParseIntOption(a, value(), 0, 10);
         else if (a == "--new-weapons") st.NewWeapons = ParseIntOption(a, value(), 0, 10);
         else if (a == "--weapon-ammo") st.WeaponAmmo = ParseIntOption(a, value(), 0, 10);
@@ -100,41 +91,33 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
         else if (a == "--restart-delay") o.restartDelayMs = ParseIntOption(a, value(), 0, 10000);
         else throw UsageError("unknown option \"" + a + "\". See tessellon build --help.");
     }
+    o.session.TickSeed(st);
     return o;
 }
 
 }  // namespace
 
 int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    for (const auto& a : args)
-        if (a == "--help" || a == "-h") {
-            out << kBuildHelp;
-            return kExitOk;
-        }
+    if (WantsHelp(args)) {
+        out << kBuildHelp;
+        return kExitOk;
+    }
     BuildOptions opts;
-    ClockTime frozen;
+    CommandClock clock;
     try {
         opts = ParseBuildOptions(args);
-        if (!opts.clock.empty() && !ParseClockText(opts.clock, frozen))
-            throw UsageError("--clock needs \"YYYY-MM-DD HH:MM:SS\", not \"" + opts.clock + "\".");
+        clock.Freeze(opts.session.clock);
     } catch (const UsageError& e) {
         err << "tessellon build: " << e.what() << '\n';
         return kExitUsage;
     }
-    const std::filesystem::path home = ResolveHome(opts.home);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(home, ec)) {
-        err << "tessellon build: the program folder " << home.string() << " does not exist.\n";
-        return kExitUsage;
-    }
+    std::filesystem::path home;
+    if (!FindProgramFolder("build", opts.session.home, err, home)) return kExitUsage;
 
     HeadlessUi ui(err);
     ui.SetQuiet(opts.quiet);
-    SystemClock systemClock;
-    FrozenClock frozenClock(frozen);
-    Clock& clock = opts.clock.empty() ? static_cast<Clock&>(systemClock) : frozenClock;
     SystemRegistry registry;
-    auto session = std::make_unique<Session>(ui, clock, registry, home);
+    auto session = std::make_unique<Session>(ui, clock.Get(), registry, home);
     Session& s = *session;
     s.settings = opts.settings;
     // The window recomputes the sun as its controls change; here the options are set once.

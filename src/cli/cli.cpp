@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "instance/text_helpers.h"
 #include "platform/system_locale.h"
 
 namespace tessellon {
@@ -41,6 +42,51 @@ std::string ResolveHome(const std::string& homeOption) {
     if (const char* env = std::getenv("TESSELLON_HOME"); env && *env) return env;
     const std::string exe = ExecutableFolder();
     return exe.empty() ? std::string(".") : exe;
+}
+
+bool FindProgramFolder(const std::string& command, const std::string& homeOption, std::ostream& err,
+                       std::filesystem::path& home) {
+    home = ResolveHome(homeOption);
+    std::error_code ec;
+    if (std::filesystem::is_directory(home, ec)) return true;
+    err << "tessellon " << command << ": the program folder " << home.string() << " does not exist.\n";
+    return false;
+}
+
+bool WantsHelp(const std::vector<std::string>& args) {
+    for (const auto& a : args)
+        if (a == "--help" || a == "-h") return true;
+    return false;
+}
+
+bool SessionOptions::Take(const std::string& option, const std::function<const std::string&()>& value) {
+    if (option == "--home") {
+        home = value();
+    } else if (option == "--clock") {
+        clock = value();
+    } else if (option == "--seed") {
+        seed = value();
+        double v;
+        if (!TryParseNumber(seed, ".", v)) throw UsageError("--seed needs a number, not \"" + seed + "\".");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void SessionOptions::TickSeed(BuildSettings& settings) const {
+    if (seed.empty()) return;
+    settings.CustomSeed = CheckState::Ticked;
+    settings.CustomSeedBox = seed;
+}
+
+void CommandClock::Freeze(const std::string& clockOption) {
+    if (clockOption.empty()) return;
+    ClockTime t;
+    if (!ParseClockText(clockOption, t))
+        throw UsageError("--clock needs \"YYYY-MM-DD HH:MM:SS\", not \"" + clockOption + "\".");
+    frozenClock_.Set(t);
+    frozen_ = true;
 }
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

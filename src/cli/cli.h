@@ -1,8 +1,13 @@
 #pragma once
+#include <filesystem>
+#include <functional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "build/settings.h"
+#include "platform/clock.h"
 
 namespace tessellon {
 
@@ -36,5 +41,37 @@ public:
 int ParseIntOption(const std::string& name, const std::string& value, int min, int max);
 // The program folder: --home, else $TESSELLON_HOME, else the executable's folder.
 std::string ResolveHome(const std::string& homeOption);
+// ResolveHome, checked: when the folder does not exist, says so as `command` and returns false.
+bool FindProgramFolder(const std::string& command, const std::string& homeOption, std::ostream& err,
+                       std::filesystem::path& home);
+// True when the arguments ask for the command's help.
+bool WantsHelp(const std::vector<std::string>& args);
+
+// --home, --clock and --seed mean the same to every command that runs a session.
+struct SessionOptions {
+    std::string home;
+    std::string clock;  // freezes the clock when given
+    std::string seed;   // ticks the custom seed when given
+
+    // Takes `option` when it is one of these, reading its value through `value`; throws
+    // UsageError for a seed that is not a number.
+    bool Take(const std::string& option, const std::function<const std::string&()>& value);
+    // Ticks the custom seed in `settings` when --seed was given.
+    void TickSeed(BuildSettings& settings) const;
+};
+
+// The clock a command's session runs on: the system clock unless --clock froze it.
+class CommandClock {
+public:
+    // Freezes the clock at the moment `clockOption` names; nothing when it is empty. Throws
+    // UsageError when the text is not "YYYY-MM-DD HH:MM:SS".
+    void Freeze(const std::string& clockOption);
+    Clock& Get() { return frozen_ ? static_cast<Clock&>(frozenClock_) : systemClock_; }
+
+private:
+    SystemClock systemClock_;
+    FrozenClock frozenClock_{ClockTime{}};
+    bool frozen_ = false;
+};
 
 }  // namespace tessellon

@@ -5,7 +5,6 @@
 #include "build/session.h"
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
-#include "instance/text_helpers.h"
 #include "maze/maze_line.h"
 #include "maze/maze_picture.h"
 #include "maze/random_source.h"
@@ -39,7 +38,8 @@ struct MazeOptions {
     int endWith = 1;
     int direction = 0;
     int batch = 0;
-    std::string seed, clock, home, picture;
+    SessionOptions session;
+    std::string picture;
 };
 
 MazeOptions ParseMazeOptions(const std::vector<std::string>& args) {
@@ -50,18 +50,12 @@ MazeOptions ParseMazeOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw UsageError(a + " needs a value.");
             return args[++i];
         };
+        if (o.session.Take(a, value)) continue;
         if (a == "--length") o.length = ParseIntOption(a, value(), 1, RoomLinkTable::kLastRow - 1);
         else if (a == "--start-with") o.startWith = ParseIntOption(a, value(), 0, 1);
         else if (a == "--end-with") o.endWith = ParseIntOption(a, value(), 0, 2);
         else if (a == "--direction") o.direction = ParseIntOption(a, value(), 1, 4);
         else if (a == "--batch") o.batch = ParseIntOption(a, value(), 1, 100);
-        else if (a == "--seed") {
-            o.seed = value();
-            double v;
-            if (!TryParseNumber(o.seed, ".", v)) throw UsageError("--seed needs a number, not \"" + o.seed + "\".");
-        }
-        else if (a == "--clock") o.clock = value();
-        else if (a == "--home") o.home = value();
         else if (a == "--picture") o.picture = value();
         else throw UsageError("unknown option \"" + a + "\". See tessellon maze --help.");
     }
@@ -73,39 +67,27 @@ MazeOptions ParseMazeOptions(const std::vector<std::string>& args) {
 }  // namespace
 
 int RunMazeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    for (const auto& a : args)
-        if (a == "--help" || a == "-h") {
-            out << kMazeHelp;
-            return kExitOk;
-        }
+    if (WantsHelp(args)) {
+        out << kMazeHelp;
+        return kExitOk;
+    }
     MazeOptions o;
-    ClockTime frozen;
+    CommandClock clock;
     try {
         o = ParseMazeOptions(args);
-        if (!o.clock.empty() && !ParseClockText(o.clock, frozen))
-            throw UsageError("--clock needs \"YYYY-MM-DD HH:MM:SS\", not \"" + o.clock + "\".");
+        clock.Freeze(o.session.clock);
     } catch (const UsageError& e) {
         err << "tessellon maze: " << e.what() << '\n';
         return kExitUsage;
     }
-    const std::filesystem::path home = ResolveHome(o.home);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(home, ec)) {
-        err << "tessellon maze: the program folder " << home.string() << " does not exist.\n";
-        return kExitUsage;
-    }
+    std::filesystem::path home;
+    if (!FindProgramFolder("maze", o.session.home, err, home)) return kExitUsage;
 
     HeadlessUi ui(err);
-    SystemClock systemClock;
-    FrozenClock frozenClock(frozen);
-    Clock& clock = o.clock.empty() ? static_cast<Clock&>(systemClock) : frozenClock;
     SystemRegistry registry;
-    auto session = std::make_unique<Session>(ui, clock, registry, home);
+    auto session = std::make_unique<Session>(ui, clock.Get(), registry, home);
     Session& s = *session;
-    if (!o.seed.empty()) {
-        s.settings.CustomSeed = CheckState::Ticked;
-        s.settings.CustomSeedBox = o.seed;
-    }
+    o.session.TickSeed(s.settings);
     try {
         if (o.batch != 0) {
             Make100Maps(s, o.batch);

@@ -35,12 +35,8 @@ int RunRoomsCommand(const std::vector<std::string>& args, std::ostream& out, std
         err << "tessellon rooms: unknown option \"" << args[i] << "\". See tessellon rooms --help.\n";
         return kExitUsage;
     }
-    const std::filesystem::path home = ResolveHome(homeOption);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(home, ec)) {
-        err << "tessellon rooms: the program folder " << home.string() << " does not exist.\n";
-        return kExitUsage;
-    }
+    std::filesystem::path home;
+    if (!FindProgramFolder("rooms", homeOption, err, home)) return kExitUsage;
     HeadlessUi ui(err);
     ui.SetQuiet(true);
     SystemClock clock;
@@ -53,6 +49,7 @@ int RunRoomsCommand(const std::vector<std::string>& args, std::ostream& out, std
         err << "tessellon rooms: " << e.Message() << '\n';
         return e.ExitCode();
     }
+    std::error_code ec;
     for (int i = 1; i <= s.RoomCatalogue.RoomCount(); ++i) {
         const RoomRecord& room = s.RoomCatalogue.Row(i);
         const std::filesystem::path path(room.FilePath());

@@ -1,38 +1,9 @@
 #include "roomkit/brush.h"
 
+#include <algorithm>
 #include <cmath>
-#include <sstream>
 
 namespace roomkit {
-
-Vec3 operator-(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 Cross(const Vec3& a, const Vec3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-std::optional<Plane> PlaneFromPoints(const Vec3& a, const Vec3& b, const Vec3& c) {
-    Vec3 n = Cross(a - b, c - b);
-    const double len = std::sqrt(Dot(n, n));
-    if (len < 1e-9) return std::nullopt;
-    n = {n.x / len, n.y / len, n.z / len};
-    return Plane{n, Dot(n, a)};
-}
-
-bool ParsePlanePoints(const std::string& text, Vec3 (&points)[3]) {
-    std::string t = text;
-    for (auto& ch : t)
-        if (ch == '(' || ch == ')') ch = ' ';
-    // The parentheses must be there, three pairs of them.
-    int open = 0, close = 0;
-    for (char ch : text) open += ch == '(', close += ch == ')';
-    if (open != 3 || close != 3) return false;
-    std::istringstream in(t);
-    for (auto& p : points)
-        if (!(in >> p.x >> p.y >> p.z)) return false;
-    std::string extra;
-    return !(in >> extra);
-}
 
 Vec3 Brush::Min() const {
     Vec3 m{1e30, 1e30, 1e30};
@@ -82,13 +53,13 @@ std::optional<Brush> BrushFromSolid(const Node& solid, std::string& error, int& 
             errorLine = plane->line + 1;
             return std::nullopt;
         }
-        auto p = PlaneFromPoints(pts[0], pts[1], pts[2]);
-        if (!p) {
+        Plane p;
+        if (!PlaneFromPoints(pts[0], pts[1], pts[2], p)) {
             error = "plane \"" + plane->value + "\" has three points in a line";
             errorLine = plane->line + 1;
             return std::nullopt;
         }
-        brush.planes.push_back(*p);
+        brush.planes.push_back(p);
     }
     if (brush.planes.size() < 4) {
         error = "a brush needs at least four sides";

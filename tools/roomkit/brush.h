@@ -3,26 +3,19 @@
 #include <string>
 #include <vector>
 
+#include "check/brush_geometry.h"
 #include "roomkit/vmf.h"
 
 namespace roomkit {
 
-struct Vec3 {
-    double x = 0, y = 0, z = 0;
-};
-Vec3 operator-(const Vec3& a, const Vec3& b);
-Vec3 Cross(const Vec3& a, const Vec3& b);
-double Dot(const Vec3& a, const Vec3& b);
-
-// A face plane as the map format gives it: three points, clockwise seen from outside, so
-// the normal points out of the brush.
-struct Plane {
-    Vec3 normal;  // unit length
-    double dist = 0;
-};
-std::optional<Plane> PlaneFromPoints(const Vec3& a, const Vec3& b, const Vec3& c);
-// Reads "(x y z) (x y z) (x y z)"; false when the text has another form.
-bool ParsePlanePoints(const std::string& text, Vec3 (&points)[3]);
+// The kit reads brushes the way the level checker does, so a room the kit accepts is judged by
+// the same geometry when it ends up in a level.
+using tessellon::Cross;
+using tessellon::Dot;
+using tessellon::ParsePlanePoints;
+using tessellon::Plane;
+using tessellon::PlaneFromPoints;
+using tessellon::Vec3;
 
 // A convex brush: the space inside all its planes.
 struct Brush {

@@ -196,57 +196,25 @@ void RoomBuilder::Prop(const std::string& model, const Vec3& at, double yaw) {
 }
 
 Node RoomBuilder::Finish(const std::string& author) const {
-    Node root = Node::Block("");
-    Node& version = root.Add(Node::Block("versioninfo"));
-    version.AddKey("editorversion", "400");
-    version.AddKey("editorbuild", "6157");
-    version.AddKey("mapversion", "1");
-    version.AddKey("formatversion", "100");
-    version.AddKey("prefab", "0");
-    root.Add(Node::Block("visgroups"));
-    Node& view = root.Add(Node::Block("viewsettings"));
-    view.AddKey("bSnapToGrid", "1");
-    view.AddKey("bShowGrid", "1");
-    view.AddKey("bShowLogicalGrid", "0");
-    view.AddKey("nGridSpacing", "16");
-    view.AddKey("bShow3DGrid", "0");
-    Node world = Node::Block("world");
-    world.AddKey("id", "1");
-    world.AddKey("mapversion", "1");
-    world.AddKey("classname", "worldspawn");
-    world.AddKey("skyname", "sky_day01_01");
-    world.AddKey("maxpropscreenwidth", "-1");
-    world.AddKey("detailvbsp", "detail.vbsp");
-    world.AddKey("detailmaterial", "detail/detailsprites");
+    Node root = NewRoomMap();
+    Node world = WorldBlock("1");
     for (const auto& c : world_.children) world.Add(c);
     root.Add(std::move(world));
 
     int id = nextId_;
-    Node& info = root.Add(Node::Block("entity"));
-    info.AddKey("id", std::to_string(id++));
-    info.AddKey("classname", kInfoClass);
-    info.AddKey("roomname", name_);
-    info.AddKey("genre", "0");
-    info.AddKey("roomtype", std::to_string(type_));
-    info.AddKey("description", description_);
-    info.AddKey("author", author);
-    info.AddKey("origin", "0 0 8");
+    RoomHeader header;
+    header.name = name_;
+    header.type = std::to_string(type_);
+    header.description = description_;
+    header.author = author;
+    AddInfoEntity(root, std::to_string(id++), header, "0 0 8");
     for (int s = 0; s < 4; ++s) {
         if (!shell_.open[static_cast<size_t>(s)]) continue;
         const auto p = StandardDoorPoint(s);
-        Node& c = root.Add(Node::Block("entity"));
-        c.AddKey("id", std::to_string(id++));
-        c.AddKey("classname", kConnectorClass);
-        c.AddKey("kind", "0");
-        c.AddKey("origin", Origin({p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]}));
+        AddConnectorEntity(root, std::to_string(id++), "0", Origin({p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]}));
     }
     for (const auto& e : entities_) root.Add(e);
-    Node& cameras = root.Add(Node::Block("cameras"));
-    cameras.AddKey("activecamera", "-1");
-    Node& cordon = root.Add(Node::Block("cordon"));
-    cordon.AddKey("mins", "(-1024 -1024 -1024)");
-    cordon.AddKey("maxs", "(1024 1024 1024)");
-    cordon.AddKey("active", "0");
+    EndRoomMap(root);
     return root;
 }
 

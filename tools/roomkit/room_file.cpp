@@ -339,28 +339,8 @@ Node ExportRoom(const std::vector<std::string>& lines) {
     if (!body.issues.empty()) throw ParseError(body.issues.front().line, body.issues.front().message);
     long long nextId = std::max(MaxId(body.world), MaxId(body.entities)) + 1;
 
-    Node root = Node::Block("");
-    Node& version = root.Add(Node::Block("versioninfo"));
-    version.AddKey("editorversion", "400");
-    version.AddKey("editorbuild", "6157");
-    version.AddKey("mapversion", "1");
-    version.AddKey("formatversion", "100");
-    version.AddKey("prefab", "0");
-    root.Add(Node::Block("visgroups"));
-    Node& view = root.Add(Node::Block("viewsettings"));
-    view.AddKey("bSnapToGrid", "1");
-    view.AddKey("bShowGrid", "1");
-    view.AddKey("bShowLogicalGrid", "0");
-    view.AddKey("nGridSpacing", "16");
-    view.AddKey("bShow3DGrid", "0");
-    Node& world = root.Add(Node::Block("world"));
-    world.AddKey("id", std::to_string(nextId++));
-    world.AddKey("mapversion", "1");
-    world.AddKey("classname", "worldspawn");
-    world.AddKey("skyname", "sky_day01_01");
-    world.AddKey("maxpropscreenwidth", "-1");
-    world.AddKey("detailvbsp", "detail.vbsp");
-    world.AddKey("detailmaterial", "detail/detailsprites");
+    Node root = NewRoomMap();
+    Node& world = root.Add(WorldBlock(std::to_string(nextId++)));
     for (auto& solid : body.world.children) world.Add(solid);
 
     // The header is what the program reads, so the markers are made to agree with it.
@@ -390,32 +370,76 @@ Node ExportRoom(const std::vector<std::string>& lines) {
         root.Add(std::move(e));
     }
     if (!haveInfo) {
-        Node& e = root.Add(Node::Block("entity"));
-        e.AddKey("id", std::to_string(nextId++));
-        e.AddKey("classname", kInfoClass);
-        e.AddKey("roomname", h.name);
-        e.AddKey("genre", h.genre);
-        e.AddKey("roomtype", h.type);
-        e.AddKey("description", h.description);
-        e.AddKey("author", h.author);
-        e.AddKey("origin", "0 0 32");
+        AddInfoEntity(root, std::to_string(nextId++), h, "0 0 32");
     }
     for (int s = 0; s < 4; ++s) {
         const SideRecord& r = h.sides[static_cast<size_t>(s)];
         if (haveConnector[static_cast<size_t>(s)] || IsZeroRecord(r)) continue;
-        Node& e = root.Add(Node::Block("entity"));
-        e.AddKey("id", std::to_string(nextId++));
-        e.AddKey("classname", kConnectorClass);
-        e.AddKey("kind", r.kind);
-        e.AddKey("origin", r.x + " " + r.y + " " + r.z);
+        AddConnectorEntity(root, std::to_string(nextId++), r.kind, r.x + " " + r.y + " " + r.z);
     }
+    EndRoomMap(root);
+    return root;
+}
+
+Node NewRoomMap() {
+    Node root = Node::Block("");
+    Node& version = root.Add(Node::Block("versioninfo"));
+    version.AddKey("editorversion", "400");
+    version.AddKey("editorbuild", "6157");
+    version.AddKey("mapversion", "1");
+    version.AddKey("formatversion", "100");
+    version.AddKey("prefab", "0");
+    root.Add(Node::Block("visgroups"));
+    Node& view = root.Add(Node::Block("viewsettings"));
+    view.AddKey("bSnapToGrid", "1");
+    view.AddKey("bShowGrid", "1");
+    view.AddKey("bShowLogicalGrid", "0");
+    view.AddKey("nGridSpacing", "16");
+    view.AddKey("bShow3DGrid", "0");
+    return root;
+}
+
+Node WorldBlock(const std::string& id) {
+    Node world = Node::Block("world");
+    world.AddKey("id", id);
+    world.AddKey("mapversion", "1");
+    world.AddKey("classname", "worldspawn");
+    world.AddKey("skyname", "sky_day01_01");
+    world.AddKey("maxpropscreenwidth", "-1");
+    world.AddKey("detailvbsp", "detail.vbsp");
+    world.AddKey("detailmaterial", "detail/detailsprites");
+    return world;
+}
+
+Node& AddInfoEntity(Node& root, const std::string& id, const RoomHeader& header, const std::string& origin) {
+    Node& e = root.Add(Node::Block("entity"));
+    e.AddKey("id", id);
+    e.AddKey("classname", kInfoClass);
+    e.AddKey("roomname", header.name);
+    e.AddKey("genre", header.genre);
+    e.AddKey("roomtype", header.type);
+    e.AddKey("description", header.description);
+    e.AddKey("author", header.author);
+    e.AddKey("origin", origin);
+    return e;
+}
+
+Node& AddConnectorEntity(Node& root, const std::string& id, const std::string& kind, const std::string& origin) {
+    Node& e = root.Add(Node::Block("entity"));
+    e.AddKey("id", id);
+    e.AddKey("classname", kConnectorClass);
+    e.AddKey("kind", kind);
+    e.AddKey("origin", origin);
+    return e;
+}
+
+void EndRoomMap(Node& root) {
     Node& cameras = root.Add(Node::Block("cameras"));
     cameras.AddKey("activecamera", "-1");
     Node& cordon = root.Add(Node::Block("cordon"));
     cordon.AddKey("mins", "(-1024 -1024 -1024)");
     cordon.AddKey("maxs", "(1024 1024 1024)");
     cordon.AddKey("active", "0");
-    return root;
 }
 
 }  // namespace roomkit

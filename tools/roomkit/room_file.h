@@ -75,6 +75,15 @@ std::vector<std::string> ImportRoom(const Node& map);
 // and the markers.
 Node ExportRoom(const std::vector<std::string>& lines);
 
+// What Hammer writes around a room, so that a map the kit makes opens like one saved by the
+// editor: the head (version, visgroups, view settings), the world block with its fixed keys,
+// the marker entities, and the tail (cameras, cordon).
+Node NewRoomMap();
+Node WorldBlock(const std::string& id);
+Node& AddInfoEntity(Node& root, const std::string& id, const RoomHeader& header, const std::string& origin);
+Node& AddConnectorEntity(Node& root, const std::string& id, const std::string& kind, const std::string& origin);
+void EndRoomMap(Node& root);
+
 // "12", "-3.5": the short form of a number as room files write it.
 std::string FormatCoord(double v);
 

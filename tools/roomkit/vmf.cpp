@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "check/vmf_reader.h"
+
 namespace roomkit {
 
 Node Node::Key(std::string k, std::string v, int line) {
@@ -57,13 +59,7 @@ std::vector<const Node*> Node::Blocks(const std::string& name) const {
 ParseError::ParseError(int l, const std::string& message)
     : std::runtime_error("line " + std::to_string(l) + ": " + message), line(l), message(message) {}
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
+bool EqualsNoCase(const std::string& a, const std::string& b) { return tessellon::NamesEqual(a, b); }
 
 std::string Lower(std::string s) {
     for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -39,6 +39,7 @@ Node ParseVmf(const std::string& text);
 // Writes a tree in the layout Hammer writes: quoted keys and values, tab indentation, CRLF.
 std::string WriteVmf(const Node& root);
 
+// Names compare as the level checker and the engine compare them.
 bool EqualsNoCase(const std::string& a, const std::string& b);
 std::string Lower(std::string s);
 
