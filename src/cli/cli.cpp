@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "build/errors.h"
+
 #include <cstdlib>
 
 #include "instance/text_helpers.h"
@@ -95,7 +97,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return args.empty() ? kExitUsage : kExitOk;
     }
     for (const auto& c : kCommands) {
-        if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+        if (args[0] != c.name) continue;
+        // Commands report their own endings; these catch what slips past so the user still
+        // gets a message instead of an abort.
+        try {
+            return c.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+        } catch (const ProgramEnd& e) {
+            err << "tessellon " << c.name << ": " << e.Message() << '\n';
+            return e.ExitCode();
+        } catch (const std::exception& e) {
+            err << "tessellon " << c.name << ": unexpected failure: " << e.what() << '\n';
+            return kExitFailed;
+        }
     }
     err << "tessellon: unknown command \"" << args[0] << "\". See tessellon --help.\n";
     return kExitUsage;
