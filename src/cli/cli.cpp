@@ -1,9 +1,8 @@
 #include "cli/cli.h"
 
-#include "build/errors.h"
-
 #include <cstdlib>
 
+#include "build/errors.h"
 #include "instance/text_helpers.h"
 #include "platform/system_locale.h"
 
