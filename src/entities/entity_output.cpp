@@ -2,6 +2,7 @@
 
 #include "build/errors.h"
 #include "build/session.h"
+#include "instance/entity_blocks.h"
 #include "instance/text_helpers.h"
 #include "maze/random_source.h"
 
@@ -93,38 +94,14 @@ void CopyEntityPaired(Session& s, int first, int last) {
 }  // namespace
 
 void Print_Entity_To_World(Session& s, const std::string& entityName) {
-    const auto& lines = s.RoomLines;
-    const int end = lines.Head();
-    int depth = -1;
-    int start = 0;
-    std::string targetName, className;
-    for (int i = 1; i <= end; ++i) {
-        const std::string& line = lines.Get(i);
-        if (line == "entity") {
-            depth = 0;
-            start = i;
-            targetName.clear();
-            className.clear();
-        } else if (line == "{") {
-            if (depth >= 0) ++depth;
-        } else if (line == "targetname") {
-            targetName = lines.Get(++i);
-        } else if (line == "classname") {
-            className = lines.Get(++i);
-        } else if (line == "}") {
-            if (depth < 0) continue;
-            if (--depth == 0) {
-                depth = -1;
-                if (start > 0 && targetName == entityName) {
-                    if (className == "func_vornic_spawngroup")
-                        CopyNestedBlocks(s, start, i);
-                    else
-                        CopyEntityPaired(s, start, i);
-                    return;
-                }
-            }
-        }
-    }
+    ForEachEntityBlock(s.RoomLines, [&](const EntityBlock& e) {
+        if (e.targetName != entityName) return false;
+        if (e.className == "func_vornic_spawngroup")
+            CopyNestedBlocks(s, e.start, e.end);
+        else
+            CopyEntityPaired(s, e.start, e.end);
+        return true;
+    });
 }
 
 void WriteEntites(Session& s) {

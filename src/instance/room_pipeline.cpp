@@ -7,6 +7,7 @@
 #include "build/session.h"
 #include "entities/entity_output.h"
 #include "entities/placeholders.h"
+#include "instance/entity_blocks.h"
 #include "instance/name_fixer.h"
 #include "instance/room_body.h"
 #include "instance/rotation.h"
@@ -122,51 +123,25 @@ std::string ChooseFactionLetter(Session& s) {
 }
 
 void ClearRands(Session& s) {
-    auto& lines = s.RoomLines;
-    const int end = lines.Head();
-    int depth = -1;
-    int start = 0;
-    std::string className;
-    for (int i = 1; i <= end; ++i) {
-        const std::string& line = lines.Get(i);
-        if (line == "entity") {
-            depth = 0;
-            start = i;
-            className.clear();
-        } else if (depth < 0) {
-            continue;
-        } else if (line == "{") {
-            ++depth;
-        } else if (line == "}") {
-            if (--depth > 0) continue;
-            depth = -1;
-            if (IsRemovedClass(s, className))
-                for (int k = start; k <= i; ++k) lines.At(k).clear();
-        } else if (line == "classname") {
-            className = lines.Get(++i);
-        }
-    }
+    ForEachEntityBlock(s.RoomLines, [&](const EntityBlock& e) {
+        if (IsRemovedClass(s, e.className))
+            for (int k = e.start; k <= e.end; ++k) s.RoomLines.At(k).clear();
+        return false;
+    });
 }
 
 void FixIDs(Session& s, int& startId) {
-    auto& lines = s.RoomLines;
-    const int end = lines.Head();
     int n = startId;
+    auto renumber = [&n](TextTable& lines, int last) {
+        for (int i = 1; i < last; ++i) {
+            if (lines.Get(i) != "id") continue;
+            lines.At(++i) = std::to_string(n++);
+        }
+    };
     // Spawn groups drawn into the world are printed ahead of the room's own lines and carry
     // the ids of the room file; they need fresh ids as much as the room does.
-    auto& world = s.WorldInsertLines;
-    for (int i = 1; i < world.Head(); ++i) {
-        if (world.Get(i) != "id") continue;
-        ++i;
-        world.At(i) = std::to_string(n);
-        ++n;
-    }
-    for (int i = 1; i <= end; ++i) {
-        if (lines.Get(i) != "id") continue;
-        ++i;
-        lines.At(i) = std::to_string(n);
-        ++n;
-    }
+    renumber(s.WorldInsertLines, s.WorldInsertLines.Head());
+    renumber(s.RoomLines, s.RoomLines.Head() + 1);
     startId = n;
 }
 
