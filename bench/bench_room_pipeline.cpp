@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "build/build_driver.h"
-#include "build/session.h"
+#include "driver/build_driver.h"
+#include "driver/session.h"
 #include "rooms/catalogue.h"
 
 namespace {

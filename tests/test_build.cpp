@@ -4,10 +4,10 @@
 #include <map>
 #include <set>
 
-#include "build/auto_restart.h"
-#include "build/build_driver.h"
-#include "build/errors.h"
-#include "build/report.h"
+#include "driver/auto_restart.h"
+#include "driver/build_driver.h"
+#include "driver/errors.h"
+#include "driver/report.h"
 #include "check/level_check.h"
 #include "instance/name_fixer.h"
 #include "instance/translation.h"

@@ -2,9 +2,9 @@
 
 #include <set>
 
-#include "build/errors.h"
-#include "build/level_writer.h"
-#include "build/report.h"
+#include "driver/errors.h"
+#include "driver/level_writer.h"
+#include "driver/report.h"
 #include "instance/text_helpers.h"
 #include "maze/random_source.h"
 #include "test_support.h"

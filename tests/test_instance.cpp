@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 
-#include "build/errors.h"
+#include "driver/errors.h"
 #include "check/brush_geometry.h"
 #include "instance/name_fixer.h"
 #include "instance/room_body.h"

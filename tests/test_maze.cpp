@@ -3,9 +3,9 @@
 #include <map>
 #include <set>
 
-#include "build/build_driver.h"
-#include "build/errors.h"
-#include "build/room_choice.h"
+#include "driver/build_driver.h"
+#include "driver/errors.h"
+#include "driver/room_choice.h"
 #include "maze/directions.h"
 #include "maze/maze_line.h"
 #include "maze/maze_picture.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "build/errors.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/session.h"
 #include "cli/cli.h"
 #include "platform/clock.h"
 #include "platform/registry.h"

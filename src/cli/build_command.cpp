@@ -4,11 +4,11 @@
 #include <memory>
 #include <thread>
 
-#include "build/auto_restart.h"
-#include "build/build_driver.h"
-#include "build/errors.h"
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/auto_restart.h"
+#include "driver/build_driver.h"
+#include "driver/errors.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
 #include "entities/sun.h"

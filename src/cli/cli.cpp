@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "build/errors.h"
+#include "driver/errors.h"
 #include "instance/text_helpers.h"
 #include "platform/system_locale.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "build/settings.h"
+#include "driver/settings.h"
 #include "platform/clock.h"
 
 namespace tessellon {

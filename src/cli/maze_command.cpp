@@ -1,8 +1,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "build/errors.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/session.h"
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
 #include "maze/maze_line.h"

@@ -1,7 +1,7 @@
 #include "entities/entity_output.h"
 
-#include "build/errors.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/session.h"
 #include "instance/entity_blocks.h"
 #include "instance/text_helpers.h"
 #include "maze/random_source.h"

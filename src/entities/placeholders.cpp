@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "entities/entity_output.h"
 #include "entities/weight_tables.h"
 #include "instance/text_helpers.h"

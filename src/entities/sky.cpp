@@ -1,6 +1,6 @@
 #include "entities/sky.h"
 
-#include "build/session.h"
+#include "driver/session.h"
 #include "entities/sun.h"
 
 namespace tessellon {

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "build/settings.h"
+#include "driver/settings.h"
 
 namespace tessellon {
 

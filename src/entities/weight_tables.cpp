@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "build/session.h"
+#include "driver/session.h"
 #include "instance/text_helpers.h"
 
 namespace tessellon {

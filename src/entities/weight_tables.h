@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "build/errors.h"
+#include "driver/errors.h"
 
 namespace tessellon {
 

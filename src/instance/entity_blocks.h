@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "build/text_table.h"
+#include "driver/text_table.h"
 
 namespace tessellon {
 

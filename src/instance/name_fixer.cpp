@@ -5,8 +5,8 @@
 #include <cctype>
 #include <unordered_set>
 
-#include "build/errors.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/session.h"
 #include "instance/room_body.h"
 #include "instance/text_helpers.h"
 

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "build/errors.h"
+#include "driver/errors.h"
 
 namespace tessellon {
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "build/errors.h"
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "entities/entity_output.h"
 #include "entities/placeholders.h"
 #include "instance/entity_blocks.h"

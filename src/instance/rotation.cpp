@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "build/session.h"
+#include "driver/session.h"
 #include "instance/text_helpers.h"
 
 namespace tessellon {

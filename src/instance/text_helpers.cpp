@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "build/errors.h"
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "maze/random_source.h"
 #include "platform/system_locale.h"
 

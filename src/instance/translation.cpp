@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "build/auto_restart.h"
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/auto_restart.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "instance/text_helpers.h"
 #include "maze/maze_line.h"
 

@@ -1,6 +1,6 @@
 #include "maze/directions.h"
 
-#include "build/session.h"
+#include "driver/session.h"
 #include "instance/text_helpers.h"
 #include "rooms/catalogue.h"
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "build/errors.h"
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "instance/text_helpers.h"
 #include "maze/directions.h"
 #include "maze/random_source.h"

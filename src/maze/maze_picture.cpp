@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "build/errors.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/session.h"
 #include "maze/maze_line.h"
 #include "maze/random_source.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "build/session.h"
+#include "driver/session.h"
 #include "instance/text_helpers.h"
 
 namespace tessellon {

@@ -1,8 +1,8 @@
 #include "maze/room_links.h"
 
-#include "build/errors.h"
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "maze/directions.h"
 
 namespace tessellon {

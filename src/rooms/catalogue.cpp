@@ -5,8 +5,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "instance/text_helpers.h"
 
 namespace tessellon {

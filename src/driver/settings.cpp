@@ -1,4 +1,4 @@
-#include "build/settings.h"
+#include "driver/settings.h"
 
 #include "instance/text_helpers.h"
 

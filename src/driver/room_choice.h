@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "build/level_plan.h"
+#include "driver/level_plan.h"
 
 namespace tessellon {
 

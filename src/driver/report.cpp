@@ -1,9 +1,9 @@
-#include "build/report.h"
+#include "driver/report.h"
 
 #include <fstream>
 
-#include "build/errors.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/session.h"
 #include "instance/text_helpers.h"
 
 namespace tessellon {

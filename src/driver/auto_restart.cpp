@@ -1,10 +1,10 @@
-#include "build/auto_restart.h"
+#include "driver/auto_restart.h"
 
 #include <string>
 
-#include "build/build_driver.h"
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/build_driver.h"
+#include "driver/report.h"
+#include "driver/session.h"
 
 namespace tessellon {
 

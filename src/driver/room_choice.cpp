@@ -1,8 +1,8 @@
-#include "build/room_choice.h"
+#include "driver/room_choice.h"
 
-#include "build/errors.h"
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "maze/directions.h"
 #include "maze/maze_line.h"
 #include "maze/random_source.h"

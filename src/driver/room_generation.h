@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "build/level_plan.h"
+#include "driver/level_plan.h"
 
 namespace tessellon {
 

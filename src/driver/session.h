@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "build/level_plan.h"
-#include "build/level_writer.h"
-#include "build/settings.h"
-#include "build/text_table.h"
+#include "driver/level_plan.h"
+#include "driver/level_writer.h"
+#include "driver/settings.h"
+#include "driver/text_table.h"
 #include "entities/entity_output.h"
 #include "instance/name_fixer.h"
 #include "instance/room_body.h"

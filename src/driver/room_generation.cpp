@@ -1,11 +1,11 @@
-#include "build/room_generation.h"
+#include "driver/room_generation.h"
 
 #include <cstdio>
 
-#include "build/build_driver.h"
-#include "build/errors.h"
-#include "build/report.h"
-#include "build/session.h"
+#include "driver/build_driver.h"
+#include "driver/errors.h"
+#include "driver/report.h"
+#include "driver/session.h"
 #include "entities/entity_output.h"
 #include "instance/room_pipeline.h"
 #include "instance/text_helpers.h"

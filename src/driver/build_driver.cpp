@@ -1,12 +1,12 @@
-#include "build/build_driver.h"
+#include "driver/build_driver.h"
 
 #include <vector>
 
-#include "build/errors.h"
-#include "build/report.h"
-#include "build/room_choice.h"
-#include "build/room_generation.h"
-#include "build/session.h"
+#include "driver/errors.h"
+#include "driver/report.h"
+#include "driver/room_choice.h"
+#include "driver/room_generation.h"
+#include "driver/session.h"
 #include "entities/sky.h"
 #include "entities/weight_tables.h"
 #include "instance/name_fixer.h"

@@ -1,10 +1,10 @@
-#include "build/level_writer.h"
+#include "driver/level_writer.h"
 
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 
-#include "build/errors.h"
+#include "driver/errors.h"
 
 namespace tessellon {
 
