@@ -245,7 +245,9 @@ CompileOutcome RunCompilePipeline(Session& s) {
         for (const Step& step : steps) {
             MrProg(s, base + step.progress / levelCount);
             Log(s, std::string("Running ") + step.name + " at " + TimeText(s.clock.Now()));
-            RunCompiler(s, step.compiler, CompilerCommandLine(step.compiler, paths.gameFolder, levelBase), windowStyle);
+            // An abort pressed while the status was shown need not wait for another compiler.
+            if (!s.CompileAborted)
+                RunCompiler(s, step.compiler, CompilerCommandLine(step.compiler, paths.gameFolder, levelBase), windowStyle);
             if (s.CompileAborted) {
                 ui.ShowCompilePanel(false);
                 return CompileOutcome::Aborted;

@@ -1,5 +1,6 @@
 #include "platform/process_runner.h"
 
+#include <algorithm>
 #include <cstring>
 
 #ifdef _WIN32
@@ -144,7 +145,7 @@ public:
         startup.wShowWindow = static_cast<WORD>(options.windowStyle);
         HANDLE output = INVALID_HANDLE_VALUE;
         if (!options.outputFile.empty()) {
-            SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+            SECURITY_ATTRIBUTES inherit{static_cast<DWORD>(sizeof(SECURITY_ATTRIBUTES)), nullptr, TRUE};
             output = CreateFileA(options.outputFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  &inherit, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (output != INVALID_HANDLE_VALUE) {
