@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "check/vmf_reader.h"
 #include "paths/vdf_reader.h"
 #include "platform/registry.h"
 
@@ -110,7 +111,7 @@ std::vector<AccountEntry> ListAccounts(const std::string& steamappsPath) {
         std::error_code dirEc;
         if (!it->is_directory(dirEc)) continue;
         const std::string name = ToRight(it->path().string());
-        if (Lower(name) != "sourcemods") names.push_back(name);
+        if (!NamesEqual(name, "sourcemods")) names.push_back(name);
     }
     // The folder list shows its folders by name.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
@@ -142,25 +143,7 @@ std::string Hl2PathIniText(bool isDefault, const std::string& accountFolder) {
 }
 
 bool WriteHl2PathIni(const fs::path& programFolder, bool isDefault, const std::string& accountFolder) {
-    const fs::path target = programFolder / "hl2path.ini";
-    fs::path temp = target;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << Hl2PathIniText(isDefault, accountFolder);
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) fs::remove(temp, ec);
-    return !ec;
+    return ReplaceFileText(programFolder / "hl2path.ini", Hl2PathIniText(isDefault, accountFolder));
 }
 
 std::optional<SavedAccount> ReadHl2PathIni(const fs::path& programFolder) {
@@ -265,7 +248,7 @@ void AccountChooser::Select(int index) {
 
 bool AccountChooser::SelectByName(const std::string& name) {
     for (std::size_t i = 0; i < accounts.size(); ++i)
-        if (Lower(accounts[i].name) == Lower(name)) {
+        if (NamesEqual(accounts[i].name, name)) {
             Select(static_cast<int>(i));
             return true;
         }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "check/vmf_reader.h"
 #include "driver/errors.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
@@ -17,21 +18,14 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 bool IsFolder(const fs::path& p) {
     std::error_code ec;
     return fs::is_directory(p, ec);
 }
 
-// Writes `text` to `target` through a temporary name beside it.
-bool ReplaceFile(const fs::path& target, const std::string& text) {
+}  // namespace
+
+bool ReplaceFileText(const fs::path& target, const std::string& text) {
     fs::path temp = target;
     temp += ".tmp";
     {
@@ -54,8 +48,6 @@ bool ReplaceFile(const fs::path& target, const std::string& text) {
     }
     return true;
 }
-
-}  // namespace
 
 std::string DeadChars(const std::string& text) {
     std::string out;
@@ -90,7 +82,7 @@ fs::path ResolveNoCase(const fs::path& base, const std::string& relative) {
         if (onDisk && !fs::exists(next, ec)) {
             fs::path match;
             for (fs::directory_iterator it(current, ec), stop; !ec && it != stop; it.increment(ec))
-                if (EqualNoCase(it->path().filename().string(), part)) {
+                if (NamesEqual(it->path().filename().string(), part)) {
                     match = it->path();
                     break;
                 }
@@ -148,7 +140,7 @@ std::string InternalSteamPath(const fs::path& programFolder) {
 }
 
 bool SaveSteamFolder(const fs::path& programFolder, const std::string& steamFolder) {
-    return ReplaceFile(programFolder / "spath.idf", WithFinalSeparator(steamFolder) + "\r\n");
+    return ReplaceFileText(programFolder / "spath.idf", WithFinalSeparator(steamFolder) + "\r\n");
 }
 
 std::string RegistrySteamPath(Registry& registry) {

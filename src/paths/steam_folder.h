@@ -15,6 +15,10 @@ constexpr char kPathSeparator = '\\';
 constexpr char kPathSeparator = '/';
 #endif
 
+// Writes `text` to `target` through a temporary name beside it and a rename, so an earlier
+// file is never left half written. False when the file could not be written.
+bool ReplaceFileText(const std::filesystem::path& target, const std::string& text);
+
 // `text` without the characters whose code is 31 or less (line breaks, tabs, ...).
 std::string DeadChars(const std::string& text);
 

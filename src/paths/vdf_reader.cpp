@@ -2,17 +2,11 @@
 
 #include <cctype>
 
+#include "check/vmf_reader.h"
+
 namespace tessellon {
 
 namespace {
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 class VdfParser {
 public:
@@ -117,7 +111,7 @@ bool IsNumber(const std::string& s) {
 
 const VdfNode* VdfNode::Find(const std::string& childKey) const {
     for (const auto& c : children)
-        if (EqualNoCase(c.key, childKey)) return &c;
+        if (NamesEqual(c.key, childKey)) return &c;
     return nullptr;
 }
 
@@ -136,7 +130,7 @@ std::vector<std::string> LibraryFoldersFromVdf(const std::string& text) {
     const auto nodes = ReadVdf(text);
     if (!nodes) return folders;
     for (const auto& root : *nodes) {
-        if (!root.isBlock || !EqualNoCase(root.key, "libraryfolders")) continue;
+        if (!root.isBlock || !NamesEqual(root.key, "libraryfolders")) continue;
         for (const auto& entry : root.children) {
             if (!IsNumber(entry.key)) continue;
             if (entry.isBlock) {
