@@ -284,6 +284,8 @@ public:
             (void)w;
             _exit(127);
         }
+        // Also from this side, so the group exists even if the child has not run yet.
+        setpgid(pid, pid);
         close(report[1]);
         if (output >= 0) close(output);
         int childError = 0;
