@@ -278,7 +278,7 @@ CompileOutcome RunCompilePipeline(Session& s) {
     } catch (const ProgramEnd&) {
         throw;
     } catch (const ProcessStartError& e) {
-        Log(s, "Could not start " + e.Program() + ": " + e.Description(), false, true);
+        Log(s, "Could not start " + e.Program() + ": " + e.Description());
         MapError(s, "A general script error has occoured!", true,
                  "Error occoured in Compile Main! (" + std::to_string(e.Code()) + " " + e.Description() + ": " +
                      e.Program() + ")");
