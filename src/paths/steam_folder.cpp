@@ -57,9 +57,9 @@ std::string DeadChars(const std::string& text) {
     return out;
 }
 
-bool FileExists(const fs::path& spec) {
+bool FileExists(const fs::path& file) {
     std::error_code ec;
-    (void)fs::file_size(spec, ec);
+    (void)fs::file_size(file, ec);
     return !ec;
 }
 

@@ -23,7 +23,7 @@ bool ReplaceFileText(const std::filesystem::path& target, const std::string& tex
 std::string DeadChars(const std::string& text);
 
 // True when the length of the named file can be read: a missing file or a folder gives false.
-bool FileExists(const std::filesystem::path& spec);
+bool FileExists(const std::filesystem::path& file);
 
 // The path `relative` (folders split by '\' or '/') under `base`, each part matched without
 // regard to letter case against what is on disk; parts that do not exist are kept as written.
