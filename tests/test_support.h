@@ -62,6 +62,8 @@ public:
         return a;
     }
     void LockBuildControls(bool l) override { locked = l; }
+    bool compilePanel = false;
+    void ShowCompilePanel(bool shown) override { compilePanel = shown; }
     bool Saw(const std::string& status) const {
         return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
     }

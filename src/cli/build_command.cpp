@@ -6,12 +6,14 @@
 
 #include "driver/auto_restart.h"
 #include "driver/build_driver.h"
+#include "driver/compile_pipeline.h"
 #include "driver/errors.h"
 #include "driver/report.h"
 #include "driver/session.h"
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
 #include "entities/sun.h"
+#include "paths/accounts.h"
 #include "instance/text_helpers.h"
 #include "rooms/catalogue.h"
 
@@ -34,19 +36,41 @@ const char* const kBuildHelp =
     "  --all-weapons  --no-monsters  --skip-lights  --write-log-file  --detailed-status\n"
     "  --quiet                      no status lines\n"
     "  --restart-delay MS           wait between the automatic restart's countdown steps (1000)\n\n"
+    "Compiling (after the level file is written):\n"
+    "  --compile                    run vbsp, vvis and vrad on the level and move level1.bsp into the\n"
+    "                               game's maps folder (an older one is kept as backup_N_level1.bsp)\n"
+    "  --run-map                    then start Half-Life 2 on it (without it, the question whether to\n"
+    "                               leave the game unstarted is answered Yes)\n"
+    "  --compiler-unhidden          run the compilers in a window of their own (Windows) or with their\n"
+    "                               output on the terminal\n"
+    "  --steam DIR                  the Steam folder (default: spath.idf, the registry, the usual folders)\n"
+    "  --account NAME               the account folder under steamapps (default: the saved default\n"
+    "                               account of hl2path.ini, else the first with the game and compilers)\n"
+    "  --compiler-runner PROG|none  run the .exe compilers through PROG (default: wine when installed,\n"
+    "                               on systems other than Windows)\n"
+    "  --game-start auto|direct|steam  start hl2.exe itself or through `steam -applaunch 220` (auto:\n"
+    "                               directly on Windows, through Steam elsewhere)\n"
+    "  --steam-program PROG         the Steam client to start the game with (steam)\n"
+    "The compile's first question is answered OK. A compiler that is missing or cannot be started\n"
+    "ends the run with a message naming it; \"NoMap!\" means vbsp left no level1.bsp.\n\n"
     "Status lines go to stderr with the progress in per cent. Message boxes are printed with their\n"
     "title; OK/Cancel questions (the confirmation) are answered OK, Yes/No questions Yes, and the\n"
-    "input box takes its default answer. Ctrl-C aborts the build like the abort command.\n"
+    "input box takes its default answer. Ctrl-C aborts the build like the abort command, and\n"
+    "during the compile stops the running compiler like the compile panel's abort command.\n"
     "When a room leaves the map's bounds the build restarts by itself after a countdown, at most\n"
     "20 times; each restart is shown.\n\n"
-    "Exit status: 0 the level file was written; 1 the build ended with an error (message on stderr)\n"
-    "or was aborted; 2 usage error (nothing written).\n";
+    "Exit status: 0 the level file was written (and, with --compile, compiled and moved, or the game\n"
+    "started); 1 the build or compile ended with an error (message on stderr), was aborted, or no\n"
+    "compiled level reached the maps folder; 2 usage error (nothing written).\n";
 
 struct BuildOptions {
     SessionOptions session;
     bool quiet = false;
     int restartDelayMs = 1000;
     BuildSettings settings;
+    bool compile = false;
+    std::string steam, account;
+    CompileSetup setup;
 };
 
 BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
@@ -88,11 +112,54 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
         else if (a == "--write-log-file") st.WriteLogFile = true;
         else if (a == "--detailed-status") st.DetailedStatus = true;
         else if (a == "--quiet") o.quiet = true;
+        else if (a == "--compile") o.compile = true;
+        else if (a == "--run-map") st.RunMapAfterCompile = true;
+        else if (a == "--compiler-unhidden") st.CompilerUnhidden = true;
+        else if (a == "--steam") o.steam = value();
+        else if (a == "--account") o.account = value();
+        else if (a == "--compiler-runner") {
+            const std::string v = value();
+            if (v == "none") o.setup.runner = CompilerRunner::Direct;
+            else if (v == "auto") o.setup.runner = CompilerRunner::Automatic;
+            else {
+                o.setup.runner = CompilerRunner::Program;
+                o.setup.runnerProgram = v;
+            }
+        }
+        else if (a == "--game-start") {
+            const std::string v = value();
+            if (v == "auto") o.setup.gameStart = GameStart::Automatic;
+            else if (v == "direct") o.setup.gameStart = GameStart::Direct;
+            else if (v == "steam") o.setup.gameStart = GameStart::ThroughSteam;
+            else throw UsageError("--game-start must be auto, direct or steam (got \"" + v + "\").");
+        }
+        else if (a == "--steam-program") o.setup.steamProgram = value();
         else if (a == "--restart-delay") o.restartDelayMs = ParseIntOption(a, value(), 0, 10000);
         else throw UsageError("unknown option \"" + a + "\". See tessellon build --help.");
     }
     o.session.TickSeed(st);
+    if (!o.compile && (st.RunMapAfterCompile || st.CompilerUnhidden || !o.steam.empty() || !o.account.empty()))
+        throw UsageError("--run-map, --compiler-unhidden, --steam and --account go with --compile.");
     return o;
+}
+
+// What a compile after the build came to, as the command's result.
+int CompileExitCode(const Session& s, std::ostream& out, std::ostream& err) {
+    if (!s.LastCompile) return kExitOk;
+    switch (*s.LastCompile) {
+    case CompileOutcome::LaunchDeclined:
+        out << GamePathsFor(s.HL2Path).mapsFolder << "level1.bsp\n";
+        return kExitOk;
+    case CompileOutcome::Declined:
+        return kExitOk;
+    case CompileOutcome::Aborted:
+        err << "tessellon build: the compile was aborted; level1.vmf is in the program folder.\n";
+        return kExitFailed;
+    case CompileOutcome::NoMap:
+        err << "tessellon build: no compiled level reached the maps folder.\n";
+        return kExitFailed;
+    }
+    return kExitFailed;
 }
 
 }  // namespace
@@ -117,13 +184,32 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     HeadlessUi ui(err);
     ui.SetQuiet(opts.quiet);
     SystemRegistry registry;
+    // The game and the compilers are looked for before the build, so a missing one costs no build.
+    AccountPick account;
+    if (opts.compile) {
+        account = PickAccount(home, registry, opts.steam, opts.account);
+        if (!account.ok) {
+            err << "tessellon build: cannot compile: " << account.problem << '\n';
+            return kExitFailed;
+        }
+        for (const auto& w : account.warnings) ui.MessageBox("Warning!", w, BoxIcon::Critical, BoxButtons::Ok);
+    }
     auto session = std::make_unique<Session>(ui, clock.Get(), registry, home);
     Session& s = *session;
     s.settings = opts.settings;
+    s.HL2Path = account.HL2Path;
+    s.compile = opts.setup;
+    s.compile.afterBuild = opts.compile;
     // The window recomputes the sun as its controls change; here the options are set once.
     CalcSunAngle(s);
     HeadlessUi::InstallInterruptHandler();
-    ui.OnInterrupt([&s] { AbortBuild(s); });
+    // Ctrl-C is the abort command of whatever runs: the build, or the compile panel's.
+    ui.OnInterrupt([&s, &ui] {
+        if (ui.CompilePanelShown())
+            AbortCompile(s);
+        else
+            AbortBuild(s);
+    });
 
     try {
         // Start-up order: the catalogue first, then the decimal symbol.
@@ -143,7 +229,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
         switch (report.outcome) {
         case CreateOutcome::Finished:
             out << (s.programFolder / "level1.vmf").string() << '\n';
-            return kExitOk;
+            return CompileExitCode(s, out, err);
         case CreateOutcome::Aborted:
             err << "tessellon build: the build was aborted; no level file was written.\n";
             return kExitFailed;

@@ -14,6 +14,7 @@ const CliCommand kCommands[] = {
     {"build", "build a level headless and write level1.vmf", RunBuildCommand},
     {"check", "check a level file for broken brushes, bad entities and leaks", RunCheckCommand},
     {"maze", "lay out a maze line, or the developer batch of 100 maze pictures", RunMazeCommand},
+    {"paths", "show where Steam, the game and the map compilers were found", RunPathsCommand},
     {"rooms", "scan the rooms folder and list the catalogue", RunRoomsCommand},
 };
 

@@ -11,6 +11,8 @@
 
 namespace tessellon {
 
+class Registry;
+
 // Exit codes of the headless commands.
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;  // the work ended through an error (message on the error stream)
@@ -31,6 +33,20 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
 int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunMazeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunRoomsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunPathsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The account folder a headless compile uses: the saved default account of hl2path.ini when
+// no Steam folder or account is named and it is usable, else the named account (or the first
+// one with the game and the compilers) under the Steam folder given or found.
+struct AccountPick {
+    bool ok = false;
+    std::string HL2Path, name, how;
+    std::vector<std::string> warnings;  // missing vvis or vrad, one box each
+    std::string savedProblem;           // why hl2path.ini was not used
+    std::string problem;                // why no account could be used
+};
+AccountPick PickAccount(const std::filesystem::path& home, Registry& registry, const std::string& steamOption,
+                        const std::string& accountOption);
 
 // Shared option helpers for the commands.
 class UsageError : public std::runtime_error {

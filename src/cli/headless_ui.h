@@ -21,6 +21,8 @@ public:
     std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultAnswer) override;
     void LockBuildControls(bool) override {}
+    void ShowCompilePanel(bool shown) override { compilePanel_ = shown; }
+    bool CompilePanelShown() const { return compilePanel_; }
 
     // Answer to Yes/No questions (OK/Cancel is always OK: the user asked for the work).
     void SetYesNoAnswer(BoxAnswer a) { yesNo_ = a; }
@@ -38,6 +40,7 @@ private:
     BoxAnswer yesNo_ = BoxAnswer::Yes;
     std::function<void()> onInterrupt_;
     bool quiet_ = false;
+    bool compilePanel_ = false;
 };
 
 }  // namespace tessellon

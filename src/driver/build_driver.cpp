@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "driver/compile_pipeline.h"
 #include "driver/errors.h"
 #include "driver/report.h"
 #include "driver/room_choice.h"
@@ -149,9 +150,18 @@ CreateOutcome RunCreateCommand(Session& s) {
         s.ui.LockBuildControls(false);
         throw;
     }
+    s.LastCompile.reset();
     if (finished) {
         s.ui.SetStatus("Done!");
         MrProg(s, 100);
+        if (s.compile.afterBuild) {
+            try {
+                s.LastCompile = RunCompilePipeline(s);
+            } catch (...) {
+                s.ui.LockBuildControls(false);
+                throw;
+            }
+        }
     }
     s.ui.LockBuildControls(false);
     s.BuildAborted = false;

@@ -22,6 +22,9 @@ void Log(Session& s, const std::string& text, bool slow, bool onlyLogFile, bool 
             s.log.path = s.programFolder / LogFileName(now.day, now.hour, now.minute);
             s.log.opened = true;
             s.log.file.open(s.log.path, std::ios::binary | std::ios::trunc);
+            // Kept open for appending: the compilers append their output to the same file.
+            s.log.file.close();
+            s.log.file.open(s.log.path, std::ios::binary | std::ios::app);
             Log(s, "Tessellon Log File", false, true);
         }
         if (slow && !s.settings.DetailedStatus) return;

@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "driver/compile_setup.h"
 #include "driver/level_plan.h"
 #include "driver/level_writer.h"
 #include "driver/settings.h"
@@ -17,6 +19,7 @@
 #include "maze/random_source.h"
 #include "maze/room_links.h"
 #include "platform/clock.h"
+#include "platform/process_runner.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
 #include "rooms/catalogue.h"
@@ -107,6 +110,20 @@ struct Session {
     // The three weighting tables, read at the first placeholder of a build that needs them
     // and dropped when the next build starts.
     std::shared_ptr<const WeightTables> LoadedWeightTables;
+
+    // The chosen Steam account folder; every game and compiler path is built from it.
+    std::string HL2Path;
+    // The compile: how compilers and the game are started, and the panel's state. The abort
+    // command sets both flags; the runner clears StopCompiler when it starts a process.
+    CompileSetup compile;
+    ProcessRunner* processes = &SystemProcessRunner();
+    bool CompileAborted = false;
+    bool StopCompiler = false;
+    // The compile panel's RunMapCheck: set from the options' RunMapCheck when the compile
+    // starts; the window writes it while the compilers run.
+    bool CompileRunMapCheck = false;
+    // What the last compile of a create command came to (empty when it did not compile).
+    std::optional<CompileOutcome> LastCompile;
 };
 
 }  // namespace tessellon

@@ -25,6 +25,8 @@ public:
                                                 const std::string& defaultAnswer) = 0;
     // Disable the option frames and commands while a build runs, and show the abort command.
     virtual void LockBuildControls(bool locked) = 0;
+    // Show or hide the compile panel (with its abort command and its RunMapCheck box).
+    virtual void ShowCompilePanel(bool shown) { (void)shown; }
 };
 
 }  // namespace tessellon

@@ -1,0 +1,47 @@
+// Stands in for the map compilers, the game and the Steam client in tests. Every run appends
+// its argument vector and nice value to <program>.calls; <program>.sleep (seconds) makes it
+// wait before it finishes; run as vbsp it writes the compiled level beside the level it was
+// given, unless <program>.nobsp exists.
+#include <sys/resource.h>
+
+#include <cctype>
+#include <cstdio>
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+bool Exists(const std::string& path) { return static_cast<bool>(std::ifstream(path)); }
+
+std::string BaseNameLower(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (auto& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string self = argv[0];
+    const int priority = getpriority(PRIO_PROCESS, 0);
+    {
+        std::ofstream calls(self + ".calls", std::ios::app);
+        calls << "call\npriority " << priority << '\n';
+        for (int i = 1; i < argc; ++i) calls << "arg " << argv[i] << '\n';
+        calls << "started\n";
+    }
+    std::printf("%s: working on the level\n", BaseNameLower(self).c_str());
+    std::fflush(stdout);
+
+    double seconds = 0;
+    if (std::ifstream sleep(self + ".sleep"); sleep) sleep >> seconds;
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+
+    if (BaseNameLower(self).rfind("vbsp", 0) == 0 && argc > 1 && !Exists(self + ".nobsp"))
+        std::ofstream(std::string(argv[argc - 1]) + ".bsp", std::ios::binary) << "compiled " << argv[argc - 1] << '\n';
+    std::ofstream(self + ".calls", std::ios::app) << "finished\n";
+    return 0;
+}
