@@ -385,12 +385,16 @@ TEST_F(Plan, EveryRoomIsTurnedSoItsDoorwaysMeetItsNeighbours) {
 }
 
 TEST_F(Plan, RoomsWithOtherSideKindsAreNeverDrawnForPlainDoorways) {
-    // A straight whose south doorway has kind 2, sorted first: it must never be drawn where
+    // A straight whose doorways both have kind 2, sorted first: it must never be drawn where
     // the neighbour's doorway is of kind 0, and no lookup may hand out row 0.
     std::string text = ReadFile(home.path() / "rooms/oneway_plain.rgr");
-    std::size_t at = 0;
-    for (int k = 0; k < 14; ++k) at = text.find("\r\n", at) + 2;
-    text.replace(at, 1, "2");  // header line 15: the south kind
+    auto setHeaderLine = [&](int number, const std::string& value) {
+        std::size_t at = 0;
+        for (int k = 1; k < number; ++k) at = text.find("\r\n", at) + 2;
+        text.replace(at, text.find("\r\n", at) - at, value);
+    };
+    setHeaderLine(7, "2");   // the north kind
+    setHeaderLine(15, "2");  // the south kind
     WriteFile(home.path() / "rooms/aaa_kinded.rgr", text);
     for (int seed = 1; seed <= 30; ++seed) {
         TestSession ts(home.path(), std::to_string(seed));

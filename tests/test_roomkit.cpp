@@ -177,8 +177,8 @@ TEST(RoomCheck, NamesTheLineOfHeaderStructureAndShellFaults) {
         return lines;
     };
     RoomBuilder blocked = OneWay(), outside = OneWay();
-    blocked.Box({-32, 360, 0}, {32, 384, 64}, "METAL/METALWALL001A");
-    outside.Box({0, 0, 0}, {400, 16, 16}, "METAL/METALWALL001A");
+    blocked.Box({-32, 360, 0}, {32, 384, 64}, "METAL/METALWALL001A", &blocked.World());
+    outside.Box({0, 0, 0}, {400, 16, 16}, "METAL/METALWALL001A", &outside.World());
     auto extraBrace = good, noWorldEnd = good;
     extraBrace.insert(extraBrace.begin() + 30, "}");
     noWorldEnd.erase(std::find(noWorldEnd.begin(), noWorldEnd.end(), kWorldEnd));
@@ -205,8 +205,8 @@ TEST(RoomCheck, NamesTheLineOfHeaderStructureAndShellFaults) {
 TEST(RoomCheck, TheSealingFloodFindsGapsTooThinForTheWallSamples) {
     // The west wall split by a 2-unit slit between the 8-unit samples.
     RoomBuilder parts("Parts", 0, "");
-    parts.Box({-384, -368, 0}, {-368, 101, 256}, kPlain.wall);
-    parts.Box({-384, 103, 0}, {-368, 368, 256}, kPlain.wall);
+    parts.Box({-384, -368, 0}, {-368, 101, 256}, kPlain.wall, &parts.World());
+    parts.Box({-384, 103, 0}, {-368, 368, 256}, kPlain.wall, &parts.World());
     const auto partLines = Built(parts);
     auto slit = WithoutBlock(Built(OneWay()), "solid", 9);
     slit.insert(slit.begin() + kHeaderLines, partLines.begin() + kHeaderLines,

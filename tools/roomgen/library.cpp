@@ -1,57 +1,16 @@
 #include "roomgen/library.h"
 
-#include <functional>
+#include "roomgen/plans.h"
 
 namespace roomgen {
 
 namespace {
 
-using roomkit::Materials;
-using roomkit::RoomBuilder;
-using roomkit::ShellPlan;
 using roomkit::kTrigger;
 using roomkit::East;
 using roomkit::North;
 using roomkit::South;
 using roomkit::West;
-
-const Materials kConcrete{"CONCRETE/CONCRETEFLOOR001A", "CONCRETE/CONCRETEWALL001A", "CONCRETE/CONCRETECEILING001A",
-                          "METAL/METALWALL001A"};
-const Materials kBrick{"BRICK/BRICKFLOOR001A", "BRICK/BRICKWALL001A", "CONCRETE/CONCRETECEILING001A",
-                       "CONCRETE/CONCRETEFLOOR005A"};
-const Materials kMetal{"METAL/METALFLOOR001A", "METAL/METALWALL001A", "METAL/METALWALL003A", "METAL/METALCOMBINE002"};
-const Materials kPlaster{"CONCRETE/CONCRETEFLOOR005A", "PLASTER/PLASTERWALL003A", "CONCRETE/CONCRETECEILING001A",
-                         "BRICK/BRICKWALL001A"};
-
-const std::string kDrum = "models/props_c17/oildrum001.mdl";
-const std::string kCrate = "models/props_junk/wood_crate001a.mdl";
-
-ShellPlan Shell(int type, const Materials& m, double height, bool sky = false, std::array<double, 4> doorZ = {}) {
-    ShellPlan s;
-    s.mats = m;
-    s.height = height;
-    s.sky = sky;
-    s.open = roomkit::OpenSides(type);
-    s.doorZ = doorZ;
-    return s;
-}
-
-// A square column from the floor to the ceiling.
-void Pillar(RoomBuilder& b, double x, double y, double half, double height, const std::string& mat) {
-    b.Box({x - half, y - half, 0}, {x + half, y + half, height}, mat);
-}
-
-// A low block to hide behind.
-void Cover(RoomBuilder& b, double x0, double y0, double x1, double y1, double h, const std::string& mat, double z = 0) {
-    b.Box({x0, y0, z}, {x1, y1, z + h}, mat);
-}
-
-struct Def {
-    std::string file, name, description;
-    int type;
-    ShellPlan shell;
-    std::function<void(RoomBuilder&, const ShellPlan&)> fill;
-};
 
 std::vector<Def> Definitions() {
     std::vector<Def> d;
@@ -402,12 +361,7 @@ std::vector<Def> Definitions() {
                  }});
 
     // ---- game start rooms: open to the north, the player starts here ----
-    auto start = [](RoomBuilder& b, const ShellPlan& s, int itemMode) {
-        b.Entity("info_player_start", {0, -240, 8}, {{"angles", "0 90 0"}, {"spawnflags", "0"}});
-        b.Weapon({-120, -200, 16}, 1, 90);
-        b.Item({120, -200, 16}, itemMode);
-        b.Light({0, -160, s.height - 32});
-    };
+    auto start = StartKit;
     d.push_back({"start_concrete_bunker", "Bunker Start", "The level starts in a concrete bunker.", 5,
                  Shell(5, kConcrete, 256), [start](RoomBuilder& b, const ShellPlan& s) {
                      start(b, s, 4);
@@ -436,21 +390,7 @@ std::vector<Def> Definitions() {
                  }});
 
     // ---- game end rooms: open to the north; walking in ends the game ----
-    auto finale = [](RoomBuilder& b, const ShellPlan& s, const std::string& text) {
-        Node& trigger = b.BrushEntity("trigger_once", {{"spawnflags", "1"}, {"StartDisabled", "0"}});
-        Node& out = trigger.Add(Node::Block("connections"));
-        out.AddKey("OnTrigger", "end_message,Display,,0,-1");
-        out.AddKey("OnTrigger", "end_fade,Fade,,2,-1");
-        b.Box({-256, -320, 0}, {256, -64, 128}, kTrigger, &trigger);
-        b.Entity("game_text", {0, -200, 64},
-                 {{"targetname", "end_message"}, {"message", text}, {"x", "-1"}, {"y", "0.4"}, {"effect", "0"},
-                  {"color", "255 220 120"}, {"color2", "240 110 0"}, {"fadein", "1.5"}, {"fadeout", "0.5"},
-                  {"holdtime", "8"}, {"fxtime", "0.25"}, {"channel", "1"}, {"spawnflags", "1"}});
-        b.Entity("env_fade", {0, -200, 96},
-                 {{"targetname", "end_fade"}, {"duration", "4"}, {"holdtime", "30"}, {"renderamt", "255"},
-                  {"rendercolor", "0 0 0"}, {"spawnflags", "8"}});
-        b.Light({0, -200, s.height - 32}, "255 230 170 320");
-    };
+    auto finale = FinaleKit;
     d.push_back({"end_concrete_exit", "Concrete Exit", "The way out: reaching the back of this room ends the game.", 6,
                  Shell(6, kConcrete, 256), [finale](RoomBuilder& b, const ShellPlan& s) {
                      finale(b, s, "You made it out. Well done!");
@@ -482,6 +422,7 @@ std::vector<Def> Definitions() {
                      b.Npc({160, 0, 8}, 90);
                      b.Weapon({300, 300, 16}, 2);
                  }});
+    AddCityRooms(d);
     return d;
 }
 
