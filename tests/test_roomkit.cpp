@@ -376,3 +376,57 @@ TEST(RoomCheck, SpawnGroupsMayNotCutTheWayAndPickupsMustBeWithinReach) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RoomCheck, TheKitNamesStructuralClutterForeignModelsAndStrayEntities) {
+    const std::set<std::string> models{"models/props_c17/oildrum001.mdl"};
+    RoomCheckOptions options;
+    options.models = &models;
+    RoomBuilder good = OneWay();
+    good.Box({-64, -64, 0}, {64, 64, 48}, kPlain.trim);  // cover goes to the func_detail
+    good.Water({-368, 200, 0}, {-200, 368, 16}, "NATURE/WATER_CANALS_WATER2");  // water stays in the world
+    good.Prop("models/props_c17/OilDrum001.mdl", {200, 200, 0});  // the game ignores letter case
+    ASSERT_TRUE(CheckRoom(Built(good), options).empty()) << Dump(CheckRoom(Built(good), options));
+
+    RoomBuilder pillar = OneWay(), foreign = OneWay(), stray = OneWay();
+    pillar.Box({-32, -32, 0}, {32, 32, 256}, kPlain.trim, &pillar.World());
+    foreign.PropStatic("models/props_custom/statue.mdl", {0, 0, 0});
+    stray.Entity("info_target", {0, 420, 64});
+    const struct {
+        Lines room;
+        std::string words;
+    } cases[] = {
+        {Built(pillar), "touches no side of the cell, so it is no part of the shell: make it func_detail"},
+        {Built(foreign), "prop_static model \"models/props_custom/statue.mdl\" is not in the list"},
+        {Built(stray), "origin (0 420 64) lies outside the room's cell"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(Mentions(CheckRoom(c.room, options), 0, c.words)) << c.words << "\n" << Dump(CheckRoom(c.room, options));
+    // Without a list the models are not judged; the shape still is.
+    EXPECT_TRUE(CheckRoom(Built(foreign), RoomCheckOptions{}).empty());
+    EXPECT_FALSE(CheckRoom(Built(pillar), RoomCheckOptions{}).empty());
+}
+
+TEST(RoomCheck, AWideGateIsJudgedByItsKind) {
+    RoomBuilder b("Gate Hall", 0, "A hall with a wide gate");
+    ShellPlan s;
+    s.mats = kPlain;
+    s.open = OpenSides(0);
+    s.kind = {kWideGateKind, 0, 0, 0};
+    b.MakeShell(s);
+    b.Light({0, 0, 200});
+    const auto gate = Built(b);
+    ASSERT_EQ(gate[6], "1");  // header line 7: the north kind, taken from the connector
+    EXPECT_TRUE(CheckRoom(gate).empty()) << Dump(CheckRoom(gate));
+    // The same opening filed as a plain doorway is a hole in the wall, and a plain doorway
+    // filed as a gate is too narrow.
+    auto plain = gate;
+    plain[6] = "0";
+    EXPECT_TRUE(Mentions(CheckRoom(plain), 4, "north wall has a hole")) << Dump(CheckRoom(plain));
+    auto narrow = Built(OneWay());
+    narrow[6] = "1";
+    EXPECT_TRUE(Mentions(CheckRoom(narrow), 4, "north doorway is blocked")) << Dump(CheckRoom(narrow));
+}
+
+}  // namespace
