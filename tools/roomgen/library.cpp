@@ -302,8 +302,8 @@ std::vector<Def> Definitions() {
                      b.Box({112, -152, 0}, {160, -136, 40}, s.mats.trim, &g);
                      b.SpawnController({0, 0, 16}, {{"cross_sandbags", 1}}, 1);
                      b.Light({0, 0, 320}, "255 240 220 200");
-                     b.Npc({-160, 160, 8}, 315);
-                     b.Npc({160, -160, 8}, 135);
+                     b.Npc({-180, 120, 8}, 315);
+                     b.Npc({180, -120, 8}, 135);
                      b.Weapon({-280, -160, 16}, 1);
                      b.PropStatic(kStreetLamp, {-280, -140, 0});
                      b.Prop(kTrashcan, {140, 280, 0});
