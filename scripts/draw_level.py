@@ -8,6 +8,7 @@ ceilings and sky are left out so the rooms show. Detail brushes are drawn a litt
 water blue. Dots: characters red, weapons yellow, items green, the player start white with a
 ring, props brown, lights pale.
 """
+import os
 import re
 import struct
 import sys
@@ -115,9 +116,8 @@ def main(argv):
     if not shapes:
         print("no brushes in " + argv[1])
         return 1
-    # Ceilings: brushes whose underside is the highest part of their cell are left out by
-    # drawing only tops that a sky or ceiling brush does not cover from above here; simpler:
-    # skip brushes whose top face is a tool material (nodraw tops are ceilings, skybox sky).
+    # Ceilings and sky have tool materials on top (nodraw, skybox): leave them out so the
+    # floors show.
     shapes = [s for s in shapes if colour_of(s[2]) is not None]
     x0 = min(s[0][0] for s in shapes) - 32
     x1 = max(s[1][0] for s in shapes) + 32
@@ -172,7 +172,6 @@ def main(argv):
     tmp = argv[2] + ".tmp"
     with open(tmp, "wb") as f:
         f.write(png)
-    import os
     os.replace(tmp, argv[2])
     print("%s: %d x %d, %d brushes, %d entities" % (argv[2], width, height, len(shapes), len(things)))
     return 0

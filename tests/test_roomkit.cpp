@@ -266,14 +266,20 @@ TEST_F(KitProgram, EveryShippedRoomPassesTheCheckAndSurvivesExportAndImport) {
 
 TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
     const auto room = Load(ShippedRooms() / "turn_concrete_bend.rgr");
-    auto offPoint = room, noEnd = room;
+    auto offPoint = room, noEnd = room, foreign = room;
     offPoint[7] = "352";  // east X
     noEnd.erase(std::find(noEnd.begin(), noEnd.end(), kEndOfFile));
+    // The kit judges models by the game's list that ships beside it.
+    const auto model = std::find(foreign.begin() + kHeaderLines, foreign.end(), "model");
+    ASSERT_NE(model, foreign.end());
+    *(model + 1) = "models/props_custom/statue.mdl";
+    const std::string modelLine = std::to_string(model - foreign.begin() + 2);
     const std::tuple<const char*, Lines, std::string> cases[] = {
         // The tenth solid of the shell is the west wall, closed in a turn part.
         {"nowall.rgr", WithoutBlock(room, "solid", 9), ":16: the closed west side has a hole"},
         {"offpoint.rgr", offPoint, ":8: east connection point (352 0 0) is off the cell boundary"},
         {"noend.rgr", noEnd, ":" + std::to_string(noEnd.size()) + ": the end marker /\\/EOF\\/\\ is missing"},
+        {"foreign.rgr", foreign, ":" + modelLine + ": prop_physics model \"models/props_custom/statue.mdl\" is not in"},
     };
     for (const auto& [name, lines, expected] : cases) {
         const auto run = Kit({"check", Write(name, lines)});
@@ -340,6 +346,33 @@ TEST(RoomBuilder, ShellFacesOutsideTheCellAreNodraw) {
         }
     }
     EXPECT_GT(nodraw, 8);
+}
+
+TEST(RoomBuilder, OnlyTheShellAndWaterStayInTheWorld) {
+    RoomBuilder b = OneWay();
+    b.Box({-64, -64, 0}, {64, 64, 48}, kPlain.trim);
+    b.Stairs(-32, 32, -200, 0, 32, North, kPlain.trim);
+    b.Water({200, 200, 0}, {368, 368, 16}, "NATURE/WATER_CANALS_WATER2");
+    const Node map = b.Finish("Tests");
+    int world = 0, detail = 0, waterTops = 0;
+    for (const auto& block : map.children) {
+        if (block.key == "world") world = static_cast<int>(block.Blocks("solid").size());
+        if (block.key == "entity" && block.Get("classname") == "func_detail")
+            detail += static_cast<int>(block.Blocks("solid").size());
+    }
+    for (const auto& block : map.children)
+        if (block.key == "world")
+            for (const Node* solid : block.Blocks("solid"))
+                for (const Node* side : solid->Blocks("side"))
+                    if (side->Get("material") == "NATURE/WATER_CANALS_WATER2") {
+                        ++waterTops;
+                        Vec3 pts[3];
+                        ASSERT_TRUE(ParsePlanePoints(side->Get("plane"), pts));
+                        EXPECT_TRUE(pts[0].z == 16 && pts[1].z == 16 && pts[2].z == 16) << "water shows on its top only";
+                    }
+    EXPECT_EQ(world, 10 + 1);  // the shell of a one-way room, and the water
+    EXPECT_EQ(detail, 1 + 2);  // the block and two steps
+    EXPECT_EQ(waterTops, 1);
 }
 
 TEST(RoomCheck, ARaisedDoorwayNeedsStairsOrARampToReachIt) {
