@@ -16,8 +16,8 @@ HOME_DIR="$(mktemp -d)"
 trap 'rm -rf "$HOME_DIR"' EXIT
 cp -r "$BIN/rooms" "$HOME_DIR/"
 cp "$BIN"/*.ini "$HOME_DIR/"
-for spec in "42 12" "7 20" "1234 30"; do
-  set -- $spec
+for level in "42 12" "7 20" "1234 30"; do
+  set -- $level
   "$BIN/tessellon" build --home "$HOME_DIR" --seed "$1" --map-size "$2" \
     --clock "2026-06-21 12:00:00" --restart-delay 0 > /dev/null
   python3 scripts/draw_level.py "$HOME_DIR/level1.vmf" "out/screens/level_seed$1_size$2.png"
