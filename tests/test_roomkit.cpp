@@ -177,8 +177,8 @@ TEST(RoomCheck, NamesTheLineOfHeaderStructureAndShellFaults) {
         return lines;
     };
     RoomBuilder blocked = OneWay(), outside = OneWay();
-    blocked.Box({-32, 360, 0}, {32, 384, 64}, "METAL/METALWALL001A");
-    outside.Box({0, 0, 0}, {400, 16, 16}, "METAL/METALWALL001A");
+    blocked.Box({-32, 360, 0}, {32, 384, 64}, "METAL/METALWALL001A", &blocked.World());
+    outside.Box({0, 0, 0}, {400, 16, 16}, "METAL/METALWALL001A", &outside.World());
     auto extraBrace = good, noWorldEnd = good;
     extraBrace.insert(extraBrace.begin() + 30, "}");
     noWorldEnd.erase(std::find(noWorldEnd.begin(), noWorldEnd.end(), kWorldEnd));
@@ -205,8 +205,8 @@ TEST(RoomCheck, NamesTheLineOfHeaderStructureAndShellFaults) {
 TEST(RoomCheck, TheSealingFloodFindsGapsTooThinForTheWallSamples) {
     // The west wall split by a 2-unit slit between the 8-unit samples.
     RoomBuilder parts("Parts", 0, "");
-    parts.Box({-384, -368, 0}, {-368, 101, 256}, kPlain.wall);
-    parts.Box({-384, 103, 0}, {-368, 368, 256}, kPlain.wall);
+    parts.Box({-384, -368, 0}, {-368, 101, 256}, kPlain.wall, &parts.World());
+    parts.Box({-384, 103, 0}, {-368, 368, 256}, kPlain.wall, &parts.World());
     const auto partLines = Built(parts);
     auto slit = WithoutBlock(Built(OneWay()), "solid", 9);
     slit.insert(slit.begin() + kHeaderLines, partLines.begin() + kHeaderLines,
@@ -266,14 +266,20 @@ TEST_F(KitProgram, EveryShippedRoomPassesTheCheckAndSurvivesExportAndImport) {
 
 TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
     const auto room = Load(ShippedRooms() / "turn_concrete_bend.rgr");
-    auto offPoint = room, noEnd = room;
+    auto offPoint = room, noEnd = room, foreign = room;
     offPoint[7] = "352";  // east X
     noEnd.erase(std::find(noEnd.begin(), noEnd.end(), kEndOfFile));
+    // The kit judges models by the game's list that ships beside it.
+    const auto model = std::find(foreign.begin() + kHeaderLines, foreign.end(), "model");
+    ASSERT_NE(model, foreign.end());
+    *(model + 1) = "models/props_custom/statue.mdl";
+    const std::string modelLine = std::to_string(model - foreign.begin() + 2);
     const std::tuple<const char*, Lines, std::string> cases[] = {
         // The tenth solid of the shell is the west wall, closed in a turn part.
         {"nowall.rgr", WithoutBlock(room, "solid", 9), ":16: the closed west side has a hole"},
         {"offpoint.rgr", offPoint, ":8: east connection point (352 0 0) is off the cell boundary"},
         {"noend.rgr", noEnd, ":" + std::to_string(noEnd.size()) + ": the end marker /\\/EOF\\/\\ is missing"},
+        {"foreign.rgr", foreign, ":" + modelLine + ": prop_physics model \"models/props_custom/statue.mdl\" is not in"},
     };
     for (const auto& [name, lines, expected] : cases) {
         const auto run = Kit({"check", Write(name, lines)});
@@ -342,6 +348,33 @@ TEST(RoomBuilder, ShellFacesOutsideTheCellAreNodraw) {
     EXPECT_GT(nodraw, 8);
 }
 
+TEST(RoomBuilder, OnlyTheShellAndWaterStayInTheWorld) {
+    RoomBuilder b = OneWay();
+    b.Box({-64, -64, 0}, {64, 64, 48}, kPlain.trim);
+    b.Stairs(-32, 32, -200, 0, 32, North, kPlain.trim);
+    b.Water({200, 200, 0}, {368, 368, 16}, "NATURE/WATER_CANALS_WATER2");
+    const Node map = b.Finish("Tests");
+    int world = 0, detail = 0, waterTops = 0;
+    for (const auto& block : map.children) {
+        if (block.key == "world") world = static_cast<int>(block.Blocks("solid").size());
+        if (block.key == "entity" && block.Get("classname") == "func_detail")
+            detail += static_cast<int>(block.Blocks("solid").size());
+    }
+    for (const auto& block : map.children)
+        if (block.key == "world")
+            for (const Node* solid : block.Blocks("solid"))
+                for (const Node* side : solid->Blocks("side"))
+                    if (side->Get("material") == "NATURE/WATER_CANALS_WATER2") {
+                        ++waterTops;
+                        Vec3 pts[3];
+                        ASSERT_TRUE(ParsePlanePoints(side->Get("plane"), pts));
+                        EXPECT_TRUE(pts[0].z == 16 && pts[1].z == 16 && pts[2].z == 16) << "water shows on its top only";
+                    }
+    EXPECT_EQ(world, 10 + 1);  // the shell of a one-way room, and the water
+    EXPECT_EQ(detail, 1 + 2);  // the block and two steps
+    EXPECT_EQ(waterTops, 1);
+}
+
 TEST(RoomCheck, ARaisedDoorwayNeedsStairsOrARampToReachIt) {
     auto ledge = [](double doorZ, const std::function<void(RoomBuilder&)>& way) {
         RoomBuilder b = OneWay(doorZ, doorZ + 256);
@@ -373,6 +406,60 @@ TEST(RoomCheck, SpawnGroupsMayNotCutTheWayAndPickupsMustBeWithinReach) {
     shelf.Box({-352, -96, 0}, {-288, 96, 96}, kPlain.trim);
     shelf.Item({-320, 0, 112}, 3);  // on top of a block taller than a step
     EXPECT_TRUE(Mentions(CheckRoom(Built(shelf)), 0, "cannot walk from the doorways")) << Dump(CheckRoom(Built(shelf)));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RoomCheck, TheKitNamesStructuralClutterForeignModelsAndStrayEntities) {
+    const std::set<std::string> models{"models/props_c17/oildrum001.mdl"};
+    RoomCheckOptions options;
+    options.models = &models;
+    RoomBuilder good = OneWay();
+    good.Box({-64, -64, 0}, {64, 64, 48}, kPlain.trim);  // cover goes to the func_detail
+    good.Water({-368, 200, 0}, {-200, 368, 16}, "NATURE/WATER_CANALS_WATER2");  // water stays in the world
+    good.Prop("models/props_c17/OilDrum001.mdl", {200, 200, 0});  // the game ignores letter case
+    ASSERT_TRUE(CheckRoom(Built(good), options).empty()) << Dump(CheckRoom(Built(good), options));
+
+    RoomBuilder pillar = OneWay(), foreign = OneWay(), stray = OneWay();
+    pillar.Box({-32, -32, 0}, {32, 32, 256}, kPlain.trim, &pillar.World());
+    foreign.PropStatic("models/props_custom/statue.mdl", {0, 0, 0});
+    stray.Entity("info_target", {0, 420, 64});
+    const struct {
+        Lines room;
+        std::string words;
+    } cases[] = {
+        {Built(pillar), "touches no side of the cell, so it is no part of the shell: make it func_detail"},
+        {Built(foreign), "prop_static model \"models/props_custom/statue.mdl\" is not in the list"},
+        {Built(stray), "origin (0 420 64) lies outside the room's cell"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(Mentions(CheckRoom(c.room, options), 0, c.words)) << c.words << "\n" << Dump(CheckRoom(c.room, options));
+    // Without a list the models are not judged; the shape still is.
+    EXPECT_TRUE(CheckRoom(Built(foreign), RoomCheckOptions{}).empty());
+    EXPECT_FALSE(CheckRoom(Built(pillar), RoomCheckOptions{}).empty());
+}
+
+TEST(RoomCheck, AWideGateIsJudgedByItsKind) {
+    RoomBuilder b("Gate Hall", 0, "A hall with a wide gate");
+    ShellPlan s;
+    s.mats = kPlain;
+    s.open = OpenSides(0);
+    s.kind = {kWideGateKind, 0, 0, 0};
+    b.MakeShell(s);
+    b.Light({0, 0, 200});
+    const auto gate = Built(b);
+    ASSERT_EQ(gate[6], "1");  // header line 7: the north kind, taken from the connector
+    EXPECT_TRUE(CheckRoom(gate).empty()) << Dump(CheckRoom(gate));
+    // The same opening filed as a plain doorway is a hole in the wall, and a plain doorway
+    // filed as a gate is too narrow.
+    auto plain = gate;
+    plain[6] = "0";
+    EXPECT_TRUE(Mentions(CheckRoom(plain), 4, "north wall has a hole")) << Dump(CheckRoom(plain));
+    auto narrow = Built(OneWay());
+    narrow[6] = "1";
+    EXPECT_TRUE(Mentions(CheckRoom(narrow), 4, "north doorway is blocked")) << Dump(CheckRoom(narrow));
 }
 
 }  // namespace

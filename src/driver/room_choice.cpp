@@ -15,6 +15,9 @@ namespace {
 
 constexpr int kMaxRoomsPerLine = 100;
 
+// The side that `side` (1 north .. 4 west) becomes after `turns` clockwise quarter turns.
+int TurnedSide(int side, int turns) { return ((side - 1 + turns) % 4 + 4) % 4 + 1; }
+
 int CheckedValue(const RoomRecord& room, int column, int min, int max, const char* what) {
     const auto v = room.WholeNumber(column);
     if (!v || *v < min || *v > max)
@@ -34,6 +37,16 @@ void RoomIndex::File(int row, const RoomSignature& key) {
                            std::to_string(key.typeSlot - 1) + ".");
     ++count;
     rows_[key].push_back(row);
+    RoomSignature open = key;
+    open.north = open.east = open.south = open.west = kAnyKind;
+    rows_[open].push_back(row);
+    int RoomSignature::*const sides[4] = {&RoomSignature::north, &RoomSignature::east, &RoomSignature::south,
+                                          &RoomSignature::west};
+    for (auto side : sides) {
+        RoomSignature one = open;
+        one.*side = key.*side;
+        rows_[one].push_back(row);
+    }
     ++filed_;
 }
 
@@ -135,17 +148,21 @@ bool PlanLevel(Session& s, const RoomIndex& index, int level, int levelCount, in
         room.direction = s.DirList.Dir(k);
         const int d = room.direction;
 
-        // The kind this room must offer on the side facing the room it hangs on, read from
-        // that room's record as filed.
-        int kinds[5] = {0, 0, 0, 0, 0};
-        if (room.from != 0) {
-            const RoomRecord& parent = s.RoomCatalogue.Row(plan.rooms[static_cast<std::size_t>(room.from)].catalogueRow);
-            if (d >= 1 && d <= 4) kinds[Opposite(d)] = parent.WholeNumber(SideColumn(d, kSideKind)).value_or(0);
-        }
+        // The kind this room must offer on the side facing the room it hangs on. The parent
+        // stands turned, so its side d is the side d - turns of its record as filed; the
+        // requirement is then turned back into this room's own frame. Sides that face no
+        // neighbour yet are left open.
         const std::string code = line.substr(static_cast<std::size_t>(2 * k - 1), 2);
         const FamilyAndTurns ft = RoomFamilyFor(s, code, line);
-        RotateValues(kinds[1], kinds[2], kinds[3], kinds[4], ft.rotations);
         room.turns = ft.rotations;
+        int kinds[5] = {0, kAnyKind, kAnyKind, kAnyKind, kAnyKind};
+        if (room.from != 0 && d >= 1 && d <= 4) {
+            const PlannedRoom& parentPlan = plan.rooms[static_cast<std::size_t>(room.from)];
+            const RoomRecord& parent = s.RoomCatalogue.Row(parentPlan.catalogueRow);
+            const int parentSide = TurnedSide(d, -parentPlan.turns);
+            kinds[TurnedSide(Opposite(d), -ft.rotations)] =
+                parent.WholeNumber(SideColumn(parentSide, kSideKind)).value_or(0);
+        }
 
         const RoomSignature key{s.settings.Genre + 1, ft.family + 1, kinds[1], kinds[2], kinds[3], kinds[4]};
         const int count = index.Count(key);

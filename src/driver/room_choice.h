@@ -12,6 +12,9 @@ namespace tessellon {
 struct Session;
 class Catalogue;
 
+// A side whose kind a lookup leaves open: the side has no neighbour yet.
+constexpr int kAnyKind = -1;
+
 // The key rooms are filed and found under: genre and room type (each + 1, as the build
 // numbers its slots) and the connection kinds of the four sides, north to west.
 struct RoomSignature {
@@ -22,8 +25,10 @@ struct RoomSignature {
 };
 
 // Catalogue rows by signature, rebuilt from the catalogue at every build. A room is filed
-// under its full signature only, so a lookup finds exactly the rooms whose kinds match and
-// never a row 0.
+// under its full signature, under the signature with every kind open, and under each one of
+// its sides' kinds with the other three open. A lookup names the kind of the side that faces
+// the room it hangs on and leaves the sides without a neighbour open, so it finds exactly the
+// rooms that fit there (in catalogue order) and never a row 0.
 class RoomIndex {
 public:
     static constexpr int kMaxPerGenreAndType = 1000;

@@ -1,57 +1,18 @@
 #include "roomgen/library.h"
 
-#include <functional>
+#include "roomgen/plans.h"
+
+#include <cctype>
 
 namespace roomgen {
 
 namespace {
 
-using roomkit::Materials;
-using roomkit::RoomBuilder;
-using roomkit::ShellPlan;
 using roomkit::kTrigger;
 using roomkit::East;
 using roomkit::North;
 using roomkit::South;
 using roomkit::West;
-
-const Materials kConcrete{"CONCRETE/CONCRETEFLOOR001A", "CONCRETE/CONCRETEWALL001A", "CONCRETE/CONCRETECEILING001A",
-                          "METAL/METALWALL001A"};
-const Materials kBrick{"BRICK/BRICKFLOOR001A", "BRICK/BRICKWALL001A", "CONCRETE/CONCRETECEILING001A",
-                       "CONCRETE/CONCRETEFLOOR005A"};
-const Materials kMetal{"METAL/METALFLOOR001A", "METAL/METALWALL001A", "METAL/METALWALL003A", "METAL/METALCOMBINE002"};
-const Materials kPlaster{"CONCRETE/CONCRETEFLOOR005A", "PLASTER/PLASTERWALL003A", "CONCRETE/CONCRETECEILING001A",
-                         "BRICK/BRICKWALL001A"};
-
-const std::string kDrum = "models/props_c17/oildrum001.mdl";
-const std::string kCrate = "models/props_junk/wood_crate001a.mdl";
-
-ShellPlan Shell(int type, const Materials& m, double height, bool sky = false, std::array<double, 4> doorZ = {}) {
-    ShellPlan s;
-    s.mats = m;
-    s.height = height;
-    s.sky = sky;
-    s.open = roomkit::OpenSides(type);
-    s.doorZ = doorZ;
-    return s;
-}
-
-// A square column from the floor to the ceiling.
-void Pillar(RoomBuilder& b, double x, double y, double half, double height, const std::string& mat) {
-    b.Box({x - half, y - half, 0}, {x + half, y + half, height}, mat);
-}
-
-// A low block to hide behind.
-void Cover(RoomBuilder& b, double x0, double y0, double x1, double y1, double h, const std::string& mat, double z = 0) {
-    b.Box({x0, y0, z}, {x1, y1, z + h}, mat);
-}
-
-struct Def {
-    std::string file, name, description;
-    int type;
-    ShellPlan shell;
-    std::function<void(RoomBuilder&, const ShellPlan&)> fill;
-};
 
 std::vector<Def> Definitions() {
     std::vector<Def> d;
@@ -68,6 +29,9 @@ std::vector<Def> Definitions() {
                      b.Item({-296, -296, 16}, 0);
                      b.Weapon({296, 296, 16}, 1, 180);
                      b.Npc({224, -40, 8}, 270);
+                     b.Prop(kCrate, {-300, 250, 0}, 20);
+                     b.PropStatic(kCageLight, {-200, -360, 160});
+                     b.Prop(kDrum, {320, -200, 0});
                  }});
     d.push_back({"oneway_brick_stairs", "Brick Stair Hall",
                  "A brick hall whose north door sits 128 units up a flight of stairs.", 0,
@@ -97,6 +61,8 @@ std::vector<Def> Definitions() {
                      b.Npc({-160, 240, 8}, 270);
                      b.Npc({160, -240, 8}, 90);
                      b.Item({300, 300, 16}, 4);
+                     b.PropStatic(kDumpster, {300, 0, 0}, 270);
+                     b.Prop(kPallet, {-300, -300, 0});
                  }});
     d.push_back({"oneway_metal_ramp", "Metal Ramp", "A metal corridor that ramps up 64 units to its north door.", 0,
                  Shell(0, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
@@ -109,6 +75,8 @@ std::vector<Def> Definitions() {
                      b.Item({-300, 300, 80}, 3);
                      b.Weapon({300, 300, 80}, 0, 180);
                      b.Npc({-280, 0, 8}, 0);
+                     b.Prop(kCanister, {-320, -320, 0});
+                     b.PropStatic(kCageLight, {-200, -360, 200});
                  }});
     d.push_back({"oneway_plaster_gallery", "Plaster Gallery", "A long plaster room lined with columns and drums.", 0,
                  Shell(0, kPlaster, 288), [](RoomBuilder& b, const ShellPlan& s) {
@@ -142,6 +110,8 @@ std::vector<Def> Definitions() {
                      b.Npc({-260, 240, 8}, 270);
                      b.Item({280, 280, 16}, 1);
                      b.Weapon({-280, -300, 80}, 4, 90);
+                     b.Prop(kBoard, {-260, 160, 0}, 30);
+                     b.PropStatic(kRadiator, {360, 0, 0}, 180);
                  }});
 
     // ---- turn parts: open north and east ----
@@ -173,6 +143,8 @@ std::vector<Def> Definitions() {
                      b.Npc({-200, 200, 8}, 315);
                      b.Weapon({-200, -120, 16}, 2);
                      b.Item({260, -260, 16}, 3);
+                     b.PropStatic(kBench, {-300, 300, 0}, 0);
+                     b.Prop(kTrashcan, {300, -300, 0});
                  }});
     d.push_back({"turn_stepped_bend", "Stepped Bend", "The east door is at floor level, the north door 128 units up.", 1,
                  Shell(1, kConcrete, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
@@ -199,6 +171,8 @@ std::vector<Def> Definitions() {
                      b.Npc({-300, 0, 8}, 0);
                      b.SpawnPoint({0, -280, 8});
                      b.Item({280, -280, 16}, 2);
+                     b.Prop(kBlueBarrel, {300, -300, 0});
+                     b.PropStatic(kCloset, {-340, 300, 0}, 0);
                  }});
 
     d.push_back({"turn_metal_ramp", "Ramped Bend", "The east door at floor level; a ramp climbs to the north door.", 1,
@@ -228,6 +202,8 @@ std::vector<Def> Definitions() {
                      b.Npc({0, -160, 8}, 90);
                      b.Weapon({-300, 300, 16}, 1, 270);
                      b.Item({300, 300, 16}, 0);
+                     b.Prop(kDrum, {-150, -320, 0});
+                     b.PropStatic(kCageLight, {0, -360, 180});
                  }});
     d.push_back({"threeway_market_square", "Market Square", "An open square with market stalls under the sky.", 2,
                  Shell(2, kPlaster, 512, true), [](RoomBuilder& b, const ShellPlan& s) {
@@ -249,6 +225,8 @@ std::vector<Def> Definitions() {
                      b.Item({-272, -240, 16}, 0);
                      b.Item({272, -240, 16}, 3);
                      b.Weapon({0, 300, 16}, 4, 270);
+                     b.PropStatic(kCashRegister, {-272, -304, 64}, 90);
+                     b.Prop(kBox, {272, -304, 64});
                  }});
     d.push_back({"threeway_raised_north", "Raised Tee", "East and west doors at floor level; the north door up a ramp.", 2,
                  Shell(2, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
@@ -261,6 +239,8 @@ std::vector<Def> Definitions() {
                      b.Npc({-240, 280, 72}, 270);
                      b.Item({240, 296, 80}, 1);
                      b.Weapon({0, -300, 16}, 2, 90);
+                     b.Prop(kCrate, {-300, 120, 0});
+                     b.PropStatic(kCageLight, {0, -360, 200});
                  }});
     d.push_back({"threeway_brick_hall", "Brick Junction", "A brick junction whose cover changes from level to level.", 2,
                  Shell(2, kBrick, 288), [](RoomBuilder& b, const ShellPlan& s) {
@@ -294,6 +274,8 @@ std::vector<Def> Definitions() {
                      b.Npc({200, -200, 8}, 90);
                      b.Item({0, -320, 16}, 0);
                      b.Weapon({200, 300, 144}, 1, 270);
+                     b.PropStatic(kBench, {-300, -300, 0}, 90);
+                     b.Prop(kBucket, {300, -300, 0});
                  }});
 
     // ---- cross sections: open on all sides ----
@@ -306,6 +288,8 @@ std::vector<Def> Definitions() {
                      b.Light({240, 0, 224}, "255 220 190 160");
                      b.Npc({-160, -160, 8}, 45);
                      b.Item({320, 320, 16}, 3);
+                     b.Prop(kDrum, {-120, -300, 0});
+                     b.Prop(kCrate, {300, 100, 0});
                  }});
     d.push_back({"cross_sky_crossroads", "Open Crossroads", "Crossing streets under the open sky.", 3,
                  Shell(3, kBrick, 512, true), [](RoomBuilder& b, const ShellPlan& s) {
@@ -318,9 +302,11 @@ std::vector<Def> Definitions() {
                      b.Box({112, -152, 0}, {160, -136, 40}, s.mats.trim, &g);
                      b.SpawnController({0, 0, 16}, {{"cross_sandbags", 1}}, 1);
                      b.Light({0, 0, 320}, "255 240 220 200");
-                     b.Npc({-160, 160, 8}, 315);
-                     b.Npc({160, -160, 8}, 135);
+                     b.Npc({-180, 120, 8}, 315);
+                     b.Npc({180, -120, 8}, 135);
                      b.Weapon({-280, -160, 16}, 1);
+                     b.PropStatic(kStreetLamp, {-280, -140, 0});
+                     b.Prop(kTrashcan, {140, 280, 0});
                  }});
     d.push_back({"cross_metal_hub", "Metal Hub", "A metal hub: three doors at floor level, the north one up the stairs.", 3,
                  Shell(3, kMetal, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
@@ -333,6 +319,8 @@ std::vector<Def> Definitions() {
                      b.Npc({-256, 160, 8}, 0);
                      b.Item({256, 160, 16}, 4);
                      b.Item({-300, 320, 144}, 0);
+                     b.Prop(kCanister, {-300, -120, 0});
+                     b.PropStatic(kControlChair, {300, -100, 0}, 180);
                  }});
     d.push_back({"cross_brick_hall", "Brick Crossing", "A brick crossing hall with crates in its corners.", 3,
                  Shell(3, kBrick, 288), [](RoomBuilder& b, const ShellPlan& s) {
@@ -364,6 +352,9 @@ std::vector<Def> Definitions() {
                      b.Item({256, 48, 16}, 4);
                      b.Weapon({0, -320, 16}, 1, 90);
                      b.Npc({0, -200, 8}, 90);
+                     b.Prop(kBox, {-320, -240, 56});
+                     b.Prop(kBox, {320, -80, 56});
+                     b.Prop(kBucket, {200, -320, 0});
                  }});
     d.push_back({"alley_sky_deadend", "Dead-end Yard", "A walled yard with no way through, open to the sky.", 4,
                  Shell(4, kBrick, 448, true), [](RoomBuilder& b, const ShellPlan& s) {
@@ -385,6 +376,8 @@ std::vector<Def> Definitions() {
                      b.Weapon({-240, -272, 112}, 1, 90);
                      b.Item({240, -272, 112}, 3);
                      b.Npc({200, 100, 8}, 270);
+                     b.PropStatic(kBed, {-280, -300, 96}, 0);
+                     b.Prop(kChair, {250, 200, 0}, 90);
                  }});
     d.push_back({"alley_metal_vault", "Metal Vault", "A sealed metal vault; what stands in it changes.", 4,
                  Shell(4, kMetal, 256), [](RoomBuilder& b, const ShellPlan& s) {
@@ -399,21 +392,20 @@ std::vector<Def> Definitions() {
                      b.Weapon({0, -300, 16}, 0, 90);
                      b.Item({-280, -300, 16}, 2);
                      b.Npc({0, 0, 8}, 270);
+                     b.Prop(kCanister, {250, -320, 0});
+                     b.PropStatic(kCloset, {-340, -340, 0}, 90);
                  }});
 
     // ---- game start rooms: open to the north, the player starts here ----
-    auto start = [](RoomBuilder& b, const ShellPlan& s, int itemMode) {
-        b.Entity("info_player_start", {0, -240, 8}, {{"angles", "0 90 0"}, {"spawnflags", "0"}});
-        b.Weapon({-120, -200, 16}, 1, 90);
-        b.Item({120, -200, 16}, itemMode);
-        b.Light({0, -160, s.height - 32});
-    };
+    auto start = StartKit;
     d.push_back({"start_concrete_bunker", "Bunker Start", "The level starts in a concrete bunker.", 5,
                  Shell(5, kConcrete, 256), [start](RoomBuilder& b, const ShellPlan& s) {
                      start(b, s, 4);
                      Cover(b, -352, -352, -256, -256, 48, s.mats.trim);
                      Cover(b, 256, -352, 352, -256, 48, s.mats.trim);
                      b.Light({0, 200, 224}, "255 220 180 160");
+                     b.Prop(kCrate, {-300, -300, 48});
+                     b.PropStatic(kBedframe, {300, 200, 0}, 90);
                  }});
     d.push_back({"start_sky_yard", "Yard Start", "The level starts in a yard under the open sky.", 5,
                  Shell(5, kBrick, 448, true), [start](RoomBuilder& b, const ShellPlan& s) {
@@ -427,36 +419,27 @@ std::vector<Def> Definitions() {
                      Cover(b, -352, 160, -256, 256, 64, s.mats.trim);
                      b.Prop(kCrate, {280, 240, 0});
                      b.Light({0, 240, 224}, "200 220 255 200");
+                     b.Prop(kCanister, {-300, 100, 0});
                  }});
     d.push_back({"start_brick_cellar", "Cellar Start", "The level starts in a brick cellar.", 5,
                  Shell(5, kBrick, 224), [start](RoomBuilder& b, const ShellPlan& s) {
                      start(b, s, 3);
                      for (double x : {-208.0, 208.0}) Pillar(b, x, 64, 24, s.height, s.mats.trim);
                      b.Light({0, 200, 192}, "255 200 150 180");
+                     b.Prop(kDrum, {-300, 250, 0});
+                     b.Prop(kCrate, {300, 250, 0});
                  }});
 
     // ---- game end rooms: open to the north; walking in ends the game ----
-    auto finale = [](RoomBuilder& b, const ShellPlan& s, const std::string& text) {
-        Node& trigger = b.BrushEntity("trigger_once", {{"spawnflags", "1"}, {"StartDisabled", "0"}});
-        Node& out = trigger.Add(Node::Block("connections"));
-        out.AddKey("OnTrigger", "end_message,Display,,0,-1");
-        out.AddKey("OnTrigger", "end_fade,Fade,,2,-1");
-        b.Box({-256, -320, 0}, {256, -64, 128}, kTrigger, &trigger);
-        b.Entity("game_text", {0, -200, 64},
-                 {{"targetname", "end_message"}, {"message", text}, {"x", "-1"}, {"y", "0.4"}, {"effect", "0"},
-                  {"color", "255 220 120"}, {"color2", "240 110 0"}, {"fadein", "1.5"}, {"fadeout", "0.5"},
-                  {"holdtime", "8"}, {"fxtime", "0.25"}, {"channel", "1"}, {"spawnflags", "1"}});
-        b.Entity("env_fade", {0, -200, 96},
-                 {{"targetname", "end_fade"}, {"duration", "4"}, {"holdtime", "30"}, {"renderamt", "255"},
-                  {"rendercolor", "0 0 0"}, {"spawnflags", "8"}});
-        b.Light({0, -200, s.height - 32}, "255 230 170 320");
-    };
+    auto finale = FinaleKit;
     d.push_back({"end_concrete_exit", "Concrete Exit", "The way out: reaching the back of this room ends the game.", 6,
                  Shell(6, kConcrete, 256), [finale](RoomBuilder& b, const ShellPlan& s) {
                      finale(b, s, "You made it out. Well done!");
                      Pillar(b, -300, 200, 24, s.height, s.mats.trim);
                      Pillar(b, 300, 200, 24, s.height, s.mats.trim);
                      b.Npc({-240, 120, 8}, 270);
+                     b.Prop(kDrum, {-320, 300, 0});
+                     b.PropStatic(kCageLight, {-200, 360, 180}, 180);
                  }});
     d.push_back({"end_sky_finale", "Open Finale", "The sky opens above the end of the journey.", 6,
                  Shell(6, kBrick, 512, true), [finale](RoomBuilder& b, const ShellPlan& s) {
@@ -465,6 +448,7 @@ std::vector<Def> Definitions() {
                      Cover(b, 192, 96, 320, 128, 56, s.mats.trim);
                      b.Npc({240, 200, 8}, 270);
                      b.Item({-280, 200, 16}, 0);
+                     b.PropStatic(kBench, {0, 300, 0}, 180);
                  }});
     d.push_back({"end_metal_chamber", "Exit Chamber", "A metal chamber at the end of the line.", 6,
                  Shell(6, kMetal, 288), [finale](RoomBuilder& b, const ShellPlan& s) {
@@ -472,6 +456,8 @@ std::vector<Def> Definitions() {
                      Pillar(b, -256, 256, 40, s.height, s.mats.trim);
                      Pillar(b, 256, 256, 40, s.height, s.mats.trim);
                      b.Light({0, 240, 256}, "200 220 255 200");
+                     b.Prop(kCanister, {-320, 320, 0});
+                     b.PropStatic(kControlChair, {320, 100, 0}, 180);
                  }});
     d.push_back({"end_brick_hall", "Last Hall", "A brick hall guarded one last time before the end.", 6,
                  Shell(6, kBrick, 320), [finale](RoomBuilder& b, const ShellPlan& s) {
@@ -481,7 +467,10 @@ std::vector<Def> Definitions() {
                      b.Npc({-160, 0, 8}, 90);
                      b.Npc({160, 0, 8}, 90);
                      b.Weapon({300, 300, 16}, 2);
+                     b.Prop(kCrate, {-300, 300, 0});
+                     b.Prop(kDrum, {300, 250, 0});
                  }});
+    AddCityRooms(d);
     return d;
 }
 
@@ -496,6 +485,50 @@ std::vector<GeneratedRoom> BuildLibrary(const std::string& author) {
         out.push_back({def.file, b.Finish(author)});
     }
     return out;
+}
+
+}  // namespace roomgen
+
+namespace roomgen {
+
+namespace {
+
+void CountSolids(const Node& n, int& count, std::set<std::string>& materials) {
+    for (const auto& c : n.children) {
+        if (!c.isBlock) continue;
+        if (c.key == "solid") {
+            ++count;
+            for (const auto& side : c.children)
+                if (side.isBlock && side.key == "side") {
+                    std::string m = side.Get("material");
+                    for (char& ch : m) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+                    materials.insert(m);
+                }
+        }
+    }
+}
+
+}  // namespace
+
+RoomMakeup MakeupOf(const Node& map) {
+    RoomMakeup out;
+    for (const auto& block : map.children) {
+        if (!block.isBlock) continue;
+        if (block.key == "world") CountSolids(block, out.worldBrushes, out.materials);
+        if (block.key != "entity") continue;
+        const std::string cls = block.Get("classname");
+        int brushes = 0;
+        CountSolids(block, brushes, out.materials);
+        if (cls == "func_detail") out.detailBrushes += brushes;
+        if (cls.rfind("prop_", 0) == 0) out.models.insert(roomkit::Lower(block.Get("model")));
+    }
+    return out;
+}
+
+std::string ListText(const std::string& what, const std::set<std::string>& names) {
+    std::string text = "# Every " + what + " the bundled room library uses, written by tessellon_roomgen.\n";
+    for (const auto& n : names) text += n + "\n";
+    return text;
 }
 
 }  // namespace roomgen

@@ -3,20 +3,28 @@
 // Hammer like any other room.
 #include <filesystem>
 #include <iostream>
+#include <set>
+#include <tuple>
 
 #include "roomgen/library.h"
 #include "roomkit/kit.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: tessellon_roomgen OUTPUT_FOLDER\n";
+    if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--lists")) {
+        std::cerr << "usage: tessellon_roomgen OUTPUT_FOLDER [--lists DATA_FOLDER]\n";
         return 2;
     }
     const std::filesystem::path dir = argv[1];
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     int written = 0;
+    std::set<std::string> models, materials;
     for (const auto& room : roomgen::BuildLibrary("Tessellon team")) {
+        const auto makeup = roomgen::MakeupOf(room.map);
+        models.insert(makeup.models.begin(), makeup.models.end());
+        materials.insert(makeup.materials.begin(), makeup.materials.end());
+        std::cout << room.file << ": " << makeup.worldBrushes << " world brushes, " << makeup.detailBrushes
+                  << " detail brushes, " << makeup.models.size() << " models\n";
         const auto path = (dir / (room.file + ".vmf")).string();
         if (!roomkit::WriteFileAtomically(path, roomkit::WriteVmf(room.map))) {
             std::cerr << path << ": cannot be written\n";
@@ -24,6 +32,18 @@ int main(int argc, char** argv) {
         }
         ++written;
     }
-    std::cout << written << " rooms written to " << dir.string() << "\n";
+    std::cout << written << " rooms written to " << dir.string() << "; " << models.size() << " models, "
+              << materials.size() << " materials\n";
+    if (argc == 4) {
+        const std::filesystem::path data = argv[3];
+        for (const auto& [file, what, names] : {std::tuple{"room_models.txt", "model", &models},
+                                                std::tuple{"room_materials.txt", "material", &materials}}) {
+            const auto path = (data / file).string();
+            if (!roomkit::WriteFileAtomically(path, roomgen::ListText(what, *names))) {
+                std::cerr << path << ": cannot be written\n";
+                return 1;
+            }
+        }
+    }
     return 0;
 }

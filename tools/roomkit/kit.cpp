@@ -9,6 +9,7 @@
 #include "roomkit/room_builder.h"
 #include "roomkit/room_check.h"
 #include "roomkit/room_file.h"
+#include "platform/system_locale.h"
 #include "roomkit/vmf.h"
 
 namespace roomkit {
@@ -54,6 +55,18 @@ bool ParseInOut(const std::vector<std::string>& args, InOut& io, std::ostream& e
     return true;
 }
 
+// The game's model list ships beside the kit; without it props are not judged.
+const RoomCheckOptions& KitCheckOptions() {
+    static const RoomCheckOptions options = [] {
+        static std::set<std::string> models;
+        RoomCheckOptions o;
+        const auto path = std::filesystem::path(tessellon::ExecutableFolder()) / "hl2_models.txt";
+        if (ReadModelList(path.string(), models)) o.models = &models;
+        return o;
+    }();
+    return options;
+}
+
 int Import(const InOut& io, std::ostream& out, std::ostream& err) {
     std::string text;
     if (!ReadFile(io.in, text)) {
@@ -69,7 +82,7 @@ int Import(const InOut& io, std::ostream& out, std::ostream& err) {
         return 1;
     }
     if (io.check) {
-        const auto issues = CheckRoom(lines);
+        const auto issues = CheckRoom(lines, KitCheckOptions());
         if (!issues.empty()) {
             err << FormatIssues(io.out, issues);
             err << io.in << ": the room does not pass the check; " << io.out << " was not written\n";
@@ -121,7 +134,7 @@ int Check(const std::vector<std::string>& files, std::ostream& out, std::ostream
             ++failed;
             continue;
         }
-        const auto issues = CheckRoom(SplitLines(text));
+        const auto issues = CheckRoom(SplitLines(text), KitCheckOptions());
         if (issues.empty()) {
             out << f << ": ok\n";
         } else {

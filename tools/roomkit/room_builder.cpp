@@ -66,7 +66,24 @@ Node& RoomBuilder::Convex(const std::vector<std::vector<Vec3>>& faces, const std
         side.AddKey("lightmapscale", "16");
         side.AddKey("smoothing_groups", "0");
     }
+    if (!into && !inShell_) {
+        if (!detail_) detail_ = &BrushEntity("func_detail", {});
+        into = detail_;
+    }
     return (into ? *into : world_).Add(std::move(solid));
+}
+
+Node& RoomBuilder::Water(Vec3 lo, Vec3 hi, const std::string& material) {
+    inShell_ = true;
+    Node& brush = Box(lo, hi, kNodraw);
+    inShell_ = false;
+    // The box's second face is its top.
+    int face = 0;
+    for (auto& side : brush.children)
+        if (side.isBlock && side.key == "side" && face++ == 1)
+            for (auto& kv : side.children)
+                if (!kv.isBlock && kv.key == "material") kv.value = material;
+    return brush;
 }
 
 Node& RoomBuilder::Box(Vec3 lo, Vec3 hi, const std::string& material, Node* into) {
@@ -115,7 +132,8 @@ void RoomBuilder::Stairs(double a, double b, double start, double z0, double z1,
 void RoomBuilder::MakeShell(const ShellPlan& plan) {
     shell_ = plan;
     haveShell_ = true;
-    const double H = plan.height, W = kWallThickness, C = kHalfCell, D = kDoorHalfWidth;
+    inShell_ = true;
+    const double H = plan.height, W = kWallThickness, C = kHalfCell;
     Box({-C, -C, -W}, {C, C, 0}, plan.mats.floor);
     Box({-C, -C, H}, {C, C, H + W}, plan.sky ? kSkybox : plan.mats.ceiling);
     for (int s = 0; s < 4; ++s) {
@@ -135,11 +153,13 @@ void RoomBuilder::MakeShell(const ShellPlan& plan) {
             continue;
         }
         const double zc = plan.doorZ[static_cast<size_t>(s)];
+        const double D = DoorHalfWidth(plan.kind[static_cast<size_t>(s)]);
         wall(ua, -D, 0, H);
         wall(D, ub, 0, H);
         if (zc > 0) wall(-D, D, 0, zc);
         if (zc + kDoorHeight < H) wall(-D, D, zc + kDoorHeight, H);
     }
+    inShell_ = false;
 }
 
 Node& RoomBuilder::Entity(const std::string& cls, const Vec3& origin, const KeyValues& keys) {
@@ -163,6 +183,14 @@ void RoomBuilder::Light(const Vec3& at, const std::string& color) {
     Entity("light", at,
            {{"_light", color}, {"_lightHDR", "-1 -1 -1 1"}, {"_lightscaleHDR", "1"}, {"_quadratic_attn", "1"},
             {"style", "0"}});
+}
+
+void RoomBuilder::HangingLamp(const Vec3& at, const std::string& model, const std::string& color) {
+    PropStatic(model, at);
+    Entity("light_spot", {at.x, at.y, at.z - 24},
+           {{"angles", "-90 0 0"}, {"pitch", "-90"}, {"_light", color}, {"_lightHDR", "-1 -1 -1 1"},
+            {"_lightscaleHDR", "1"}, {"_inner_cone", "40"}, {"_cone", "65"}, {"_exponent", "1"},
+            {"_quadratic_attn", "1"}, {"style", "0"}});
 }
 
 void RoomBuilder::Weapon(const Vec3& at, int spawnwhat, double yaw) {
@@ -195,6 +223,10 @@ void RoomBuilder::Prop(const std::string& model, const Vec3& at, double yaw) {
     Entity("prop_physics", at, {{"model", model}, {"angles", Yaw(yaw)}, {"skin", "0"}, {"spawnflags", "0"}});
 }
 
+void RoomBuilder::PropStatic(const std::string& model, const Vec3& at, double yaw) {
+    Entity("prop_static", at, {{"model", model}, {"angles", Yaw(yaw)}, {"skin", "0"}, {"solid", "6"}});
+}
+
 Node RoomBuilder::Finish(const std::string& author) const {
     Node root = NewRoomMap();
     Node world = WorldBlock("1");
@@ -211,7 +243,8 @@ Node RoomBuilder::Finish(const std::string& author) const {
     for (int s = 0; s < 4; ++s) {
         if (!shell_.open[static_cast<size_t>(s)]) continue;
         const auto p = StandardDoorPoint(s);
-        AddConnectorEntity(root, std::to_string(id++), "0", Origin({p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]}));
+        AddConnectorEntity(root, std::to_string(id++), std::to_string(shell_.kind[static_cast<size_t>(s)]),
+                           Origin({p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]}));
     }
     for (const auto& e : entities_) root.Add(e);
     EndRoomMap(root);

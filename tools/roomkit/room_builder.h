@@ -28,6 +28,7 @@ struct ShellPlan {
     Materials mats;
     std::array<bool, 4> open{};      // north, east, south, west
     std::array<double, 4> doorZ{};   // floor height of each doorway
+    std::array<int, 4> kind{};       // connection kind of each doorway (kWideGateKind: a wide gate)
 };
 
 using KeyValues = std::vector<std::pair<std::string, std::string>>;
@@ -41,9 +42,13 @@ public:
     void MakeShell(const ShellPlan& plan);
 
     // A brush from its faces (each a loop of at least three corners). Faces on the outside
-    // of the cell get nodraw; everything else takes the material given.
+    // of the cell get nodraw; everything else takes the material given. Brushes made outside
+    // the shell and not put `into` an entity go to the room's func_detail, so only the shell
+    // cuts the level's visibility.
     Node& Convex(const std::vector<std::vector<Vec3>>& faces, const std::string& material, Node* into = nullptr);
     Node& Box(Vec3 lo, Vec3 hi, const std::string& material, Node* into = nullptr);
+    // The world block, for a brush that must stay structural (`into = &World()`).
+    Node& World() { return world_; }
     // A ramp over the box lo..hi whose top rises from lo.z to hi.z towards the side named.
     Node& Ramp(Vec3 lo, Vec3 hi, int risesTowards, const std::string& material, Node* into = nullptr);
     // Steps of `rise` x `run` from z0 up to z1, climbing towards the side named, starting at
@@ -55,7 +60,13 @@ public:
     // A brush entity; add brushes to it with the `into` argument.
     Node& BrushEntity(const std::string& cls, const KeyValues& keys);
 
+    // A water volume: the top face shows `material`, the others are nodraw. Water stays in
+    // the world (the compiler makes water only from world brushes).
+    Node& Water(Vec3 lo, Vec3 hi, const std::string& material);
+
     void Light(const Vec3& at, const std::string& color = "255 236 200 280");
+    // A lamp model hanging from the ceiling at `at` with a spot light shining down under it.
+    void HangingLamp(const Vec3& at, const std::string& model, const std::string& color = "255 230 190 450");
     void Weapon(const Vec3& at, int spawnwhat, double yaw = 0);
     void Item(const Vec3& at, int spawnwhat, double yaw = 0);
     void Npc(const Vec3& at, double yaw = 0);
@@ -63,7 +74,9 @@ public:
     // A controller choosing among spawn groups (targetname, share) or, with `none`, nothing.
     void SpawnController(const Vec3& at, const std::vector<std::pair<std::string, int>>& groups, int none);
     Node& SpawnGroup(const std::string& targetname);
+    // Physics props (crates, barrels, boards) and static props (furniture, fixtures).
     void Prop(const std::string& model, const Vec3& at, double yaw = 0);
+    void PropStatic(const std::string& model, const Vec3& at, double yaw = 0);
 
     Node Finish(const std::string& author) const;
 
@@ -75,6 +88,8 @@ private:
     int type_;
     ShellPlan shell_;
     bool haveShell_ = false;
+    bool inShell_ = false;
+    Node* detail_ = nullptr;
     int nextId_ = 2;
     Node world_ = Node::Block("world");
     std::deque<Node> entities_;  // stable references for brush entities

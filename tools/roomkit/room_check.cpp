@@ -1,6 +1,7 @@
 #include "roomkit/room_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <functional>
 #include <regex>
@@ -8,6 +9,7 @@
 
 #include "check/level_check.h"
 #include "roomkit/brush.h"
+#include "roomkit/kit.h"
 #include "roomkit/walkway.h"
 
 namespace roomkit {
@@ -47,6 +49,7 @@ struct HeaderValues {
     int type = -1;
     bool sidesRead[4] = {};
     Vec3 point[4];
+    int kind[4] = {};
 };
 
 HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issue>& issues) {
@@ -77,6 +80,8 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
         if (!ReadWhole(kt, 0, 4, kind))
             issues.push_back({first + 3, std::string(SideName(s)) + " connection kind \"" + kt +
                                              "\" must be a whole number from 0 to 4"});
+        else
+            hv.kind[s] = kind;
         if (ok) {
             hv.sidesRead[s] = true;
             hv.point[s] = {c[0], c[1], c[2]};
@@ -204,7 +209,8 @@ constexpr double kStep = 8;
 constexpr double kInset = 8;  // samples lie half-way into the 16-unit wall
 
 // Walks the samples of one side; report is called with the first sample that fails.
-void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vector<Issue>& issues) {
+void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vector<Issue>& issues,
+               double halfWidth = kDoorHalfWidth) {
     const int line = 4 + 4 * s;
     const double depth = kHalfCell - kInset;
     auto at = [&](double u, double z) -> Vec3 {
@@ -218,7 +224,7 @@ void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vect
     const double center = (s == North || s == South) ? door.x : door.y;
     const double zc = door.z;
     auto inDoor = [&](double u, double z) {
-        return open && std::fabs(u - center) < kDoorHalfWidth && z > zc && z < zc + kDoorHeight;
+        return open && std::fabs(u - center) < halfWidth && z > zc && z < zc + kDoorHeight;
     };
     int gaps = 0, blocked = 0;
     Vec3 firstGap, firstBlock;
@@ -243,7 +249,7 @@ void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vect
         if (gaps)
             issues.push_back({line, "the " + side + " wall has a hole at " + Pt(firstGap) +
                                         " outside its doorway (" + std::to_string(gaps) + " samples open)"});
-        for (double u = center - kDoorHalfWidth + kStep / 2; u < center + kDoorHalfWidth; u += kStep)
+        for (double u = center - halfWidth + kStep / 2; u < center + halfWidth; u += kStep)
             if (!shell.Solid(at(u, zc - kStep / 2))) {
                 issues.push_back({line, "the floor does not reach the " + side + " boundary under the doorway at " +
                                             Pt(at(u, zc - kStep / 2))});
@@ -341,7 +347,7 @@ void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, co
         const Vec3& d = hv.point[s];
         const double lo = kHalfCell - kWallThickness, hi = kHalfCell + kWallThickness;
         const double z0 = d.z, z1 = d.z + kDoorHeight;
-        const double w = kDoorHalfWidth;
+        const double w = DoorHalfWidth(hv.kind[s]);
         lc::Box plug;
         switch (s) {
             case North: plug = {{d.x - w, lo, z0}, {d.x + w, hi, z1}}; break;
@@ -431,7 +437,7 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
     const auto open = OpenSides(hv.type);
     for (int s = 0; s < 4; ++s) {
         if (open[static_cast<size_t>(s)] && !hv.sidesRead[s]) continue;
-        CheckSide(shell, s, open[static_cast<size_t>(s)], hv.point[s], issues);
+        CheckSide(shell, s, open[static_cast<size_t>(s)], hv.point[s], issues, DoorHalfWidth(hv.kind[s]));
     }
     CheckFloorAndTop(shell, issues, kHeaderLines + 1);
     std::vector<const Brush*> blocking;
@@ -461,6 +467,76 @@ std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) {
     if (body.issues.empty()) CheckGeometry(lines, body, hv, issues);
     std::stable_sort(issues.begin(), issues.end(), [](const Issue& a, const Issue& b) { return a.line < b.line; });
     return issues;
+}
+
+namespace {
+
+bool IsWater(const Node& solid) {
+    for (const auto& side : solid.children)
+        if (side.isBlock && Lower(side.Get("material")).find("water") != std::string::npos) return true;
+    return false;
+}
+
+// The shell is what touches the cell's sides: walls, floor and ceiling. Anything else in the
+// world only shapes the inside and would cut the level's visibility for nothing.
+void CheckDetailBrushes(const RoomBody& body, std::vector<Issue>& issues) {
+    for (const auto& c : body.world.children) {
+        if (!c.isBlock || c.key != "solid" || IsWater(c)) continue;
+        std::string error;
+        int line = 0;
+        const auto b = BrushFromSolid(c, error, line);
+        if (!b) continue;  // reported by the shape check
+        const Vec3 lo = b->Min(), hi = b->Max();
+        const double reach = std::max({-lo.x, hi.x, -lo.y, hi.y});
+        if (reach < kHalfCell - 0.01)
+            issues.push_back({c.line, "the world brush from " + Pt(lo) + " to " + Pt(hi) +
+                                          " touches no side of the cell, so it is no part of the shell: "
+                                          "make it func_detail"});
+    }
+}
+
+void CollectProps(const Node& n, const std::set<std::string>& models, std::vector<Issue>& issues) {
+    for (const auto& e : n.children) {
+        if (!e.isBlock || e.key != "entity") continue;
+        const std::string cls = Lower(e.Get("classname"));
+        if (cls.rfind("prop_", 0) != 0) continue;
+        const Node* model = e.FindKey("model");
+        if (!model) {
+            issues.push_back({e.line, cls + " has no model"});
+            continue;
+        }
+        if (!models.count(Lower(model->value)))
+            issues.push_back({model->line + 1, cls + " model \"" + model->value +
+                                                   "\" is not in the list of the game's models"});
+    }
+}
+
+}  // namespace
+
+std::vector<Issue> CheckRoom(const std::vector<std::string>& lines, const RoomCheckOptions& options) {
+    std::vector<Issue> issues = CheckRoom(lines);
+    if (lines.size() < static_cast<size_t>(kHeaderLines)) return issues;
+    const RoomBody body = ParseBody(lines);
+    if (!body.issues.empty()) return issues;
+    const size_t before = issues.size();
+    if (options.detailBrushes) CheckDetailBrushes(body, issues);
+    if (options.models) CollectProps(body.entities, *options.models, issues);
+    if (issues.size() != before)
+        std::stable_sort(issues.begin(), issues.end(), [](const Issue& a, const Issue& b) { return a.line < b.line; });
+    return issues;
+}
+
+bool ReadModelList(const std::string& path, std::set<std::string>& out) {
+    std::string text;
+    if (!ReadFile(path, text)) return false;
+    for (std::string line : SplitLines(text)) {
+        if (const size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
+        size_t start = 0;
+        while (start < line.size() && std::isspace(static_cast<unsigned char>(line[start]))) ++start;
+        if (start < line.size()) out.insert(Lower(line.substr(start)));
+    }
+    return true;
 }
 
 std::string FormatIssues(const std::string& file, const std::vector<Issue>& issues) {

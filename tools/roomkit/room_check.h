@@ -1,4 +1,5 @@
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,23 @@ namespace roomkit {
 // open side a doorway, every closed side a full wall, floor and ceiling closed, nothing
 // outside the cell. Returns every problem found, in line order.
 std::vector<Issue> CheckRoom(const std::vector<std::string>& lines);
+
+// What the kit checks beyond the room standard's shape.
+struct RoomCheckOptions {
+    // Model paths the game ships (lower case); when set, every prop's model must be one.
+    const std::set<std::string>* models = nullptr;
+    // A world brush that is no part of the shell should be func_detail.
+    bool detailBrushes = true;
+};
+
+// CheckRoom, then: world brushes that touch no side of the cell (so they are not part of the
+// shell and should be func_detail; water stays in the world), and props whose model is not
+// in `options.models`.
+std::vector<Issue> CheckRoom(const std::vector<std::string>& lines, const RoomCheckOptions& options);
+
+// Reads a list of model paths (one a line, '#' starts a comment) into lower case; false
+// when the file cannot be read.
+bool ReadModelList(const std::string& path, std::set<std::string>& out);
 
 // "FILE:LINE: message" lines for a list of issues.
 std::string FormatIssues(const std::string& file, const std::vector<Issue>& issues);

@@ -13,6 +13,10 @@ constexpr double kHalfCell = 384;    // a room fills x and y in -384..384
 constexpr double kWallThickness = 16;
 constexpr double kDoorHalfWidth = 96;  // doorways are 192 wide
 constexpr double kDoorHeight = 192;
+// A side of connection kind 1 is a wide gate: 320 wide, so it only meets another kind-1 side.
+constexpr int kWideGateKind = 1;
+constexpr double kWideGateHalfWidth = 160;
+constexpr double DoorHalfWidth(int kind) { return kind == kWideGateKind ? kWideGateHalfWidth : kDoorHalfWidth; }
 constexpr int kHeaderLines = 21;
 constexpr int kMaxRoomLines = 32000;
 inline const std::string kWorldEnd = "/\\/worldend\\/\\";
