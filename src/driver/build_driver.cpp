@@ -1,5 +1,6 @@
 #include "driver/build_driver.h"
 
+#include <optional>
 #include <vector>
 
 #include "driver/compile_pipeline.h"
@@ -8,6 +9,7 @@
 #include "driver/room_choice.h"
 #include "driver/room_generation.h"
 #include "driver/session.h"
+#include "driver/stage_times.h"
 #include "entities/sky.h"
 #include "entities/weight_tables.h"
 #include "instance/name_fixer.h"
@@ -61,6 +63,7 @@ bool CreateMapPhases(Session& s) {
 
     const int levelCount = 1;
     std::vector<int> levelLengths(levelCount + 1, 0);
+    std::optional<StageTimer> mazeTimer(BuildStage::Maze);
     levelLengths[1] = DrawRoomCount(s);
 
     // Phase 4: a maze line and a turned room for every cell of it, per level.
@@ -77,6 +80,8 @@ bool CreateMapPhases(Session& s) {
         plan.totalRooms = totalRooms;
         ComputeRoomProgress(s.RoomCatalogue, plan);
     }
+
+    mazeTimer.reset();
 
     if (s.BuildAborted) return false;
     const std::string sky = ChooseSky(s);

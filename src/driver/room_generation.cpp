@@ -6,6 +6,7 @@
 #include "driver/errors.h"
 #include "driver/report.h"
 #include "driver/session.h"
+#include "driver/stage_times.h"
 #include "entities/entity_output.h"
 #include "instance/room_pipeline.h"
 #include "instance/text_helpers.h"
@@ -93,9 +94,12 @@ bool GenerateLevel(Session& s, const LevelPlan& plan, int level, int levelCount,
     Log(s, "Adding map entitys... (" + levelText + "/" + countText + " " + std::to_string(roomCount) + "/" +
                std::to_string(roomCount) + ")");
     s.ui.Yield();
-    WriteEntites(s);
-    s.NameCounter = 0;
-    s.writer.NameLevel(level);
+    {
+        const StageTimer timer(BuildStage::Entities);
+        WriteEntites(s);
+        s.NameCounter = 0;
+        s.writer.NameLevel(level);
+    }
     return true;
 }
 

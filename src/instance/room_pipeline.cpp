@@ -5,6 +5,7 @@
 #include "driver/errors.h"
 #include "driver/report.h"
 #include "driver/session.h"
+#include "driver/stage_times.h"
 #include "entities/entity_output.h"
 #include "entities/placeholders.h"
 #include "instance/entity_blocks.h"
@@ -60,40 +61,64 @@ void GetReadySteps(Session& s, const std::string& path, double xDif, double yDif
     float steps[kStepCount] = {};
 
     StartTimer(s);
-    LoadRoomLines(s, path);
+    {
+        const StageTimer timer(BuildStage::Read);
+        LoadRoomLines(s, path);
+    }
     steps[kRead] = EndTimer(s);
 
     const std::string faction = ChooseFactionLetter(s);
 
     StartTimer(s);
-    Rotator(s, rotations);
+    {
+        const StageTimer timer(BuildStage::Rotate);
+        Rotator(s, rotations);
+    }
     steps[kRotate] = EndTimer(s);
 
     StartTimer(s);
-    SetOrigins(s, xDif, yDif, zDif);
+    {
+        const StageTimer timer(BuildStage::Move);
+        SetOrigins(s, xDif, yDif, zDif);
+    }
     steps[kMove] = EndTimer(s);
     if (s.BuildAborted) return;
 
     StartTimer(s);
-    SpawnRands(s, roomPrecentPos, faction);
+    {
+        const StageTimer timer(BuildStage::Spawn);
+        SpawnRands(s, roomPrecentPos, faction);
+    }
     steps[kSpawn] = EndTimer(s);
 
     StartTimer(s);
-    ClearRands(s);
+    {
+        const StageTimer timer(BuildStage::Remove);
+        ClearRands(s);
+    }
     steps[kRemove] = EndTimer(s);
 
     StartTimer(s);
-    NameFixer(s);
+    {
+        const StageTimer timer(BuildStage::Names);
+        NameFixer(s);
+    }
     steps[kNames] = EndTimer(s);
 
     StartTimer(s);
-    FixIDs(s, startId);
+    {
+        const StageTimer timer(BuildStage::Ids);
+        FixIDs(s, startId);
+    }
     steps[kIds] = EndTimer(s);
 
     s.RoomLines.SetHead(s.RoomLines.Head() - 1);
 
     StartTimer(s);
-    PrintRoom(s);
+    {
+        const StageTimer timer(BuildStage::Print);
+        PrintRoom(s);
+    }
     steps[kPrint] = EndTimer(s);
 
     ClearNameList(s);

@@ -1,4 +1,0 @@
-#include <benchmark/benchmark.h>
-
-// One entry point for every benchmark file in this folder.
-BENCHMARK_MAIN();
