@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what Tessellon needs to build and test on Debian 12. Safe to run again.
 set -euo pipefail
-PACKAGES=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev)
+# The window: FLTK; its tests run under Xvfb and take screenshots with ImageMagick.
+PACKAGES=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev
+  libfltk1.3-dev xvfb xauth imagemagick fonts-dejavu-core)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -20,7 +20,8 @@ const CliCommand kCommands[] = {
 
 void PrintHelp(std::ostream& out) {
     out << "Tessellon builds random levels for Half-Life 2 from room pieces.\n\n"
-           "Usage: tessellon <command> [options]\n\nCommands:\n";
+           "Usage: tessellon <command> [options]\n\n"
+           "Without a command (or with `gui`) the program opens its window.\n\nCommands:\n";
     for (const auto& c : kCommands) out << "  " << c.name << std::string(10 - std::string(c.name).size(), ' ') << c.summary << '\n';
     out << "\n`tessellon <command> --help` describes a command's options.\n";
 }

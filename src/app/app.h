@@ -1,0 +1,175 @@
+#pragma once
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "driver/session.h"
+#include "driver/window_options.h"
+#include "entities/sun.h"
+#include "paths/accounts.h"
+#include "paths/steam_folder.h"
+#include "platform/ui.h"
+
+class Fl_Box;
+class Fl_Button;
+class Fl_Check_Button;
+class Fl_Choice;
+class Fl_Double_Window;
+class Fl_Group;
+class Fl_Hold_Browser;
+class Fl_Input;
+class Fl_Output;
+class Fl_Widget;
+class Fl_Window;
+
+namespace tessellon::app {
+
+class MoonBox;
+class OptionSlider;
+class ProgressBar;
+class Script;
+class SplashWindow;
+class WorldMapBox;
+class FolderList;
+
+// What `tessellon gui` was started with.
+struct GuiOptions {
+    SessionOptions session;
+    CompileSetup setup;
+    int restartDelayMs = 1000;
+    std::string script;
+};
+
+// The program as the user sees it: the windows, their controls and the flow between them. It
+// is the Ui of its session, so the core's status, progress and boxes reach the widgets.
+class App final : public Ui {
+public:
+    App(const GuiOptions& options, Clock& clock, Registry& registry, const std::filesystem::path& home,
+        std::ostream& err);
+    ~App() override;
+
+    // Shows the first window and runs the event loop; the program's exit code.
+    int Run();
+
+    // Ui
+    void SetStatus(const std::string& text) override;
+    void SetProgress(double percent, int filledColumns) override;
+    void Yield() override;
+    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon icon,
+                         BoxButtons buttons) override;
+    std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                        const std::string& defaultAnswer) override;
+    void LockBuildControls(bool locked) override;
+    void ShowCompilePanel(bool shown) override;
+
+    // For the script: a control by its name, the status text, which windows are up.
+    Fl_Widget* Control(const std::string& name) const;
+    std::string StatusText() const;
+    bool WindowShown(const std::string& name) const;
+    Session& GetSession() { return s_; }
+    // Ends the program: every window closes and Run returns `code`.
+    void Quit(int code);
+
+private:
+    friend class Script;
+    void BuildMainWindow();
+    void BuildAccountWindow();
+    void BuildSteamWindow();
+    void Name(Fl_Widget* w, const std::string& name);
+
+    // The flow of windows.
+    void GlobalInitiate();
+    static void SplashDone(void* self);
+    void ShowAccountWindow();
+    void ShowSteamWindow();
+    void ShowMainReady();
+
+    // Main window commands.
+    void Create();
+    void ArmRestartTimer();
+    static void RestartTick(void* self);
+    void SyncControls();
+    void ShowMapPress(const MapPress& p);
+    void ShowSun(const SunDisplay& sun);
+    void OnClockChanged();
+
+    // Account window.
+    void FillAccountList();
+    void AccountSelected();
+    void ConfirmAccount();
+    // Steam folder window.
+    void ShowSteamFolder(const std::string& folder);
+    void SteamFolderChanged(const std::string& folder);
+
+    std::unique_ptr<Session> session_;
+    Session& s_;
+    GuiOptions options_;
+    std::ostream& err_;
+    StartUpState state_;
+    AccountChooser accounts_;
+    std::unique_ptr<SteamPathChooser> steamChooser_;
+    std::unique_ptr<Script> script_;
+    std::map<std::string, Fl_Widget*> controls_;
+    int exitCode_ = 0;
+    bool quitting_ = false;
+    bool building_ = false;
+    std::chrono::steady_clock::time_point lastYield_{};
+
+    // Windows.
+    SplashWindow* splash_ = nullptr;
+    Fl_Double_Window* main_ = nullptr;
+    Fl_Double_Window* account_ = nullptr;
+    Fl_Double_Window* steam_ = nullptr;
+
+    // Main window controls.
+    std::vector<OptionSlider*> sliders_;
+    std::vector<Fl_Widget*> lockable_;
+    Fl_Box* statusLabel_ = nullptr;
+    std::string statusText_;
+    ProgressBar* progg_ = nullptr;
+    Fl_Button* create_ = nullptr;
+    Fl_Button* abort_ = nullptr;
+    OptionSlider* clockBar_ = nullptr;
+    Fl_Box* bigTimer_ = nullptr;
+    std::string bigTimerText_;
+    OptionSlider* moonBar_ = nullptr;
+    MoonBox* moon_ = nullptr;
+    Fl_Choice* season_ = nullptr;
+    Fl_Choice* genre_ = nullptr;
+    WorldMapBox* map_ = nullptr;
+    Fl_Output* latitudBox_ = nullptr;
+    Fl_Output* sunAngleBox_ = nullptr;
+    Fl_Check_Button* customSeed_ = nullptr;
+    Fl_Input* customSeedBox_ = nullptr;
+    std::vector<std::pair<Fl_Check_Button*, bool BuildSettings::*>> checks_;
+    Fl_Output* userAccount_ = nullptr;
+    Fl_Group* compileFrame_ = nullptr;
+    Fl_Check_Button* compileRunMap_ = nullptr;
+
+    // Account window controls.
+    Fl_Hold_Browser* accountList_ = nullptr;
+    Fl_Check_Button* hl2Installed_ = nullptr;
+    Fl_Check_Button* sdkInstalled_ = nullptr;
+    Fl_Check_Button* makeDefault_ = nullptr;
+    Fl_Button* accountOk_ = nullptr;
+    Fl_Output* accountFolder_ = nullptr;
+
+    // Steam folder window controls.
+    Fl_Choice* drives_ = nullptr;
+    FolderList* folders_ = nullptr;
+    Fl_Output* steamFolderText_ = nullptr;
+    Fl_Button* steamButton_ = nullptr;
+    Fl_Box* steamLabel_ = nullptr;
+    std::vector<Fl_Widget*> arrows_;
+    std::string steamCaption_, steamLabelText_;
+};
+
+// `tessellon` without a command, or `tessellon gui [options]`.
+int RunGui(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace tessellon::app

@@ -1,0 +1,410 @@
+// The main window: the options, the randomisers, the clock, moon and world map, the status
+// line and progress bar, the create and abort commands and the compile panel.
+#include "app/app.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Output.H>
+#include <FL/Fl_RGB_Image.H>
+
+#include <filesystem>
+
+#include "app/widgets.h"
+#include "driver/auto_restart.h"
+#include "driver/build_driver.h"
+#include "driver/compile_pipeline.h"
+#include "driver/errors.h"
+#include "driver/report.h"
+#include "entities/sun.h"
+
+namespace tessellon::app {
+
+namespace {
+
+constexpr int kMainW = 1000, kMainH = 740;
+
+template <class F>
+void OnCallback(Fl_Widget* w, F* f) {
+    w->callback([](Fl_Widget*, void* p) { (*static_cast<F*>(p))(); }, f);
+}
+
+// Callbacks keep their closures here for the window's lifetime.
+std::vector<std::unique_ptr<std::function<void()>>>& Closures() {
+    static std::vector<std::unique_ptr<std::function<void()>>> all;
+    return all;
+}
+
+void On(Fl_Widget* w, std::function<void()> f) {
+    Closures().push_back(std::make_unique<std::function<void()>>(std::move(f)));
+    OnCallback(w, Closures().back().get());
+}
+
+Fl_Group* Frame(int x, int y, int w, int h, const char* label) {
+    auto* g = new Fl_Group(x, y, w, h, label);
+    g->box(FL_ENGRAVED_FRAME);
+    g->align(FL_ALIGN_TOP_LEFT);
+    g->labelfont(FL_HELVETICA_BOLD);
+    g->labelsize(13);
+    return g;
+}
+
+Fl_Box* Text(int x, int y, int w, int h, const char* text, int size = 12) {
+    auto* b = new Fl_Box(x, y, w, h, text);
+    b->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+    b->labelsize(size);
+    return b;
+}
+
+// The create command's picture: a few room tiles in the bar's colours.
+Fl_RGB_Image* CreateButtonImage() {
+    static uchar pixels[36 * 36 * 3];
+    static const char* kTiles[] = {"#..", "##.", ".##"};
+    for (int y = 0; y < 36; ++y)
+        for (int x = 0; x < 36; ++x) {
+            uchar* p = pixels + (y * 36 + x) * 3;
+            const int tx = x / 12, ty = y / 12;
+            const bool inside = x % 12 >= 1 && x % 12 <= 10 && y % 12 >= 1 && y % 12 <= 10;
+            if (kTiles[ty][tx] == '#' && inside) {
+                const ProgressColor c = ProgressColumnColor(1 + (tx + ty) * 168);
+                p[0] = static_cast<uchar>(c.red + 40), p[1] = static_cast<uchar>(c.green + 40),
+                p[2] = static_cast<uchar>(c.blue + 40);
+            } else {
+                p[0] = p[1] = p[2] = 235;
+            }
+        }
+    static Fl_RGB_Image image(pixels, 36, 36, 3);
+    return &image;
+}
+
+// The compile panel lies over the options while the compilers run: presses that its own
+// controls do not take stop at it.
+class CompilePanel : public Fl_Group {
+public:
+    using Fl_Group::Fl_Group;
+    int handle(int event) override {
+        const int r = Fl_Group::handle(event);
+        if (event == FL_PUSH || event == FL_RELEASE || event == FL_DRAG) return 1;
+        return r;
+    }
+};
+
+}  // namespace
+
+void App::BuildMainWindow() {
+    main_ = new Fl_Double_Window(kMainW, kMainH, "Tessellon 0.9.34");
+    Name(main_, "MainWindow");
+
+    // Options.
+    auto* options = Frame(10, 26, 480, 6 * 52 + 16, "Options");
+    for (std::size_t i = 0; i < OptionSliders().size(); ++i) {
+        const SliderControl& c = OptionSliders()[i];
+        auto* slider = new OptionSlider(22, 36 + static_cast<int>(i) * 52, 456, c);
+        Name(slider->Slider(), c.name);
+        slider->onChange = [this, &c](int v) { s_.settings.*(c.field) = v; };
+        sliders_.push_back(slider);
+    }
+    options->end();
+    lockable_.push_back(options);
+
+    genre_ = new Fl_Choice(110, 366, 180, 24, "Theme/Genre:");
+    genre_->add("0 - Gene");
+    genre_->value(0);
+    genre_->labelsize(12);
+    Name(genre_, "Combo1");
+    On(genre_, [this] { s_.settings.Genre = genre_->value(); });
+    lockable_.push_back(genre_);
+    auto* levels = Text(10, 396, 100, 20, "Levels:");
+    levels->labelfont(FL_HELVETICA_BOLD);
+    Text(110, 396, 380, 20, "Level change is not supported at this time.");
+
+    // The check boxes.
+    auto check = [this](int x, int y, int w, const char* name, const char* caption, bool BuildSettings::*field) {
+        auto* b = new Fl_Check_Button(x, y, w, 22, caption);
+        b->labelsize(12);
+        b->value(s_.settings.*field ? 1 : 0);
+        Name(b, name);
+        On(b, [this, b, field] { s_.settings.*field = b->value() != 0; });
+        checks_.push_back({b, field});
+        return b;
+    };
+    auto* extras = Frame(10, 440, 480, 96, "Extras");
+    check(20, 448, 300, "AAR", "Armed and Ready       (All Weapons)", &BuildSettings::AllWeapons);
+    check(20, 476, 300, "SH", "Silent Halls              (No Mosters)", &BuildSettings::NoMonsters);
+    check(20, 504, 300, "FP", "Flashlight Power!      (Skip Lights)", &BuildSettings::SkipLights);
+    check(296, 448, 190, "LogFile", "Write Log File", &BuildSettings::WriteLogFile);
+    check(296, 476, 190, "DetStatus", "Show More Detailed Status", &BuildSettings::DetailedStatus);
+    extras->end();
+    lockable_.push_back(extras);
+    auto* compileOptions = Frame(10, 558, 480, 68, "Compile Options");
+    check(20, 566, 460, "RunMapCheck", "Start HL2 and run map automaticly after compile",
+          &BuildSettings::RunMapAfterCompile);
+    check(20, 594, 460, "RCUnhidden", "Advanced users only: Run compiler unhidden", &BuildSettings::CompilerUnhidden);
+    compileOptions->end();
+    lockable_.push_back(compileOptions);
+
+    // Time of the day, moon, season and place.
+    auto* timeFrame = Frame(505, 26, 485, 134, "Time of the Day");
+    static const SliderControl kClock{"ClockBar", "Clock (half hours):", {"0:00", "12:00", "24:00"}, 0, 48, 24, "", &BuildSettings::TimeOfDay};
+    static const SliderControl kMoon{"MoonBar", "Moon:", {"new", "full"}, 1, 5, 3, "", &BuildSettings::Moon};
+    clockBar_ = new OptionSlider(517, 34, 300, kClock);
+    Name(clockBar_->Slider(), "ClockBar");
+    clockBar_->onChange = [this](int v) {
+        s_.settings.TimeOfDay = v;
+        OnClockChanged();
+    };
+    bigTimer_ = new Fl_Box(830, 36, 150, 50);
+    bigTimer_->box(FL_THIN_DOWN_BOX);
+    bigTimer_->color(fl_rgb_color(20, 24, 30));
+    bigTimer_->labelcolor(fl_rgb_color(120, 230, 160));
+    bigTimer_->labelfont(FL_COURIER_BOLD);
+    bigTimer_->labelsize(30);
+    bigTimerText_ = "12:00";
+    bigTimer_->label(bigTimerText_.c_str());
+    Name(bigTimer_, "BigTimerBox");
+    moonBar_ = new OptionSlider(517, 100, 300, kMoon);
+    Name(moonBar_->Slider(), "MoonBar");
+    moonBar_->onChange = [this](int v) {
+        s_.settings.Moon = v;
+        ShowSun(CalcSunAngle(s_));
+    };
+    moon_ = new MoonBox(878, 96, 56);
+    Name(moon_, "MoonPicture");
+    timeFrame->end();
+    lockable_.push_back(timeFrame);
+
+    season_ = new Fl_Choice(680, 170, 130, 24, "N Hemisphere Season:");
+    for (const char* name : SeasonNames()) season_->add(name);
+    season_->value(3);
+    season_->labelsize(12);
+    Name(season_, "Combo2");
+    On(season_, [this] {
+        s_.settings.season = static_cast<Season>(season_->value());
+        ShowSun(CalcSunAngle(s_));
+    });
+    lockable_.push_back(season_);
+
+    auto* mapFrame = Frame(505, 222, 485, 296, "Place on Earth (press the map)");
+    map_ = new WorldMapBox(515, 230, 465, 252);
+    Name(map_, "Picture1");
+    map_->onPress = [this](double y) { ShowMapPress(PressWorldMap(s_, y)); };
+    latitudBox_ = new Fl_Output(590, 488, 70, 24, "Latitude:");
+    latitudBox_->value("0");
+    latitudBox_->labelsize(12);
+    Name(latitudBox_, "LatitudBox");
+    sunAngleBox_ = new Fl_Output(770, 488, 80, 24, "Sun angle:");
+    sunAngleBox_->value("90");
+    sunAngleBox_->labelsize(12);
+    Name(sunAngleBox_, "SunAngleBox");
+    mapFrame->end();
+    lockable_.push_back(mapFrame);
+    try {
+        map_->SetMap(ReadWorldMap(s_.programFolder / "coastline-110m.txt"));
+    } catch (const std::exception& e) {
+        err_ << "tessellon: " << e.what() << " The world map is drawn without its coasts.\n";
+    }
+
+    // Randomizing.
+    auto* rnd = Frame(505, 540, 485, 86, "Randomizing");
+    auto* randomOptions = new Fl_Button(517, 550, 225, 28, "Set Randomized Options");
+    Name(randomOptions, "Command2");
+    On(randomOptions, [this] {
+        SetRandomizedOptions(s_);
+        SyncControls();
+    });
+    auto* randomTime = new Fl_Button(752, 550, 225, 28, "Randomize Time");
+    Name(randomTime, "Command4");
+    On(randomTime, [this] {
+        const MapPress p = RandomizeTime(s_);
+        SyncControls();
+        ShowMapPress(p);
+    });
+    customSeed_ = new Fl_Check_Button(517, 590, 130, 24, "Custom Seed");
+    customSeed_->labelsize(12);
+    Name(customSeed_, "CustomSeed");
+    customSeedBox_ = new Fl_Input(700, 590, 160, 24, "Seed:");
+    customSeedBox_->labelsize(12);
+    customSeedBox_->when(FL_WHEN_CHANGED);
+    Name(customSeedBox_, "CustomSeedBox");
+    On(customSeed_, [this] {
+        s_.settings.CustomSeed = customSeed_->value() ? CheckState::Ticked : CheckState::Unticked;
+        if (customSeed_->value()) customSeedBox_->activate();
+        else customSeedBox_->deactivate();
+    });
+    On(customSeedBox_, [this] { s_.settings.CustomSeedBox = customSeedBox_->value(); });
+    rnd->end();
+    lockable_.push_back(rnd);
+
+    // Account and room manager.
+    Text(10, 640, 250, 24, "The user account is currently set to:");
+    userAccount_ = new Fl_Output(250, 640, 240, 24);
+    userAccount_->value(state_.UserAccount.c_str());
+    Name(userAccount_, "UserAccount");
+    auto* changeAccount = new Fl_Button(505, 640, 150, 24, "Change Account");
+    Name(changeAccount, "Command5");
+    On(changeAccount, [this] {
+        main_->hide();
+        ShowAccountWindow();
+    });
+    lockable_.push_back(changeAccount);
+    auto* roomManager = new Fl_Button(665, 640, 190, 24, "Launch Room Manager");
+    roomManager->tooltip("The room manager comes with a later version.");
+    roomManager->deactivate();
+    Name(roomManager, "Command6");
+
+    // Status, progress and the commands.
+    statusText_ = "Status: Initiating...";
+    statusLabel_ = Text(10, 672, 677, 20, statusText_.c_str(), 13);
+    Name(statusLabel_, "StatusLabel");
+    progg_ = new ProgressBar(10, 694);
+    Name(progg_, "Progg");
+    create_ = new Fl_Button(700, 672, 290, 54, "Create Level!");
+    create_->image(CreateButtonImage());
+    create_->align(FL_ALIGN_IMAGE_NEXT_TO_TEXT);
+    create_->labelfont(FL_HELVETICA_BOLD);
+    create_->labelsize(18);
+    Name(create_, "Command1");
+    On(create_, [this] { Create(); });
+    abort_ = new Fl_Button(700, 672, 290, 54, "Abort");
+    abort_->labelfont(FL_HELVETICA_BOLD);
+    abort_->labelsize(18);
+    abort_->color(fl_rgb_color(200, 90, 80));
+    abort_->hide();
+    Name(abort_, "AbortButton");
+    On(abort_, [this] { AbortBuild(s_); });
+
+    // The compile panel, over the options while the compilers run.
+    compileFrame_ = new CompilePanel(0, 0, kMainW, 662);
+    compileFrame_->box(FL_FLAT_BOX);
+    compileFrame_->color(fl_rgb_color(222, 226, 218));
+    auto* title = new Fl_Box(40, 140, 920, 50, "Compiling your level");
+    title->labelfont(FL_HELVETICA_BOLD);
+    title->labelsize(28);
+    Text(120, 200, 760, 60,
+         "The map compilers vbsp, vvis and vrad are running one after the other at idle priority, so the "
+         "computer stays usable. A large level can take several minutes.",
+         14);
+    compileRunMap_ = new Fl_Check_Button(120, 280, 500, 26, "Start Half-Life 2 automaticly after Compile is done");
+    compileRunMap_->labelsize(14);
+    Name(compileRunMap_, "CompileRunMapCheck");
+    On(compileRunMap_, [this] { s_.CompileRunMapCheck = compileRunMap_->value() != 0; });
+    auto* compileAbort = new Fl_Button(120, 330, 200, 36, "Abort Compile");
+    compileAbort->labelfont(FL_HELVETICA_BOLD);
+    Name(compileAbort, "Command3");
+    On(compileAbort, [this] { AbortCompile(s_); });
+    compileFrame_->end();
+    compileFrame_->hide();
+    Name(compileFrame_, "CompileFrame");
+
+    main_->end();
+    main_->resizable(main_);
+    main_->size_range(kMainW, kMainH);
+    main_->callback([](Fl_Widget*, void* self) { static_cast<App*>(self)->Quit(0); }, this);
+    SyncControls();
+}
+
+void App::SyncControls() {
+    for (std::size_t i = 0; i < sliders_.size(); ++i) sliders_[i]->SetValue(s_.settings.*(OptionSliders()[i].field));
+    clockBar_->SetValue(s_.settings.TimeOfDay);
+    moonBar_->SetValue(s_.settings.Moon);
+    bigTimerText_ = ClockText(s_.settings.TimeOfDay);
+    bigTimer_->label(bigTimerText_.c_str());
+    season_->value(static_cast<int>(s_.settings.season));
+    genre_->value(s_.settings.Genre);
+    for (auto& [box, field] : checks_) box->value(s_.settings.*field ? 1 : 0);
+    const bool seed = s_.settings.CustomSeed == CheckState::Ticked;
+    customSeed_->value(seed ? 1 : 0);
+    customSeedBox_->value(s_.settings.CustomSeedBox.c_str());
+    if (seed) customSeedBox_->activate();
+    else customSeedBox_->deactivate();
+    userAccount_->value(state_.UserAccount.c_str());
+    main_->redraw();
+}
+
+void App::ShowSun(const SunDisplay& sun) {
+    sunAngleBox_->value(sun.SunAngleBox.c_str());
+    if (sun.MoonImage) moon_->SetImage(*sun.MoonImage);
+}
+
+void App::ShowMapPress(const MapPress& p) {
+    map_->SetMarker(p.markerY);
+    latitudBox_->value(p.LatitudBox.c_str());
+    sunAngleBox_->value(p.SunAngleBox.c_str());
+    if (p.MoonImage) moon_->SetImage(*p.MoonImage);
+}
+
+void App::OnClockChanged() {
+    bigTimerText_ = ClockText(s_.settings.TimeOfDay);
+    bigTimer_->label(bigTimerText_.c_str());
+    bigTimer_->redraw();
+    ShowSun(CalcSunAngle(s_));
+}
+
+void App::Create() {
+    if (building_) return;
+    building_ = true;
+    s_.compile = options_.setup;
+    s_.compile.afterBuild = !s_.HL2Path.empty();
+    try {
+        const CreateOutcome outcome = RunCreateCommand(s_);
+        building_ = false;
+        if (outcome == CreateOutcome::Finished && s_.HL2Path.empty())
+            MessageBox("Not compiled", NoAccountCompileText((s_.programFolder / "level1.vmf").string()),
+                       BoxIcon::Information, BoxButtons::Ok);
+        if (s_.RestartTimerEnabled) ArmRestartTimer();
+    } catch (const ProgramEnd& e) {
+        building_ = false;
+        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
+        Quit(e.ExitCode());
+    }
+}
+
+void App::ArmRestartTimer() {
+    const double seconds = std::min(s_.RestartTimerInterval, options_.restartDelayMs) / 1000.0;
+    Fl::remove_timeout(RestartTick, this);
+    Fl::add_timeout(seconds, RestartTick, this);
+}
+
+void App::RestartTick(void* self) {
+    auto* me = static_cast<App*>(self);
+    if (me->quitting_) return;
+    if (!RestartTimerTick(me->s_)) {
+        if (me->s_.RestartTimerEnabled) me->ArmRestartTimer();
+        return;
+    }
+    if (me->create_->active() && me->create_->visible()) me->Create();
+}
+
+void App::LockBuildControls(bool locked) {
+    for (Fl_Widget* w : lockable_) {
+        if (locked) w->deactivate();
+        else w->activate();
+    }
+    if (locked) {
+        create_->hide();
+        abort_->show();
+    } else {
+        abort_->hide();
+        create_->show();
+    }
+    main_->redraw();
+}
+
+void App::ShowCompilePanel(bool shown) {
+    if (shown) {
+        compileRunMap_->value(s_.CompileRunMapCheck ? 1 : 0);
+        compileFrame_->show();
+        abort_->hide();
+    } else {
+        compileFrame_->hide();
+        if (building_) abort_->show();
+    }
+    main_->redraw();
+}
+
+}  // namespace tessellon::app
