@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 
 #include "app/dialogs.h"
 #include "app/folder_list.h"
@@ -140,6 +141,7 @@ void App::Yield() {
     if (now - lastYield_ < std::chrono::milliseconds(15)) return;
     lastYield_ = now;
     Fl::check();
+    if (options_.slowYieldMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.slowYieldMs));
 }
 
 BoxAnswer App::MessageBox(const std::string& title, const std::string& text, BoxIcon icon, BoxButtons buttons) {
@@ -169,7 +171,8 @@ const char* const kGuiHelp =
     "  --game-start auto|direct|steam  how Half-Life 2 is started after the compile\n"
     "  --steam-program PROG         the Steam client to start the game with (steam)\n"
     "  --restart-delay MS           the automatic restart's countdown step (1000)\n"
-    "  --script FILE                drive the window from a script (tests and screenshots)\n";
+    "  --script FILE                drive the window from a script (tests and screenshots)\n"
+    "  --slow-yield MS              pause at every turn a build gives the window (to act mid-build in tests)\n";
 
 GuiOptions ParseGuiOptions(const std::vector<std::string>& args) {
     GuiOptions o;
@@ -181,6 +184,7 @@ GuiOptions ParseGuiOptions(const std::vector<std::string>& args) {
         };
         if (o.session.Take(a, value)) continue;
         if (a == "--script") o.script = value();
+        else if (a == "--slow-yield") o.slowYieldMs = ParseIntOption(a, value(), 0, 1000);
         else if (a == "--restart-delay") o.restartDelayMs = ParseIntOption(a, value(), 0, 10000);
         else if (a == "--compiler-runner") {
             const std::string v = value();

@@ -43,6 +43,7 @@ struct GuiOptions {
     CompileSetup setup;
     int restartDelayMs = 1000;
     std::string script;
+    int slowYieldMs = 0;
 };
 
 // The program as the user sees it: the windows, their controls and the flow between them. It
@@ -118,6 +119,8 @@ private:
     int exitCode_ = 0;
     bool quitting_ = false;
     bool building_ = false;
+    int restartsInRow_ = 0;  // automatic restarts since the user last pressed create
+    bool restarting_ = false;
     std::chrono::steady_clock::time_point lastYield_{};
 
     // Windows.

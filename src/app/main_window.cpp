@@ -279,7 +279,7 @@ void App::BuildMainWindow() {
     On(abort_, [this] { AbortBuild(s_); });
 
     // The compile panel, over the options while the compilers run.
-    compileFrame_ = new CompilePanel(0, 0, kMainW, 662);
+    compileFrame_ = new CompilePanel(0, 0, kMainW, 666);
     compileFrame_->box(FL_FLAT_BOX);
     compileFrame_->color(fl_rgb_color(222, 226, 218));
     auto* title = new Fl_Box(40, 140, 920, 50, "Compiling your level");
@@ -348,6 +348,8 @@ void App::OnClockChanged() {
 void App::Create() {
     if (building_) return;
     building_ = true;
+    if (!restarting_) restartsInRow_ = 0;
+    restarting_ = false;
     s_.compile = options_.setup;
     s_.compile.afterBuild = !s_.HL2Path.empty();
     try {
@@ -377,7 +379,18 @@ void App::RestartTick(void* self) {
         if (me->s_.RestartTimerEnabled) me->ArmRestartTimer();
         return;
     }
-    if (me->create_->active() && me->create_->visible()) me->Create();
+    if (!me->create_->active() || !me->create_->visible()) return;
+    // With a custom seed the same level leaves the map every time: stop after a few tries.
+    if (++me->restartsInRow_ > kMaxAutomaticRestarts) {
+        me->SetStatus("Ready...");
+        me->MessageBox("Restart",
+                       "The level left the map's bounds again after " + std::to_string(kMaxAutomaticRestarts) +
+                           " automatic restarts. Try another seed or a smaller map size.",
+                       BoxIcon::Information, BoxButtons::Ok);
+        return;
+    }
+    me->restarting_ = true;
+    me->Create();
 }
 
 void App::LockBuildControls(bool locked) {

@@ -183,6 +183,7 @@ void App::BuildSteamWindow() {
     drives_ = new Fl_Choice(330, 60, 294, 24, "Drive:");
     drives_->labelsize(12);
     for (const std::string& d : DriveRoots()) drives_->add(d.c_str());
+    if (drives_->size() > 0) drives_->value(0);
     Name(drives_, "Drive1");
     Bind(drives_, [this] {
         const Fl_Menu_Item* item = drives_->mvalue();

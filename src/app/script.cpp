@@ -184,6 +184,20 @@ bool Script::Try(const Line& line) {
         begin();
         return true;
     }
+    if (cmd == "state") {
+        need(3);
+        Fl_Widget* c = control(w[1]);
+        const std::string& want = w[2];
+        bool now;
+        if (want == "shown") now = c->visible_r();
+        else if (want == "hidden") now = !c->visible_r();
+        else if (want == "active") now = c->active_r();
+        else if (want == "inactive") now = !c->active_r();
+        else throw std::runtime_error("a state is shown, hidden, active or inactive");
+        if (!now) return false;
+        begin();
+        return true;
+    }
     if (cmd == "answer") {
         if (w.size() != 3 && w.size() != 4) throw std::runtime_error("needs a title, a button and maybe a text");
         MessageDialog* box = MessageDialog::Current();

@@ -15,6 +15,7 @@ class App;
 //   map Y                 a press on the world map at height Y (map units)
 //   answer TITLE BUTTON   the open message box with this title
 //   expect NAME TEXT      waits until the control shows TEXT
+//   state NAME S          waits until the control is shown, hidden, active or inactive
 //   wait-window NAME      waits until the window is shown (MainWindow, AccountWindow, ...)
 //   sleep MS | timeout SECONDS | shot FILE | close
 // '#' starts a comment line. A step that cannot run in time ends the program with status 3.

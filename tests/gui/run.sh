@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Runs one window test under Xvfb: builds a throw-away program folder (and a fake Steam folder
+# with our stand-in compilers), runs `tessellon gui --script`, then checks what was left.
+# Usage: run.sh BINARY_DIR TEST_NAME [SHOT_DIR]
+set -euo pipefail
+BIN=$1
+NAME=$2
+SHOTS=${3:-}
+HERE=$(cd "$(dirname "$0")" && pwd)
+WORK=$(mktemp -d)
+[ -n "${KEEP_WORK:-}" ] || trap 'rm -rf "$WORK"' EXIT
+CLOCK="2026-12-05 12:00:00"
+
+home=$WORK/home
+mkdir -p "$home"
+cp -r "$BIN"/rooms "$BIN"/*.ini "$BIN"/*.txt "$home"/
+steam=$WORK/steam
+export HOME=$WORK/user  # no Steam of the machine's user is found
+mkdir -p "$HOME"
+
+fake_account() {  # fake_account NAME [hl2only]
+  local a="$steam/steamapps/$1"
+  mkdir -p "$a/half-life 2/hl2/maps" "$a/sourcesdk/bin"
+  cp "$BIN/tessellon_fake_program" "$a/half-life 2/hl2.exe"
+  [ "${2:-}" = hl2only ] && return
+  for c in vbsp vvis vrad; do cp "$BIN/tessellon_fake_program" "$a/sourcesdk/bin/$c.exe"; done
+}
+fake_steam() {
+  mkdir -p "$steam/steamapps/SourceMods"
+  touch "$steam/Steam.exe" "$steam/steam.dll"
+  fake_account player1
+  fake_account player2 hl2only
+}
+saved_account() {  # the default account is player1
+  printf '%s/\r\n' "$steam" > "$home/spath.idf"
+  printf ' 1 \r\n%s\r\n' "$steam/steamapps/player1" > "$home/hl2path.ini"
+}
+
+script=$WORK/script.txt
+sed -e "s|@STEAM@|$steam|g" -e "s|@SHOTS@|$SHOTS|g" "$HERE/$NAME.script" > "$script"
+extra=()
+fail() { echo "FAIL $NAME: $*" >&2; echo "--- window log" >&2; cat "$WORK/log" >&2; exit 1; }
+
+case $NAME in
+  create|abort|restart|shots_main) fake_steam; saved_account ;;
+  compile|compile_abort) fake_steam; saved_account; extra=(--compiler-runner none) ;;
+  account|shots_account) fake_steam; printf '%s/\r\n' "$steam" > "$home/spath.idf" ;;
+  steam_folder|shots_steam) fake_steam ;;
+esac
+case $NAME in
+  abort) printf 'the level the user had\n' > "$home/level1.vmf"; extra=(--slow-yield 20) ;;
+  restart) extra=(--restart-delay 400) ;;
+  compile) echo 1 > "$steam/steamapps/player1/sourcesdk/bin/vbsp.exe.sleep" ;;
+  compile_abort) echo 30 > "$steam/steamapps/player1/sourcesdk/bin/vvis.exe.sleep" ;;
+  shots_main) echo 2 > "$steam/steamapps/player1/sourcesdk/bin/vbsp.exe.sleep"; extra=(--compiler-runner none --slow-yield 20) ;;
+esac
+
+set +e
+timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" "$BIN/tessellon" gui --home "$home" --clock "$CLOCK" \
+  --script "$script" "${extra[@]}" > "$WORK/out" 2> "$WORK/log"
+rc=$?
+set -e
+[ $rc -eq 0 ] || fail "the window ended with status $rc"
+
+maps=$steam/steamapps/player1/half-life\ 2/hl2/maps
+case $NAME in
+  create)
+    # The same options on the command line must give the very same level.
+    mkdir "$WORK/cli"
+    cp -r "$home"/rooms "$home"/*.ini "$home"/*.txt "$WORK/cli"/
+    "$BIN/tessellon" build --home "$WORK/cli" --quiet --seed 42 --clock "$CLOCK" --map-size 7 \
+      --enemy-difficulty 3 --alien-combine-balance 4 --new-weapons 8 --season winter --time-of-day 30 \
+      --moon 5 --latitude -2 --all-weapons --no-monsters > /dev/null
+    cmp "$home/level1.vmf" "$WORK/cli/level1.vmf" || fail "the window's level differs from the same options' build"
+    ;;
+  abort)
+    grep -q "^the level the user had$" "$home/level1.vmf" || fail "the aborted build touched level1.vmf"
+    ! ls "$home" | grep -qi "\.tmp\|partial" || fail "an aborted build left a file behind: $(ls "$home")"
+    ;;
+  restart)
+    grep -q '^status: Path out of bounds! Restart in 2...$' "$WORK/log" || fail "no countdown"
+    grep -q '^status: Path out of bounds! Restart in 1...$' "$WORK/log" || fail "the countdown did not count"
+    [ "$(grep -c '^box: Continiune?' "$WORK/log")" -eq 1 ] || fail "the restart asked for confirmation again"
+    [ "$(grep -c '^status: Reserving memory...$' "$WORK/log")" -eq 2 ] || fail "the countdown did not start a second build"
+    [ -f "$home/level1.vmf" ] || fail "the second build wrote no level"
+    ;;
+  account)
+    printf ' 1 \r\n%s\r\n' "$steam/steamapps/player1" | cmp - "$home/hl2path.ini" || fail "hl2path.ini is not what was chosen"
+    ;;
+  steam_folder)
+    printf '%s/\r\n' "$steam" | cmp - "$home/spath.idf" || fail "spath.idf does not name the chosen Steam folder"
+    ;;
+  compile)
+    [ -f "$maps/level1.bsp" ] || fail "the compiled level is not in the maps folder"
+    grep -q "^priority 19$" "$steam/steamapps/player1/sourcesdk/bin/vrad.exe.calls" || fail "vrad did not run at idle priority"
+    ;;
+  compile_abort)
+    [ ! -e "$maps/level1.bsp" ] || fail "an aborted compile moved a level"
+    [ ! -e "$steam/steamapps/player1/sourcesdk/bin/vrad.exe.calls" ] || fail "vrad ran after the abort"
+    [ -f "$home/level1.vmf" ] || fail "the level file is gone"
+    ;;
+esac
+echo "PASS $NAME"
