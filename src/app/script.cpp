@@ -221,6 +221,13 @@ bool Script::Try(const Line& line) {
         exclusive_ = false;
         return true;
     }
+    if (cmd == "resize") {
+        need(4);
+        Fl_Widget* c = control(w[1]);
+        begin();
+        c->resize(c->x(), c->y(), static_cast<int>(Number(w[2])), static_cast<int>(Number(w[3])));
+        return true;
+    }
     if (cmd == "close") {
         need(1);
         begin();

@@ -17,6 +17,7 @@ class App;
 //   expect NAME TEXT      waits until the control shows TEXT
 //   state NAME S          waits until the control is shown, hidden, active or inactive
 //   wait-window NAME      waits until the window is shown (MainWindow, AccountWindow, ...)
+//   resize NAME W H      a window to another size
 //   sleep MS | timeout SECONDS | shot FILE | close
 // '#' starts a comment line. A step that cannot run in time ends the program with status 3.
 class Script {
