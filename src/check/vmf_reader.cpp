@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace tessellon {
 
@@ -126,11 +127,23 @@ public:
     bool AtTop() const { return stack_.size() == 1; }
 
     void Open(std::string_view name, TextPosition at) {
+        // Past the nesting cap blocks are only counted, so their braces still pair up.
+        if (skipped_ > 0 || stack_.size() > static_cast<std::size_t>(kMaxBlockNesting)) {
+            if (skipped_++ == 0)
+                doc_.errors.push_back({at, "block " + Quoted(name) + " nests deeper than " +
+                                               std::to_string(kMaxBlockNesting) +
+                                               " levels; it and everything in it are left out"});
+            return;
+        }
         VmfBlock& parent = *stack_.back();
         parent.children.push_back(VmfBlock{std::string(name), at, {}, {}});
         stack_.push_back(&parent.children.back());
     }
     void Close(TextPosition at) {
+        if (skipped_ > 0) {
+            --skipped_;
+            return;
+        }
         if (AtTop()) {
             doc_.errors.push_back({at, "\"}\" closes nothing: there is no open block here"});
             return;
@@ -138,9 +151,11 @@ public:
         stack_.pop_back();
     }
     void Key(std::string_view key, std::string_view value, TextPosition at) {
+        if (skipped_ > 0) return;
         stack_.back()->keys.push_back(VmfKeyValue{std::string(key), std::string(value), at});
     }
     void Finish() {
+        skipped_ = 0;
         while (!AtTop()) {
             const VmfBlock& open = *stack_.back();
             doc_.errors.push_back({open.at, "block " + Quoted(open.name) + " is never closed (a \"}\" is missing)"});
@@ -153,6 +168,7 @@ private:
     VmfDocument& doc_;
     VmfBlock root_;
     std::vector<VmfBlock*> stack_;
+    std::size_t skipped_ = 0;  // blocks open below the nesting cap
 };
 
 }  // namespace

@@ -13,6 +13,10 @@ struct TextPosition {
     int column = 0;
 };
 
+// Real maps nest blocks a few levels deep (world, solid, side, dispinfo, ...); deeper blocks
+// are not read, so a hostile file cannot make the tree or the walks over it unbounded.
+constexpr int kMaxBlockNesting = 64;
+
 // Block names and keys compare without regard to letter case, as the engine's reader does.
 bool NamesEqual(std::string_view a, std::string_view b);
 

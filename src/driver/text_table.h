@@ -1,4 +1,5 @@
 #pragma once
+#include <charconv>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,12 @@ public:
         return i < lines_.size() ? lines_[i] : empty;
     }
     // Element 0 as a number.
-    int Head() const { return std::stoi(lines_[0].empty() ? std::string("0") : lines_[0]); }
+    // Only SetHead writes it, so anything but a count reads as 0.
+    int Head() const {
+        int n = 0;
+        std::from_chars(lines_[0].data(), lines_[0].data() + lines_[0].size(), n);
+        return n;
+    }
     void SetHead(long v) { lines_[0] = std::to_string(v); }
     // Append after the count in element 0 and raise it.
     void Append(std::string line) {

@@ -1,6 +1,7 @@
 #include "paths/accounts.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <fstream>
 #include <sstream>
@@ -158,9 +159,10 @@ std::optional<SavedAccount> ReadHl2PathIni(const fs::path& programFolder) {
         if (!l->empty() && l->back() == '\r') l->pop_back();
     SavedAccount saved;
     const std::string number = Trim(first);
-    if (!number.empty() && std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
-        number.size() < 9)
-        saved.firstLine = std::stoi(number);
+    int firstLine = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), firstLine);
+    if (!number.empty() && number[0] != '-' && ec == std::errc() && end == number.data() + number.size())
+        saved.firstLine = firstLine;
     saved.folder = Trim(second);
     return saved;
 }

@@ -84,7 +84,13 @@ std::optional<RoomRecord> ReadRoomHeader(const fs::path& file) {
 }
 
 void Categorize(Session& s) {
+    Categorize(s, [](const fs::path& file, std::error_code& ec) { return fs::remove(file, ec); });
+}
+
+void Categorize(Session& s, const RemoveFileFunction& removeFile) {
     const fs::path folder = s.programFolder / "rooms";
+    // Empty files that would not go away: each is reported once and then passed over.
+    std::vector<fs::path> undeletable;
     for (;;) {
         s.RoomCatalogue.Clear();
         const std::vector<fs::path> names = ListRoomFiles(folder);
@@ -99,9 +105,17 @@ void Categorize(Session& s) {
             std::error_code ec;
             const auto size = fs::file_size(path, ec);
             if (!ec && size == 0) {
-                fs::remove(path, ec);
-                restart = true;
-                break;
+                if (std::find(undeletable.begin(), undeletable.end(), path) != undeletable.end()) continue;
+                removeFile(path, ec);
+                if (!ec) {  // gone, or already gone
+                    restart = true;
+                    break;
+                }
+                undeletable.push_back(path);
+                Log(s, "The empty room file " + RoomPath(folder, names[static_cast<std::size_t>(i - 1)]) +
+                           " could not be deleted (" + ec.message() + "); it is left out.",
+                    false, false, true);
+                continue;
             }
             // Past the table's last row the files are only checked for emptiness, so the
             // count reported below is that of real rooms.

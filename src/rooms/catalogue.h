@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,10 +72,14 @@ std::vector<std::filesystem::path> ListRoomFiles(const std::filesystem::path& fo
 // fewer than 21 lines. Only the header is read, however long the body.
 std::optional<RoomRecord> ReadRoomHeader(const std::filesystem::path& file);
 
+// Deletes a file; false with `ec` set when it could not.
+using RemoveFileFunction = std::function<bool(const std::filesystem::path&, std::error_code&)>;
+
 // Rescans the rooms folder beside the program into s.RoomCatalogue. Empty room files are
-// deleted and the scan starts over; an unreadable or short file, or more than 2000 room
-// files, end the program through MapError.
+// deleted and the scan starts over; one that cannot be deleted is reported once and left out.
+// An unreadable or short file, or more than 2000 room files, end the program through MapError.
 void Categorize(Session& s);
+void Categorize(Session& s, const RemoveFileFunction& removeFile);
 
 // The type name the room manager shows for a RoomType cell.
 std::string RoomTypeName(const std::string& roomType);

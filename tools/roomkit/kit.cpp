@@ -1,5 +1,6 @@
 #include "roomkit/kit.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +30,9 @@ const char* kUsage =
     "  tessellonsdk new -o ROOM.vmf --type 0..6 [--name TEXT] [--height H] [--sky]\n"
     "      starts a room in Hammer: the cell's floor, walls with the family's doorways, a\n"
     "      ceiling (or sky), the markers and a light, ready to be furnished\n";
+
+// The editor's world ends 16384 units from the origin.
+constexpr double kMaxRoomHeight = 16000;
 
 struct InOut {
     std::string in, out;
@@ -85,9 +89,8 @@ int Import(const InOut& io, std::ostream& out, std::ostream& err) {
         const auto issues = CheckRoom(lines, KitCheckOptions());
         if (!issues.empty()) {
             err << FormatIssues(io.out, issues);
+            // The check runs before anything is written, so whatever was at OUT stays as it was.
             err << io.in << ": the room does not pass the check; " << io.out << " was not written\n";
-            std::error_code ec;
-            std::filesystem::remove(io.out, ec);
             return 1;
         }
     }
@@ -162,7 +165,9 @@ int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         } else if (a == "--name" && hasValue) {
             name = args[++i];
         } else if (a == "--height" && hasValue) {
-            height = std::atof(args[++i].c_str());
+            const std::string& v = args[++i];
+            const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), height);
+            if (ec != std::errc() || end != v.data() + v.size() || !(height <= kMaxRoomHeight)) height = -1;
         } else if (a == "--sky") {
             sky = true;
         } else {
@@ -171,7 +176,8 @@ int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
     }
     if (path.empty() || type < 0 || height < kDoorHeight + 16 || name.find_first_of("\"'") != std::string::npos) {
-        err << "tessellonsdk new: needs -o ROOM.vmf, --type 0..6, a height of at least 208 and a name without quotes\n";
+        err << "tessellonsdk new: needs -o ROOM.vmf, --type 0..6, a height from 208 to "
+            << kMaxRoomHeight << " and a name without quotes\n";
         return 2;
     }
     RoomBuilder b(name, type, "");

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <functional>
-#include <regex>
+#include <charconv>
 #include <sstream>
 
 #include "check/level_check.h"
@@ -16,21 +16,65 @@ namespace roomkit {
 
 namespace {
 
-const std::regex kDecimal(R"(-?[0-9]+(\.[0-9]+)?)");
-const std::regex kWhole(R"([0-9]+)");
+// A value as a message shows it: a value of thousands of characters is cut short.
+std::string Shown(const std::string& text) { return text.size() <= 60 ? text : text.substr(0, 57) + "..."; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool ReadWhole(const std::string& text, int lo, int hi, int& out) {
     if (text.empty()) return out = 0, lo <= 0 && 0 <= hi;
-    if (!std::regex_match(text, kWhole) || text.size() > 6) return false;
-    out = std::stoi(text);
+    if (text.size() > 6 || !std::all_of(text.begin(), text.end(), IsDigit)) return false;
+    out = 0;
+    for (const char c : text) out = out * 10 + (c - '0');
     return out >= lo && out <= hi;
+}
+
+enum class NumberRead { Ok, NotANumber, OutOfRange };
+
+// A decimal as the program writes them: an optional minus, digits, and a period with more
+// digits. Reports a number too large for a double rather than giving infinity.
+NumberRead ReadNumber(const std::string& text, double& out) {
+    size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
+    const size_t intStart = i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == intStart) return NumberRead::NotANumber;
+    if (i < text.size() && text[i] == '.') {
+        const size_t fracStart = ++i;
+        while (i < text.size() && IsDigit(text[i])) ++i;
+        if (i == fracStart) return NumberRead::NotANumber;
+    }
+    if (i != text.size()) return NumberRead::NotANumber;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    if (ec == std::errc::result_out_of_range || !std::isfinite(out)) return NumberRead::OutOfRange;
+    return ec == std::errc() && end == text.data() + text.size() ? NumberRead::Ok : NumberRead::NotANumber;
 }
 
 bool ReadDecimal(const std::string& text, double& out) {
     if (text.empty()) return out = 0, true;
-    if (!std::regex_match(text, kDecimal)) return false;
-    out = std::stod(text);
-    return true;
+    return ReadNumber(text, out) == NumberRead::Ok;
+}
+
+// The form the editor writes texture axes and displacement corners in: "[" numbers "]" with
+// single spaces, each number made of digits, periods and a leading minus.
+bool ReadBracketed(const std::string& text, int count, bool scale) {
+    size_t i = 0;
+    auto number = [&] {
+        const size_t start = i;
+        if (i < text.size() && text[i] == '-') ++i;
+        bool digit = false;
+        while (i < text.size() && (IsDigit(text[i]) || text[i] == '.')) digit |= text[i++] != '.';
+        double v = 0;
+        const auto [end, ec] = std::from_chars(text.data() + start, text.data() + i, v);
+        return digit && ec == std::errc() && end == text.data() + i && std::isfinite(v);
+    };
+    if (text.empty() || text[i++] != '[') return false;
+    for (int k = 0; k < count; ++k) {
+        if (k > 0 && (i >= text.size() || text[i++] != ' ')) return false;
+        if (!number()) return false;
+    }
+    if (i >= text.size() || text[i++] != ']') return false;
+    if (scale && (i >= text.size() || text[i++] != ' ' || !number())) return false;
+    return i == text.size();
 }
 
 bool ReadTriple(const std::string& text, Vec3& v) {
@@ -57,10 +101,10 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
     if (lines[0].empty()) issues.push_back({1, "the room has no name (line 1)"});
     int genre = 0;
     if (!ReadWhole(lines[1], 0, 4, genre))
-        issues.push_back({2, "genre \"" + lines[1] + "\" must be a whole number from 0 to 4"});
+        issues.push_back({2, "genre \"" + Shown(lines[1]) + "\" must be a whole number from 0 to 4"});
     int type = 0;
     if (!ReadWhole(lines[2], 0, 6, type))
-        issues.push_back({3, "room type \"" + lines[2] + "\" must be a whole number from 0 (one-way) to 6 (game end)"});
+        issues.push_back({3, "room type \"" + Shown(lines[2]) + "\" must be a whole number from 0 (one-way) to 6 (game end)"});
     else
         hv.type = type;
     for (int s = 0; s < 4; ++s) {
@@ -69,16 +113,19 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
         double c[3];
         for (int k = 0; k < 3; ++k) {
             const std::string& t = lines[static_cast<size_t>(first - 1 + k)];
-            if (!ReadDecimal(t, c[k])) {
-                issues.push_back({first + k, std::string(SideName(s)) + " connection point: \"" + t +
-                                                 "\" is not a number written with a period"});
+            const NumberRead read = t.empty() ? (c[k] = 0, NumberRead::Ok) : ReadNumber(t, c[k]);
+            if (read != NumberRead::Ok) {
+                issues.push_back({first + k, std::string(SideName(s)) + " connection point: \"" + Shown(t) +
+                                                 (read == NumberRead::OutOfRange
+                                                      ? "\" is out of range"
+                                                      : "\" is not a number written with a period")});
                 ok = false;
             }
         }
         int kind = 0;
         const std::string& kt = lines[static_cast<size_t>(first + 2)];
         if (!ReadWhole(kt, 0, 4, kind))
-            issues.push_back({first + 3, std::string(SideName(s)) + " connection kind \"" + kt +
+            issues.push_back({first + 3, std::string(SideName(s)) + " connection kind \"" + Shown(kt) +
                                              "\" must be a whole number from 0 to 4"});
         else
             hv.kind[s] = kind;
@@ -104,8 +151,6 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
 
 // Checks the value forms the program later takes apart.
 void CheckValues(const Node& block, std::vector<Issue>& issues) {
-    static const std::regex kAxis(R"(\[-?[0-9.]+ -?[0-9.]+ -?[0-9.]+ -?[0-9.]+\] -?[0-9.]+)");
-    static const std::regex kStart(R"(\[-?[0-9.]+ -?[0-9.]+ -?[0-9.]+\])");
     for (const auto& c : block.children) {
         if (c.isBlock) {
             CheckValues(c, issues);
@@ -117,16 +162,16 @@ void CheckValues(const Node& block, std::vector<Issue>& issues) {
         if (k == "plane") {
             Vec3 pts[3];
             if (!ParsePlanePoints(c.value, pts) || c.value.find(',') != std::string::npos)
-                issues.push_back({vl, "plane \"" + c.value + "\" must be (x y z) (x y z) (x y z)"});
+                issues.push_back({vl, "plane \"" + Shown(c.value) + "\" must be (x y z) (x y z) (x y z)"});
         } else if (k == "origin" || k == "point0" || k == "point1" || k == "attachpoint" || k == "angles") {
             if (!ReadTriple(c.value, v))
-                issues.push_back({vl, c.key + " \"" + c.value + "\" must be three numbers written with a period"});
+                issues.push_back({vl, c.key + " \"" + Shown(c.value) + "\" must be three numbers written with a period"});
         } else if (k == "uaxis" || k == "vaxis") {
-            if (!std::regex_match(c.value, kAxis))
-                issues.push_back({vl, c.key + " \"" + c.value + "\" must be [x y z shift] scale"});
+            if (!ReadBracketed(c.value, 4, true))
+                issues.push_back({vl, c.key + " \"" + Shown(c.value) + "\" must be [x y z shift] scale"});
         } else if (k == "startposition") {
-            if (!std::regex_match(c.value, kStart))
-                issues.push_back({vl, "startposition \"" + c.value + "\" must be [x y z]"});
+            if (!ReadBracketed(c.value, 3, false))
+                issues.push_back({vl, "startposition \"" + Shown(c.value) + "\" must be [x y z]"});
         }
     }
 }
@@ -382,7 +427,10 @@ void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, co
                 through = {t.x, t.y, t.z};
                 break;
             }
-        issues.push_back({std::atoi(from.id.c_str()),
+        int idLine = 0;  // the kit names each extra start by its line
+        const auto [idEnd, idError] = std::from_chars(from.id.data(), from.id.data() + from.id.size(), idLine);
+        if (idError != std::errc() || idEnd != from.id.data() + from.id.size() || idLine < 1) idLine = kHeaderLines + 1;
+        issues.push_back({idLine,
                           "the room leaks with its doorways plugged: the void reaches the " + from.classname + " at " +
                               Pt({from.origin.x, from.origin.y, from.origin.z}) + " through " + Pt(through)});
     } else if (!report.leak.checked) {

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "check/vmf_reader.h"
+
 namespace roomkit {
 
 const char* SideName(int side) {
@@ -98,6 +100,7 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
     RoomBody body;
     std::vector<Node*> stack;
     std::vector<int> openedAt;
+    int skipped = 0;  // blocks open below the nesting cap: counted, not kept
     bool inEntities = false;
     const int count = static_cast<int>(lines.size());
     auto lineAt = [&](int n) -> const std::string& { return lines[static_cast<size_t>(n - 1)]; };
@@ -106,6 +109,7 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
             body.issues.push_back({openedAt[k], "block \"" + stack[k]->key + "\" is not closed before " + where});
         stack.clear();
         openedAt.clear();
+        skipped = 0;
     };
 
     int n = kHeaderLines + 1;
@@ -131,7 +135,9 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
             continue;
         }
         if (l == "}") {
-            if (stack.empty())
+            if (skipped > 0)
+                --skipped;
+            else if (stack.empty())
                 body.issues.push_back({n, "\"}\" closes no block (the braces do not balance)"});
             else
                 stack.pop_back(), openedAt.pop_back();
@@ -139,6 +145,14 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
         }
         if (HasQuote(l)) body.issues.push_back({n, "quote characters are not allowed in room files"});
         const bool nextIsOpen = n < count && lineAt(n + 1) == "{";
+        if (nextIsOpen && (skipped > 0 || stack.size() >= static_cast<size_t>(tessellon::kMaxBlockNesting))) {
+            if (skipped++ == 0)
+                body.issues.push_back({n, "block \"" + l + "\" nests deeper than " +
+                                              std::to_string(tessellon::kMaxBlockNesting) + " levels"});
+            ++n;
+            continue;
+        }
+        if (skipped > 0) continue;  // the keys of a block left out
         if (nextIsOpen) {
             if (l.empty()) body.issues.push_back({n, "a block without a name"});
             Node* parent = nullptr;

@@ -118,7 +118,8 @@ private:
     int line_ = 1;
 };
 
-void ParseBlockBody(Lexer& lex, Node& block, bool topLevel) {
+// depth: how many blocks hold `block`'s children (0 at the top of the file).
+void ParseBlockBody(Lexer& lex, Node& block, bool topLevel, int depth) {
     for (;;) {
         Token t = lex.Next();
         if (t.kind == Token::End) {
@@ -132,8 +133,11 @@ void ParseBlockBody(Lexer& lex, Node& block, bool topLevel) {
         if (t.kind == Token::Open) throw ParseError(t.line, "\"{\" without a block name");
         Token next = lex.Next();
         if (next.kind == Token::Open) {
+            if (depth >= tessellon::kMaxBlockNesting)
+                throw ParseError(t.line, "block \"" + t.text + "\" nests deeper than " +
+                                             std::to_string(tessellon::kMaxBlockNesting) + " levels");
             Node& child = block.Add(Node::Block(t.text, t.line));
-            ParseBlockBody(lex, child, false);
+            ParseBlockBody(lex, child, false, depth + 1);
         } else if (next.kind == Token::Text) {
             block.Add(Node::Key(t.text, next.text, t.line));
         } else {
@@ -158,7 +162,7 @@ void WriteNode(const Node& n, int depth, std::string& out) {
 Node ParseVmf(const std::string& text) {
     Lexer lex(text);
     Node root = Node::Block("", 0);
-    ParseBlockBody(lex, root, true);
+    ParseBlockBody(lex, root, true, 0);
     return root;
 }
 
