@@ -104,8 +104,10 @@ xvfb-run -n 93 -s "-screen 0 1280x1024x24" bash -c '
   for _ in $(seq 1 60); do
     kill -0 $pid 2>/dev/null || { echo "no window: tessellon.exe without arguments ended (this build has no main window yet)"; exit 0; }
     if xdotool search --onlyvisible --name "Tessellon" >/dev/null 2>&1; then
-      sleep 2
-      import -window root "$2"
+      # Give a splash time to give way, then take the newest window.
+      sleep 3
+      id=$(xdotool search --onlyvisible --name "Tessellon" | tail -n 1)
+      import -window "$id" "$2"
       echo "window open; screenshot $2"
       wineserver -k
       exit 0
