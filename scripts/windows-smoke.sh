@@ -40,6 +40,35 @@ out/default/tessellon build --home "$LIN" --seed 1 --clock "$CLOCK" --quiet
 cmp "$LIN/level1.vmf" "$WIN/level1.vmf" || fail "level1.vmf differs from the Linux build's"
 echo "level1.vmf identical ($(stat -c %s "$WIN/level1.vmf") bytes)"
 
+step "Window"
+# Without arguments the program opens its window; a program without one prints its help and ends.
+mkdir -p out/screenshots
+shot=$ROOT/out/screenshots/windows-main.png
+xvfb-run -n 93 -s "-screen 0 1280x1024x24" bash -c '
+  # The program'"'"'s visible windows, newest last (Wine'"'"'s own input method windows left out).
+  windows() { for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+      name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
+      [ "$name" = "Default IME" ] || echo "$id $name"; done; }
+  cd "$1" && wine tessellon.exe >/dev/null 2>&1 &
+  pid=$!
+  for _ in $(seq 1 60); do
+    kill -0 $pid 2>/dev/null || { echo "no window: tessellon.exe without arguments ended (this build has no main window yet)"; exit 0; }
+    if [ -n "$(windows)" ]; then
+      # Give a splash time to give way, then take the newest window.
+      sleep 3
+      last=$(windows | tail -n 1)
+      [ -n "$last" ] || { echo "the window closed again" >&2; wineserver -k; exit 1; }
+      import -window "${last%% *}" "$2"
+      echo "window \"${last#* }\" open; screenshot $2"
+      wineserver -k
+      exit 0
+    fi
+    sleep 0.5
+  done
+  wineserver -k
+  echo "no window appeared within 30 s" >&2
+  exit 1' _ "$WIN" "$shot" || fail "window"
+
 step "Room kit under Wine"
 room=$(ls rooms-src/*.vmf | head -n 1)
 cp "$room" "$TMP/room.vmf"
@@ -94,27 +123,4 @@ done
 [ ! -e "$ACCOUNT/half-life 2/hl2.exe.calls" ] || fail "the game was started without --run-map"
 echo "vbsp, vvis and vrad ran at IDLE_PRIORITY_CLASS (64); level1.bsp is in hl2\\maps"
 
-step "Window"
-# Without arguments the program opens its window; a program without one prints its help and ends.
-mkdir -p out/screenshots
-shot=$ROOT/out/screenshots/windows-main.png
-xvfb-run -n 93 -s "-screen 0 1280x1024x24" bash -c '
-  cd "$1" && wine tessellon.exe >/dev/null 2>&1 &
-  pid=$!
-  for _ in $(seq 1 60); do
-    kill -0 $pid 2>/dev/null || { echo "no window: tessellon.exe without arguments ended (this build has no main window yet)"; exit 0; }
-    if xdotool search --onlyvisible --name "Tessellon" >/dev/null 2>&1; then
-      # Give a splash time to give way, then take the newest window.
-      sleep 3
-      id=$(xdotool search --onlyvisible --name "Tessellon" | tail -n 1)
-      import -window "$id" "$2"
-      echo "window open; screenshot $2"
-      wineserver -k
-      exit 0
-    fi
-    sleep 0.5
-  done
-  wineserver -k
-  echo "the window did not appear within 30 s" >&2
-  exit 1' _ "$WIN" "$shot" || fail "window"
 echo "Wine smoke run passed"
