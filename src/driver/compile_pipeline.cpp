@@ -18,7 +18,7 @@ namespace {
 
 const char* const kAppTitle = "Tessellon 0.9.34";
 
-bool EndsWithExe(const std::string& path) {
+[[maybe_unused]] bool EndsWithExe(const std::string& path) {
     if (path.size() < 4) return false;
     std::string tail = path.substr(path.size() - 4);
     for (auto& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

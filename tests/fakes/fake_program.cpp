@@ -1,8 +1,13 @@
 // Stands in for the map compilers, the game and the Steam client in tests. Every run appends
 // its argument vector and nice value to <program>.calls; <program>.sleep (seconds) makes it
 // wait before it finishes; run as vbsp it writes the compiled level beside the level it was
-// given, unless <program>.nobsp exists.
+// given, unless <program>.nobsp exists. On Windows the priority line holds the priority class
+// (IDLE_PRIORITY_CLASS is 64) instead of the nice value.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <cctype>
 #include <cstdio>
@@ -16,7 +21,7 @@ namespace {
 bool Exists(const std::string& path) { return static_cast<bool>(std::ifstream(path)); }
 
 std::string BaseNameLower(const std::string& path) {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of("/\\");
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     for (auto& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return name;
@@ -26,7 +31,11 @@ std::string BaseNameLower(const std::string& path) {
 
 int main(int argc, char** argv) {
     const std::string self = argv[0];
+#ifdef _WIN32
+    const long priority = static_cast<long>(GetPriorityClass(GetCurrentProcess()));
+#else
     const int priority = getpriority(PRIO_PROCESS, 0);
+#endif
     {
         std::ofstream calls(self + ".calls", std::ios::app);
         calls << "call\npriority " << priority << '\n';
