@@ -186,21 +186,7 @@ GuiOptions ParseGuiOptions(const std::vector<std::string>& args) {
         if (a == "--script") o.script = value();
         else if (a == "--slow-yield") o.slowYieldMs = ParseIntOption(a, value(), 0, 1000);
         else if (a == "--restart-delay") o.restartDelayMs = ParseIntOption(a, value(), 0, 10000);
-        else if (a == "--compiler-runner") {
-            const std::string v = value();
-            if (v == "none") o.setup.runner = CompilerRunner::Direct;
-            else if (v == "auto") o.setup.runner = CompilerRunner::Automatic;
-            else {
-                o.setup.runner = CompilerRunner::Program;
-                o.setup.runnerProgram = v;
-            }
-        } else if (a == "--game-start") {
-            const std::string v = value();
-            if (v == "auto") o.setup.gameStart = GameStart::Automatic;
-            else if (v == "direct") o.setup.gameStart = GameStart::Direct;
-            else if (v == "steam") o.setup.gameStart = GameStart::ThroughSteam;
-            else throw UsageError("--game-start must be auto, direct or steam (got \"" + v + "\").");
-        } else if (a == "--steam-program") o.setup.steamProgram = value();
+        else if (TakeCompileSetupOption(a, value, o.setup)) continue;
         else throw UsageError("unknown option \"" + a + "\". See tessellon gui --help.");
     }
     return o;

@@ -117,23 +117,7 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
         else if (a == "--compiler-unhidden") st.CompilerUnhidden = true;
         else if (a == "--steam") o.steam = value();
         else if (a == "--account") o.account = value();
-        else if (a == "--compiler-runner") {
-            const std::string v = value();
-            if (v == "none") o.setup.runner = CompilerRunner::Direct;
-            else if (v == "auto") o.setup.runner = CompilerRunner::Automatic;
-            else {
-                o.setup.runner = CompilerRunner::Program;
-                o.setup.runnerProgram = v;
-            }
-        }
-        else if (a == "--game-start") {
-            const std::string v = value();
-            if (v == "auto") o.setup.gameStart = GameStart::Automatic;
-            else if (v == "direct") o.setup.gameStart = GameStart::Direct;
-            else if (v == "steam") o.setup.gameStart = GameStart::ThroughSteam;
-            else throw UsageError("--game-start must be auto, direct or steam (got \"" + v + "\").");
-        }
-        else if (a == "--steam-program") o.setup.steamProgram = value();
+        else if (TakeCompileSetupOption(a, value, o.setup)) continue;
         else if (a == "--restart-delay") o.restartDelayMs = ParseIntOption(a, value(), 0, 10000);
         else throw UsageError("unknown option \"" + a + "\". See tessellon build --help.");
     }
@@ -163,6 +147,30 @@ int CompileExitCode(const Session& s, std::ostream& out, std::ostream& err) {
 }
 
 }  // namespace
+
+bool TakeCompileSetupOption(const std::string& a, const std::function<const std::string&()>& value,
+                            CompileSetup& setup) {
+    if (a == "--compiler-runner") {
+        const std::string v = value();
+        if (v == "none") setup.runner = CompilerRunner::Direct;
+        else if (v == "auto") setup.runner = CompilerRunner::Automatic;
+        else {
+            setup.runner = CompilerRunner::Program;
+            setup.runnerProgram = v;
+        }
+    } else if (a == "--game-start") {
+        const std::string v = value();
+        if (v == "auto") setup.gameStart = GameStart::Automatic;
+        else if (v == "direct") setup.gameStart = GameStart::Direct;
+        else if (v == "steam") setup.gameStart = GameStart::ThroughSteam;
+        else throw UsageError("--game-start must be auto, direct or steam (got \"" + v + "\").");
+    } else if (a == "--steam-program") {
+        setup.steamProgram = value();
+    } else {
+        return false;
+    }
+    return true;
+}
 
 int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (WantsHelp(args)) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/compile_setup.h"
 #include "driver/settings.h"
 #include "platform/clock.h"
 
@@ -75,6 +76,11 @@ struct SessionOptions {
     // Ticks the custom seed in `settings` when --seed was given.
     void TickSeed(BuildSettings& settings) const;
 };
+
+// --compiler-runner, --game-start and --steam-program, shared by `build` and the window: takes
+// `option` into `setup` when it is one of them; throws UsageError for a bad value.
+bool TakeCompileSetupOption(const std::string& option, const std::function<const std::string&()>& value,
+                            CompileSetup& setup);
 
 // The clock a command's session runs on: the system clock unless --clock froze it.
 class CommandClock {
