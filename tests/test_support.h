@@ -64,6 +64,8 @@ public:
     void LockBuildControls(bool l) override { locked = l; }
     bool compilePanel = false;
     void ShowCompilePanel(bool shown) override { compilePanel = shown; }
+    std::vector<int> levelPlanShows;  // roomsDone of every ShowLevelPlan
+    void ShowLevelPlan(const LevelPlan&, int roomsDone) override { levelPlanShows.push_back(roomsDone); }
     bool Saw(const std::string& status) const {
         return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
     }

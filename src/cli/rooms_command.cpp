@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
 #include "platform/registry.h"
+#include "picture/room_picture.h"
 #include "rooms/catalogue.h"
 
 namespace tessellon {
@@ -14,10 +15,14 @@ namespace {
 
 const char* const kRoomsHelp =
     "Usage: tessellon rooms [--home DIR]\n"
+    "       tessellon rooms --picture ROOM.rgr OUT.bmp\n"
     "Scans DIR/rooms like the program does at start-up (empty room files are deleted) and lists\n"
     "the catalogue, one room per line, fields separated by tabs:\n"
     "  file name, room name, type as the room manager shows it, genre (\"Genre #n\"), size (\"n bytes\").\n\n"
-    "Exit status: 0 listed; 1 a room file could not be read (message on stderr); 2 usage error.\n";
+    "With --picture, draws the room seen from above (north up) as the room manager shows it:\n"
+    "floor, walls at eye height, raised parts darker, brush entities blue, doorways green,\n"
+    "characters red, pickups orange, lights yellow, the player start green, props brown.\n\n"
+    "Exit status: 0 listed (or drawn); 1 a room file could not be read (message on stderr); 2 usage error.\n";
 
 }  // namespace
 
@@ -26,6 +31,24 @@ int RunRoomsCommand(const std::vector<std::string>& args, std::ostream& out, std
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
             out << kRoomsHelp;
+            return kExitOk;
+        }
+        if (args[i] == "--picture") {
+            if (args.size() != i + 3) {
+                err << "tessellon rooms: --picture needs a room file and a bitmap file, and nothing after them.\n";
+                return kExitUsage;
+            }
+            const RoomView view = DrawRoomTopView(args[i + 1], 480, 480);
+            if (view.brushes == 0) {
+                err << "tessellon rooms: " << view.problem << '\n';
+                return kExitFailed;
+            }
+            if (!view.problem.empty()) err << "tessellon rooms: " << view.problem << '\n';
+            if (!view.image.SaveBmp(args[i + 2])) {
+                err << "tessellon rooms: " << args[i + 2] << " could not be written.\n";
+                return kExitFailed;
+            }
+            out << view.brushes << " brushes, " << view.entities << " entities, " << view.doorways << " doorways\n";
             return kExitOk;
         }
         if (args[i] == "--home" && i + 1 < args.size()) {

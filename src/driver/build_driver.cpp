@@ -79,6 +79,7 @@ bool CreateMapPhases(Session& s) {
         LevelPlan& plan = s.Plans[static_cast<std::size_t>(level)];
         plan.totalRooms = totalRooms;
         ComputeRoomProgress(s.RoomCatalogue, plan);
+        s.ui.ShowLevelPlan(plan, 0);
     }
 
     mazeTimer.reset();

@@ -89,6 +89,7 @@ bool GenerateLevel(Session& s, const LevelPlan& plan, int level, int levelCount,
         GetReady(s, path, xDif, yDif, zDif, room.progress, nextId, room.turns);
         if (offsets) (*offsets)[static_cast<std::size_t>(m)] = {xDif, yDif, zDif};
         if (s.BuildAborted) return false;
+        s.ui.ShowLevelPlan(plan, m);
     }
 
     Log(s, "Adding map entitys... (" + levelText + "/" + countText + " " + std::to_string(roomCount) + "/" +

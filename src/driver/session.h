@@ -64,6 +64,10 @@ struct Session {
     bool RestartTimerEnabled = false;
     int RestartTimerInterval = 1000;
     bool RoomTestMode = false;
+    // The file of the room under test while RoomTestMode is on.
+    std::string RoomTestFile;
+    // Programs started without waiting (the room kit), kept so they are reaped once they end.
+    std::vector<std::unique_ptr<ChildProcess>> StartedPrograms;
 
     // Every room file's header and path, filled by Categorize.
     Catalogue RoomCatalogue;

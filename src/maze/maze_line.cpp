@@ -234,6 +234,7 @@ std::string GetGoodLine(Session& s, int length, int startWith, int endWith, int 
     if (s.Surf.preview) {
         s.Surf.picture.Clear();
         TestSurfDraw(s, 0, 0, line.substr(1), direction);
+        s.ui.ShowMazePreview(s.Surf.picture);
     }
     return line;
 }

@@ -9,62 +9,6 @@
 
 namespace tessellon {
 
-void MazePicture::Clear() { pixels_.assign(static_cast<std::size_t>(kWidth) * kHeight, kBackground); }
-
-void MazePicture::Set(int x, int y, Rgb color) {
-    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return;
-    pixels_[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)] = color;
-}
-
-Rgb MazePicture::At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return kBackground;
-    return pixels_[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)];
-}
-
-namespace {
-
-void PutLe(std::ofstream& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-}  // namespace
-
-bool MazePicture::SaveBmp(const std::filesystem::path& file) const {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    const std::uint32_t rowBytes = (kWidth * 3 + 3) / 4 * 4;
-    const std::uint32_t imageBytes = rowBytes * kHeight;
-    // File header, then a BITMAPINFOHEADER: 24 bits, no compression, 96 dpi.
-    out.put('B');
-    out.put('M');
-    PutLe(out, 54 + imageBytes, 4);
-    PutLe(out, 0, 4);
-    PutLe(out, 54, 4);
-    PutLe(out, 40, 4);
-    PutLe(out, kWidth, 4);
-    PutLe(out, kHeight, 4);
-    PutLe(out, 1, 2);
-    PutLe(out, 24, 2);
-    PutLe(out, 0, 4);
-    PutLe(out, imageBytes, 4);
-    PutLe(out, 3780, 4);
-    PutLe(out, 3780, 4);
-    PutLe(out, 0, 4);
-    PutLe(out, 0, 4);
-    std::string row(rowBytes, '\0');
-    // Rows are stored bottom up, each pixel as blue, green, red.
-    for (int y = kHeight - 1; y >= 0; --y) {
-        for (int x = 0; x < kWidth; ++x) {
-            const Rgb c = At(x, y);
-            row[static_cast<std::size_t>(3 * x)] = static_cast<char>(c.blue);
-            row[static_cast<std::size_t>(3 * x + 1)] = static_cast<char>(c.green);
-            row[static_cast<std::size_t>(3 * x + 2)] = static_cast<char>(c.red);
-        }
-        out.write(row.data(), static_cast<std::streamsize>(row.size()));
-    }
-    return static_cast<bool>(out);
-}
-
 Rgb CodeColor(std::string_view code) {
     if (code.size() != 2) return {0, 0, 0};
     const int n = (code[0] - '0') * 10 + (code[1] - '0');

@@ -4,32 +4,22 @@
 #include <string_view>
 #include <vector>
 
+#include "picture/rgb_image.h"
+
 namespace tessellon {
 
 struct Session;
 
-struct Rgb {
-    std::uint8_t red = 0, green = 0, blue = 0;
-    bool operator==(const Rgb&) const = default;
-};
-
-// The developer drawing of a maze line: 444 x 426 pixels, each room a 3 x 3 glyph.
-class MazePicture {
+// The developer drawing of a maze line: 444 x 426 pixels, each room a 3 x 3 glyph. Pixels
+// outside the picture are not drawn: far-wandering lines leave the window.
+class MazePicture : public RgbImage {
 public:
     static constexpr int kWidth = 444;
     static constexpr int kHeight = 426;
     static constexpr Rgb kBackground{255, 255, 255};
 
-    MazePicture() { Clear(); }
-    void Clear();
-    // Pixels outside the picture are not drawn: far-wandering lines leave the window.
-    void Set(int x, int y, Rgb color);
-    Rgb At(int x, int y) const;
-    // A 24-bit uncompressed Windows bitmap. False when the file cannot be written.
-    bool SaveBmp(const std::filesystem::path& file) const;
-
-private:
-    std::vector<Rgb> pixels_;
+    MazePicture() : RgbImage(kWidth, kHeight, kBackground) {}
+    void Clear() { Fill(kBackground); }
 };
 
 // The colour a code is drawn in: black for the path parts, red alleys, green game start,

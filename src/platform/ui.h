@@ -4,6 +4,9 @@
 
 namespace tessellon {
 
+struct LevelPlan;
+class MazePicture;
+
 enum class BoxIcon { Information, Critical, Question };
 enum class BoxButtons { Ok, OkCancel, YesNo };
 enum class BoxAnswer { Ok, Cancel, Yes, No };
@@ -27,6 +30,11 @@ public:
     virtual void LockBuildControls(bool locked) = 0;
     // Show or hide the compile panel (with its abort command and its RunMapCheck box).
     virtual void ShowCompilePanel(bool shown) { (void)shown; }
+    // The level taking shape: its maze as laid out (roomsDone 0), then again after each room
+    // has been generated (roomsDone rooms of the line are in).
+    virtual void ShowLevelPlan(const LevelPlan& plan, int roomsDone) { (void)plan, (void)roomsDone; }
+    // The developer maze preview has a new drawing to present.
+    virtual void ShowMazePreview(const MazePicture& picture) { (void)picture; }
 };
 
 }  // namespace tessellon

@@ -31,6 +31,11 @@ const RoomRecord& Catalogue::Row(int i) const {
     return rows_[static_cast<std::size_t>(i)];
 }
 
+void Catalogue::Erase(int i) {
+    Row(i);  // range check
+    rows_.erase(rows_.begin() + i);
+}
+
 RoomRecord& Catalogue::Add(RoomRecord record) {
     if (RoomCount() >= kMaxCatalogueRows)
         throw std::length_error("the catalogue holds at most " + std::to_string(kMaxCatalogueRows) + " rooms");

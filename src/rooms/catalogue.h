@@ -60,6 +60,8 @@ public:
     // Appends a row (the scan, and tests that build a catalogue by hand). Throws
     // std::length_error past the 2000-row limit.
     RoomRecord& Add(RoomRecord record);
+    // Removes row i (1..RoomCount); the rows after it move up one.
+    void Erase(int i);
 
 private:
     std::vector<RoomRecord> rows_ = std::vector<RoomRecord>(1);
