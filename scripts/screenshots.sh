@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Screenshots of the windows under Xvfb, into out/screenshots/: the main window idle and while a
-# level is built, the compile panel, the account window and the Steam folder window.
+# level is built, the compile panel, the account and Steam folder windows, the room manager and the maze preview.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset default -DTESSELLON_TESTS=ON >/dev/null
 cmake --build --preset default
 mkdir -p out/screenshots
-for name in shots_main shots_account shots_steam; do
+for name in shots_main shots_account shots_steam shots_rooms; do
   bash tests/gui/run.sh out/default "$name" "$PWD/out/screenshots"
 done
 ls -1 out/screenshots/*.png

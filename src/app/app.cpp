@@ -84,7 +84,8 @@ void App::Quit(int code) {
     s_.CompileAborted = true;
     Fl::remove_timeout(RestartTick, this);
     for (Fl_Window* w : {static_cast<Fl_Window*>(splash_), static_cast<Fl_Window*>(main_),
-                         static_cast<Fl_Window*>(account_), static_cast<Fl_Window*>(steam_)})
+                         static_cast<Fl_Window*>(account_), static_cast<Fl_Window*>(steam_),
+                         static_cast<Fl_Window*>(drawLine_)})
         if (w) w->hide();
 }
 

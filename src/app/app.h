@@ -22,6 +22,7 @@ class Fl_Choice;
 class Fl_Double_Window;
 class Fl_Group;
 class Fl_Hold_Browser;
+class Fl_Multiline_Output;
 class Fl_Input;
 class Fl_Output;
 class Fl_Widget;
@@ -36,6 +37,7 @@ class Script;
 class SplashWindow;
 class WorldMapBox;
 class FolderList;
+class PictureBox;
 
 // What `tessellon gui` was started with.
 struct GuiOptions {
@@ -67,6 +69,8 @@ public:
                                         const std::string& defaultAnswer) override;
     void LockBuildControls(bool locked) override;
     void ShowCompilePanel(bool shown) override;
+    void ShowLevelPlan(const LevelPlan& plan, int roomsDone) override;
+    void ShowMazePreview(const MazePicture& picture) override;
 
     // For the script: a control by its name, the status text, which windows are up.
     Fl_Widget* Control(const std::string& name) const;
@@ -81,6 +85,7 @@ private:
     void BuildMainWindow();
     void BuildAccountWindow();
     void BuildSteamWindow();
+    void BuildRoomManager();
     void Name(Fl_Widget* w, const std::string& name);
 
     // The flow of windows.
@@ -98,6 +103,18 @@ private:
     void ShowMapPress(const MapPress& p);
     void ShowSun(const SunDisplay& sun);
     void OnClockChanged();
+
+    // The room manager panel.
+    void OpenRoomManager();
+    void RefreshRoomList();
+    void RefreshRooms();
+    void ShowRoomDetails();
+    void ToggleRoomTestMode();
+    void DeleteSelectedRoom();
+    int SelectedRoom() const;
+    void SetCaption();
+    // The developer batch of maze pictures, drawn in the "DrawLine" window.
+    void MakeMazeBatch(int count);
 
     // Account window.
     void FillAccountList();
@@ -153,6 +170,26 @@ private:
     Fl_Output* userAccount_ = nullptr;
     Fl_Group* compileFrame_ = nullptr;
     Fl_Check_Button* compileRunMap_ = nullptr;
+    PictureBox* levelMap_ = nullptr;      // the level taking shape, over the world map
+    PictureBox* compileLevelMap_ = nullptr;
+    std::string captionText_;
+
+    // Room manager panel.
+    Fl_Group* roomManager_ = nullptr;
+    Fl_Hold_Browser* roomList_ = nullptr;
+    std::vector<Fl_Output*> roomDetails_;
+    Fl_Multiline_Output* roomDescription_ = nullptr;
+    Fl_Button* testRoom_ = nullptr;
+    Fl_Button* deleteRoom_ = nullptr;
+    PictureBox* roomPicture_ = nullptr;
+    PictureBox* roomConnections_ = nullptr;
+    PictureBox* testModePicture_ = nullptr;
+    Fl_Box* testModeNote_ = nullptr;
+    std::string testModeNoteText_;
+
+    // The developer maze preview.
+    Fl_Double_Window* drawLine_ = nullptr;
+    PictureBox* drawLinePicture_ = nullptr;
 
     // Account window controls.
     Fl_Hold_Browser* accountList_ = nullptr;

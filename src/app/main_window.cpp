@@ -15,6 +15,7 @@
 
 #include <filesystem>
 
+#include "app/layout.h"
 #include "app/widgets.h"
 #include "driver/auto_restart.h"
 #include "driver/build_driver.h"
@@ -22,44 +23,13 @@
 #include "driver/errors.h"
 #include "driver/report.h"
 #include "entities/sun.h"
+#include "picture/room_picture.h"
 
 namespace tessellon::app {
 
 namespace {
 
 constexpr int kMainW = 1000, kMainH = 740;
-
-template <class F>
-void OnCallback(Fl_Widget* w, F* f) {
-    w->callback([](Fl_Widget*, void* p) { (*static_cast<F*>(p))(); }, f);
-}
-
-// Callbacks keep their closures here for the window's lifetime.
-std::vector<std::unique_ptr<std::function<void()>>>& Closures() {
-    static std::vector<std::unique_ptr<std::function<void()>>> all;
-    return all;
-}
-
-void On(Fl_Widget* w, std::function<void()> f) {
-    Closures().push_back(std::make_unique<std::function<void()>>(std::move(f)));
-    OnCallback(w, Closures().back().get());
-}
-
-Fl_Group* Frame(int x, int y, int w, int h, const char* label) {
-    auto* g = new Fl_Group(x, y, w, h, label);
-    g->box(FL_ENGRAVED_FRAME);
-    g->align(FL_ALIGN_TOP_LEFT);
-    g->labelfont(FL_HELVETICA_BOLD);
-    g->labelsize(13);
-    return g;
-}
-
-Fl_Box* Text(int x, int y, int w, int h, const char* text, int size = 12) {
-    auto* b = new Fl_Box(x, y, w, h, text);
-    b->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
-    b->labelsize(size);
-    return b;
-}
 
 // The create command's picture: a few room tiles in the bar's colours.
 Fl_RGB_Image* CreateButtonImage() {
@@ -81,18 +51,6 @@ Fl_RGB_Image* CreateButtonImage() {
     static Fl_RGB_Image image(pixels, 36, 36, 3);
     return &image;
 }
-
-// The compile panel lies over the options while the compilers run: presses that its own
-// controls do not take stop at it.
-class CompilePanel : public Fl_Group {
-public:
-    using Fl_Group::Fl_Group;
-    int handle(int event) override {
-        const int r = Fl_Group::handle(event);
-        if (event == FL_PUSH || event == FL_RELEASE || event == FL_DRAG) return 1;
-        return r;
-    }
-};
 
 }  // namespace
 
@@ -203,6 +161,18 @@ void App::BuildMainWindow() {
     Name(sunAngleBox_, "SunAngleBox");
     mapFrame->end();
     lockable_.push_back(mapFrame);
+    // While and after a build the level's layout lies over the world map (outside the
+    // locked frame, so it stays lit); a press brings the map back.
+    levelMap_ = new PictureBox(515, 230, 465, 252);
+    levelMap_->color(fl_rgb_color(28, 34, 44));
+    levelMap_->labelcolor(FL_WHITE);
+    levelMap_->onPress = [this] {
+        levelMap_->hide();
+        main_->redraw();
+    };
+    levelMap_->hide();
+    Name(levelMap_, "LevelMap");
+
     try {
         map_->SetMap(ReadWorldMap(s_.programFolder / "coastline-110m.txt"));
     } catch (const std::exception& e) {
@@ -253,9 +223,9 @@ void App::BuildMainWindow() {
     });
     lockable_.push_back(changeAccount);
     auto* roomManager = new Fl_Button(665, 640, 190, 24, "Launch Room Manager");
-    roomManager->tooltip("The room manager comes with a later version.");
-    roomManager->deactivate();
     Name(roomManager, "Command6");
+    On(roomManager, [this] { OpenRoomManager(); });
+    lockable_.push_back(roomManager);
 
     // Status, progress and the commands.
     statusText_ = "Status: Initiating...";
@@ -278,8 +248,10 @@ void App::BuildMainWindow() {
     Name(abort_, "AbortButton");
     On(abort_, [this] { AbortBuild(s_); });
 
+    BuildRoomManager();
+
     // The compile panel, over the options while the compilers run.
-    compileFrame_ = new CompilePanel(0, 0, kMainW, 666);
+    compileFrame_ = new CoverPanel(0, 0, kMainW, 666);
     compileFrame_->box(FL_FLAT_BOX);
     compileFrame_->color(fl_rgb_color(222, 226, 218));
     auto* title = new Fl_Box(40, 140, 920, 50, "Compiling your level");
@@ -297,6 +269,10 @@ void App::BuildMainWindow() {
     compileAbort->labelfont(FL_HELVETICA_BOLD);
     Name(compileAbort, "Command3");
     On(compileAbort, [this] { AbortCompile(s_); });
+    compileLevelMap_ = new PictureBox(120, 390, 760, 250);
+    compileLevelMap_->color(fl_rgb_color(28, 34, 44));
+    compileLevelMap_->labelcolor(FL_WHITE);
+    Name(compileLevelMap_, "CompileLevelMap");
     compileFrame_->end();
     compileFrame_->hide();
     Name(compileFrame_, "CompileFrame");
@@ -305,6 +281,18 @@ void App::BuildMainWindow() {
     main_->resizable(main_);
     main_->size_range(kMainW, kMainH);
     main_->callback([](Fl_Widget*, void* self) { static_cast<App*>(self)->Quit(0); }, this);
+    SetCaption();
+    // Developers: Ctrl+Shift+M draws the batch of 100 maze lines into the "DrawLine" window
+    // and saves them to the Maps folder.
+    static App* developerTarget = nullptr;
+    developerTarget = this;
+    Fl::add_handler([](int event) {
+        if (event != FL_SHORTCUT || !developerTarget) return 0;
+        const int state = Fl::event_state();
+        if ((Fl::event_key() != 'm' && Fl::event_key() != 'M') || !(state & FL_CTRL) || !(state & FL_SHIFT)) return 0;
+        developerTarget->MakeMazeBatch(100);
+        return 1;
+    });
     SyncControls();
 }
 
@@ -406,6 +394,18 @@ void App::LockBuildControls(bool locked) {
         create_->show();
     }
     main_->redraw();
+}
+
+void App::ShowLevelPlan(const LevelPlan& plan, int roomsDone) {
+    const int rooms = static_cast<int>(plan.rooms.size()) - 1;
+    levelMap_->SetPicture(DrawLevelPlan(plan, s_.RoomCatalogue, roomsDone, levelMap_->w() - 4, levelMap_->h() - 22));
+    levelMap_->SetCaption(roomsDone == 0 ? "Maze laid out: " + std::to_string(rooms) + " rooms"
+                                         : "Level layout: " + std::to_string(roomsDone) + " of " + std::to_string(rooms) +
+                                               " rooms (press for the world map)");
+    levelMap_->show();
+    compileLevelMap_->SetPicture(
+        DrawLevelPlan(plan, s_.RoomCatalogue, roomsDone, compileLevelMap_->w() - 4, compileLevelMap_->h() - 22));
+    compileLevelMap_->SetCaption("Your level: " + std::to_string(rooms) + " rooms");
 }
 
 void App::ShowCompilePanel(bool shown) {

@@ -64,6 +64,7 @@ std::string Shown(Fl_Widget* w) {
     if (auto* b = dynamic_cast<Fl_Browser*>(w)) return b->value() > 0 ? b->text(b->value()) : "";
     if (auto* m = dynamic_cast<MoonBox*>(w)) return std::to_string(m->Image());
     if (auto* p = dynamic_cast<ProgressBar*>(w)) return std::to_string(p->Filled());
+    if (auto* picture = dynamic_cast<PictureBox*>(w)) return picture->Caption();
     if (auto* map = dynamic_cast<WorldMapBox*>(w)) return std::to_string(static_cast<long>(map->Marker()));
     if (auto* b = dynamic_cast<Fl_Button*>(w); b && (b->type() == FL_TOGGLE_BUTTON || dynamic_cast<Fl_Light_Button*>(w)))
         return b->value() ? "1" : "0";
@@ -174,8 +175,12 @@ bool Script::Try(const Line& line) {
         return true;
     }
     if (cmd == "expect") {
+        // A trailing "*" matches any rest of the text.
         need(3);
-        if (Shown(control(w[1])) != w[2]) {
+        const std::string& want = w[2];
+        const std::string now = Shown(control(w[1]));
+        const bool wild = !want.empty() && want.back() == '*';
+        if (wild ? now.compare(0, want.size() - 1, want, 0, want.size() - 1) != 0 : now != want) {
             const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - since_).count();
             if (waited > timeoutSeconds_)
                 Fail(line, w[1] + " shows \"" + Shown(control(w[1])) + "\"");
@@ -226,6 +231,15 @@ bool Script::Try(const Line& line) {
         Fl_Widget* c = control(w[1]);
         begin();
         c->resize(c->x(), c->y(), static_cast<int>(Number(w[2])), static_cast<int>(Number(w[3])));
+        return true;
+    }
+    if (cmd == "developer") {
+        // The developer key's command: the batch of maze lines (Ctrl+Shift+M draws 100).
+        need(3);
+        if (w[1] != "make100maps") throw std::runtime_error("the developer command is make100maps");
+        if (MessageDialog::Current()) return false;
+        begin();
+        app_.MakeMazeBatch(static_cast<int>(Number(w[2])));
         return true;
     }
     if (cmd == "close") {

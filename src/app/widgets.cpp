@@ -162,4 +162,40 @@ void SplashWindow::draw() {
     fl_draw("0.9.34", 0, 262, w() - 14, 24, FL_ALIGN_RIGHT);
 }
 
+PictureBox::PictureBox(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
+    box(FL_THIN_DOWN_BOX);
+    color(fl_rgb_color(246, 244, 238));
+}
+
+void PictureBox::SetPicture(RgbImage picture) {
+    picture_ = std::move(picture);
+    ++updates_;
+    redraw();
+}
+
+void PictureBox::draw() {
+    draw_box();
+    const int textH = caption_.empty() ? 0 : 18;
+    const int pw = picture_.Width(), ph = picture_.Height();
+    if (pw > 0 && ph > 0) {
+        const int px = x() + (w() - pw) / 2, py = y() + (h() - textH - ph) / 2;
+        fl_push_clip(x() + 2, y() + 2, w() - 4, h() - 4);
+        fl_draw_image(picture_.Data(), px, py, pw, ph, 3);
+        fl_pop_clip();
+    }
+    if (!caption_.empty()) {
+        fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
+        fl_font(FL_HELVETICA, 11);
+        fl_draw(caption_.c_str(), x() + 4, y() + h() - textH - 1, w() - 8, textH, FL_ALIGN_CENTER | FL_ALIGN_INSIDE);
+    }
+}
+
+int PictureBox::handle(int event) {
+    if (event == FL_PUSH && onPress && active_r()) {
+        onPress();
+        return 1;
+    }
+    return Fl_Widget::handle(event);
+}
+
 }  // namespace tessellon::app

@@ -11,6 +11,7 @@
 
 #include "driver/window_options.h"
 #include "driver/world_map.h"
+#include "picture/rgb_image.h"
 
 namespace tessellon::app {
 
@@ -73,6 +74,27 @@ private:
     Fl_Hor_Slider* slider_;
     Fl_Box* value_;
     std::string valueText_;
+};
+
+// Shows one of the program's pictures, centred on its own background, with an optional line
+// of text under it. A press calls onPress.
+class PictureBox : public Fl_Widget {
+public:
+    PictureBox(int x, int y, int w, int h);
+    void SetPicture(RgbImage picture);
+    const RgbImage& Picture() const { return picture_; }
+    void SetCaption(std::string text) { caption_ = std::move(text); redraw(); }
+    const std::string& Caption() const { return caption_; }
+    // How often the picture was replaced (the script follows the live layout by it).
+    int Updates() const { return updates_; }
+    std::function<void()> onPress;
+
+private:
+    void draw() override;
+    int handle(int event) override;
+    RgbImage picture_;
+    std::string caption_;
+    int updates_ = 0;
 };
 
 // The splash: our tile picture and the program's name, without a border, for 2.5 s.

@@ -42,7 +42,7 @@ extra=()
 fail() { echo "FAIL $NAME: $*" >&2; echo "--- window log" >&2; cat "$WORK/log" >&2; exit 1; }
 
 case $NAME in
-  create|abort|restart|shots_main) fake_steam; saved_account ;;
+  create|abort|restart|shots_main|room_manager|shots_rooms|maze_preview) fake_steam; saved_account ;;
   compile|compile_abort) fake_steam; saved_account; extra=(--compiler-runner none) ;;
   account|shots_account) fake_steam; printf '%s/\r\n' "$steam" > "$home/spath.idf" ;;
   steam_folder|shots_steam) fake_steam ;;
@@ -50,6 +50,9 @@ esac
 case $NAME in
   abort) printf 'the level the user had\n' > "$home/level1.vmf"; extra=(--slow-yield 20) ;;
   restart) extra=(--restart-delay 400) ;;
+  room_manager|shots_rooms)
+    cp "$BIN/tessellon_fake_program" "$home/tessellonsdk"
+    ls "$home/rooms" > "$WORK/rooms-before" ;;
   compile) echo 1 > "$steam/steamapps/player1/sourcesdk/bin/vbsp.exe.sleep" ;;
   compile_abort) echo 30 > "$steam/steamapps/player1/sourcesdk/bin/vvis.exe.sleep" ;;
   shots_main) echo 2 > "$steam/steamapps/player1/sourcesdk/bin/vbsp.exe.sleep"; extra=(--compiler-runner none --slow-yield 20) ;;
@@ -83,6 +86,29 @@ case $NAME in
     [ "$(grep -c '^box: Continiune?' "$WORK/log")" -eq 1 ] || fail "the restart asked for confirmation again"
     [ "$(grep -c '^status: Reserving memory...$' "$WORK/log")" -eq 2 ] || fail "the countdown did not start a second build"
     [ -f "$home/level1.vmf" ] || fail "the second build wrote no level"
+    ;;
+  maze_preview)
+    for n in 1 2 3 4 5; do
+      [ -s "$home/Maps/Map$n.bmp" ] && [ -s "$home/Maps/Map$n.txt" ] || fail "Map$n was not saved"
+    done
+    [ ! -e "$home/Maps/Map6.txt" ] || fail "the batch made more lines than asked"
+    ;;
+  room_manager)
+    log=$(ls "$home"/vorniclog*.log 2>/dev/null | head -1)
+    [ -n "$log" ] || fail "the build wrote no log file"
+    used=$(grep -o 'Calling GetReady with parameters: [^ ]*' "$log" | sed 's/.*: //' | sort -u)
+    [ -n "$used" ] || fail "the log names no generated room"
+    oneway=0
+    for f in $used; do
+      [ "$(sed -n 3p "$f" | tr -d '\r')" = 0 ] || continue
+      [ "$(basename "$f")" = oneway_canal_walk.rgr ] || fail "test mode on oneway_canal_walk.rgr, yet the build took $(basename "$f")"
+      oneway=1
+    done
+    [ $oneway = 1 ] || fail "the build used no one-way room, so test mode was not tried"
+    grep -v '^alley_bedroom.rgr$' "$WORK/rooms-before" | diff - <(ls "$home/rooms") > /dev/null ||
+      fail "the rooms folder is not the old one less alley_bedroom.rgr: $(diff <(grep -v '^alley_bedroom.rgr$' "$WORK/rooms-before") <(ls "$home/rooms"))"
+    grep -q '^started$' "$home/tessellonsdk.calls" 2>/dev/null || fail "the room kit was not started"
+    ! grep -q '^arg ' "$home/tessellonsdk.calls" || fail "the room kit was given arguments"
     ;;
   account)
     printf ' 1 \r\n%s\r\n' "$steam/steamapps/player1" | cmp - "$home/hl2path.ini" || fail "hl2path.ini is not what was chosen"

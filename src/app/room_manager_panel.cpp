@@ -1,0 +1,290 @@
+// The room manager: a panel over the main window's options that lists the room files, shows
+// the selected room's details and top view, and offers room test mode, deletion, a re-read of
+// the rooms folder and the room kit.
+#include "app/app.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Hold_Browser.H>
+#include <FL/Fl_Multiline_Output.H>
+#include <FL/Fl_Output.H>
+
+#include "app/layout.h"
+#include "app/widgets.h"
+#include "driver/errors.h"
+#include "driver/room_manager.h"
+#include "maze/directions.h"
+#include "maze/maze_picture.h"
+#include "picture/room_picture.h"
+
+namespace tessellon::app {
+
+namespace {
+
+constexpr int kPanelW = 1000, kPanelH = 666;
+constexpr int kTopView = 320;
+
+// How the selected room joins its neighbours before it is turned: its open sides as corridors.
+RgbImage ConnectionPicture(const std::string& roomType) {
+    RgbImage image(140, 140, {246, 244, 238});
+    RoomRecord probe;
+    probe[kColRoomType] = roomType;
+    const auto type = probe.WholeNumber(kColRoomType);
+    const Rgb room = type == kBlockedRoomType ? Rgb{150, 150, 150} : Rgb{62, 70, 84};
+    image.FillRect(45, 45, 50, 50, room);
+    const Rgb open{30, 170, 60};
+    for (int side : OpenSidesOfType(type.value_or(-1))) {
+        if (side == kNorth) image.FillRect(60, 10, 20, 35, open);
+        if (side == kSouth) image.FillRect(60, 95, 20, 35, open);
+        if (side == kEast) image.FillRect(95, 60, 35, 20, open);
+        if (side == kWest) image.FillRect(10, 60, 35, 20, open);
+    }
+    return image;
+}
+
+// Room test mode's badge: a padlock, shut and amber while the mode is on.
+RgbImage TestModePicture(bool on) {
+    RgbImage image(140, 140, {246, 244, 238});
+    const Rgb c = on ? Rgb{225, 150, 20} : Rgb{170, 175, 180};
+    const Rgb paper{246, 244, 238};
+    image.FillCircle({70, 52}, 26, c);
+    image.FillCircle({70, 52}, 16, paper);
+    if (!on) image.FillRect(78, 40, 20, 30, paper);  // the shackle stands open
+    image.FillRect(38, 60, 64, 50, c);
+    image.FillCircle({70, 80}, 6, paper);
+    image.FillRect(67, 82, 6, 14, paper);
+    return image;
+}
+
+}  // namespace
+
+void App::BuildRoomManager() {
+    roomManager_ = new CoverPanel(0, 0, kPanelW, kPanelH);
+    roomManager_->box(FL_FLAT_BOX);
+    roomManager_->color(fl_rgb_color(226, 228, 232));
+    Name(roomManager_, "RoomManagerFrame");
+    auto* title = new Fl_Box(20, 8, 400, 30, "Room Manager");
+    title->labelfont(FL_HELVETICA_BOLD);
+    title->labelsize(20);
+    title->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+
+    roomList_ = new Fl_Hold_Browser(20, 66, 260, 580, "Availible Rooms:");
+    roomList_->align(FL_ALIGN_TOP_LEFT);
+    roomList_->labelsize(12);
+    roomList_->textsize(12);
+    Name(roomList_, "RoomList");
+    On(roomList_, [this] { ShowRoomDetails(); });
+
+    auto* details = Frame(300, 66, 340, 330, "Details");
+    Name(details, "Frame7");
+    static const char* const kLabels[] = {"Room Name:", "Type:", "Genre:", "Size:", "Author:"};
+    static const char* const kNames[] = {"RM_RoomName", "RM_RoomType", "RM_Genre", "RM_Size", "RM_Author"};
+    for (int i = 0; i < 5; ++i) {
+        auto* box = new Fl_Output(400, 78 + i * 32, 228, 24, kLabels[i]);
+        box->labelsize(12);
+        box->textsize(12);
+        Name(box, kNames[i]);
+        roomDetails_.push_back(box);
+    }
+    roomDescription_ = new Fl_Multiline_Output(400, 238, 228, 146, "Description:");
+    roomDescription_->labelsize(12);
+    roomDescription_->textsize(12);
+    roomDescription_->wrap(1);
+    Name(roomDescription_, "RM_Description");
+    details->end();
+
+    roomConnections_ = new PictureBox(300, 410, 160, 170);
+    roomConnections_->SetCaption("Connections");
+    Name(roomConnections_, "Picture4");
+    testModePicture_ = new PictureBox(480, 410, 160, 170);
+    testModePicture_->SetPicture(TestModePicture(false));
+    testModePicture_->SetCaption("Room test mode: off");
+    Name(testModePicture_, "Picture5");
+
+    roomPicture_ = new PictureBox(660, 66, kTopView, kTopView + 20);
+    roomPicture_->SetCaption("Seen from above, north up");
+    Name(roomPicture_, "Picture3");
+    testModeNote_ = Text(670, 76, kTopView - 20, kTopView, "", 14);
+    testModeNote_->hide();
+    Name(testModeNote_, "TestModeNote");
+    auto* legend = Text(660, 412, kTopView, 34,
+                        "Floor light, walls dark, brush entities blue, doorways green; characters red, pickups "
+                        "orange, lights yellow, player start green, props brown.",
+                        11);
+    legend->labelcolor(fl_rgb_color(70, 70, 70));
+
+    testRoom_ = new Fl_Button(660, 462, 155, 30, "Test This Room");
+    Name(testRoom_, "Command7");
+    On(testRoom_, [this] { ToggleRoomTestMode(); });
+    deleteRoom_ = new Fl_Button(825, 462, 155, 30, "Delete This Room");
+    Name(deleteRoom_, "Command8");
+    On(deleteRoom_, [this] { DeleteSelectedRoom(); });
+    auto* refresh = new Fl_Button(660, 500, 155, 30, "Refresh");
+    Name(refresh, "Command11");
+    On(refresh, [this] { RefreshRooms(); });
+    auto* kit = new Fl_Button(825, 500, 155, 30, "Launch Tessellon SDK");
+    Name(kit, "Command9");
+    On(kit, [this] { tessellon::LaunchRoomKit(s_); });
+    Text(660, 536, 320, 66,
+         "Tessellon SDK makes room files: start a room for Hammer, import a finished map as a room and "
+         "check rooms. Press Refresh afterwards to see new rooms here.",
+         11)
+        ->labelcolor(fl_rgb_color(70, 70, 70));
+    auto* close = new Fl_Button(825, 610, 155, 30, "Close");
+    Name(close, "Command10");
+    On(close, [this] {
+        roomManager_->hide();
+        main_->redraw();
+    });
+    roomManager_->end();
+    roomManager_->hide();
+}
+
+void App::OpenRoomManager() {
+    if (!s_.RoomTestMode) RefreshRooms();
+    roomManager_->show();
+    main_->redraw();
+}
+
+int App::SelectedRoom() const { return roomList_->value() - 1; }
+
+void App::RefreshRoomList() {
+    const int remembered = SelectedRoom();
+    roomList_->clear();
+    for (const std::string& entry : RoomListEntries(s_.RoomCatalogue)) roomList_->add(entry.c_str());
+    Fl::check();
+    const int index = ReselectIndex(remembered, roomList_->size());
+    if (index >= 0) roomList_->select(index + 1);
+    const bool any = roomList_->size() > 0;
+    for (Fl_Widget* w : {static_cast<Fl_Widget*>(testRoom_), static_cast<Fl_Widget*>(deleteRoom_),
+                         static_cast<Fl_Widget*>(roomPicture_), static_cast<Fl_Widget*>(roomConnections_)}) {
+        if (any) w->activate();
+        else w->deactivate();
+    }
+    ShowRoomDetails();
+}
+
+void App::RefreshRooms() {
+    try {
+        if (!tessellon::RefreshRooms(s_)) return;
+    } catch (const ProgramEnd& e) {
+        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
+        Quit(e.ExitCode());
+        return;
+    }
+    RefreshRoomList();
+    if (roomList_->size() > 0 && roomList_->value() == 0) {
+        roomList_->select(1);
+        ShowRoomDetails();
+    }
+}
+
+void App::ShowRoomDetails() {
+    const int index = SelectedRoom();
+    const RoomDetails d = DetailsOf(s_, index);
+    const std::string* texts[] = {&d.name, &d.type, &d.genre, &d.size, &d.author};
+    for (std::size_t i = 0; i < roomDetails_.size(); ++i) roomDetails_[i]->value(texts[i]->c_str());
+    roomDescription_->value(d.description.c_str());
+    if (index < 0 || index >= s_.RoomCatalogue.RoomCount()) {
+        roomPicture_->SetPicture(RgbImage());
+        roomConnections_->SetPicture(RgbImage());
+        return;
+    }
+    const RoomRecord& row = s_.RoomCatalogue.Row(index + 1);
+    const RoomView view = DrawRoomTopView(s_.programFolder / "rooms" / FileNamePart(row.FilePath()), kTopView - 4, kTopView - 4);
+    roomPicture_->SetPicture(view.image);
+    roomPicture_->SetCaption(view.brushes > 0 ? "Seen from above, north up" : view.problem);
+    roomConnections_->SetPicture(ConnectionPicture(row[kColRoomType]));
+}
+
+void App::SetCaption() {
+    captionText_ = "Tessellon 0.9.34";
+    if (s_.RoomTestMode) captionText_ += kTestModeCaption;
+    main_->label(captionText_.c_str());
+}
+
+void App::ToggleRoomTestMode() {
+    if (!s_.RoomTestMode) {
+        if (!EnterRoomTestMode(s_, SelectedRoom())) return;
+        testRoom_->label("Restore Room Test Mode");
+        roomPicture_->hide();
+        testModeNoteText_ = "Room test mode is on.\n\nA build uses \"" + s_.RoomCatalogue.Row(SelectedRoom() + 1).Name() +
+                            "\" wherever a room of its type is needed; the other rooms of that type are blocked.\n\n"
+                            "Press \"Restore Room Test Mode\" to lift the blocks.";
+        testModeNote_->label(testModeNoteText_.c_str());
+        testModeNote_->show();
+        testModePicture_->SetPicture(TestModePicture(true));
+        testModePicture_->SetCaption("Room test mode: ON");
+        SetCaption();
+        ShowRoomDetails();
+        return;
+    }
+    try {
+        LeaveRoomTestMode(s_);
+    } catch (const ProgramEnd& e) {
+        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
+        Quit(e.ExitCode());
+        return;
+    }
+    testRoom_->label("Test This Room");
+    testModeNote_->hide();
+    roomPicture_->show();
+    testModePicture_->SetPicture(TestModePicture(false));
+    testModePicture_->SetCaption("Room test mode: off");
+    SetCaption();
+    RefreshRoomList();
+}
+
+void App::DeleteSelectedRoom() {
+    const bool wasTesting = s_.RoomTestMode;
+    try {
+        if (DeleteRoom(s_, SelectedRoom()) != DeleteOutcome::Deleted) return;
+    } catch (const ProgramEnd& e) {
+        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
+        Quit(e.ExitCode());
+        return;
+    }
+    if (wasTesting && !s_.RoomTestMode) {
+        testRoom_->label("Test This Room");
+        testModeNote_->hide();
+        roomPicture_->show();
+        testModePicture_->SetPicture(TestModePicture(false));
+        testModePicture_->SetCaption("Room test mode: off");
+        SetCaption();
+    }
+    RefreshRoomList();
+}
+
+void App::ShowMazePreview(const MazePicture& picture) {
+    if (!drawLine_) {
+        drawLine_ = new Fl_Double_Window(MazePicture::kWidth, MazePicture::kHeight, "DrawLine");
+        drawLinePicture_ = new PictureBox(0, 0, MazePicture::kWidth, MazePicture::kHeight);
+        drawLinePicture_->box(FL_NO_BOX);
+        Name(drawLinePicture_, "TestSurf");
+        drawLine_->end();
+        Name(drawLine_, "DrawLine");
+    }
+    drawLinePicture_->SetPicture(picture);
+    drawLine_->show();
+    Fl::check();
+}
+
+void App::MakeMazeBatch(int count) {
+    if (building_) return;
+    building_ = true;
+    try {
+        Make100Maps(s_, count);
+    } catch (const BuildFailure& e) {
+        MessageBox("Make100Maps", e.what(), BoxIcon::Critical, BoxButtons::Ok);
+    } catch (const ProgramEnd& e) {
+        building_ = false;
+        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
+        Quit(e.ExitCode());
+        return;
+    }
+    building_ = false;
+}
+
+}  // namespace tessellon::app
