@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Screenshots of the windows under Xvfb, into out/screenshots/: the main window idle and while a
-# level is built, the compile panel, the account and Steam folder windows, the room manager and the maze preview.
+# level is built, the compile panel, the account and Steam folder windows, the room manager, the maze preview and the room kit's window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -10,4 +10,5 @@ mkdir -p out/screenshots
 for name in shots_main shots_account shots_steam shots_rooms; do
   bash tests/gui/run.sh out/default "$name" "$PWD/out/screenshots"
 done
+bash tests/gui/kit_window.sh out/default "$PWD/out/screenshots"
 ls -1 out/screenshots/*.png
