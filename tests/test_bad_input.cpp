@@ -222,3 +222,21 @@ TEST(Nesting, DeeplyNestedBlocksAreCutOffWithAMessageNamingTheLine) {
     const auto issues = roomkit::CheckRoom(room);
     EXPECT_TRUE(Mentions(issues, at + 2 * tessellon::kMaxBlockNesting + 1, "nest")) << roomkit::FormatIssues("room", issues).substr(0, 2000);
 }
+
+TEST(Catalogue, WholeNumberColumnsRefuseNumbersBeyondTheIntegerRange) {
+    using tessellon::kColRoomType;
+    tessellon::RoomRecord r;
+    // A room type of 128 digits once went through an integer conversion of its own size.
+    for (const std::string text : {std::string(128, '6'), std::string("1e300"), std::string("-1e19"),
+                                   std::string("2147483648"), std::string("-2147483649"), std::string("2.5")}) {
+        r[kColRoomType] = text;
+        EXPECT_FALSE(r.WholeNumber(kColRoomType).has_value()) << text;
+        EXPECT_EQ(tessellon::RoomTypeName(text), "<unknown> (Not Supported)") << text;
+    }
+    r[kColRoomType] = "2147483647";
+    EXPECT_EQ(r.WholeNumber(kColRoomType), 2147483647);
+    r[kColRoomType] = "-2147483648";
+    EXPECT_EQ(r.WholeNumber(kColRoomType), -2147483648LL);
+    r[kColRoomType] = "3";
+    EXPECT_EQ(r.WholeNumber(kColRoomType), 3);
+}
