@@ -6,6 +6,9 @@ bash scripts/setup.sh
 cmake --preset default -DTESSELLON_TESTS=ON -DTESSELLON_BENCH=ON
 cmake --build --preset default
 ctest --preset default
+# Every fuzz target briefly (about 80 s with the clang build), so an input that crashes, leaks or
+# hangs a reader fails the run; longer runs: bash scripts/fuzz.sh 600
+bash scripts/fuzz.sh 10
 # The Windows build and its Wine smoke run cost about nine minutes on a clean machine (FLTK is
 # built from source), so they run when asked: TESSELLON_WINDOWS=1 bash scripts/test.sh
 if [ "${TESSELLON_WINDOWS:-0}" = 1 ]; then

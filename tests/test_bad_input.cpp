@@ -9,6 +9,7 @@
 
 #include "check/vmf_reader.h"
 #include "driver/text_table.h"
+#include "paths/vdf_reader.h"
 #include "roomkit/kit.h"
 #include "roomkit/room_builder.h"
 #include "roomkit/room_check.h"
@@ -221,4 +222,47 @@ TEST(Nesting, DeeplyNestedBlocksAreCutOffWithAMessageNamingTheLine) {
     room.insert(worldEnd, nested.begin(), nested.end());
     const auto issues = roomkit::CheckRoom(room);
     EXPECT_TRUE(Mentions(issues, at + 2 * tessellon::kMaxBlockNesting + 1, "nest")) << roomkit::FormatIssues("room", issues).substr(0, 2000);
+}
+
+TEST(Catalogue, WholeNumberColumnsRefuseNumbersBeyondTheIntegerRange) {
+    using tessellon::kColRoomType;
+    tessellon::RoomRecord r;
+    // A room type of 128 digits once went through an integer conversion of its own size.
+    for (const std::string& text : {std::string(128, '6'), std::string("1e300"), std::string("-1e19"),
+                                   std::string("2147483648"), std::string("-2147483649"), std::string("2.5")}) {
+        r[kColRoomType] = text;
+        EXPECT_FALSE(r.WholeNumber(kColRoomType).has_value()) << text;
+        EXPECT_EQ(tessellon::RoomTypeName(text), "<unknown> (Not Supported)") << text;
+    }
+    r[kColRoomType] = "2147483647";
+    EXPECT_EQ(r.WholeNumber(kColRoomType), 2147483647);
+    r[kColRoomType] = "-2147483648";
+    EXPECT_EQ(r.WholeNumber(kColRoomType), -2147483648LL);
+    r[kColRoomType] = "3";
+    EXPECT_EQ(r.WholeNumber(kColRoomType), 3);
+}
+
+TEST(Nesting, SteamKeyValueBlocksNestedTooDeepAreRefusedNamingTheLine) {
+    // Each block's key on a line of its own and its brace on the next.
+    const auto nested = [](int depth) {
+        std::string text;
+        for (int i = 0; i < depth; ++i) text += "\"k\"\n{\n";
+        return text + std::string(static_cast<size_t>(depth), '}');
+    };
+    const int cap = tessellon::kMaxBlockNesting;
+    std::string error;
+    const auto atCap = tessellon::ReadVdf(nested(cap), &error);
+    ASSERT_TRUE(atCap.has_value()) << error;
+    int depth = 0;
+    for (const auto* level = &*atCap; !level->empty(); level = &level->front().children) ++depth;
+    EXPECT_EQ(depth, cap);
+
+    // Once hundreds of thousands deep ran the reader off the stack.
+    for (const int deep : {cap + 1, 200000}) {
+        error.clear();
+        EXPECT_FALSE(tessellon::ReadVdf(nested(deep), &error).has_value()) << deep;
+        EXPECT_EQ(error.rfind("line " + std::to_string(2 * cap + 2) + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find("nested more than 64"), std::string::npos) << error;
+        EXPECT_TRUE(tessellon::LibraryFoldersFromVdf(nested(deep)).empty());
+    }
 }

@@ -12,7 +12,8 @@ class VdfParser {
 public:
     explicit VdfParser(const std::string& text) : t_(text) {}
 
-    bool ParseEntries(std::vector<VdfNode>& out, bool insideBlock) {
+    // depth: how many blocks are open around `out`.
+    bool ParseEntries(std::vector<VdfNode>& out, bool insideBlock, int depth = 0) {
         while (true) {
             SkipBlanks();
             if (i_ >= t_.size()) {
@@ -30,9 +31,12 @@ public:
             SkipBlanks();
             if (i_ >= t_.size()) return Fail("the key \"" + node.key + "\" has no value");
             if (t_[i_] == '{') {
+                // Steam's files nest a few levels; a cap keeps a hostile file off the stack.
+                if (depth >= kMaxBlockNesting)
+                    return Fail("blocks are nested more than " + std::to_string(kMaxBlockNesting) + " deep");
                 ++i_;
                 node.isBlock = true;
-                if (!ParseEntries(node.children, true)) return false;
+                if (!ParseEntries(node.children, true, depth + 1)) return false;
             } else if (t_[i_] == '}') {
                 return Fail("the key \"" + node.key + "\" has no value");
             } else if (!ReadToken(node.value)) {

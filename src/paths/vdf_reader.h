@@ -19,7 +19,8 @@ struct VdfNode {
 
 // Reads the whole text into its top-level entries. Escapes \\ \" \n \t are understood, "//"
 // starts a comment, unquoted words are accepted. nullopt (with `error` set) when the text is
-// malformed: an unclosed quote or block, or a brace where a key should be.
+// malformed: an unclosed quote or block, a brace where a key should be, or blocks nested more
+// than 64 deep. The error names the line.
 std::optional<std::vector<VdfNode>> ReadVdf(const std::string& text, std::string* error = nullptr);
 
 // The library folders listed in a libraryfolders.vdf text: both the current form (numbered

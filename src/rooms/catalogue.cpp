@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <fstream>
 #include <stdexcept>
 
@@ -16,8 +17,8 @@ namespace fs = std::filesystem;
 std::optional<int> RoomRecord::WholeNumber(int column) const {
     double v = 0;
     if (!TryParseNumber((*this)[column], ".", v)) return std::nullopt;
-    if (v != static_cast<double>(static_cast<long long>(v)) || v < -2147483648.0 || v > 2147483647.0)
-        return std::nullopt;
+    // The range first: converting a double beyond it to an integer is undefined.
+    if (!(v >= -2147483648.0 && v <= 2147483647.0) || v != std::trunc(v)) return std::nullopt;
     return static_cast<int>(v);
 }
 
