@@ -266,3 +266,20 @@ TEST(Nesting, SteamKeyValueBlocksNestedTooDeepAreRefusedNamingTheLine) {
         EXPECT_TRUE(tessellon::LibraryFoldersFromVdf(nested(deep)).empty());
     }
 }
+
+TEST(KitExport, HugeIdsDoNotOverflowTheFreshIds) {
+    // An id at the top of the 64-bit range once made the next fresh id overflow.
+    Lines lines = FileLines(SourceFile("rooms/oneway_plain.rgr"));
+    const auto id = std::find(lines.begin() + 21, lines.end(), "id");
+    ASSERT_NE(id, lines.end());
+    *(id + 1) = "9223372036854775807";
+    const roomkit::Node map = roomkit::ExportRoom(lines);
+    const roomkit::Node* world = nullptr;
+    for (const auto& n : map.children)
+        if (n.isBlock && n.key == "world") world = &n;
+    ASSERT_NE(world, nullptr);
+    const std::string worldId = world->Get("id");
+    ASSERT_FALSE(worldId.empty());
+    EXPECT_NE(worldId[0], '-');
+    EXPECT_LE(std::stoll(worldId), 2147483647LL);
+}

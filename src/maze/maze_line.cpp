@@ -71,7 +71,11 @@ bool BadPos(Session& s, const std::string& x, const std::string& y, const std::s
 }
 
 void ResetSurf(Session& s) {
-    std::fill(s.Surf.cells.begin(), s.Surf.cells.end(), 0);
+    MazeGrid& g = s.Surf;
+    for (const std::size_t i : g.touched) g.cells[i] = 0;
+    g.touched.clear();
+    // The start cell is marked directly by callers, outside DrawPoint.
+    g.cells[MazeGrid::Index(0, 0)] = 0;
     s.Surf.overlapCount = 0;
 }
 
@@ -82,8 +86,12 @@ void DrawPoint(Session& s, int x, int y, std::string_view glyph, Rgb color) {
         g.overlapCount = 99;
     } else {
         auto& cell = g.cells[MazeGrid::Index(x, y)];
-        if (cell) ++g.overlapCount;
-        cell = 1;
+        if (cell) {
+            ++g.overlapCount;
+        } else {
+            cell = 1;
+            g.touched.push_back(MazeGrid::Index(x, y));
+        }
     }
     if (g.preview) DrawGlyph(g.picture, x, y, glyph, color);
 }

@@ -20,6 +20,8 @@ struct MazeGrid {
     // Rooms placed on taken cells; 99 once a branch starts outside the world or the walk
     // leaves the grid. A line passes only with 0.
     int overlapCount = 0;
+    // Cells marked since the last reset, so a reset clears only those.
+    std::vector<std::size_t> touched;
     // Set by the developer batch: every placed room is drawn on `picture` too.
     bool preview = false;
     MazePicture picture;

@@ -1,5 +1,7 @@
 #include "roomkit/room_file.h"
 
+#include <charconv>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -322,13 +324,22 @@ std::vector<std::string> ImportRoom(const Node& map) {
 
 namespace {
 
+// Hammer keeps ids in 32 bits.
+constexpr long long kMaxEditorId = 2147483647;
+
 long long MaxId(const Node& n) {
     long long best = 0;
     for (const auto& c : n.children) {
         if (c.isBlock)
             best = std::max(best, MaxId(c));
-        else if (EqualsNoCase(c.key, "id"))
-            best = std::max(best, std::atoll(c.value.c_str()));
+        else if (EqualsNoCase(c.key, "id")) {
+            // Ids past the editor's range (or not numbers at all) are left out, so the fresh
+            // ids counted on from the largest stay in range.
+            long long id = 0;
+            const char* end = c.value.data() + c.value.size();
+            const auto r = std::from_chars(c.value.data(), end, id);
+            if (r.ec == std::errc() && r.ptr == end && id <= kMaxEditorId) best = std::max(best, id);
+        }
     }
     return best;
 }
