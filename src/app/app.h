@@ -110,6 +110,7 @@ private:
     void RefreshRooms();
     void ShowRoomDetails();
     void ToggleRoomTestMode();
+    void ShowTestModeOff();
     void DeleteSelectedRoom();
     int SelectedRoom() const;
     void SetCaption();

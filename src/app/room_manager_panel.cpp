@@ -228,13 +228,17 @@ void App::ToggleRoomTestMode() {
         Quit(e.ExitCode());
         return;
     }
+    ShowTestModeOff();
+    RefreshRoomList();
+}
+
+void App::ShowTestModeOff() {
     testRoom_->label("Test This Room");
     testModeNote_->hide();
     roomPicture_->show();
     testModePicture_->SetPicture(TestModePicture(false));
     testModePicture_->SetCaption("Room test mode: off");
     SetCaption();
-    RefreshRoomList();
 }
 
 void App::DeleteSelectedRoom() {
@@ -246,14 +250,7 @@ void App::DeleteSelectedRoom() {
         Quit(e.ExitCode());
         return;
     }
-    if (wasTesting && !s_.RoomTestMode) {
-        testRoom_->label("Test This Room");
-        testModeNote_->hide();
-        roomPicture_->show();
-        testModePicture_->SetPicture(TestModePicture(false));
-        testModePicture_->SetCaption("Room test mode: off");
-        SetCaption();
-    }
+    if (wasTesting && !s_.RoomTestMode) ShowTestModeOff();
     RefreshRoomList();
 }
 
