@@ -89,6 +89,11 @@ void App::Quit(int code) {
         if (w) w->hide();
 }
 
+void App::EndProgram(const ProgramEnd& e) {
+    if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
+    Quit(e.ExitCode());
+}
+
 void App::GlobalInitiate() {
     if (quitting_) return;
     const LoadResult r = LoadRoutine(s_, state_, splash_->shown());

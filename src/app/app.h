@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "driver/errors.h"
 #include "driver/session.h"
 #include "driver/window_options.h"
 #include "entities/sun.h"
@@ -79,6 +80,8 @@ public:
     Session& GetSession() { return s_; }
     // Ends the program: every window closes and Run returns `code`.
     void Quit(int code);
+    // The program ends through the core: its message (if any) to the error stream, then Quit.
+    void EndProgram(const ProgramEnd& e);
 
 private:
     friend class Script;

@@ -349,8 +349,7 @@ void App::Create() {
         if (s_.RestartTimerEnabled) ArmRestartTimer();
     } catch (const ProgramEnd& e) {
         building_ = false;
-        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
-        Quit(e.ExitCode());
+        EndProgram(e);
     }
 }
 

@@ -170,8 +170,7 @@ void App::RefreshRooms() {
     try {
         if (!tessellon::RefreshRooms(s_)) return;
     } catch (const ProgramEnd& e) {
-        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
-        Quit(e.ExitCode());
+        EndProgram(e);
         return;
     }
     RefreshRoomList();
@@ -224,8 +223,7 @@ void App::ToggleRoomTestMode() {
     try {
         LeaveRoomTestMode(s_);
     } catch (const ProgramEnd& e) {
-        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
-        Quit(e.ExitCode());
+        EndProgram(e);
         return;
     }
     ShowTestModeOff();
@@ -246,8 +244,7 @@ void App::DeleteSelectedRoom() {
     try {
         if (DeleteRoom(s_, SelectedRoom()) != DeleteOutcome::Deleted) return;
     } catch (const ProgramEnd& e) {
-        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
-        Quit(e.ExitCode());
+        EndProgram(e);
         return;
     }
     if (wasTesting && !s_.RoomTestMode) ShowTestModeOff();
@@ -277,8 +274,7 @@ void App::MakeMazeBatch(int count) {
         MessageBox("Make100Maps", e.what(), BoxIcon::Critical, BoxButtons::Ok);
     } catch (const ProgramEnd& e) {
         building_ = false;
-        if (!e.Message().empty()) err_ << "tessellon: " << e.Message() << '\n';
-        Quit(e.ExitCode());
+        EndProgram(e);
         return;
     }
     building_ = false;

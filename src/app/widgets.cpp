@@ -169,7 +169,6 @@ PictureBox::PictureBox(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
 
 void PictureBox::SetPicture(RgbImage picture) {
     picture_ = std::move(picture);
-    ++updates_;
     redraw();
 }
 

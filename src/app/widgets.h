@@ -85,8 +85,6 @@ public:
     const RgbImage& Picture() const { return picture_; }
     void SetCaption(std::string text) { caption_ = std::move(text); redraw(); }
     const std::string& Caption() const { return caption_; }
-    // How often the picture was replaced (the script follows the live layout by it).
-    int Updates() const { return updates_; }
     std::function<void()> onPress;
 
 private:
@@ -94,7 +92,6 @@ private:
     int handle(int event) override;
     RgbImage picture_;
     std::string caption_;
-    int updates_ = 0;
 };
 
 // The splash: our tile picture and the program's name, without a border, for 2.5 s.
