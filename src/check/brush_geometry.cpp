@@ -35,7 +35,7 @@ bool OnlySpaceLeft(std::string_view text) {
     return true;
 }
 
-Polygon BaseSquare(const Plane& p) {
+void BaseSquare(const Plane& p, Polygon& out) {
     // A square on the plane far larger than any level; clipping by the other planes trims it.
     const Vec3 n = p.normal;
     const Vec3 helper = std::fabs(n.z) > 0.9 ? Vec3{1, 0, 0} : Vec3{0, 0, 1};
@@ -44,16 +44,15 @@ Polygon BaseSquare(const Plane& p) {
     const Vec3 v = Cross(n, u);
     const Vec3 centre = n * p.dist;
     const double r = kUnboundedReach * 4;
-    return {centre + u * r + v * r, centre - u * r + v * r, centre - u * r - v * r, centre + u * r - v * r};
+    out.assign({centre + u * r + v * r, centre - u * r + v * r, centre - u * r - v * r, centre + u * r - v * r});
 }
 
-// Keeps the part of the polygon behind the plane (or on it).
-Polygon ClipBehind(const Polygon& poly, const Plane& p) {
-    Polygon out;
-    out.reserve(poly.size() + 1);
+// Keeps the part of the polygon behind the plane (or on it), written into `out`.
+void ClipBehind(const Polygon& poly, const Plane& p, Polygon& out) {
+    out.clear();
     const std::size_t n = poly.size();
     for (std::size_t i = 0; i < n; ++i) {
-        const Vec3 a = poly[i], b = poly[(i + 1) % n];
+        const Vec3 a = poly[i], b = poly[i + 1 == n ? 0 : i + 1];
         const double da = Dot(p.normal, a) - p.dist, db = Dot(p.normal, b) - p.dist;
         if (da <= kOnPlane) out.push_back(a);
         if ((da > kOnPlane && db < -kOnPlane) || (da < -kOnPlane && db > kOnPlane)) {
@@ -61,7 +60,6 @@ Polygon ClipBehind(const Polygon& poly, const Plane& p) {
             out.push_back(a + (b - a) * t);
         }
     }
-    return out;
 }
 
 double PolygonArea(const Polygon& poly) {
@@ -113,17 +111,22 @@ bool ParseTextureAxis(std::string_view text, TextureAxis& out) {
 
 std::vector<Polygon> BodyFaces(const std::vector<Plane>& planes) {
     std::vector<Polygon> faces(planes.size());
+    // Two buffers the clipping passes between them, so a face costs no allocation per cut.
+    Polygon poly, next;
+    poly.reserve(planes.size() + 4);
+    next.reserve(planes.size() + 4);
     for (std::size_t i = 0; i < planes.size(); ++i) {
-        Polygon poly = BaseSquare(planes[i]);
+        BaseSquare(planes[i], poly);
         for (std::size_t j = 0; j < planes.size() && !poly.empty(); ++j) {
             if (j == i) continue;
             // A later copy of the same plane must not erase this face, nor this one the copy.
             const Plane& q = planes[j];
             if (Dot(q.normal, planes[i].normal) > 1 - 1e-9 && std::fabs(q.dist - planes[i].dist) < kOnPlane) continue;
-            poly = ClipBehind(poly, q);
+            ClipBehind(poly, q, next);
+            poly.swap(next);
             if (poly.size() < 3) poly.clear();
         }
-        if (poly.size() >= 3 && PolygonArea(poly) > 1e-3) faces[i] = std::move(poly);
+        if (poly.size() >= 3 && PolygonArea(poly) > 1e-3) faces[i] = poly;
     }
     return faces;
 }

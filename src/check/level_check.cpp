@@ -26,15 +26,24 @@ enum class MaterialRole {
     NonSolid,  // makes the whole brush non-solid for the flood (clips, triggers, water, ...)
 };
 
+// Prefix and substring tests without regard to letter case; `lowerNeedle` is in lower case.
+bool StartsWithNoCase(std::string_view s, std::string_view lowerNeedle) {
+    return s.size() >= lowerNeedle.size() && NamesEqual(s.substr(0, lowerNeedle.size()), lowerNeedle);
+}
+bool ContainsNoCase(std::string_view s, std::string_view lowerNeedle) {
+    for (std::size_t i = 0; i + lowerNeedle.size() <= s.size(); ++i)
+        if (NamesEqual(s.substr(i, lowerNeedle.size()), lowerNeedle)) return true;
+    return false;
+}
+
 MaterialRole RoleOf(std::string_view material) {
-    const std::string m = Lower(material);
-    const std::string_view name = StartsWith(m, "tools/") ? std::string_view(m).substr(6) : std::string_view();
-    if (name == "toolshint" || name == "toolsskip") return MaterialRole::FaceOnly;
+    const std::string_view name = StartsWithNoCase(material, "tools/") ? material.substr(6) : std::string_view();
+    if (NamesEqual(name, "toolshint") || NamesEqual(name, "toolsskip")) return MaterialRole::FaceOnly;
     static const char* const kNonSolidTools[] = {"toolsclip", "toolsplayerclip", "toolsnpcclip", "toolstrigger",
                                                  "toolsinvisible", "toolsareaportal"};
     for (const char* t : kNonSolidTools)
-        if (StartsWith(name, t)) return MaterialRole::NonSolid;
-    if (m.find("water") != std::string::npos) return MaterialRole::NonSolid;
+        if (StartsWithNoCase(name, t)) return MaterialRole::NonSolid;
+    if (ContainsNoCase(material, "water")) return MaterialRole::NonSolid;
     return MaterialRole::Solid;
 }
 
@@ -139,21 +148,28 @@ private:
         report_.problems.push_back(Problem{severity, kind, std::move(object), std::move(id), at, std::move(message)});
     }
 
-    void NoteId(std::unordered_map<std::string, TextPosition>& seen, const char* object, const VmfBlock& block) {
-        const std::string id = block.Get("id");
+    // The ids are kept as views into the document, which outlives the checker.
+    void NoteId(std::unordered_map<std::string_view, TextPosition>& seen, const char* object, const VmfBlock& block) {
+        const std::string_view id = IdOf(block);
         if (id.empty()) return;
         const auto [it, fresh] = seen.emplace(id, block.at);
         if (!fresh)
-            Add(Severity::Error, ProblemKind::DuplicateId, object, id, block.at,
-                "The " + std::string(object) + " id " + id + " is already used by the " + object + " at line " +
-                    std::to_string(it->second.line) + ".");
+            Add(Severity::Error, ProblemKind::DuplicateId, object, std::string(id), block.at,
+                "The " + std::string(object) + " id " + std::string(id) + " is already used by the " + object +
+                    " at line " + std::to_string(it->second.line) + ".");
+    }
+
+    static std::string_view IdOf(const VmfBlock& block) {
+        const std::string* id = block.Find("id");
+        return id ? std::string_view(*id) : std::string_view();
     }
 
     void CheckSolid(const VmfBlock& solid, bool world) {
         ++report_.counts.brushes;
         NoteId(solidIds_, "solid", solid);
-        const std::string id = solid.Get("id");
-        const std::string who = Named("Solid", id);
+        const std::string id(IdOf(solid));
+        // Names for the messages are only made when there is something to say.
+        const auto who = [&] { return Named("Solid", id); };
 
         std::vector<const VmfBlock*> sides;
         for (const auto& child : solid.children)
@@ -162,7 +178,7 @@ private:
         bool broken = false;
         if (sides.size() < 4) {
             Add(Severity::Error, ProblemKind::TooFewSides, "solid", id, solid.at,
-                who + " has " + std::to_string(sides.size()) + (sides.size() == 1 ? " side" : " sides") +
+                who() + " has " + std::to_string(sides.size()) + (sides.size() == 1 ? " side" : " sides") +
                     "; a brush needs at least 4.");
             broken = true;
         }
@@ -171,14 +187,14 @@ private:
         bool seals = world, anySolidSide = false;
         for (const VmfBlock* side : sides) {
             NoteId(sideIds_, "side", *side);
-            const std::string sideId = side->Get("id");
-            const std::string sideWho = Named("Side", sideId) + " of " + Named("solid", id);
+            const std::string_view sideId = IdOf(*side);
+            const auto sideWho = [&] { return Named("Side", sideId) + " of " + Named("solid", id); };
             Vec3 pts[3];
             Plane plane;
             const std::string* planeText = side->Find("plane");
             if (!planeText || !ParsePlanePoints(*planeText, pts)) {
-                Add(Severity::Error, ProblemKind::BadPlane, "side", sideId, side->at,
-                    sideWho + (planeText ? " has a plane that is not three points (x y z): " + Quoted(*planeText) + "."
+                Add(Severity::Error, ProblemKind::BadPlane, "side", std::string(sideId), side->at,
+                    sideWho() + (planeText ? " has a plane that is not three points (x y z): " + Quoted(*planeText) + "."
                                          : " has no plane."));
                 broken = true;
                 continue;
@@ -186,8 +202,8 @@ private:
             if (!PlaneFromPoints(pts[0], pts[1], pts[2], plane)) {
                 const bool repeated = Length(pts[0] - pts[1]) < 1e-9 || Length(pts[1] - pts[2]) < 1e-9 ||
                                       Length(pts[0] - pts[2]) < 1e-9;
-                Add(Severity::Error, ProblemKind::BadPlane, "side", sideId, side->at,
-                    sideWho + (repeated ? " repeats a point in its plane, so the plane is undefined."
+                Add(Severity::Error, ProblemKind::BadPlane, "side", std::string(sideId), side->at,
+                    sideWho() + (repeated ? " repeats a point in its plane, so the plane is undefined."
                                         : " has three plane points on one line, so the plane is undefined."));
                 broken = true;
                 continue;
@@ -196,7 +212,8 @@ private:
             planeKeys_.insert(KeyOf(plane));
             CheckTextureAxes(*side, plane, sideWho);
 
-            const MaterialRole role = RoleOf(side->Get("material"));
+            const std::string* material = side->Find("material");
+            const MaterialRole role = RoleOf(material ? std::string_view(*material) : std::string_view());
             if (role == MaterialRole::NonSolid) seals = false;
             if (role == MaterialRole::Solid) anySolidSide = true;
             // A displacement turns its brush into detail: it no longer seals.
@@ -222,12 +239,12 @@ private:
         }
         if (kept.empty()) {
             Add(Severity::Error, ProblemKind::OpenSolid, "solid", id, solid.at,
-                who + " encloses no space: its sides cut each other away (are they wound inside out?).");
+                who() + " encloses no space: its sides cut each other away (are they wound inside out?).");
             return;
         }
         if (unbounded) {
             Add(Severity::Error, ProblemKind::OpenSolid, "solid", id, solid.at,
-                who + " is open: its sides do not close a body.");
+                who() + " is open: its sides do not close a body.");
             return;
         }
         // Every side has a plane here (a bad one returned above), so faces[i] is sides[i]'s face.
@@ -244,7 +261,7 @@ private:
         if (bounds.min.x < -reach || bounds.min.y < -reach || bounds.min.z < -reach || bounds.max.x > reach ||
             bounds.max.y > reach || bounds.max.z > reach)
             Add(Severity::Error, ProblemKind::OutOfBounds, "solid", id, solid.at,
-                who + " reaches beyond the +-16384 limit of the map (it spans " + FormatPoint(bounds.min) + " to " +
+                who() + " reaches beyond the +-16384 limit of the map (it spans " + FormatPoint(bounds.min) + " to " +
                     FormatPoint(bounds.max) + ").");
         if (faceless || !seals) return;
         bool axial = true;
@@ -252,7 +269,8 @@ private:
         sealing.push_back(SealingBody{bounds, axial ? std::vector<Plane>{} : kept, axial});
     }
 
-    void CheckTextureAxes(const VmfBlock& side, const Plane& plane, const std::string& sideWho) {
+    template <class SideName>
+    void CheckTextureAxes(const VmfBlock& side, const Plane& plane, const SideName& sideWho) {
         for (const char* key : {"uaxis", "vaxis"}) {
             const std::string* text = side.Find(key);
             TextureAxis axis;
@@ -267,7 +285,7 @@ private:
             else if (axis.scale == 0)
                 fault = " has a " + std::string(key) + " with a scale of 0.";
             if (!fault.empty())
-                Add(Severity::Error, ProblemKind::BadTextureAxis, "side", side.Get("id"), side.at, sideWho + fault);
+                Add(Severity::Error, ProblemKind::BadTextureAxis, "side", side.Get("id"), side.at, sideWho() + fault);
         }
     }
 
@@ -401,7 +419,7 @@ private:
     const VmfDocument& doc_;
     const CheckOptions& options_;
     CheckReport& report_;
-    std::unordered_map<std::string, TextPosition> solidIds_, sideIds_, entityIds_;
+    std::unordered_map<std::string_view, TextPosition> solidIds_, sideIds_, entityIds_;
     std::unordered_set<PlaneKey, PlaneKeyHash> planeKeys_;
     std::unordered_set<std::string> names_, classnames_;
     std::vector<Reference> references_;

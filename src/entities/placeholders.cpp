@@ -1,5 +1,6 @@
 #include "entities/placeholders.h"
 
+#include <string_view>
 #include <vector>
 
 #include "driver/report.h"
@@ -211,7 +212,7 @@ private:
 }  // namespace
 
 int PlaceholderField(const std::string& key) {
-    static const char* const kKeys[] = {"classname", "angles", "origin", "chance", "spawnwhat",
+    static constexpr std::string_view kKeys[] = {"classname", "angles", "origin", "chance", "spawnwhat",
                                         "shares1", "shares2", "shares3", "shares4", "shares5", "shares6",
                                         "nospawnshares", "targetname",
                                         "controll1", "controll2", "controll3", "controll4", "controll5", "controll6"};
@@ -238,7 +239,8 @@ void SpawnRands(Session& s, float roomPrecentPos, const std::string& factionLett
     int depth = -1;
     PlaceholderRecord rec;
     for (int i = 1; i <= end; ++i) {
-        const std::string line = room.Get(static_cast<std::size_t>(i));
+        // Only read before anything is appended to the room in this pass through the loop.
+        const std::string& line = room.Get(static_cast<std::size_t>(i));
         if (line == "entity") {
             depth = 0;
             rec.fill(std::string());

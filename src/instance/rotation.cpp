@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
+#include "driver/errors.h"
 #include "driver/session.h"
 #include "instance/text_helpers.h"
 
@@ -15,18 +17,41 @@ std::string Lower(std::string t) {
     return t;
 }
 
+// Keys compare without regard to letter case; `lower` is written in lower case.
+bool KeyIs(std::string_view line, std::string_view lower) {
+    if (line.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < line.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(line[i])) != lower[i]) return false;
+    return true;
+}
+
 // "x y z" turned: "y -x z".
-std::string TurnTriple(Session& s, const std::string& text) {
+void AppendTurnedTriple(Session& s, const std::string& text, std::string& out) {
     auto w = SSplit(text);
-    const std::string nx = r90_Co(s, w[1], true);
-    const std::string ny = r90_Co(s, w[0], false);
-    return nx + " " + ny + " " + w[2];
+    out += r90_Co(s, w[1], true);
+    out += ' ';
+    out += r90_Co(s, w[0], false);
+    out += ' ';
+    out += w[2];
+}
+
+std::string TurnTriple(Session& s, const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    AppendTurnedTriple(s, text, out);
+    return out;
 }
 
 std::string TurnPlane(Session& s, const std::string& value) {
     const auto groups = CSplit(value);
-    return "(" + TurnTriple(s, groups[0]) + ") (" + TurnTriple(s, groups[1]) + ") (" +
-           TurnTriple(s, groups[2]) + ")";
+    std::string out;
+    out.reserve(value.size() + 8);
+    for (int g = 0; g < 3; ++g) {
+        out += g == 0 ? "(" : ") (";
+        AppendTurnedTriple(s, groups[g], out);
+    }
+    out += ')';
+    return out;
 }
 
 std::string TurnStartPosition(Session& s, std::string value) {
@@ -55,10 +80,11 @@ std::string TurnAngles(Session& s, const std::string& value) {
 
 std::string r90_Co(Session& s, std::string& number, bool x) {
     if (x) return HailAmerican(s, number);
-    std::string work = number;
+    // The sign flips; a zero keeps the text it had.
+    const std::string work = FuckAmerican(s, number);
     double v = 0;
-    const bool negative = TryToNumber(s, FuckAmerican(s, work), v) && v < 0;
-    number = negative ? Pos(s, work) : Neg(s, work);
+    if (!TryToNumber(s, work, v)) throw NumberFormatError(work);
+    number = v != 0 ? HailAmerican(s, 0 - v) : HailAmerican(s, work);
     return number;
 }
 
@@ -69,22 +95,22 @@ void Rotate90(Session& s) {
     for (int i = 1; i <= end; ++i) {
         const std::string& line = lines.Get(i);
         if (line.empty() || line == "{" || line == "}") continue;
-        const std::string key = Lower(line);
-        if (key == "classname") {
+        const std::string_view key = line;
+        if (KeyIs(key, "classname")) {
             className = lines.Get(++i);
-        } else if (key == "plane") {
+        } else if (KeyIs(key, "plane")) {
             ++i;
             lines.At(i) = TurnPlane(s, lines.Get(i));
-        } else if (key == "origin" || key == "point0" || key == "point1" || key == "attachpoint") {
+        } else if (KeyIs(key, "origin") || KeyIs(key, "point0") || KeyIs(key, "point1") || KeyIs(key, "attachpoint")) {
             ++i;
             lines.At(i) = TurnTriple(s, lines.Get(i));
-        } else if (key == "startposition") {
+        } else if (KeyIs(key, "startposition")) {
             ++i;
             lines.At(i) = TurnStartPosition(s, lines.Get(i));
-        } else if (key == "uaxis" || key == "vaxis") {
+        } else if (KeyIs(key, "uaxis") || KeyIs(key, "vaxis")) {
             ++i;
             lines.At(i) = TurnTextureAxis(s, lines.Get(i));
-        } else if (key == "angles") {
+        } else if (KeyIs(key, "angles")) {
             ++i;
             // Brush entities carry their orientation in their brushes.
             if (Lower(className).rfind("func_", 0) != 0) lines.At(i) = TurnAngles(s, lines.Get(i));

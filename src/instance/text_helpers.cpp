@@ -1,5 +1,6 @@
 #include "instance/text_helpers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -13,19 +14,14 @@
 namespace tessellon {
 
 std::string HailAmerican(const std::string& decimalSymbol, const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        // A symbol longer than one character never matches a single character.
-        if (decimalSymbol.size() == 1 && c == decimalSymbol[0])
-            out += '.';
-        else
-            out += c;
-    }
+    std::string out = text;
+    // A symbol longer than one character never matches a single character.
+    if (decimalSymbol.size() == 1 && decimalSymbol[0] != '.') std::replace(out.begin(), out.end(), decimalSymbol[0], '.');
     return out;
 }
 
 std::string FuckAmerican(const std::string& decimalSymbol, const std::string& text) {
+    if (decimalSymbol == ".") return text;
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -44,13 +40,24 @@ std::string FuckAmerican(const Session& s, const std::string& text) {
     return FuckAmerican(s.DecimalSymbol, text);
 }
 std::string HailAmerican(const Session& s, double number) {
-    return HailAmerican(s.DecimalSymbol, FormatNumber(number, s.DecimalSymbol));
+    // Writing the symbol and turning it back into a period is writing a period, unless the
+    // symbol is a character numbers are made of.
+    const std::string& symbol = s.DecimalSymbol;
+    if (symbol.size() == 1 && symbol[0] != '-' && (symbol[0] < '0' || symbol[0] > '9')) return FormatNumber(number, ".");
+    return HailAmerican(symbol, FormatNumber(number, symbol));
 }
 
 std::string FormatNumber(double value, const std::string& decimalSymbol) {
     if (!std::isfinite(value)) return "0";
     if (value == 0) return "0";
     const double magnitude = std::fabs(value);
+    // Whole numbers (most coordinates) print as they are: the fixed form below would only
+    // add zeros after the separator and take them off again.
+    if (magnitude < 1e15 && value == std::trunc(value)) {
+        char whole[32];
+        const auto r = std::to_chars(whole, whole + sizeof whole, static_cast<long long>(value));
+        return std::string(whole, r.ptr);
+    }
     // Digits before the separator decide how many may follow it.
     int intDigits = magnitude >= 1 ? static_cast<int>(std::floor(std::log10(magnitude))) + 1 : 0;
     int precision = 15 - intDigits;
@@ -83,6 +90,22 @@ bool TryParseNumber(const std::string& text, const std::string& decimalSymbol, d
     while (begin < end && text[begin] == ' ') ++begin;
     while (end > begin && text[end - 1] == ' ') --end;
     if (begin == end) return false;
+    if (decimalSymbol == "." && text[begin] != '+') {
+        // The usual symbol: check the shape in place and convert without a copy.
+        bool digits = false, separator = false;
+        for (std::size_t i = begin; i < end; ++i) {
+            const char c = text[i];
+            if (c >= '0' && c <= '9') digits = true;
+            else if (c == '.' && !separator) separator = true;
+            else if (!(c == '-' && i == begin)) return false;
+        }
+        if (!digits) return false;
+        double value = 0;
+        auto res = std::from_chars(text.data() + begin, text.data() + end, value);
+        if (res.ec != std::errc() || res.ptr != text.data() + end) return false;
+        out = value == 0 ? 0.0 : value;
+        return true;
+    }
     std::string plain;
     plain.reserve(end - begin);
     bool digits = false, separator = false;
@@ -137,32 +160,27 @@ double RoundHalfEven(double v) {
 }
 
 std::array<std::string, 3> CSplit(const std::string& text) {
+    // The text between the 1st and 2nd bracket, the 3rd and 4th, the 5th and 6th.
     std::array<std::string, 3> r;
-    int counter = 0;
-    for (char c : text) {
-        if (c == '(' || c == ')') {
-            ++counter;
-        } else if (counter == 1) {
-            r[0] += c;
-        } else if (counter == 3) {
-            r[1] += c;
-        } else if (counter == 5) {
-            r[2] += c;
-        }
-        if (counter == 6) break;
+    std::size_t from = 0;
+    for (int counter = 0; counter < 6; ++counter) {
+        const std::size_t at = text.find_first_of("()", from);
+        if (counter % 2 == 1) r[counter / 2].assign(text, from, (at == std::string::npos ? text.size() : at) - from);
+        if (at == std::string::npos) break;
+        from = at + 1;
     }
     return r;
 }
 
 std::array<std::string, 5> SSplit(const std::string& text) {
+    // Every space starts a new field, so two spaces in a row leave an empty one.
     std::array<std::string, 5> r;
-    int counter = 0;
-    for (char c : text) {
-        if (c == ' ')
-            ++counter;
-        else if (counter < 5)
-            r[counter] += c;
-        if (counter >= 54) break;
+    std::size_t from = 0;
+    for (int counter = 0; counter < 5; ++counter) {
+        const std::size_t at = text.find(' ', from);
+        r[counter].assign(text, from, (at == std::string::npos ? text.size() : at) - from);
+        if (at == std::string::npos) break;
+        from = at + 1;
     }
     return r;
 }
@@ -175,13 +193,7 @@ int CommaCount(const std::string& text) {
     return static_cast<int>(count);
 }
 
-void ClearOutChar(char characher, std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text)
-        if (c != characher) out += c;
-    text = std::move(out);
-}
+void ClearOutChar(char characher, std::string& text) { std::erase(text, characher); }
 
 bool Bet(Session& s, double value) {
     Randa(s);

@@ -1,6 +1,7 @@
 #include "instance/translation.h"
 
 #include <cmath>
+#include <string_view>
 
 #include "driver/auto_restart.h"
 #include "driver/report.h"
@@ -9,6 +10,8 @@
 #include "maze/maze_line.h"
 
 namespace tessellon {
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -62,12 +65,12 @@ void SetOrigins(Session& s, double xDif, double yDif, double zDif) {
     int boundaryErrors = 0;
     for (int i = 1; i <= end; ++i) {
         const std::string& key = lines.Get(i);
-        if (key == "startposition") {
+        if (key == "startposition"sv) {
             std::string v = lines.Get(++i);
             ClearOutChar('[', v);
             ClearOutChar(']', v);
             lines.At(i) = "[" + Join(MovePoint(s, v, xDif, yDif, zDif)) + "]";
-        } else if (key == "plane") {
+        } else if (key == "plane"sv) {
             ++i;
             const auto groups = CSplit(lines.Get(i));
             const Point first = MovePoint(s, groups[0], xDif, yDif, zDif);
@@ -86,10 +89,10 @@ void SetOrigins(Session& s, double xDif, double yDif, double zDif) {
             }
             lines.At(i) = "(" + Join(first) + ") (" + Join(MovePoint(s, groups[1], xDif, yDif, zDif)) + ") (" +
                           Join(MovePoint(s, groups[2], xDif, yDif, zDif)) + ")";
-        } else if (key == "origin" || key == "point0" || key == "point1" || key == "attachpoint") {
+        } else if (key == "origin"sv || key == "point0"sv || key == "point1"sv || key == "attachpoint"sv) {
             ++i;
             lines.At(i) = Join(MovePoint(s, lines.Get(i), xDif, yDif, zDif));
-        } else if (key == "uaxis" || key == "vaxis") {
+        } else if (key == "uaxis"sv || key == "vaxis"sv) {
             ++i;
             lines.At(i) = MoveTextureAxis(s, lines.Get(i), xDif, yDif, zDif);
         }
