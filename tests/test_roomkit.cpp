@@ -179,6 +179,9 @@ TEST(RoomCheck, NamesTheLineOfHeaderStructureAndShellFaults) {
     RoomBuilder blocked = OneWay(), outside = OneWay();
     blocked.Box({-32, 360, 0}, {32, 384, 64}, "METAL/METALWALL001A", &blocked.World());
     outside.Box({0, 0, 0}, {400, 16, 16}, "METAL/METALWALL001A", &outside.World());
+    // A brush a billion units deep once made the wall sampling walk the whole height.
+    RoomBuilder deep = OneWay();
+    deep.Box({0, 0, -1e9}, {16, 16, 0}, "METAL/METALWALL001A", &deep.World());
     auto extraBrace = good, noWorldEnd = good;
     extraBrace.insert(extraBrace.begin() + 30, "}");
     noWorldEnd.erase(std::find(noWorldEnd.begin(), noWorldEnd.end(), kWorldEnd));
@@ -197,6 +200,7 @@ TEST(RoomCheck, NamesTheLineOfHeaderStructureAndShellFaults) {
         {WithoutBlock(good, "solid", 0), 22, "bottom is open"},
         {Built(blocked), 4, "north doorway is blocked"},
         {Built(outside), 0, "outside the room's cell"},
+        {Built(deep), 0, "beyond the +-16384 limit of the map in height"},
         {WithoutBlock(good, "entity", 2), 12, "no vornic_connector"},  // the markers must agree with the header
     };
     for (const auto& c : cases) EXPECT_TRUE(Mentions(CheckRoom(c.room), c.line, c.words)) << c.words << "\n" << Dump(CheckRoom(c.room));

@@ -467,6 +467,13 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
         if (reach > kHalfCell + 0.01)
             issues.push_back({b->line, "the brush reaches outside the room's cell (to " + FormatCoord(reach) +
                                            " from the origin; a room lies within -384..384 in x and y)"});
+        if (lo.z < -tessellon::kMaxCoordinate || hi.z > tessellon::kMaxCoordinate) {
+            // The walls are sampled over the room's height; a brush past the map's limit would
+            // make that walk endless, and the room cannot be built anyway.
+            issues.push_back({b->line, "the brush reaches beyond the +-16384 limit of the map in height (z " +
+                                           FormatCoord(lo.z) + " to " + FormatCoord(hi.z) + ")"});
+            continue;
+        }
         if (i >= worldCount) {
             if (entitySolidBlocks[i - worldCount]) blockingBrushes.push_back(std::move(*b));
             continue;
