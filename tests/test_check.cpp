@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
+#include <tuple>
+#include <utility>
+#include <vector>
 #include <cmath>
 #include <string>
 
@@ -385,6 +389,60 @@ TEST(CheckCommand, JsonIsOneObjectForPrograms) {
     const CliRun unreadable = RunCheck({"/no/such/gone.vmf", "--json"});
     EXPECT_EQ(unreadable.code, 2);
     EXPECT_NE(unreadable.out.find("\"readable\":false"), std::string::npos);
+}
+
+// The short cuts the checker takes for plain numbers and box brushes must agree with the
+// general routes they stand in for.
+TEST(BrushGeometry, ShortDecimalsAndBoxBrushesAgreeWithTheGeneralRoutes) {
+    const char* numbers[] = {"0",      "-0",     "384",    "-384.5", "0.1",    "0.3",   "12.345678901234",
+                             "0.000125", ".5",   "5.",     "1e3",    "123456789012345", "1234567890123456",
+                             "9007199254740993",  "0.1234567890123456", "-0.000000000000001", "33.333"};
+    for (const char* text : numbers) {
+        double expected = 0;
+        const std::string s(text);
+        ASSERT_EQ(std::from_chars(s.data(), s.data() + s.size(), expected).ec, std::errc()) << text;
+        Vec3 v;
+        ASSERT_TRUE(ParseVector(s + " " + s + " " + s, v)) << text;
+        EXPECT_EQ(std::tuple(v.x, std::signbit(v.x)), std::tuple(expected, std::signbit(expected))) << text;
+    }
+    Vec3 v;
+    EXPECT_FALSE(ParseVector("1.5.3 0 0", v));
+    EXPECT_FALSE(ParseVector("0x10 0 0", v));
+
+    auto plane = [](Vec3 n, double d) { return Plane{n, d}; };
+    const std::vector<Plane> box = {plane({0, 0, 1}, 8),   plane({0, 0, -1}, 0), plane({1, 0, 0}, 16),
+                                    plane({-1, 0, 0}, 16), plane({0, 1, 0}, 32), plane({0, -1, 0}, 32)};
+    Box fast;
+    ASSERT_TRUE(AxialBox(box, fast));
+    Box general{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};
+    for (const Polygon& face : BodyFaces(box)) {
+        ASSERT_FALSE(face.empty());
+        for (const Vec3& p : face) {
+            general.min = {std::min(general.min.x, p.x), std::min(general.min.y, p.y), std::min(general.min.z, p.z)};
+            general.max = {std::max(general.max.x, p.x), std::max(general.max.y, p.y), std::max(general.max.z, p.z)};
+        }
+    }
+    for (auto [a, b] : {std::pair(fast.min, general.min), std::pair(fast.max, general.max)}) {
+        EXPECT_NEAR(a.x, b.x, 1e-6);
+        EXPECT_NEAR(a.y, b.y, 1e-6);
+        EXPECT_NEAR(a.z, b.z, 1e-6);
+    }
+    EXPECT_EQ(fast.min.x, -16);
+    EXPECT_EQ(fast.max.z, 8);
+    // Not boxes, or not ones to trust: these go the general way.
+    auto changed = [&](std::size_t i, Plane p) {
+        auto planes = box;
+        planes[i] = p;
+        return planes;
+    };
+    Box unused;
+    EXPECT_FALSE(AxialBox(changed(1, plane({0, 0, -1}, -9)), unused));              // inside out: no space
+    EXPECT_FALSE(AxialBox(changed(1, plane({0, 0, 1}, 4)), unused));                // two tops, no bottom
+    EXPECT_FALSE(AxialBox(changed(2, plane({0.6, 0.8, 0}, 16)), unused));           // a sloped side
+    EXPECT_FALSE(AxialBox(changed(0, plane({0, 0, 1}, 2 * kUnboundedReach)), unused));  // open upwards
+    auto seven = box;
+    seven.push_back(box[0]);
+    EXPECT_FALSE(AxialBox(seven, unused));
 }
 
 }  // namespace

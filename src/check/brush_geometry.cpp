@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cctype>
 #include <cmath>
+#include <cstdint>
 
 namespace tessellon {
 
@@ -12,10 +14,49 @@ namespace {
 // decimals at most, and the compilers use a coarser tolerance still.
 constexpr double kOnPlane = 0.01;
 
+// Map numbers are mostly short decimals ("-384", "0.25"). With at most 15 significant digits
+// both the digits and the power of ten are exact doubles, so one division rounds exactly as
+// the full conversion would; anything else goes to from_chars.
+bool ParseShortDecimal(std::string_view& text, double& out) {
+    static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative) ++i;
+    std::int64_t digits = 0;
+    int count = 0, fraction = 0;
+    bool any = false, point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            any = true;
+            if (digits == 0 && c == '0') {
+                if (point) ++fraction;  // leading zeros add no significant digit
+                continue;
+            }
+            if (++count > 15) return false;
+            digits = digits * 10 + (c - '0');
+            if (point) ++fraction;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!any || fraction > 15) return false;
+    // An exponent, a second point or a letter: leave it all to the full conversion.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == '.' || std::isalpha(static_cast<unsigned char>(text[i]))))
+        return false;
+    double value = static_cast<double>(digits) / kTen[fraction];
+    out = negative ? -value : value;
+    text.remove_prefix(i);
+    return true;
+}
+
 bool ParseNumber(std::string_view& text, double& out) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     // from_chars takes no leading plus; the editor never writes one, but hand edits might.
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (ParseShortDecimal(text, out)) return true;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
     if (error != std::errc() || !std::isfinite(out)) return false;
     text.remove_prefix(static_cast<std::size_t>(end - text.data()));
@@ -107,6 +148,30 @@ bool ParseTextureAxis(std::string_view text, TextureAxis& out) {
     return Expect(text, '[') && ParseNumber(text, out.direction.x) && ParseNumber(text, out.direction.y) &&
            ParseNumber(text, out.direction.z) && ParseNumber(text, out.shift) && Expect(text, ']') &&
            ParseNumber(text, out.scale) && OnlySpaceLeft(text);
+}
+
+bool AxialBox(const std::vector<Plane>& planes, Box& out) {
+    if (planes.size() != 6) return false;
+    double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+    int seen = 0;  // one bit per axis and direction
+    const double limit = 1 - 1e-9;
+    for (const Plane& p : planes) {
+        const double n[3] = {p.normal.x, p.normal.y, p.normal.z};
+        int axis = -1;
+        for (int a = 0; a < 3; ++a)
+            if (std::fabs(n[a]) > limit) axis = a;
+        if (axis < 0) return false;
+        const bool up = n[axis] > 0;
+        const int bit = 1 << (axis * 2 + (up ? 1 : 0));
+        if (seen & bit) return false;
+        seen |= bit;
+        (up ? hi : lo)[axis] = p.dist / n[axis];
+    }
+    for (int a = 0; a < 3; ++a)
+        if (!(hi[a] - lo[a] > 4 * kOnPlane) || std::fabs(lo[a]) > kUnboundedReach || std::fabs(hi[a]) > kUnboundedReach)
+            return false;
+    out = Box{{lo[0], lo[1], lo[2]}, {hi[0], hi[1], hi[2]}};
+    return true;
 }
 
 std::vector<Polygon> BodyFaces(const std::vector<Plane>& planes) {

@@ -54,6 +54,11 @@ using Polygon = std::vector<Vec3>;
 // any playable coordinate.
 constexpr double kUnboundedReach = 131072;
 
+// True when the planes are the six sides of an axis-aligned box of some size (one plane facing
+// each way along each axis, within kUnboundedReach); `out` is then the box. Anything else,
+// also a box given with a repeated side, is left to BodyFaces.
+bool AxialBox(const std::vector<Plane>& planes, Box& out);
+
 // The face of every plane of the convex body that lies behind all of them: faces[i] is the
 // polygon of planes[i], empty when that plane keeps no face (it lies outside the body or the
 // body is empty). A face that reaches kUnboundedReach means the planes do not close the body.

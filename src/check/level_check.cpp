@@ -160,7 +160,7 @@ private:
     }
 
     static std::string_view IdOf(const VmfBlock& block) {
-        const std::string* id = block.Find("id");
+        const std::string_view* id = block.Find("id");
         return id ? std::string_view(*id) : std::string_view();
     }
 
@@ -191,7 +191,7 @@ private:
             const auto sideWho = [&] { return Named("Side", sideId) + " of " + Named("solid", id); };
             Vec3 pts[3];
             Plane plane;
-            const std::string* planeText = side->Find("plane");
+            const std::string_view* planeText = side->Find("plane");
             if (!planeText || !ParsePlanePoints(*planeText, pts)) {
                 Add(Severity::Error, ProblemKind::BadPlane, "side", std::string(sideId), side->at,
                     sideWho() + (planeText ? " has a plane that is not three points (x y z): " + Quoted(*planeText) + "."
@@ -212,7 +212,7 @@ private:
             planeKeys_.insert(KeyOf(plane));
             CheckTextureAxes(*side, plane, sideWho);
 
-            const std::string* material = side->Find("material");
+            const std::string_view* material = side->Find("material");
             const MaterialRole role = RoleOf(material ? std::string_view(*material) : std::string_view());
             if (role == MaterialRole::NonSolid) seals = false;
             if (role == MaterialRole::Solid) anySolidSide = true;
@@ -223,39 +223,44 @@ private:
         seals = seals && anySolidSide;
         if (broken || planes.empty()) return;
 
-        const std::vector<Polygon> faces = BodyFaces(planes);
-        std::vector<Plane> kept;
         Box bounds{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};
-        bool unbounded = false;
-        for (std::size_t i = 0; i < faces.size(); ++i) {
-            if (faces[i].empty()) continue;
-            kept.push_back(planes[i]);
-            for (const Vec3& v : faces[i]) {
-                if (std::fabs(v.x) > kUnboundedReach || std::fabs(v.y) > kUnboundedReach || std::fabs(v.z) > kUnboundedReach)
-                    unbounded = true;
-                bounds.min = {std::min(bounds.min.x, v.x), std::min(bounds.min.y, v.y), std::min(bounds.min.z, v.z)};
-                bounds.max = {std::max(bounds.max.x, v.x), std::max(bounds.max.y, v.y), std::max(bounds.max.z, v.z)};
+        bool faceless = false, axial = true;
+        std::vector<Plane> kept;
+        if (AxialBox(planes, bounds)) {
+            // Most brushes are boxes: every side keeps a face and the bounds are the planes.
+        } else {
+            const std::vector<Polygon> faces = BodyFaces(planes);
+            bool unbounded = false;
+            for (std::size_t i = 0; i < faces.size(); ++i) {
+                if (faces[i].empty()) continue;
+                kept.push_back(planes[i]);
+                for (const Vec3& v : faces[i]) {
+                    if (std::fabs(v.x) > kUnboundedReach || std::fabs(v.y) > kUnboundedReach || std::fabs(v.z) > kUnboundedReach)
+                        unbounded = true;
+                    bounds.min = {std::min(bounds.min.x, v.x), std::min(bounds.min.y, v.y), std::min(bounds.min.z, v.z)};
+                    bounds.max = {std::max(bounds.max.x, v.x), std::max(bounds.max.y, v.y), std::max(bounds.max.z, v.z)};
+                }
             }
-        }
-        if (kept.empty()) {
-            Add(Severity::Error, ProblemKind::OpenSolid, "solid", id, solid.at,
-                who() + " encloses no space: its sides cut each other away (are they wound inside out?).");
-            return;
-        }
-        if (unbounded) {
-            Add(Severity::Error, ProblemKind::OpenSolid, "solid", id, solid.at,
-                who() + " is open: its sides do not close a body.");
-            return;
-        }
-        // Every side has a plane here (a bad one returned above), so faces[i] is sides[i]'s face.
-        bool faceless = false;
-        for (std::size_t i = 0; i < sides.size(); ++i) {
-            if (!faces[i].empty()) continue;
-            faceless = true;
-            const std::string sideId = sides[i]->Get("id");
-            Add(Severity::Error, ProblemKind::OpenSolid, "side", sideId, sides[i]->at,
-                Named("Side", sideId) + " of " + Named("solid", id) +
-                    " keeps no face: it lies outside the other sides, so the solid is not one convex body.");
+            if (kept.empty()) {
+                Add(Severity::Error, ProblemKind::OpenSolid, "solid", id, solid.at,
+                    who() + " encloses no space: its sides cut each other away (are they wound inside out?).");
+                return;
+            }
+            if (unbounded) {
+                Add(Severity::Error, ProblemKind::OpenSolid, "solid", id, solid.at,
+                    who() + " is open: its sides do not close a body.");
+                return;
+            }
+            // Every side has a plane here (a bad one returned above), so faces[i] is sides[i]'s face.
+            for (std::size_t i = 0; i < sides.size(); ++i) {
+                if (!faces[i].empty()) continue;
+                faceless = true;
+                const std::string sideId = sides[i]->Get("id");
+                Add(Severity::Error, ProblemKind::OpenSolid, "side", sideId, sides[i]->at,
+                    Named("Side", sideId) + " of " + Named("solid", id) +
+                        " keeps no face: it lies outside the other sides, so the solid is not one convex body.");
+            }
+            for (const Plane& p : kept) axial = axial && IsAxial(p);
         }
         const double reach = kMaxCoordinate + 0.01;
         if (bounds.min.x < -reach || bounds.min.y < -reach || bounds.min.z < -reach || bounds.max.x > reach ||
@@ -264,15 +269,13 @@ private:
                 who() + " reaches beyond the +-16384 limit of the map (it spans " + FormatPoint(bounds.min) + " to " +
                     FormatPoint(bounds.max) + ").");
         if (faceless || !seals) return;
-        bool axial = true;
-        for (const Plane& p : kept) axial = axial && IsAxial(p);
-        sealing.push_back(SealingBody{bounds, axial ? std::vector<Plane>{} : kept, axial});
+        sealing.push_back(SealingBody{bounds, axial ? std::vector<Plane>{} : std::move(kept), axial});
     }
 
     template <class SideName>
     void CheckTextureAxes(const VmfBlock& side, const Plane& plane, const SideName& sideWho) {
         for (const char* key : {"uaxis", "vaxis"}) {
-            const std::string* text = side.Find(key);
+            const std::string_view* text = side.Find(key);
             TextureAxis axis;
             std::string fault;
             if (!text) fault = " has no " + std::string(key) + ".";
@@ -296,7 +299,7 @@ private:
         const std::string classname = entity.Get("classname");
         const std::string who = isWorld ? std::string("The world") : Named("Entity", id);
         if (!classname.empty()) classnames_.insert(Lower(classname));
-        if (const std::string* name = entity.Find("targetname"); name && !name->empty()) names_.insert(Lower(*name));
+        if (const std::string_view* name = entity.Find("targetname"); name && !name->empty()) names_.insert(Lower(*name));
 
         bool hasBrushes = false;
         for (const auto& child : entity.children) {
@@ -313,7 +316,7 @@ private:
                 for (const auto& kv : child.keys) {
                     // "target,input,parameter,delay,times"; newer editors separate with ESC.
                     const std::size_t cut = kv.value.find_first_of(",\x1b");
-                    references_.push_back({kv.value.substr(0, cut), "output " + kv.key, id, classname, kv.at});
+                    references_.push_back({std::string(kv.value.substr(0, cut)), "output " + std::string(kv.key), id, classname, kv.at});
                 }
             }
         }
@@ -326,15 +329,15 @@ private:
                 who + " is the placeholder " + Quoted(classname) + ", which should have been replaced or removed.");
         }
         for (const char* key : {"target", "parentname"}) {
-            if (const std::string* v = entity.Find(key); v && !v->empty()) {
+            if (const std::string_view* v = entity.Find(key); v && !v->empty()) {
                 // A parent may carry an attachment after a comma.
-                const std::string name = std::string(key) == "parentname" ? v->substr(0, v->find(',')) : *v;
+                const std::string name(std::string_view(key) == "parentname" ? v->substr(0, v->find(',')) : *v);
                 references_.push_back({name, key, id, classname, entity.at});
             }
         }
         if (hasBrushes) return;
 
-        const std::string* originText = entity.Find("origin");
+        const std::string_view* originText = entity.Find("origin");
         Vec3 origin;
         if (!originText) {
             Add(Severity::Error, ProblemKind::NoOrigin, "entity", id, entity.at,

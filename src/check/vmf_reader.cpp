@@ -1,5 +1,6 @@
 #include "check/vmf_reader.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -57,7 +58,12 @@ public:
             t.kind = TokenKind::Text;
             if (c == '"') {
                 const std::size_t start = ++pos_;
-                while (pos_ < text_.size() && text_[pos_] != '"' && text_[pos_] != '\n') ++pos_;
+                // The closing quote, unless a line end comes first.
+                const char* base = text_.data();
+                const void* quote = std::memchr(base + start, '"', text_.size() - start);
+                const std::size_t close = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - base) : text_.size();
+                const void* newline = std::memchr(base + start, '\n', close - start);
+                pos_ = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - base) : close;
                 if (pos_ >= text_.size() || text_[pos_] == '\n') {
                     // A value never spans lines, so the quote was left open: take the rest of the
                     // line as the word and carry on with the next line.
@@ -136,7 +142,7 @@ public:
             return;
         }
         VmfBlock& parent = *stack_.back();
-        parent.children.push_back(VmfBlock{std::string(name), at, {}, {}});
+        parent.children.push_back(VmfBlock{name, at, {}, {}});
         stack_.push_back(&parent.children.back());
     }
     void Close(TextPosition at) {
@@ -152,7 +158,7 @@ public:
     }
     void Key(std::string_view key, std::string_view value, TextPosition at) {
         if (skipped_ > 0) return;
-        stack_.back()->keys.push_back(VmfKeyValue{std::string(key), std::string(value), at});
+        stack_.back()->keys.push_back(VmfKeyValue{key, value, at});
     }
     void Finish() {
         skipped_ = 0;
@@ -173,19 +179,24 @@ private:
 
 }  // namespace
 
-const std::string* VmfBlock::Find(std::string_view key) const {
+const std::string_view* VmfBlock::Find(std::string_view key) const {
     for (const auto& kv : keys)
         if (NamesEqual(kv.key, key)) return &kv.value;
     return nullptr;
 }
 
 std::string VmfBlock::Get(std::string_view key, std::string_view fallback) const {
-    const std::string* v = Find(key);
-    return v ? *v : std::string(fallback);
+    const std::string_view* v = Find(key);
+    return std::string(v ? *v : fallback);
 }
 
-VmfDocument ReadVmfText(std::string_view text) {
+namespace {
+
+// Reads the text the document already holds.
+VmfDocument ReadOwnedText(std::shared_ptr<const std::string> owned) {
     VmfDocument doc;
+    doc.text = std::move(owned);
+    const std::string_view text = *doc.text;
     Tokenizer tokens(text, doc.errors);
     TreeBuilder tree(doc);
     for (;;) {
@@ -218,6 +229,10 @@ VmfDocument ReadVmfText(std::string_view text) {
     return doc;
 }
 
+}  // namespace
+
+VmfDocument ReadVmfText(std::string_view text) { return ReadOwnedText(std::make_shared<const std::string>(text)); }
+
 bool ReadVmfFile(const std::string& path, VmfDocument& doc, std::string& whyNot) {
     doc = VmfDocument{};
     std::error_code ec;
@@ -242,15 +257,29 @@ bool ReadVmfFile(const std::string& path, VmfDocument& doc, std::string& whyNot)
         whyNot = "cannot read " + path;
         return false;
     }
-    doc = ReadVmfText(text);
+    doc = ReadOwnedText(std::make_shared<const std::string>(std::move(text)));
     return true;
 }
 
 VmfDocument ReadVmfTokenLines(const std::vector<std::string>& lines, int firstLine) {
     VmfDocument doc;
+    // The lines are copied into one text the document keeps, each followed by a newline.
+    std::size_t size = 0;
+    for (const auto& line : lines) size += line.size() + 1;
+    auto owned = std::make_shared<std::string>();
+    owned->reserve(size);
+    std::vector<std::size_t> starts;
+    starts.reserve(lines.size() + 1);
+    for (const auto& line : lines) {
+        starts.push_back(owned->size());
+        owned->append(line).push_back('\n');
+    }
+    starts.push_back(owned->size());
+    doc.text = owned;
+    const std::string_view all = *owned;
     TreeBuilder tree(doc);
     auto clean = [&](std::size_t i) {
-        std::string_view s = lines[i];
+        std::string_view s = all.substr(starts[i], starts[i + 1] - starts[i] - 1);
         if (!s.empty() && s.back() == '\r') s.remove_suffix(1);
         return s;
     };

@@ -1,6 +1,7 @@
 #pragma once
 // Reader for Valve map files (.vmf): nested named blocks holding quoted key/value pairs.
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,20 +21,22 @@ constexpr int kMaxBlockNesting = 64;
 // Block names and keys compare without regard to letter case, as the engine's reader does.
 bool NamesEqual(std::string_view a, std::string_view b);
 
+// Names, keys and values are views into the text the document keeps (VmfDocument::text), so
+// reading a level copies no word of it; they stay valid as long as a copy of the document lives.
 struct VmfKeyValue {
-    std::string key;
-    std::string value;
+    std::string_view key;
+    std::string_view value;
     TextPosition at;
 };
 
 struct VmfBlock {
-    std::string name;
+    std::string_view name;
     TextPosition at;  // position of the block's name
     std::vector<VmfKeyValue> keys;
     std::vector<VmfBlock> children;
 
     // First value of `key` (exact, case-insensitive like the engine), or nullptr.
-    const std::string* Find(std::string_view key) const;
+    const std::string_view* Find(std::string_view key) const;
     // The value of `key`, or `fallback` when the block does not carry it.
     std::string Get(std::string_view key, std::string_view fallback = {}) const;
 };
@@ -47,6 +50,7 @@ struct VmfParseError {
 struct VmfDocument {
     std::vector<VmfBlock> blocks;
     std::vector<VmfParseError> errors;  // empty when the text read cleanly
+    std::shared_ptr<const std::string> text;  // what the blocks' words point into
 };
 
 // Reads map text already in memory. Never throws on bad text: problems go to `errors`

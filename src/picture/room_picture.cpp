@@ -77,7 +77,7 @@ bool ReadBrush(const VmfBlock& solid, bool entity, Brush& out) {
         if (!NamesEqual(side.name, "side")) continue;
         Vec3 pts[3];
         Plane plane;
-        const std::string* text = side.Find("plane");
+        const std::string_view* text = side.Find("plane");
         if (!text || !ParsePlanePoints(*text, pts) || !PlaneFromPoints(pts[0], pts[1], pts[2], plane)) return false;
         planes.push_back(plane);
         if (!StartsWith(side.Get("material"), "TOOLS/")) allTools = false;
@@ -101,7 +101,7 @@ bool ReadBrush(const VmfBlock& solid, bool entity, Brush& out) {
 
 std::optional<Mark> EntityMark(const VmfBlock& entity) {
     Vec3 origin;
-    const std::string* o = entity.Find("origin");
+    const std::string_view* o = entity.Find("origin");
     if (!o || !ParseVector(*o, origin)) return std::nullopt;
     const std::string cls = entity.Get("classname");
     const PointF at{origin.x, origin.y};
