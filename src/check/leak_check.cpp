@@ -85,11 +85,17 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
         }
     }
     const std::size_t nx = lines[0].Cells(), ny = lines[1].Cells(), nz = lines[2].Cells();
-    const std::size_t strideY = nx, strideZ = nx * ny;
     result.cells = total;
     result.checked = true;
 
-    std::vector<std::uint8_t> cell(total, kOpen);
+    // The grid carries one layer of filled cells around it, so the flood needs no bounds tests:
+    // cell (i, j, k) lives at index (i + 1) + (j + 1) * strideY + (k + 1) * strideZ.
+    const std::size_t strideY = nx + 2, strideZ = (nx + 2) * (ny + 2);
+    const std::size_t padded = strideZ * (nz + 2);
+    auto at = [&](std::size_t i, std::size_t j, std::size_t k) { return (i + 1) + (j + 1) * strideY + (k + 1) * strideZ; };
+    std::vector<std::uint8_t> cell(padded, kFilled);
+    for (std::size_t k = 0; k < nz; ++k)
+        for (std::size_t j = 0; j < ny; ++j) std::fill_n(&cell[at(0, j, k)], nx, kOpen);
     for (const auto& b : bodies) {
         std::size_t from[3], to[3];
         bool empty = false;
@@ -101,7 +107,7 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
         if (empty) continue;
         for (std::size_t k = from[2]; k < to[2]; ++k)
             for (std::size_t j = from[1]; j < to[1]; ++j) {
-                std::uint8_t* row = &cell[k * strideZ + j * strideY];
+                std::uint8_t* row = &cell[at(0, j, k)];
                 if (b.axisAligned) {
                     std::fill(row + from[0], row + to[0], kFilled);
                     continue;
@@ -127,7 +133,7 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
 
     // Flood the void inward from the whole frame, so a trail ends where it leaves the level;
     // `came` holds the step that reached each cell (1..6, 7 for the frame) to walk a trail back out.
-    std::vector<std::uint8_t> came(total, 0);
+    std::vector<std::uint8_t> came(padded, 0);
     const std::ptrdiff_t step[6] = {1, -1, static_cast<std::ptrdiff_t>(strideY), -static_cast<std::ptrdiff_t>(strideY),
                                     static_cast<std::ptrdiff_t>(strideZ), -static_cast<std::ptrdiff_t>(strideZ)};
     std::vector<std::uint32_t> queue;
@@ -136,17 +142,15 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
         for (std::size_t j = 0; j < ny; ++j) {
             const bool wholeRow = k == 0 || k + 1 == nz || j == 0 || j + 1 == ny;
             for (std::size_t i = 0; i < nx; i = (wholeRow || i + 1 == nx) ? i + 1 : nx - 1) {
-                const std::size_t c = k * strideZ + j * strideY + i;
+                const std::size_t c = at(i, j, k);
+                if (cell[c] == kFilled) continue;
                 came[c] = 7;
                 queue.push_back(static_cast<std::uint32_t>(c));
             }
         }
     for (std::size_t head = 0; head < queue.size(); ++head) {
         const std::size_t c = queue[head];
-        const std::size_t i = c % nx, j = (c / nx) % ny, k = c / strideZ;
-        const bool can[6] = {i + 1 < nx, i > 0, j + 1 < ny, j > 0, k + 1 < nz, k > 0};
         for (int d = 0; d < 6; ++d) {
-            if (!can[d]) continue;
             const std::size_t n = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) + step[d]);
             if (came[n] || cell[n] == kFilled) continue;
             came[n] = static_cast<std::uint8_t>(d + 1);
@@ -158,26 +162,26 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
         const Vec3 p = starts[s].point;
         const auto xs = lines[0].CellsAt(p.x), ys = lines[1].CellsAt(p.y), zs = lines[2].CellsAt(p.z);
         bool anyOpen = false;
-        std::size_t reached = total;
+        std::size_t reached = padded;
         for (std::size_t k : zs)
             for (std::size_t j : ys)
                 for (std::size_t i : xs) {
-                    const std::size_t c = k * strideZ + j * strideY + i;
+                    const std::size_t c = at(i, j, k);
                     if (cell[c] == kFilled) continue;
                     anyOpen = true;
-                    if (came[c] && reached == total) reached = c;
+                    if (came[c] && reached == padded) reached = c;
                 }
         if (!anyOpen) {
             result.startsInSolid.push_back(s);
             continue;
         }
-        if (reached == total) continue;
+        if (reached == padded) continue;
         result.leakingStarts.push_back(s);
         if (!result.leaked) {
             result.leaked = true;
             result.trail.push_back(p);
             for (std::size_t c = reached;;) {
-                const std::size_t i = c % nx, j = (c / nx) % ny, k = c / strideZ;
+                const std::size_t i = c % strideY - 1, j = (c / strideY) % (ny + 2) - 1, k = c / strideZ - 1;
                 result.trail.push_back({lines[0].Centre(i), lines[1].Centre(j), lines[2].Centre(k)});
                 if (came[c] == 7) break;
                 c = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) - step[came[c] - 1]);
