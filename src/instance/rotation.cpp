@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "check/vmf_reader.h"
 #include "driver/errors.h"
 #include "driver/session.h"
 #include "instance/text_helpers.h"
@@ -15,14 +16,6 @@ namespace {
 std::string Lower(std::string t) {
     std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return t;
-}
-
-// Keys compare without regard to letter case; `lower` is written in lower case.
-bool KeyIs(std::string_view line, std::string_view lower) {
-    if (line.size() != lower.size()) return false;
-    for (std::size_t i = 0; i < line.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(line[i])) != lower[i]) return false;
-    return true;
 }
 
 // "x y z" turned: "y -x z".
@@ -95,22 +88,21 @@ void Rotate90(Session& s) {
     for (int i = 1; i <= end; ++i) {
         const std::string& line = lines.Get(i);
         if (line.empty() || line == "{" || line == "}") continue;
-        const std::string_view key = line;
-        if (KeyIs(key, "classname")) {
+        if (NamesEqual(line, "classname")) {
             className = lines.Get(++i);
-        } else if (KeyIs(key, "plane")) {
+        } else if (NamesEqual(line, "plane")) {
             ++i;
             lines.At(i) = TurnPlane(s, lines.Get(i));
-        } else if (KeyIs(key, "origin") || KeyIs(key, "point0") || KeyIs(key, "point1") || KeyIs(key, "attachpoint")) {
+        } else if (NamesEqual(line, "origin") || NamesEqual(line, "point0") || NamesEqual(line, "point1") || NamesEqual(line, "attachpoint")) {
             ++i;
             lines.At(i) = TurnTriple(s, lines.Get(i));
-        } else if (KeyIs(key, "startposition")) {
+        } else if (NamesEqual(line, "startposition")) {
             ++i;
             lines.At(i) = TurnStartPosition(s, lines.Get(i));
-        } else if (KeyIs(key, "uaxis") || KeyIs(key, "vaxis")) {
+        } else if (NamesEqual(line, "uaxis") || NamesEqual(line, "vaxis")) {
             ++i;
             lines.At(i) = TurnTextureAxis(s, lines.Get(i));
-        } else if (KeyIs(key, "angles")) {
+        } else if (NamesEqual(line, "angles")) {
             ++i;
             // Brush entities carry their orientation in their brushes.
             if (Lower(className).rfind("func_", 0) != 0) lines.At(i) = TurnAngles(s, lines.Get(i));

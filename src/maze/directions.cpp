@@ -1,6 +1,7 @@
 #include "maze/directions.h"
 
 #include "driver/session.h"
+#include "instance/rotation.h"
 #include "instance/text_helpers.h"
 #include "rooms/catalogue.h"
 
@@ -44,16 +45,6 @@ constexpr std::array<ConnectionCode, 31> kCodes = {{
     {"29", G::LevelStart, -1, Open(0, 0, 1, 0), 2, "000000010"},
     {"30", G::LevelStart, -1, Open(0, 0, 0, 1), 3, "000100000"},
 }};
-
-// One quarter-turn coordinate: a value moving to X keeps its text; a value moving to Y is
-// negated (zero keeps its text).
-std::string r90_Co(Session& s, std::string& number, bool keep) {
-    if (keep) return HailAmerican(s, number);
-    std::string system = FuckAmerican(s, number);
-    const double v = ToNumber(s, system);
-    number = v < 0 ? Pos(s, number) : Neg(s, number);
-    return number;
-}
 
 }  // namespace
 
