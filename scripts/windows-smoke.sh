@@ -2,7 +2,8 @@
 # Runs the Windows package (out/windows, from scripts/windows-build.sh) under Wine in a fresh
 # prefix: the level must match the Linux build's byte for byte, the registry values written into
 # the prefix must be read, the compile pipeline must run the stand-in compilers at idle priority
-# and move the compiled level, and the window (when the program has one) is photographed.
+# and move the compiled level, and the window is photographed on a first start and with a saved
+# account.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -40,34 +41,43 @@ out/default/tessellon build --home "$LIN" --seed 1 --clock "$CLOCK" --quiet
 cmp "$LIN/level1.vmf" "$WIN/level1.vmf" || fail "level1.vmf differs from the Linux build's"
 echo "level1.vmf identical ($(stat -c %s "$WIN/level1.vmf") bytes)"
 
-step "Window"
-# Without arguments the program opens its window; a program without one prints its help and ends.
-mkdir -p out/screenshots
-shot=$ROOT/out/screenshots/windows-main.png
-xvfb-run -n 93 -s "-screen 0 1280x1024x24" bash -c '
-  # The program'"'"'s visible windows, newest last (Wine'"'"'s own input method windows left out).
-  windows() { for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-      name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
-      [ "$name" = "Default IME" ] || echo "$id $name"; done; }
-  cd "$1" && wine tessellon.exe >/dev/null 2>&1 &
-  pid=$!
-  for _ in $(seq 1 60); do
-    kill -0 $pid 2>/dev/null || { echo "no window: tessellon.exe without arguments ended (this build has no main window yet)"; exit 0; }
-    if [ -n "$(windows)" ]; then
-      # Give a splash time to give way, then take the newest window.
-      sleep 3
-      last=$(windows | tail -n 1)
-      [ -n "$last" ] || { echo "the window closed again" >&2; wineserver -k; exit 1; }
-      import -window "${last%% *}" "$2"
-      echo "window \"${last#* }\" open; screenshot $2"
-      wineserver -k
-      exit 0
-    fi
-    sleep 0.5
-  done
-  wineserver -k
-  echo "no window appeared within 30 s" >&2
-  exit 1' _ "$WIN" "$shot" || fail "window"
+# Opens the window (no arguments) under Xvfb and photographs the newest window the program shows.
+shoot() {
+  local shot=$ROOT/out/screenshots/$1
+  # A Wine server left from the console runs has no display; the window needs one of its own.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  mkdir -p out/screenshots
+  xvfb-run -n 93 -s "-screen 0 1280x1024x24" bash -c '
+    # The program'"'"'s visible windows, newest last (Wine'"'"'s own input method windows left out).
+    windows() { for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
+        [ "$name" = "Default IME" ] || echo "$id $name"; done; }
+    cd "$1" && wine tessellon.exe >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 1 60); do
+      kill -0 $pid 2>/dev/null || { echo "no window: tessellon.exe without arguments ended" >&2; exit 1; }
+      if [ -n "$(windows)" ]; then
+        # Give a splash time to give way, then take the newest window.
+        sleep 3
+        last=$(windows | tail -n 1)
+        [ -n "$last" ] || { echo "the window closed again" >&2; wineserver -k; exit 1; }
+        import -window "${last%% *}" "$2"
+        echo "window \"${last#* }\" open; screenshot $2"
+        wineserver -k
+        exit 0
+      fi
+      sleep 0.5
+    done
+    echo "no window appeared within 30 s; the screen is in ${2%.png}-failed.png; windows:" >&2
+    for id in $(xdotool search --name . 2>/dev/null); do echo "  $id $(xdotool getwindowname "$id")" >&2; done
+    import -window root "${2%.png}-failed.png"
+    wineserver -k
+    exit 1' _ "$WIN" "$shot"
+}
+
+step "Window on a first start (no Steam in the prefix)"
+shoot windows-first-start.png || fail "window"
 
 step "Room kit under Wine"
 room=$(ls rooms-src/*.vmf | head -n 1)
@@ -122,5 +132,9 @@ done
 [ ! -e "$WIN/level1.bsp" ] || fail "level1.bsp was left in the program folder"
 [ ! -e "$ACCOUNT/half-life 2/hl2.exe.calls" ] || fail "the game was started without --run-map"
 echo "vbsp, vvis and vrad ran at IDLE_PRIORITY_CLASS (64); level1.bsp is in hl2\\maps"
+
+step "Main window (the account saved as the default in hl2path.ini)"
+printf ' 1 \r\n%s\r\n' "$(winpath "$ACCOUNT")" >"$WIN/hl2path.ini"
+shoot windows-main.png || fail "main window"
 
 echo "Wine smoke run passed"
