@@ -19,36 +19,29 @@ constexpr double kOnPlane = 0.01;
 // the full conversion would; anything else goes to from_chars.
 bool ParseShortDecimal(std::string_view& text, double& out) {
     static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    std::size_t i = 0;
-    const bool negative = i < text.size() && text[i] == '-';
-    if (negative) ++i;
-    std::int64_t digits = 0;
-    int count = 0, fraction = 0;
-    bool any = false, point = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
-            any = true;
-            if (digits == 0 && c == '0') {
-                if (point) ++fraction;  // leading zeros add no significant digit
-                continue;
-            }
-            if (++count > 15) return false;
-            digits = digits * 10 + (c - '0');
-            if (point) ++fraction;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    // At most 15 digits in all (leading zeros counted), so the digits are an exact whole number
+    // and one division by an exact power of ten rounds as the full conversion does.
+    const char* const first = p;
+    std::uint64_t digits = 0;  // wraps harmlessly on a long run of digits, which is refused below
+    while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + (*p++ - '0');
+    std::size_t count = static_cast<std::size_t>(p - first);
+    int fraction = 0;
+    if (p < end && *p == '.') {
+        const char* const point = ++p;
+        while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + (*p++ - '0');
+        fraction = static_cast<int>(p - point);
+        count += static_cast<std::size_t>(fraction);
     }
-    if (!any || fraction > 15) return false;
+    if (count == 0 || count > 15) return false;
     // An exponent, a second point or a letter: leave it all to the full conversion.
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == '.' || std::isalpha(static_cast<unsigned char>(text[i]))))
-        return false;
-    double value = static_cast<double>(digits) / kTen[fraction];
+    if (p < end && (*p == '.' || static_cast<unsigned>((*p | 0x20) - 'a') < 26)) return false;
+    const double value = static_cast<double>(digits) / kTen[fraction];
     out = negative ? -value : value;
-    text.remove_prefix(i);
+    text.remove_prefix(static_cast<std::size_t>(p - text.data()));
     return true;
 }
 

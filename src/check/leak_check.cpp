@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 
 namespace tessellon {
 
@@ -44,7 +45,8 @@ struct AxisLines {
     double Centre(std::size_t c) const { return (at[c] + at[c + 1]) / 2; }
 };
 
-enum : std::uint8_t { kOpen = 0, kFilled = 1 };
+// A cell is open, filled, or reached by the flood: from the frame, or by step kCame + d.
+enum : std::uint8_t { kOpen = 0, kFilled = 1, kFromFrame = 2, kCame = 3 };
 
 }  // namespace
 
@@ -131,31 +133,38 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
             }
     }
 
-    // Flood the void inward from the whole frame, so a trail ends where it leaves the level;
-    // `came` holds the step that reached each cell (1..6, 7 for the frame) to walk a trail back out.
-    std::vector<std::uint8_t> came(padded, 0);
+    // Flood the void inward from the whole frame, so a trail ends where it leaves the level.
+    // A reached cell keeps the step that reached it (kCame + 0..5, kFrame for the frame) to walk a
+    // trail back out, so one byte per cell tells filled, open and reached apart.
     const std::ptrdiff_t step[6] = {1, -1, static_cast<std::ptrdiff_t>(strideY), -static_cast<std::ptrdiff_t>(strideY),
                                     static_cast<std::ptrdiff_t>(strideZ), -static_cast<std::ptrdiff_t>(strideZ)};
-    std::vector<std::uint32_t> queue;
-    queue.reserve(total / 4 + 16);
+    // Every cell enters the queue at most once, so it needs no growing.
+    const std::unique_ptr<std::uint32_t[]> queue(new std::uint32_t[total]);
+    std::size_t tail = 0;
     for (std::size_t k = 0; k < nz; ++k)
         for (std::size_t j = 0; j < ny; ++j) {
             const bool wholeRow = k == 0 || k + 1 == nz || j == 0 || j + 1 == ny;
             for (std::size_t i = 0; i < nx; i = (wholeRow || i + 1 == nx) ? i + 1 : nx - 1) {
                 const std::size_t c = at(i, j, k);
-                if (cell[c] == kFilled) continue;
-                came[c] = 7;
-                queue.push_back(static_cast<std::uint32_t>(c));
+                if (cell[c] != kOpen) continue;
+                cell[c] = kFromFrame;
+                queue[tail++] = static_cast<std::uint32_t>(c);
             }
         }
-    for (std::size_t head = 0; head < queue.size(); ++head) {
+    std::uint8_t* const grid = cell.data();
+    const auto visit = [&](std::size_t n, int d) {
+        if (grid[n] != kOpen) return;
+        grid[n] = static_cast<std::uint8_t>(kCame + d);
+        queue[tail++] = static_cast<std::uint32_t>(n);
+    };
+    for (std::size_t head = 0; head < tail; ++head) {
         const std::size_t c = queue[head];
-        for (int d = 0; d < 6; ++d) {
-            const std::size_t n = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) + step[d]);
-            if (came[n] || cell[n] == kFilled) continue;
-            came[n] = static_cast<std::uint8_t>(d + 1);
-            queue.push_back(static_cast<std::uint32_t>(n));
-        }
+        visit(c + 1, 0);
+        visit(c - 1, 1);
+        visit(c + strideY, 2);
+        visit(c - strideY, 3);
+        visit(c + strideZ, 4);
+        visit(c - strideZ, 5);
     }
 
     for (std::size_t s = 0; s < starts.size(); ++s) {
@@ -169,7 +178,7 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
                     const std::size_t c = at(i, j, k);
                     if (cell[c] == kFilled) continue;
                     anyOpen = true;
-                    if (came[c] && reached == padded) reached = c;
+                    if (cell[c] != kOpen && reached == padded) reached = c;
                 }
         if (!anyOpen) {
             result.startsInSolid.push_back(s);
@@ -183,8 +192,8 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
             for (std::size_t c = reached;;) {
                 const std::size_t i = c % strideY - 1, j = (c / strideY) % (ny + 2) - 1, k = c / strideZ - 1;
                 result.trail.push_back({lines[0].Centre(i), lines[1].Centre(j), lines[2].Centre(k)});
-                if (came[c] == 7) break;
-                c = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) - step[came[c] - 1]);
+                if (cell[c] == kFromFrame) break;
+                c = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) - step[cell[c] - kCame]);
             }
         }
     }

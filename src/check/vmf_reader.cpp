@@ -1,22 +1,12 @@
 #include "check/vmf_reader.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace tessellon {
-
-bool NamesEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 namespace {
 
@@ -27,6 +17,15 @@ struct Token {
     std::string_view text;
     TextPosition at;
 };
+
+// What each byte is to the tokenizer: white space (line ends included), and what ends a bare word.
+enum : unsigned char { kSpace = 1, kEndsWord = 2 };
+constexpr auto kClass = [] {
+    std::array<unsigned char, 256> t{};
+    for (unsigned char c : {' ', '\t', '\r', '\n', '\f', '\v'}) t[c] |= kSpace;
+    for (unsigned char c : {' ', '\t', '\r', '\n', '{', '}', '"'}) t[c] |= kEndsWord;
+    return t;
+}();
 
 // Splits map text into braces and words; a word is either quoted or a run of characters up to
 // white space, a brace or a quote. "//" starts a comment outside quotes.
@@ -78,11 +77,7 @@ public:
                 return t;
             }
             const std::size_t start = pos_;
-            while (pos_ < text_.size()) {
-                const char d = text_[pos_];
-                if (d == ' ' || d == '\t' || d == '\r' || d == '\n' || d == '{' || d == '}' || d == '"') break;
-                ++pos_;
-            }
+            while (pos_ < text_.size() && !(kClass[static_cast<unsigned char>(text_[pos_])] & kEndsWord)) ++pos_;
             t.text = text_.substr(start, pos_ - start);
             return t;
         }
@@ -96,12 +91,11 @@ public:
 private:
     void SkipSpace() {
         while (pos_ < text_.size()) {
-            const char c = text_[pos_];
+            const unsigned char c = static_cast<unsigned char>(text_[pos_]);
+            if (!(kClass[c] & kSpace)) break;
             if (c == '\n') {
                 ++line_;
                 lineStart_ = pos_ + 1;
-            } else if (c != ' ' && c != '\t' && c != '\r' && c != '\f' && c != '\v') {
-                break;
             }
             ++pos_;
         }

@@ -19,7 +19,17 @@ struct TextPosition {
 constexpr int kMaxBlockNesting = 64;
 
 // Block names and keys compare without regard to letter case, as the engine's reader does.
-bool NamesEqual(std::string_view a, std::string_view b);
+inline bool NamesEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x == y) continue;
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
 
 // Names, keys and values are views into the text the document keeps (VmfDocument::text), so
 // reading a level copies no word of it; they stay valid as long as a copy of the document lives.
