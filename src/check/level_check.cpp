@@ -171,7 +171,9 @@ private:
         // Names for the messages are only made when there is something to say.
         const auto who = [&] { return Named("Solid", id); };
 
-        std::vector<const VmfBlock*> sides;
+        // Solids do not nest, so one pair of lists serves every solid without new allocations.
+        std::vector<const VmfBlock*>& sides = sidesScratch_;
+        sides.clear();
         for (const auto& child : solid.children)
             if (NamesEqual(child.name, "side")) sides.push_back(&child);
         report_.counts.brushSides += static_cast<int>(sides.size());
@@ -183,7 +185,8 @@ private:
             broken = true;
         }
 
-        std::vector<Plane> planes;
+        std::vector<Plane>& planes = planesScratch_;
+        planes.clear();
         bool seals = world, anySolidSide = false;
         for (const VmfBlock* side : sides) {
             NoteId(sideIds_, "side", *side);
@@ -427,6 +430,8 @@ private:
     std::unordered_set<std::string> names_, classnames_;
     std::vector<Reference> references_;
     std::vector<LeakStart> starts_;
+    std::vector<const VmfBlock*> sidesScratch_;
+    std::vector<Plane> planesScratch_;
     int versionInfos_ = 0, worlds_ = 0;
 };
 
