@@ -216,7 +216,13 @@ private:
             CheckTextureAxes(*side, plane, sideWho);
 
             const std::string_view* material = side->Find("material");
-            const MaterialRole role = RoleOf(material ? std::string_view(*material) : std::string_view());
+            const std::string_view materialName = material ? std::string_view(*material) : std::string_view();
+            // Neighbouring sides mostly share a material: its role is looked up once per run.
+            if (materialName != lastMaterial_) {
+                lastMaterial_ = materialName;
+                lastRole_ = RoleOf(materialName);
+            }
+            const MaterialRole role = lastRole_;
             if (role == MaterialRole::NonSolid) seals = false;
             if (role == MaterialRole::Solid) anySolidSide = true;
             // A displacement turns its brush into detail: it no longer seals.
@@ -432,6 +438,8 @@ private:
     std::vector<LeakStart> starts_;
     std::vector<const VmfBlock*> sidesScratch_;
     std::vector<Plane> planesScratch_;
+    std::string_view lastMaterial_;
+    MaterialRole lastRole_ = RoleOf({});
     int versionInfos_ = 0, worlds_ = 0;
 };
 

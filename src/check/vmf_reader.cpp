@@ -57,13 +57,16 @@ public:
             t.kind = TokenKind::Text;
             if (c == '"') {
                 const std::size_t start = ++pos_;
-                // The closing quote, unless a line end comes first.
+                // The closing quote, unless a line end comes first. The line's end is found once
+                // for all the words on it (a key and its value share a line).
                 const char* base = text_.data();
-                const void* quote = std::memchr(base + start, '"', text_.size() - start);
-                const std::size_t close = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - base) : text_.size();
-                const void* newline = std::memchr(base + start, '\n', close - start);
-                pos_ = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - base) : close;
-                if (pos_ >= text_.size() || text_[pos_] == '\n') {
+                if (lineEnd_ < start) {
+                    const void* newline = std::memchr(base + start, '\n', text_.size() - start);
+                    lineEnd_ = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - base) : text_.size();
+                }
+                const void* quote = std::memchr(base + start, '"', lineEnd_ - start);
+                pos_ = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - base) : lineEnd_;
+                if (!quote) {
                     // A value never spans lines, so the quote was left open: take the rest of the
                     // line as the word and carry on with the next line.
                     errors_.push_back({t.at, "this quoted text is not closed on its line"});
@@ -106,6 +109,7 @@ private:
     std::vector<VmfParseError>& errors_;
     std::size_t pos_ = 0;
     std::size_t lineStart_ = 0;
+    std::size_t lineEnd_ = 0;  // the first line end at or after the last quoted word's start
     int line_ = 1;
     Token pushed_;
     bool hasPushed_ = false;
