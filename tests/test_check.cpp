@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <random>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -393,6 +394,29 @@ TEST(CheckCommand, JsonIsOneObjectForPrograms) {
 
 // The short cuts the checker takes for plain numbers and box brushes must agree with the
 // general routes they stand in for.
+// The level reader and the room text helpers read plain decimals by a short cut; over many
+// shapes (up to 17 digits, so both sides of the cut's 15-digit limit) both must give exactly
+// what the full conversion gives, sign of zero included.
+TEST(BrushGeometry, BothNumberReadersRoundAsTheFullConversion) {
+    std::mt19937 random(20261207);
+    for (int n = 0; n < 20000; ++n) {
+        std::string text = random() % 3 == 0 ? "-" : "";
+        const int whole = 1 + static_cast<int>(random() % 9), fraction = static_cast<int>(random() % 9);
+        for (int d = 0; d < whole; ++d) text += static_cast<char>('0' + (d == 0 && whole > 1 ? 1 + random() % 9 : random() % 10));
+        if (fraction > 0) text += '.';
+        for (int d = 0; d < fraction; ++d) text += static_cast<char>('0' + random() % 10);
+        double expected = 0;
+        ASSERT_EQ(std::from_chars(text.data(), text.data() + text.size(), expected).ec, std::errc()) << text;
+        Vec3 v;
+        ASSERT_TRUE(ParseVector(text + " 0 0", v)) << text;
+        ASSERT_EQ(std::tuple(v.x, std::signbit(v.x)), std::tuple(expected, std::signbit(expected))) << text;
+        double helper = 0;
+        ASSERT_TRUE(TryParseNumber(text, ".", helper)) << text;
+        ASSERT_EQ(helper, expected == 0 ? 0.0 : expected) << text;  // the helper writes 0 without a sign
+        ASSERT_FALSE(std::signbit(helper) && expected == 0) << text;
+    }
+}
+
 TEST(BrushGeometry, ShortDecimalsAndBoxBrushesAgreeWithTheGeneralRoutes) {
     const char* numbers[] = {"0",      "-0",     "384",    "-384.5", "0.1",    "0.3",   "12.345678901234",
                              "0.000125", ".5",   "5.",     "1e3",    "123456789012345", "1234567890123456",

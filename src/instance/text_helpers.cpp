@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 
@@ -93,13 +94,30 @@ bool TryParseNumber(const std::string& text, const std::string& decimalSymbol, d
     if (decimalSymbol == "." && text[begin] != '+') {
         // The usual symbol: check the shape in place and convert without a copy.
         bool digits = false, separator = false;
+        // Digits before and after the point, and their value as a whole number.
+        std::size_t whole = 0, fraction = 0;
+        std::uint64_t number = 0;  // wraps harmlessly past 19 digits, which take the long way below
         for (std::size_t i = begin; i < end; ++i) {
             const char c = text[i];
-            if (c >= '0' && c <= '9') digits = true;
-            else if (c == '.' && !separator) separator = true;
-            else if (!(c == '-' && i == begin)) return false;
+            if (c >= '0' && c <= '9') {
+                digits = true;
+                number = number * 10 + static_cast<unsigned>(c - '0');
+                ++(separator ? fraction : whole);
+            } else if (c == '.' && !separator) {
+                separator = true;
+            } else if (!(c == '-' && i == begin)) {
+                return false;
+            }
         }
         if (!digits) return false;
+        // Up to 15 digits with some on both sides of a point: the whole number is exact and one
+        // division by an exact power of ten rounds as the full conversion does.
+        static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        if (whole > 0 && whole + fraction <= 15 && (!separator || fraction > 0)) {
+            const double value = static_cast<double>(number) / kTen[fraction];
+            out = value == 0 ? 0.0 : (text[begin] == '-' ? -value : value);
+            return true;
+        }
         double value = 0;
         auto res = std::from_chars(text.data() + begin, text.data() + end, value);
         if (res.ec != std::errc() || res.ptr != text.data() + end) return false;
