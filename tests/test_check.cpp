@@ -225,7 +225,9 @@ TEST(LeakCheck, HandMadeLevelsLeakWhereTheyShould) {
         ASSERT_TRUE(r.leak.checked) << file;
         EXPECT_EQ(r.leak.leaked, leaks) << file;
         EXPECT_EQ(r.Passed(), !leaks) << file;
-        if (leaks) EXPECT_EQ(r.leak.leakingEntities.at(0).classname, "info_player_start") << file;
+        if (leaks) {
+            EXPECT_EQ(r.leak.leakingEntities.at(0).classname, "info_player_start") << file;
+        }
     }
 }
 

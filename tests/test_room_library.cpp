@@ -303,8 +303,9 @@ TEST(RoomLibraryLevels, ManyLevelsOverEveryMapSizeAreSealedAndPlaceEverythingWel
     // Rooms reach the world's edge only on rare, long, straight lines.
     EXPECT_LE(restarts * 20, levels) << "more than one build in twenty restarted";
     // Only a long run is sure to draw the rooms that hang behind a wide gate.
-    if (levels >= 300)
+    if (levels >= 300) {
         for (const auto& [name, n] : use) EXPECT_GT(n, 0) << name << " was never placed in " << levels << " levels";
+    }
 
     std::ostringstream summary;
     summary << levels << " levels, " << restarts << " automatic restarts\nper level (min / mean / max):";
