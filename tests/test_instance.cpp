@@ -208,6 +208,23 @@ TEST_F(InstanceTest, TurningPointsAxesAndYaws) {
     EXPECT_THROW(Rotator(s, 1), BuildFailure);
 }
 
+TEST_F(InstanceTest, SeveralTurnsAtOnceWriteWhatOneTurnAtATimeWrites) {
+    // Values whose text changes on the way (trailing zeros, "-0", a decimal comma, a missing or
+    // an extra word, a brush entity's yaw), so a turn that skipped a step's rewriting would show.
+    const Lines body = {"classname", "prop_static", "origin", "16.50 -0 8", "angles", "0 12.5 0",
+                        "plane", "(1.25 2 3) (4 -5.50 6) (7 8 9)", "uaxis", "[1 0 0 16.0] 0.25",
+                        "vaxis", "[0 -1 0 -8] 0.25", "startposition", "[10.5 0 -4]", "point0", "1 2",
+                        "point1", "1 2 3 4", "classname", "func_door", "angles", "0 45 0", "attachpoint", "-0.5 0.5 0"};
+    for (const char* symbol : {".", ","}) {
+        s.DecimalSymbol = symbol;
+        for (int turns = 2; turns <= 5; ++turns) {
+            Lines stepwise = body;
+            for (int k = 0; k < turns; ++k) stepwise = Turn(stepwise, 1);
+            EXPECT_EQ(Turn(body, turns), stepwise) << turns << " turns, decimal symbol " << symbol;
+        }
+    }
+}
+
 TEST_F(InstanceTest, TurnedPlaneNormalTurnsTheSameWay) {
     // A slanted plane: its normal must turn like any vector, keeping the side the brush lies on.
     auto normal = [](const std::string& text) {

@@ -18,55 +18,100 @@ std::string Lower(std::string t) {
     return t;
 }
 
-// "x y z" turned: "y -x z".
-void AppendTurnedTriple(Session& s, const std::string& text, std::string& out) {
+// The words of a value are split once and turned as often as asked, then joined once: the
+// same text as splitting, turning and joining once per quarter turn, since the words hold no
+// space or bracket that a second split would cut differently.
+
+// One quarter turn of the first two words of "x y ...": (y, -x).
+void TurnPair(Session& s, std::string& x, std::string& y) {
+    std::string nx = r90_Co(s, y, true);
+    r90_Co(s, x, false);  // x now holds -x
+    y = std::move(x);
+    x = std::move(nx);
+}
+
+// "x y z" turned: "y -x z" each time.
+void AppendTurnedTriple(Session& s, const std::string& text, int turns, std::string& out) {
     auto w = SSplit(text);
-    out += r90_Co(s, w[1], true);
+    for (int t = 0; t < turns; ++t) TurnPair(s, w[0], w[1]);
+    out += w[0];
     out += ' ';
-    out += r90_Co(s, w[0], false);
+    out += w[1];
     out += ' ';
     out += w[2];
 }
 
-std::string TurnTriple(Session& s, const std::string& text) {
+std::string TurnTriple(Session& s, const std::string& text, int turns) {
     std::string out;
     out.reserve(text.size() + 2);
-    AppendTurnedTriple(s, text, out);
+    AppendTurnedTriple(s, text, turns, out);
     return out;
 }
 
-std::string TurnPlane(Session& s, const std::string& value) {
+std::string TurnPlane(Session& s, const std::string& value, int turns) {
     const auto groups = CSplit(value);
     std::string out;
     out.reserve(value.size() + 8);
     for (int g = 0; g < 3; ++g) {
         out += g == 0 ? "(" : ") (";
-        AppendTurnedTriple(s, groups[g], out);
+        AppendTurnedTriple(s, groups[g], turns, out);
     }
     out += ')';
     return out;
 }
 
-std::string TurnStartPosition(Session& s, std::string value) {
+std::string TurnStartPosition(Session& s, std::string value, int turns) {
     ClearOutChar('[', value);
     ClearOutChar(']', value);
-    return "[" + TurnTriple(s, value) + "]";
+    return "[" + TurnTriple(s, value, turns) + "]";
 }
 
-std::string TurnTextureAxis(Session& s, std::string value) {
+std::string TurnTextureAxis(Session& s, std::string value, int turns) {
     ClearOutChar('[', value);
     ClearOutChar(']', value);
     auto w = SSplit(value);
-    const std::string nx = r90_Co(s, w[1], true);
-    const std::string ny = r90_Co(s, w[0], false);
-    return "[" + nx + " " + ny + " " + w[2] + " " + w[3] + "] " + w[4];
+    for (int t = 0; t < turns; ++t) TurnPair(s, w[0], w[1]);
+    return "[" + w[0] + " " + w[1] + " " + w[2] + " " + w[3] + "] " + w[4];
 }
 
-std::string TurnAngles(Session& s, const std::string& value) {
+std::string TurnAngles(Session& s, const std::string& value, int turns) {
     auto w = SSplit(value);
-    double yaw = ToNumber(s, FuckAmerican(s, w[1])) - 90;
-    if (yaw < 0) yaw += 360;
-    return w[0] + " " + HailAmerican(s, yaw) + " " + w[2];
+    for (int t = 0; t < turns; ++t) {
+        double yaw = ToNumber(s, FuckAmerican(s, w[1])) - 90;
+        if (yaw < 0) yaw += 360;
+        w[1] = HailAmerican(s, yaw);
+    }
+    return w[0] + " " + w[1] + " " + w[2];
+}
+
+// Every turned value of the room, each turned `turns` quarter turns at once.
+void TurnRoom(Session& s, int turns) {
+    auto& lines = s.RoomLines;
+    const int end = lines.Head();
+    std::string className;
+    for (int i = 1; i <= end; ++i) {
+        const std::string& line = lines.Get(i);
+        if (line.empty() || line == "{" || line == "}") continue;
+        if (NamesEqual(line, "classname")) {
+            className = lines.Get(++i);
+        } else if (NamesEqual(line, "plane")) {
+            ++i;
+            lines.At(i) = TurnPlane(s, lines.Get(i), turns);
+        } else if (NamesEqual(line, "origin") || NamesEqual(line, "point0") || NamesEqual(line, "point1") || NamesEqual(line, "attachpoint")) {
+            ++i;
+            lines.At(i) = TurnTriple(s, lines.Get(i), turns);
+        } else if (NamesEqual(line, "startposition")) {
+            ++i;
+            lines.At(i) = TurnStartPosition(s, lines.Get(i), turns);
+        } else if (NamesEqual(line, "uaxis") || NamesEqual(line, "vaxis")) {
+            ++i;
+            lines.At(i) = TurnTextureAxis(s, lines.Get(i), turns);
+        } else if (NamesEqual(line, "angles")) {
+            ++i;
+            // Brush entities carry their orientation in their brushes.
+            if (Lower(className).rfind("func_", 0) != 0) lines.At(i) = TurnAngles(s, lines.Get(i), turns);
+        }
+    }
 }
 
 }  // namespace
@@ -81,37 +126,10 @@ std::string r90_Co(Session& s, std::string& number, bool x) {
     return number;
 }
 
-void Rotate90(Session& s) {
-    auto& lines = s.RoomLines;
-    const int end = lines.Head();
-    std::string className;
-    for (int i = 1; i <= end; ++i) {
-        const std::string& line = lines.Get(i);
-        if (line.empty() || line == "{" || line == "}") continue;
-        if (NamesEqual(line, "classname")) {
-            className = lines.Get(++i);
-        } else if (NamesEqual(line, "plane")) {
-            ++i;
-            lines.At(i) = TurnPlane(s, lines.Get(i));
-        } else if (NamesEqual(line, "origin") || NamesEqual(line, "point0") || NamesEqual(line, "point1") || NamesEqual(line, "attachpoint")) {
-            ++i;
-            lines.At(i) = TurnTriple(s, lines.Get(i));
-        } else if (NamesEqual(line, "startposition")) {
-            ++i;
-            lines.At(i) = TurnStartPosition(s, lines.Get(i));
-        } else if (NamesEqual(line, "uaxis") || NamesEqual(line, "vaxis")) {
-            ++i;
-            lines.At(i) = TurnTextureAxis(s, lines.Get(i));
-        } else if (NamesEqual(line, "angles")) {
-            ++i;
-            // Brush entities carry their orientation in their brushes.
-            if (Lower(className).rfind("func_", 0) != 0) lines.At(i) = TurnAngles(s, lines.Get(i));
-        }
-    }
-}
+void Rotate90(Session& s) { TurnRoom(s, 1); }
 
 void Rotator(Session& s, int rotations) {
-    for (int r = 0; r < rotations; ++r) Rotate90(s);
+    if (rotations > 0) TurnRoom(s, rotations);
 }
 
 }  // namespace tessellon
