@@ -166,6 +166,8 @@ double ToNumber(const Session& s, const std::string& text) {
 }
 
 double FileNumber(const Session& s, const std::string& fileText) {
+    // With the usual symbol the file's text is already in the system's form: no copy.
+    if (s.DecimalSymbol == ".") return ToNumber(s, fileText);
     return ToNumber(s, FuckAmerican(s, fileText));
 }
 

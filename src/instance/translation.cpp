@@ -16,25 +16,24 @@ using namespace std::string_view_literals;
 namespace {
 
 std::string Moved(Session& s, const std::string& coordinate, double offset) {
-    return HailAmerican(s, ToNumber(s, FuckAmerican(s, coordinate)) + offset);
+    return HailAmerican(s, FileNumber(s, coordinate) + offset);
 }
 
-struct Point {
-    std::string x, y, z;
-};
-
-Point MovePoint(Session& s, const std::string& text, double xDif, double yDif, double zDif) {
+// "x y z" moved, appended to `out`.
+void AppendMovedPoint(Session& s, const std::string& text, double xDif, double yDif, double zDif, std::string& out) {
     const auto w = SSplit(text);
-    return {Moved(s, w[0], xDif), Moved(s, w[1], yDif), Moved(s, w[2], zDif)};
+    out += Moved(s, w[0], xDif);
+    out += ' ';
+    out += Moved(s, w[1], yDif);
+    out += ' ';
+    out += Moved(s, w[2], zDif);
 }
-
-std::string Join(const Point& p) { return p.x + " " + p.y + " " + p.z; }
 
 std::string MoveTextureAxis(Session& s, std::string value, double xDif, double yDif, double zDif) {
     ClearOutChar('[', value);
     ClearOutChar(']', value);
     const auto w = SSplit(value);
-    auto num = [&](const std::string& t) { return ToNumber(s, FuckAmerican(s, t)); };
+    auto num = [&](const std::string& t) { return FileNumber(s, t); };
     const double shift = ShiftTexture(num(w[3]), num(w[0]), num(w[1]), num(w[2]), num(w[4]), xDif, yDif, zDif);
     return "[" + w[0] + " " + w[1] + " " + w[2] + " " + HailAmerican(s, shift) + "] " + w[4];
 }
@@ -69,12 +68,16 @@ void SetOrigins(Session& s, double xDif, double yDif, double zDif) {
             std::string v = lines.Get(++i);
             ClearOutChar('[', v);
             ClearOutChar(']', v);
-            lines.At(i) = "[" + Join(MovePoint(s, v, xDif, yDif, zDif)) + "]";
+            std::string out = "[";
+            AppendMovedPoint(s, v, xDif, yDif, zDif, out);
+            out += ']';
+            lines.At(i) = std::move(out);
         } else if (key == "plane"sv) {
             ++i;
             const auto groups = CSplit(lines.Get(i));
-            const Point first = MovePoint(s, groups[0], xDif, yDif, zDif);
-            if (BadPos(s, first.x, first.y, first.z)) {
+            const auto w = SSplit(groups[0]);
+            const std::string x = Moved(s, w[0], xDif), y = Moved(s, w[1], yDif), z = Moved(s, w[2], zDif);
+            if (BadPos(s, x, y, z)) {
                 ++boundaryErrors;
                 Log(s,
                     "Boundry Error! (" + groups[0] + ") XYZdif: " + FormatNumber(xDif) + " " + FormatNumber(yDif) +
@@ -87,11 +90,19 @@ void SetOrigins(Session& s, double xDif, double yDif, double zDif) {
                     return;
                 }
             }
-            lines.At(i) = "(" + Join(first) + ") (" + Join(MovePoint(s, groups[1], xDif, yDif, zDif)) + ") (" +
-                          Join(MovePoint(s, groups[2], xDif, yDif, zDif)) + ")";
+            std::string out;
+            out.reserve(lines.Get(i).size() + 16);
+            out.append("(").append(x).append(" ").append(y).append(" ").append(z).append(") (");
+            AppendMovedPoint(s, groups[1], xDif, yDif, zDif, out);
+            out += ") (";
+            AppendMovedPoint(s, groups[2], xDif, yDif, zDif, out);
+            out += ')';
+            lines.At(i) = std::move(out);
         } else if (key == "origin"sv || key == "point0"sv || key == "point1"sv || key == "attachpoint"sv) {
             ++i;
-            lines.At(i) = Join(MovePoint(s, lines.Get(i), xDif, yDif, zDif));
+            std::string out;
+            AppendMovedPoint(s, lines.Get(i), xDif, yDif, zDif, out);
+            lines.At(i) = std::move(out);
         } else if (key == "uaxis"sv || key == "vaxis"sv) {
             ++i;
             lines.At(i) = MoveTextureAxis(s, lines.Get(i), xDif, yDif, zDif);
