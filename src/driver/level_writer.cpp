@@ -1,5 +1,6 @@
 #include "driver/level_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -18,17 +19,47 @@ void LevelWriter::PrintToFile(std::string& rowText, int tabBlanks, bool justClos
         Close();
         return;
     }
-    if (!open_) {
-        out_.clear();
-        out_.open(WorkingPath(), std::ios::binary | std::ios::trunc);
-        if (!out_)
-            throw BuildFailure("Could not create the working level file " + WorkingPath().string() + ": " +
-                               std::strerror(errno) + ". Check that the program folder is writable.");
-        open_ = true;
-    }
+    EnsureOpen();
     ReplaceX(rowText);
     if (tabBlanks > 0) rowText.insert(0, static_cast<std::size_t>(tabBlanks), '\t');
-    out_ << rowText << "\r\n";
+    buffer_.assign(rowText).append("\r\n");
+    WriteBuffer();
+}
+
+void LevelWriter::PrintLine(const std::string& text, int tabBlanks) {
+    EnsureOpen();
+    buffer_.assign(static_cast<std::size_t>(std::max(tabBlanks, 0)), '\t');
+    const std::size_t from = buffer_.size();
+    buffer_.append(text);
+    for (std::size_t i = from; i < buffer_.size(); ++i)
+        if (buffer_[i] == '\'') buffer_[i] = '"';
+    buffer_.append("\r\n");
+    WriteBuffer();
+}
+
+void LevelWriter::PrintPair(const std::string& key, const std::string& value, int tabBlanks) {
+    EnsureOpen();
+    buffer_.assign(static_cast<std::size_t>(std::max(tabBlanks, 0)), '\t');
+    const std::size_t from = buffer_.size();
+    buffer_.append(1, '\'').append(key).append("' '").append(value).append(1, '\'');
+    for (std::size_t i = from; i < buffer_.size(); ++i)
+        if (buffer_[i] == '\'') buffer_[i] = '"';
+    buffer_.append("\r\n");
+    WriteBuffer();
+}
+
+void LevelWriter::EnsureOpen() {
+    if (open_) return;
+    out_.clear();
+    out_.open(WorkingPath(), std::ios::binary | std::ios::trunc);
+    if (!out_)
+        throw BuildFailure("Could not create the working level file " + WorkingPath().string() + ": " +
+                           std::strerror(errno) + ". Check that the program folder is writable.");
+    open_ = true;
+}
+
+void LevelWriter::WriteBuffer() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     if (!out_)
         throw BuildFailure("Could not write to the working level file " + WorkingPath().string() +
                            ". The disk may be full.");

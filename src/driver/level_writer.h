@@ -23,6 +23,10 @@ public:
     void PrintToFile(std::string&& rowText, int tabBlanks = 0, bool justCloseFile = false) {
         PrintToFile(rowText, tabBlanks, justCloseFile);
     }
+    // The same for a line the caller keeps as it is, and for a key and value line (what
+    // PrintToFile writes for PairedLine(key, value)); both build the line in one reused buffer.
+    void PrintLine(const std::string& text, int tabBlanks = 0);
+    void PrintPair(const std::string& key, const std::string& value, int tabBlanks = 0);
     void Close();
     bool IsOpen() const { return open_; }
 
@@ -34,8 +38,12 @@ public:
 
 private:
     std::filesystem::path folder_;
+    void EnsureOpen();
+    void WriteBuffer();
+
     std::ofstream out_;
     bool open_ = false;
+    std::string buffer_;
 };
 
 }  // namespace tessellon

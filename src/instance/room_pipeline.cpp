@@ -180,11 +180,11 @@ void PrintRoom(Session& s) {
     int depth = 2;
     bool pendingOpen = false;
     bool worldEnded = false;
-    auto emit = [&](std::string text) {
+    auto emit = [&](const std::string& text) {
         if (worldEnded)
-            s.EntityLines.Append(std::move(text));
+            s.EntityLines.Append(text);
         else
-            s.writer.PrintToFile(text, depth);
+            s.writer.PrintLine(text, depth);
     };
     for (int k = 1; k <= total; ++k) {
         if (pendingOpen) {
@@ -206,7 +206,10 @@ void PrintRoom(Session& s) {
         } else if (line(k + 1) == "{") {
             emit(text);
         } else {
-            emit(PairedLine(text, line(k + 1)));
+            if (worldEnded)
+                s.EntityLines.Append(PairedLine(text, line(k + 1)));
+            else
+                s.writer.PrintPair(text, line(k + 1), depth);
             ++k;
         }
     }
