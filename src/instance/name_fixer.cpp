@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <unordered_set>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
 
+#include "check/vmf_reader.h"
 #include "driver/errors.h"
 #include "driver/session.h"
 #include "instance/room_body.h"
@@ -38,13 +41,20 @@ std::string Lower(std::string t) {
     return t;
 }
 
-const std::unordered_set<std::string>& NameKeySet() {
-    static const std::unordered_set<std::string> set = [] {
-        std::unordered_set<std::string> out;
-        for (const char* k : kNameKeys) out.insert(Lower(k));
+// The name keys by length, so a key is compared with the few of its own length, without
+// regard to case and without a lower-case copy.
+constexpr std::size_t kLongestNameKey = 32;
+const std::array<std::vector<std::string_view>, kLongestNameKey + 1>& NameKeysByLength() {
+    static const auto table = [] {
+        std::array<std::vector<std::string_view>, kLongestNameKey + 1> out;
+        for (const char* k : kNameKeys) {
+            const std::string_view key(k);
+            if (key.size() > kLongestNameKey) throw std::logic_error("a name key is longer than the table allows");
+            out[key.size()].push_back(key);
+        }
         return out;
     }();
-    return set;
+    return table;
 }
 
 bool IsMarker(const std::string& line) { return line == kWorldEndMarker || line == kEndMarker; }
@@ -60,7 +70,10 @@ std::string RenameOutputTarget(Session& s, const std::string& value) {
 
 bool IsNameKey(const std::string& key) {
     if (key.compare(0, 4, "node") == 0 && key.size() >= 4) return true;
-    return NameKeySet().count(Lower(key)) > 0;
+    if (key.size() > kLongestNameKey) return false;
+    for (const std::string_view k : NameKeysByLength()[key.size()])
+        if (NamesEqual(key, k)) return true;
+    return false;
 }
 
 std::string NtN(int number) {
@@ -102,7 +115,7 @@ void NameFixer(Session& s) {
         const std::string& line = lines.Get(i);
         if (line.empty() || line == "{" || line == "}" || IsMarker(line)) continue;
         const bool blockName = lines.Get(i + 1) == "{";
-        if (blockName && Lower(line) == "connections") {
+        if (blockName && NamesEqual(line, "connections")) {
             ++i;  // its "{"
             while (i < end) {
                 s.ui.Yield();
