@@ -114,10 +114,10 @@ void WriteEntites(Session& s) {
             pending = false;
             ++indent;
         }
-        std::string line = s.EntityLines.Get(i);
+        const std::string& line = s.EntityLines.Get(i);
         if (line == "{") pending = true;
         else if (line == "}") --indent;
-        if (!line.empty()) s.writer.PrintToFile(line, indent < 0 ? 0 : indent);
+        if (!line.empty()) s.writer.PrintLine(line, indent < 0 ? 0 : indent);
     }
     s.EntityLines.Clear();
 }
