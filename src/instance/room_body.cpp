@@ -1,6 +1,8 @@
 #include "instance/room_body.h"
 
+#include <cstring>
 #include <fstream>
+#include <string_view>
 
 #include "driver/errors.h"
 
@@ -12,12 +14,25 @@ const char* const kEndMarker = "/\\/EOF\\/\\";
 RoomBody ReadRoomBody(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw BuildFailure("the file cannot be opened.");
+    // The whole file at once, cut at its line ends (a last line without one still counts).
+    std::string text;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), size);
+    }
+    if (size < 0 || (size > 0 && in.gcount() != size)) throw BuildFailure("the file cannot be read.");
     RoomBody body;
-    std::string line;
     int lineNumber = 0;
-    while (std::getline(in, line)) {
+    for (std::size_t from = 0; from < text.size();) {
+        const void* newline = std::memchr(text.data() + from, '\n', text.size() - from);
+        const std::size_t end = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) : text.size();
+        std::string_view line(text.data() + from, end - from);
+        from = end + 1;
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (lineNumber <= kRoomHeaderLines) continue;
         if (line == kEndMarker) {
             body.endLine = lineNumber;
@@ -27,7 +42,7 @@ RoomBody ReadRoomBody(const std::filesystem::path& path) {
         if (lineNumber >= kRoomLinesCapacity)
             throw BuildFailure("the room body is longer than " + std::to_string(kRoomLinesCapacity) +
                                " lines (the size of RoomLines).");
-        body.lines.push_back(line);
+        body.lines.emplace_back(line);
     }
     if (lineNumber < kRoomHeaderLines)
         throw BuildFailure("the file ends inside its header (" + std::to_string(lineNumber) + " of " +
