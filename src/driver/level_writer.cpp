@@ -22,34 +22,35 @@ void LevelWriter::PrintToFile(std::string& rowText, int tabBlanks, bool justClos
     EnsureOpen();
     ReplaceX(rowText);
     if (tabBlanks > 0) rowText.insert(0, static_cast<std::size_t>(tabBlanks), '\t');
-    buffer_.assign(rowText).append("\r\n");
-    WriteBuffer();
+    pending_.append(rowText).append("\r\n");
+    WritePending(false);
 }
 
 void LevelWriter::PrintLine(const std::string& text, int tabBlanks) {
     EnsureOpen();
-    buffer_.assign(static_cast<std::size_t>(std::max(tabBlanks, 0)), '\t');
-    const std::size_t from = buffer_.size();
-    buffer_.append(text);
-    for (std::size_t i = from; i < buffer_.size(); ++i)
-        if (buffer_[i] == '\'') buffer_[i] = '"';
-    buffer_.append("\r\n");
-    WriteBuffer();
+    pending_.append(static_cast<std::size_t>(std::max(tabBlanks, 0)), '\t');
+    const std::size_t from = pending_.size();
+    pending_.append(text);
+    for (std::size_t i = from; i < pending_.size(); ++i)
+        if (pending_[i] == '\'') pending_[i] = '"';
+    pending_.append("\r\n");
+    WritePending(false);
 }
 
 void LevelWriter::PrintPair(const std::string& key, const std::string& value, int tabBlanks) {
     EnsureOpen();
-    buffer_.assign(static_cast<std::size_t>(std::max(tabBlanks, 0)), '\t');
-    const std::size_t from = buffer_.size();
-    buffer_.append(1, '\'').append(key).append("' '").append(value).append(1, '\'');
-    for (std::size_t i = from; i < buffer_.size(); ++i)
-        if (buffer_[i] == '\'') buffer_[i] = '"';
-    buffer_.append("\r\n");
-    WriteBuffer();
+    pending_.append(static_cast<std::size_t>(std::max(tabBlanks, 0)), '\t');
+    const std::size_t from = pending_.size();
+    pending_.append(1, '\'').append(key).append("' '").append(value).append(1, '\'');
+    for (std::size_t i = from; i < pending_.size(); ++i)
+        if (pending_[i] == '\'') pending_[i] = '"';
+    pending_.append("\r\n");
+    WritePending(false);
 }
 
 void LevelWriter::EnsureOpen() {
     if (open_) return;
+    pending_.clear();
     out_.clear();
     out_.open(WorkingPath(), std::ios::binary | std::ios::trunc);
     if (!out_)
@@ -58,8 +59,10 @@ void LevelWriter::EnsureOpen() {
     open_ = true;
 }
 
-void LevelWriter::WriteBuffer() {
-    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+void LevelWriter::WritePending(bool all) {
+    if (!all && pending_.size() < kPendingBytes) return;
+    out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+    pending_.clear();
     if (!out_)
         throw BuildFailure("Could not write to the working level file " + WorkingPath().string() +
                            ". The disk may be full.");
@@ -67,6 +70,13 @@ void LevelWriter::WriteBuffer() {
 
 void LevelWriter::Close() {
     if (!open_) return;
+    try {
+        WritePending(true);
+    } catch (const BuildFailure&) {
+        out_.close();
+        open_ = false;
+        throw;
+    }
     out_.close();
     open_ = false;
     if (out_.fail())
@@ -91,6 +101,7 @@ std::filesystem::path LevelWriter::NameLevel(int levelNumber) {
 
 void LevelWriter::Abandon() {
     if (!open_) return;
+    pending_.clear();
     out_.close();
     open_ = false;
 }

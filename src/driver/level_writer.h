@@ -24,7 +24,7 @@ public:
         PrintToFile(rowText, tabBlanks, justCloseFile);
     }
     // The same for a line the caller keeps as it is, and for a key and value line (what
-    // PrintToFile writes for PairedLine(key, value)); both build the line in one reused buffer.
+    // PrintToFile writes for PairedLine(key, value)), without a string of their own.
     void PrintLine(const std::string& text, int tabBlanks = 0);
     void PrintPair(const std::string& key, const std::string& value, int tabBlanks = 0);
     void Close();
@@ -38,12 +38,14 @@ public:
 
 private:
     std::filesystem::path folder_;
+    // Lines gather here and go to the file in large writes (all of them on close).
+    static constexpr std::size_t kPendingBytes = 1 << 16;
     void EnsureOpen();
-    void WriteBuffer();
+    void WritePending(bool all);
 
     std::ofstream out_;
     bool open_ = false;
-    std::string buffer_;
+    std::string pending_;
 };
 
 }  // namespace tessellon
