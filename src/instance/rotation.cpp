@@ -31,12 +31,13 @@ void TurnPair(Session& s, std::string& x, std::string& y) {
 }
 
 // "x y z" turned: "y -x z" each time.
-void AppendTurnedTriple(Session& s, const std::string& text, int turns, std::string& out) {
-    auto w = SSplit(text);
-    for (int t = 0; t < turns; ++t) TurnPair(s, w[0], w[1]);
-    out += w[0];
+void AppendTurnedTriple(Session& s, std::string_view text, int turns, std::string& out) {
+    const auto w = SSplitView(text);
+    std::string x(w[0]), y(w[1]);
+    for (int t = 0; t < turns; ++t) TurnPair(s, x, y);
+    out += x;
     out += ' ';
-    out += w[1];
+    out += y;
     out += ' ';
     out += w[2];
 }
@@ -49,7 +50,7 @@ std::string TurnTriple(Session& s, const std::string& text, int turns) {
 }
 
 std::string TurnPlane(Session& s, const std::string& value, int turns) {
-    const auto groups = CSplit(value);
+    const auto groups = CSplitView(value);
     std::string out;
     out.reserve(value.size() + 8);
     for (int g = 0; g < 3; ++g) {
@@ -69,9 +70,14 @@ std::string TurnStartPosition(Session& s, std::string value, int turns) {
 std::string TurnTextureAxis(Session& s, std::string value, int turns) {
     ClearOutChar('[', value);
     ClearOutChar(']', value);
-    auto w = SSplit(value);
-    for (int t = 0; t < turns; ++t) TurnPair(s, w[0], w[1]);
-    return "[" + w[0] + " " + w[1] + " " + w[2] + " " + w[3] + "] " + w[4];
+    const auto w = SSplitView(value);
+    std::string x(w[0]), y(w[1]);
+    for (int t = 0; t < turns; ++t) TurnPair(s, x, y);
+    std::string out;
+    out.reserve(value.size() + 4);
+    out.append("[").append(x).append(" ").append(y).append(" ").append(w[2]).append(" ").append(w[3]);
+    out.append("] ").append(w[4]);
+    return out;
 }
 
 std::string TurnAngles(Session& s, const std::string& value, int turns) {

@@ -86,7 +86,7 @@ std::string FormatNumber(double value, const std::string& decimalSymbol) {
     return text;
 }
 
-bool TryParseNumber(const std::string& text, const std::string& decimalSymbol, double& out) {
+bool TryParseNumber(std::string_view text, const std::string& decimalSymbol, double& out) {
     std::size_t begin = 0, end = text.size();
     while (begin < end && text[begin] == ' ') ++begin;
     while (end > begin && text[end - 1] == ' ') --end;
@@ -159,16 +159,16 @@ bool TryToNumber(const Session& s, const std::string& text, double& out) {
     return TryParseNumber(text, s.DecimalSymbol, out);
 }
 
-double ToNumber(const Session& s, const std::string& text) {
+double ToNumber(const Session& s, std::string_view text) {
     double v = 0;
-    if (!TryParseNumber(text, s.DecimalSymbol, v)) throw NumberFormatError(text);
+    if (!TryParseNumber(text, s.DecimalSymbol, v)) throw NumberFormatError(std::string(text));
     return v;
 }
 
-double FileNumber(const Session& s, const std::string& fileText) {
+double FileNumber(const Session& s, std::string_view fileText) {
     // With the usual symbol the file's text is already in the system's form: no copy.
     if (s.DecimalSymbol == ".") return ToNumber(s, fileText);
-    return ToNumber(s, FuckAmerican(s, fileText));
+    return ToNumber(s, FuckAmerican(s, std::string(fileText)));
 }
 
 double RoundHalfEven(double v) {
@@ -179,30 +179,40 @@ double RoundHalfEven(double v) {
     return std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
 }
 
-std::array<std::string, 3> CSplit(const std::string& text) {
+std::array<std::string_view, 3> CSplitView(std::string_view text) {
     // The text between the 1st and 2nd bracket, the 3rd and 4th, the 5th and 6th.
-    std::array<std::string, 3> r;
+    std::array<std::string_view, 3> r;
     std::size_t from = 0;
     for (int counter = 0; counter < 6; ++counter) {
         const std::size_t at = text.find_first_of("()", from);
-        if (counter % 2 == 1) r[counter / 2].assign(text, from, (at == std::string::npos ? text.size() : at) - from);
-        if (at == std::string::npos) break;
+        if (counter % 2 == 1) r[counter / 2] = text.substr(from, (at == std::string_view::npos ? text.size() : at) - from);
+        if (at == std::string_view::npos) break;
         from = at + 1;
     }
     return r;
 }
 
-std::array<std::string, 5> SSplit(const std::string& text) {
+std::array<std::string_view, 5> SSplitView(std::string_view text) {
     // Every space starts a new field, so two spaces in a row leave an empty one.
-    std::array<std::string, 5> r;
+    std::array<std::string_view, 5> r;
     std::size_t from = 0;
     for (int counter = 0; counter < 5; ++counter) {
         const std::size_t at = text.find(' ', from);
-        r[counter].assign(text, from, (at == std::string::npos ? text.size() : at) - from);
-        if (at == std::string::npos) break;
+        r[counter] = text.substr(from, (at == std::string_view::npos ? text.size() : at) - from);
+        if (at == std::string_view::npos) break;
         from = at + 1;
     }
     return r;
+}
+
+std::array<std::string, 3> CSplit(const std::string& text) {
+    const auto v = CSplitView(text);
+    return {std::string(v[0]), std::string(v[1]), std::string(v[2])};
+}
+
+std::array<std::string, 5> SSplit(const std::string& text) {
+    const auto v = SSplitView(text);
+    return {std::string(v[0]), std::string(v[1]), std::string(v[2]), std::string(v[3]), std::string(v[4])};
 }
 
 int CommaCount(const std::string& text) {

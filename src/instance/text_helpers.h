@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace tessellon {
 
@@ -23,12 +24,12 @@ std::string FormatNumber(double value, const std::string& decimalSymbol = ".");
 
 // Reads a number written with the given decimal symbol: optional sign, digits, one
 // separator. Surrounding spaces are allowed. False for anything else.
-bool TryParseNumber(const std::string& text, const std::string& decimalSymbol, double& out);
+bool TryParseNumber(std::string_view text, const std::string& decimalSymbol, double& out);
 bool TryToNumber(const Session& s, const std::string& text, double& out);
 // Throws NumberFormatError naming the text when it is not a number.
-double ToNumber(const Session& s, const std::string& text);
+double ToNumber(const Session& s, std::string_view text);
 // Reads a number in file form (period), whatever the session's symbol.
-double FileNumber(const Session& s, const std::string& fileText);
+double FileNumber(const Session& s, std::string_view fileText);
 
 // Nearest whole number, halves to the even neighbour.
 double RoundHalfEven(double v);
@@ -37,6 +38,9 @@ double RoundHalfEven(double v);
 std::array<std::string, 3> CSplit(const std::string& text);
 // The first five words between single spaces; two spaces in a row give an empty word.
 std::array<std::string, 5> SSplit(const std::string& text);
+// The same, as views into the text (valid while it is).
+std::array<std::string_view, 3> CSplitView(std::string_view text);
+std::array<std::string_view, 5> SSplitView(std::string_view text);
 // Comma-separated fields: one more than the number of commas.
 int CommaCount(const std::string& text);
 void ClearOutChar(char characher, std::string& text);

@@ -15,13 +15,13 @@ using namespace std::string_view_literals;
 
 namespace {
 
-std::string Moved(Session& s, const std::string& coordinate, double offset) {
+std::string Moved(Session& s, std::string_view coordinate, double offset) {
     return HailAmerican(s, FileNumber(s, coordinate) + offset);
 }
 
 // "x y z" moved, appended to `out`.
-void AppendMovedPoint(Session& s, const std::string& text, double xDif, double yDif, double zDif, std::string& out) {
-    const auto w = SSplit(text);
+void AppendMovedPoint(Session& s, std::string_view text, double xDif, double yDif, double zDif, std::string& out) {
+    const auto w = SSplitView(text);
     out += Moved(s, w[0], xDif);
     out += ' ';
     out += Moved(s, w[1], yDif);
@@ -32,10 +32,14 @@ void AppendMovedPoint(Session& s, const std::string& text, double xDif, double y
 std::string MoveTextureAxis(Session& s, std::string value, double xDif, double yDif, double zDif) {
     ClearOutChar('[', value);
     ClearOutChar(']', value);
-    const auto w = SSplit(value);
-    auto num = [&](const std::string& t) { return FileNumber(s, t); };
+    const auto w = SSplitView(value);
+    auto num = [&](std::string_view t) { return FileNumber(s, t); };
     const double shift = ShiftTexture(num(w[3]), num(w[0]), num(w[1]), num(w[2]), num(w[4]), xDif, yDif, zDif);
-    return "[" + w[0] + " " + w[1] + " " + w[2] + " " + HailAmerican(s, shift) + "] " + w[4];
+    std::string out;
+    out.reserve(value.size() + 8);
+    out.append("[").append(w[0]).append(" ").append(w[1]).append(" ").append(w[2]).append(" ");
+    out.append(HailAmerican(s, shift)).append("] ").append(w[4]);
+    return out;
 }
 
 }  // namespace
@@ -74,13 +78,13 @@ void SetOrigins(Session& s, double xDif, double yDif, double zDif) {
             lines.At(i) = std::move(out);
         } else if (key == "plane"sv) {
             ++i;
-            const auto groups = CSplit(lines.Get(i));
-            const auto w = SSplit(groups[0]);
+            const auto groups = CSplitView(lines.Get(i));
+            const auto w = SSplitView(groups[0]);
             const std::string x = Moved(s, w[0], xDif), y = Moved(s, w[1], yDif), z = Moved(s, w[2], zDif);
             if (BadPos(s, x, y, z)) {
                 ++boundaryErrors;
                 Log(s,
-                    "Boundry Error! (" + groups[0] + ") XYZdif: " + FormatNumber(xDif) + " " + FormatNumber(yDif) +
+                    "Boundry Error! (" + std::string(groups[0]) + ") XYZdif: " + FormatNumber(xDif) + " " + FormatNumber(yDif) +
                         " " + FormatNumber(zDif),
                     true, true);
                 if (boundaryErrors >= kBoundaryErrorLimit) {
