@@ -14,6 +14,10 @@
 
 namespace tessellon {
 
+namespace {
+bool IsPeriod(const std::string& symbol) { return symbol.size() == 1 && symbol[0] == '.'; }
+}  // namespace
+
 std::string HailAmerican(const std::string& decimalSymbol, const std::string& text) {
     std::string out = text;
     // A symbol longer than one character never matches a single character.
@@ -22,7 +26,7 @@ std::string HailAmerican(const std::string& decimalSymbol, const std::string& te
 }
 
 std::string FuckAmerican(const std::string& decimalSymbol, const std::string& text) {
-    if (decimalSymbol == ".") return text;
+    if (IsPeriod(decimalSymbol)) return text;
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -91,7 +95,7 @@ bool TryParseNumber(std::string_view text, const std::string& decimalSymbol, dou
     while (begin < end && text[begin] == ' ') ++begin;
     while (end > begin && text[end - 1] == ' ') --end;
     if (begin == end) return false;
-    if (decimalSymbol == "." && text[begin] != '+') {
+    if (IsPeriod(decimalSymbol) && text[begin] != '+') {
         // The usual symbol: check the shape in place and convert without a copy.
         bool digits = false, separator = false;
         // Digits before and after the point, and their value as a whole number.
@@ -167,7 +171,7 @@ double ToNumber(const Session& s, std::string_view text) {
 
 double FileNumber(const Session& s, std::string_view fileText) {
     // With the usual symbol the file's text is already in the system's form: no copy.
-    if (s.DecimalSymbol == ".") return ToNumber(s, fileText);
+    if (IsPeriod(s.DecimalSymbol)) return ToNumber(s, fileText);
     return ToNumber(s, FuckAmerican(s, std::string(fileText)));
 }
 
@@ -182,9 +186,16 @@ double RoundHalfEven(double v) {
 std::array<std::string_view, 3> CSplitView(std::string_view text) {
     // The text between the 1st and 2nd bracket, the 3rd and 4th, the 5th and 6th.
     std::array<std::string_view, 3> r;
+    // The next bracket of either kind at or after `from` (a plain scan: the library's search
+    // for one of a set looks each character up in the set).
+    auto bracket = [&](std::size_t from) {
+        for (std::size_t i = from; i < text.size(); ++i)
+            if (text[i] == '(' || text[i] == ')') return i;
+        return std::string_view::npos;
+    };
     std::size_t from = 0;
     for (int counter = 0; counter < 6; ++counter) {
-        const std::size_t at = text.find_first_of("()", from);
+        const std::size_t at = bracket(from);
         if (counter % 2 == 1) r[counter / 2] = text.substr(from, (at == std::string_view::npos ? text.size() : at) - from);
         if (at == std::string_view::npos) break;
         from = at + 1;
