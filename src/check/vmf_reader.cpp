@@ -3,8 +3,9 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "platform/whole_file.h"
 
 namespace tessellon {
 
@@ -242,22 +243,11 @@ bool ReadVmfFile(const std::string& path, VmfDocument& doc, std::string& whyNot)
         whyNot = path + " is a folder, not a level file";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        whyNot = "cannot open " + path;
-        return false;
-    }
     std::string text;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0) {
-        text.resize(static_cast<std::size_t>(size));
-        in.read(text.data(), size);
-    }
-    if (size < 0 || in.bad() || (size > 0 && in.gcount() != size)) {
-        whyNot = "cannot read " + path;
-        return false;
+    switch (ReadWholeFile(path, text)) {
+        case WholeFileRead::CannotOpen: whyNot = "cannot open " + path; return false;
+        case WholeFileRead::CannotRead: whyNot = "cannot read " + path; return false;
+        case WholeFileRead::Done: break;
     }
     doc = ReadOwnedText(std::make_shared<const std::string>(std::move(text)));
     return true;

@@ -1,10 +1,10 @@
 #include "instance/room_body.h"
 
 #include <cstring>
-#include <fstream>
 #include <string_view>
 
 #include "driver/errors.h"
+#include "platform/whole_file.h"
 
 namespace tessellon {
 
@@ -12,18 +12,13 @@ const char* const kWorldEndMarker = "/\\/worldend\\/\\";
 const char* const kEndMarker = "/\\/EOF\\/\\";
 
 RoomBody ReadRoomBody(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw BuildFailure("the file cannot be opened.");
     // The whole file at once, cut at its line ends (a last line without one still counts).
     std::string text;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0) {
-        text.resize(static_cast<std::size_t>(size));
-        in.read(text.data(), size);
+    switch (ReadWholeFile(path, text)) {
+        case WholeFileRead::CannotOpen: throw BuildFailure("the file cannot be opened.");
+        case WholeFileRead::CannotRead: throw BuildFailure("the file cannot be read.");
+        case WholeFileRead::Done: break;
     }
-    if (size < 0 || (size > 0 && in.gcount() != size)) throw BuildFailure("the file cannot be read.");
     RoomBody body;
     int lineNumber = 0;
     for (std::size_t from = 0; from < text.size();) {
