@@ -14,60 +14,80 @@ namespace {
 // decimals at most, and the compilers use a coarser tolerance still.
 constexpr double kOnPlane = 0.01;
 
-// Map numbers are mostly short decimals ("-384", "0.25"). With at most 15 significant digits
-// both the digits and the power of ten are exact doubles, so one division rounds exactly as
-// the full conversion would; anything else goes to from_chars.
-bool ParseShortDecimal(std::string_view& text, double& out) {
-    static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const bool negative = p < end && *p == '-';
-    if (negative) ++p;
-    // At most 15 digits in all (leading zeros counted), so the digits are an exact whole number
-    // and one division by an exact power of ten rounds as the full conversion does.
-    const char* const first = p;
-    std::uint64_t digits = 0;  // wraps harmlessly on a long run of digits, which is refused below
-    while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + (*p++ - '0');
-    std::size_t count = static_cast<std::size_t>(p - first);
-    int fraction = 0;
-    if (p < end && *p == '.') {
-        const char* const point = ++p;
-        while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + (*p++ - '0');
-        fraction = static_cast<int>(p - point);
-        count += static_cast<std::size_t>(fraction);
+// Reads the numbers and brackets of one value ("(x y z) ...", "[x y z s] scale") from left to
+// right. Blanks (spaces, tabs) may stand between any two parts.
+class Cursor {
+public:
+    explicit Cursor(std::string_view text) : p_(text.data()), end_(text.data() + text.size()) {}
+
+    // The cursor's ends are copied into locals inside each step and stored once at its end:
+    // through a char pointer the compiler must assume any store may change a member, so working
+    // on the members directly reloads and stores them at every character.
+    [[gnu::always_inline]] bool Take(char c) {
+        const char* p = Blank(p_);
+        if (p == end_ || *p != c) return false;
+        p_ = p + 1;
+        return true;
     }
-    if (count == 0 || count > 15) return false;
-    // An exponent, a second point or a letter: leave it all to the full conversion.
-    if (p < end && (*p == '.' || static_cast<unsigned>((*p | 0x20) - 'a') < 26)) return false;
-    const double value = static_cast<double>(digits) / kTen[fraction];
-    out = negative ? -value : value;
-    text.remove_prefix(static_cast<std::size_t>(p - text.data()));
-    return true;
-}
 
-bool ParseNumber(std::string_view& text, double& out) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    // from_chars takes no leading plus; the editor never writes one, but hand edits might.
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (ParseShortDecimal(text, out)) return true;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-    if (error != std::errc() || !std::isfinite(out)) return false;
-    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
-    return true;
-}
+    // Map numbers are mostly short decimals ("-384", "0.25"). With at most 15 significant digits
+    // both the digits and the power of ten are exact doubles, so one division rounds exactly as
+    // the full conversion would; anything else goes to from_chars.
+    [[gnu::always_inline]] bool Number(double& out) {
+        static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const char* const end = end_;
+        const char* p = Blank(p_);
+        // from_chars takes no leading plus; the editor never writes one, but hand edits might.
+        if (p < end && *p == '+') ++p;
+        const char* const start = p;
+        const bool negative = p < end && *p == '-';
+        if (negative) ++p;
+        // At most 15 digits in all (leading zeros counted), so the digits are an exact whole
+        // number and one division by an exact power of ten rounds as the full conversion does.
+        const char* const first = p;
+        std::uint64_t digits = 0;  // wraps harmlessly on a long run of digits, which is refused below
+        while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+        std::size_t count = static_cast<std::size_t>(p - first);
+        int fraction = 0;
+        if (p < end && *p == '.') {
+            const char* const point = ++p;
+            while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+            fraction = static_cast<int>(p - point);
+            count += static_cast<std::size_t>(fraction);
+        }
+        // No digits, too many, or an exponent, a second point or a letter after them: leave it
+        // all to the full conversion.
+        if (count == 0 || count > 15 || (p < end && (*p == '.' || static_cast<unsigned>((*p | 0x20) - 'a') < 26)))
+            return FullNumber(start, out);
+        const double whole = static_cast<double>(digits);
+        const double value = fraction == 0 ? whole : whole / kTen[fraction];
+        out = negative ? -value : value;
+        p_ = p;
+        return true;
+    }
 
-bool Expect(std::string_view& text, char c) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    if (text.empty() || text.front() != c) return false;
-    text.remove_prefix(1);
-    return true;
-}
+    bool OnlySpaceLeft() const {
+        for (const char* p = p_; p < end_; ++p)
+            if (*p != ' ' && *p != '\t' && *p != '\r') return false;
+        return true;
+    }
 
-bool OnlySpaceLeft(std::string_view text) {
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\r') return false;
-    return true;
-}
+private:
+    const char* Blank(const char* p) const {
+        const char* const end = end_;
+        while (p < end && (*p == ' ' || *p == '\t')) ++p;
+        return p;
+    }
+    [[gnu::noinline]] bool FullNumber(const char* start, double& out) {
+        const auto [stop, error] = std::from_chars(start, end_, out);
+        if (error != std::errc() || !std::isfinite(out)) return false;
+        p_ = stop;
+        return true;
+    }
+
+    const char* p_;
+    const char* const end_;
+};
 
 void BaseSquare(const Plane& p, Polygon& out) {
     // A square on the plane far larger than any level; clipping by the other planes trims it.
@@ -122,25 +142,27 @@ bool IsAxial(const Plane& p) {
 }
 
 bool ParsePlanePoints(std::string_view text, Vec3 points[3]) {
+    Cursor in(text);
     for (int i = 0; i < 3; ++i) {
-        if (!Expect(text, '(') || !ParseNumber(text, points[i].x) || !ParseNumber(text, points[i].y) ||
-            !ParseNumber(text, points[i].z) || !Expect(text, ')'))
+        if (!in.Take('(') || !in.Number(points[i].x) || !in.Number(points[i].y) || !in.Number(points[i].z) ||
+            !in.Take(')'))
             return false;
     }
-    return OnlySpaceLeft(text);
+    return in.OnlySpaceLeft();
 }
 
 bool ParseVector(std::string_view text, Vec3& out) {
-    const bool bracketed = Expect(text, '[');
-    if (!ParseNumber(text, out.x) || !ParseNumber(text, out.y) || !ParseNumber(text, out.z)) return false;
-    if (bracketed && !Expect(text, ']')) return false;
-    return OnlySpaceLeft(text);
+    Cursor in(text);
+    const bool bracketed = in.Take('[');
+    if (!in.Number(out.x) || !in.Number(out.y) || !in.Number(out.z)) return false;
+    if (bracketed && !in.Take(']')) return false;
+    return in.OnlySpaceLeft();
 }
 
 bool ParseTextureAxis(std::string_view text, TextureAxis& out) {
-    return Expect(text, '[') && ParseNumber(text, out.direction.x) && ParseNumber(text, out.direction.y) &&
-           ParseNumber(text, out.direction.z) && ParseNumber(text, out.shift) && Expect(text, ']') &&
-           ParseNumber(text, out.scale) && OnlySpaceLeft(text);
+    Cursor in(text);
+    return in.Take('[') && in.Number(out.direction.x) && in.Number(out.direction.y) && in.Number(out.direction.z) &&
+           in.Number(out.shift) && in.Take(']') && in.Number(out.scale) && in.OnlySpaceLeft();
 }
 
 bool AxialBox(const std::vector<Plane>& planes, Box& out) {
