@@ -87,6 +87,40 @@ public:
         }
     }
 
+    // The common line "key" "value": both words quoted, on one line, parted by blanks. Reads it
+    // in one go when that is what comes next; otherwise reads nothing (leaving only white space
+    // skipped) and the caller takes the words one by one, so odd text keeps its usual handling.
+    bool KeyValue(std::string_view& key, std::string_view& value, TextPosition& at) {
+        if (hasPushed_) return false;
+        SkipSpace();
+        const char* const base = text_.data();
+        const std::size_t size = text_.size();
+        std::size_t p = pos_;
+        if (p >= size || base[p] != '"') return false;
+        const std::size_t keyStart = ++p;
+        // Both closing quotes must come before the line's end, found once for the line.
+        if (lineEnd_ < keyStart) {
+            const void* newline = std::memchr(base + keyStart, '\n', size - keyStart);
+            lineEnd_ = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - base) : size;
+        }
+        const char* const lineEnd = base + lineEnd_;
+        const char* q = static_cast<const char*>(std::memchr(base + keyStart, '"', lineEnd_ - keyStart));
+        if (!q) return false;
+        const std::size_t keyEnd = static_cast<std::size_t>(q - base);
+        const char* const blanks = ++q;
+        while (q < lineEnd && (*q == ' ' || *q == '\t')) ++q;
+        if (q == blanks || q >= lineEnd || *q != '"') return false;
+        const std::size_t valueStart = static_cast<std::size_t>(++q - base);
+        q = static_cast<const char*>(std::memchr(q, '"', static_cast<std::size_t>(lineEnd - q)));
+        if (!q) return false;
+        const std::size_t valueEnd = static_cast<std::size_t>(q - base);
+        at = Here();
+        key = text_.substr(keyStart, keyEnd - keyStart);
+        value = text_.substr(valueStart, valueEnd - valueStart);
+        pos_ = valueEnd + 1;
+        return true;
+    }
+
     void PushBack(const Token& t) {
         pushed_ = t;
         hasPushed_ = true;
@@ -202,7 +236,13 @@ VmfDocument ReadOwnedText(std::shared_ptr<const std::string> owned) {
     const std::string_view text = *doc.text;
     Tokenizer tokens(text, doc.errors);
     TreeBuilder tree(doc);
+    std::string_view key, value;
+    TextPosition at;
     for (;;) {
+        if (!tree.AtTop() && tokens.KeyValue(key, value, at)) {
+            tree.Key(key, value, at);
+            continue;
+        }
         const Token t = tokens.Next();
         if (t.kind == TokenKind::End) break;
         if (t.kind == TokenKind::Close) {
