@@ -179,6 +179,30 @@ TEST(LevelCheck, FindsEveryStructureProblemWithTheObjectsId) {
     EXPECT_FALSE(r.Passed());
 }
 
+TEST(LevelCheck, RepeatedIdsAreFoundAmongThousandsAndPointAtTheFirstUse) {
+    LevelText t;
+    std::string world;
+    for (int i = 0; i < 400; ++i) world += t.Box({i * 32.0, 0, 0}, {i * 32.0 + 16, 16, 16});
+    // A second copy of the first brush repeats its solid id and its six side ids.
+    const std::size_t second = world.find("\tsolid", 1);
+    const std::string level = LevelText::Level(world + world.substr(0, second), "");
+    const std::size_t firstSolid = level.find("\tsolid");
+    const int firstLine = 1 + static_cast<int>(std::count(level.begin(), level.begin() + firstSolid, '\n'));
+    CheckOptions options;
+    options.checkLeaks = false;
+    const CheckReport r = CheckLevelText(level, options);
+    int repeats = 0;
+    for (const auto& p : r.problems)
+        if (p.kind == ProblemKind::DuplicateId) ++repeats;
+    EXPECT_EQ(repeats, 7) << Dump(r);
+    EXPECT_EQ(r.ErrorCount(), 7) << Dump(r);
+    ASSERT_TRUE(Has(r, ProblemKind::DuplicateId, "2")) << Dump(r);
+    for (const auto& p : r.problems) {
+        if (p.object != "solid") continue;
+        EXPECT_NE(p.message.find("at line " + std::to_string(firstLine) + "."), std::string::npos) << p.message;
+    }
+}
+
 TEST(LevelCheck, MapHeadIsRequiredInALevel) {
     LevelText t;
     const CheckReport level = CheckLevelText(t.Box({0, 0, 0}, {64, 64, 64}) + t.PointEntity("info_player_start", {0, 0, 100}));

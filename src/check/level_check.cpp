@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace tessellon {
 
@@ -95,6 +95,42 @@ PlaneKey KeyOf(const Plane& p) {
     return {std::llround(n.x * 1e5), std::llround(n.y * 1e5), std::llround(n.z * 1e5), std::llround(d * 100)};
 }
 
+// Ids seen so far, each with where it was first seen. Open addressing in one array: a level
+// carries thousands of ids, and a map node for each cost more than all the lookups.
+class IdTable {
+public:
+    // Where `id` (not empty) was seen before, or nullptr after noting it as seen at `at`.
+    const TextPosition* SeenOrNote(std::string_view id, TextPosition at) {
+        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = std::hash<std::string_view>{}(id) & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.id.data() == nullptr) {
+                slot = Slot{id, at};
+                ++count_;
+                return nullptr;
+            }
+            if (slot.id == id) return &slot.at;
+        }
+    }
+
+private:
+    struct Slot {
+        std::string_view id;  // no data: a free slot
+        TextPosition at;
+    };
+    void Grow() {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(old.empty() ? 256 : old.size() * 2, Slot{});
+        count_ = 0;
+        for (const Slot& slot : old)
+            if (slot.id.data() != nullptr) SeenOrNote(slot.id, slot.at);
+    }
+
+    std::vector<Slot> slots_;  // a power of two long, at most half full
+    std::size_t count_ = 0;
+};
+
 struct Reference {
     std::string name;
     std::string what;  // "target", "parentname", or "output OnTrigger"
@@ -149,14 +185,13 @@ private:
     }
 
     // The ids are kept as views into the document, which outlives the checker.
-    void NoteId(std::unordered_map<std::string_view, TextPosition>& seen, const char* object, const VmfBlock& block) {
+    void NoteId(IdTable& seen, const char* object, const VmfBlock& block) {
         const std::string_view id = IdOf(block);
         if (id.empty()) return;
-        const auto [it, fresh] = seen.emplace(id, block.at);
-        if (!fresh)
+        if (const TextPosition* first = seen.SeenOrNote(id, block.at))
             Add(Severity::Error, ProblemKind::DuplicateId, object, std::string(id), block.at,
                 "The " + std::string(object) + " id " + std::string(id) + " is already used by the " + object +
-                    " at line " + std::to_string(it->second.line) + ".");
+                    " at line " + std::to_string(first->line) + ".");
     }
 
     static std::string_view IdOf(const VmfBlock& block) {
@@ -431,7 +466,7 @@ private:
     const VmfDocument& doc_;
     const CheckOptions& options_;
     CheckReport& report_;
-    std::unordered_map<std::string_view, TextPosition> solidIds_, sideIds_, entityIds_;
+    IdTable solidIds_, sideIds_, entityIds_;
     std::unordered_set<PlaneKey, PlaneKeyHash> planeKeys_;
     std::unordered_set<std::string> names_, classnames_;
     std::vector<Reference> references_;
