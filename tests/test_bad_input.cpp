@@ -65,7 +65,7 @@ std::string NestedMap(int depth) {
     return text;
 }
 
-int Depth(const std::vector<tessellon::VmfBlock>& blocks) {
+int Depth(const std::pmr::vector<tessellon::VmfBlock>& blocks) {
     int depth = 0;
     for (const auto* level = &blocks; !level->empty(); level = &level->front().children) ++depth;
     return depth;

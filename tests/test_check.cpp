@@ -123,6 +123,33 @@ TEST(VmfReader, ReadsNestedBlocksQuotedAndBareWordsAndTokenLines) {
     EXPECT_EQ(ReadVmfTokenLines({"entity", "{", "classname", "light"}, 22).errors.at(0).at.line, 22);
 }
 
+// A document's blocks live in memory the document owns; copies, moves and assignments must
+// each keep what they hold readable after the others are gone (the sanitizer runs catch slips).
+TEST(VmfReader, CopiesAndMovesOfADocumentOutliveTheOriginal) {
+    auto read = [](const std::string& name) {
+        std::string text = "world\n{\n\t\"id\" \"1\"\n";
+        for (int i = 0; i < 300; ++i) text += "\tsolid\n\t{\n\t\t\"id\" \"" + std::to_string(i) + "\"\n\t}\n";
+        return ReadVmfText(text + "}\nentity\n{\n\t\"targetname\" \"" + name + "\"\n}\n");
+    };
+    auto lastSolid = [](const VmfDocument& d) { return d.blocks.at(0).children.at(299).Get("id"); };
+    VmfDocument copied, assigned = read("old"), moved;
+    {
+        VmfDocument first = read("a");
+        copied = first;                          // copy assignment over an empty document
+        assigned = first;                        // copy assignment over a full one
+        VmfDocument second = read("b");
+        moved = std::move(second);               // move assignment
+        VmfDocument constructed(std::move(first));
+        assigned = std::move(constructed);       // and a move over a full one
+    }
+    EXPECT_EQ(copied.blocks.at(1).Get("targetname"), "a");
+    EXPECT_EQ(assigned.blocks.at(1).Get("targetname"), "a");
+    EXPECT_EQ(moved.blocks.at(1).Get("targetname"), "b");
+    for (const VmfDocument* d : {&copied, &assigned, &moved}) EXPECT_EQ(lastSolid(*d), "299");
+    const VmfBlock world = read("c").blocks.at(0);  // a block copied out of a passing document
+    EXPECT_EQ(world.children.size(), 300u);
+}
+
 TEST(VmfReader, EveryFaultHasItsLineAndColumnAndReadingGoesOn) {
     const std::tuple<const char*, int, int, const char*> faults[] = {
         {"world\n{\n}\n}\nentity\n{\n}\n", 4, 1, "closes nothing"},
@@ -262,6 +289,37 @@ TEST(LeakCheck, AGapOfOneUnitOrLessLeaksAndTouchingWallsSeal) {
         const CheckReport r = t.Shell({"east"}, t.Box({368, -368, 0}, {384, 0, 256}) + t.Box({368, gap, 0}, {384, 368, 256}));
         EXPECT_EQ(r.ErrorCount(), 0) << Dump(r);
         EXPECT_EQ(r.leak.leaked, gap > 0) << gap;
+    }
+}
+
+TEST(LeakCheck, AWindingCorridorLeaksOnlyThroughItsOpening) {
+    // Forty walls across a long hall, their gaps at alternate ends: the way from the west door to
+    // the start at the east end turns back and forth eighty times. The hall is 1,300 units long,
+    // so a row of the grid spans several 64-cell words.
+    constexpr int kWalls = 40;
+    const double east = kWalls * 32 + 16;
+    for (const bool door : {false, true}) {
+        std::vector<SealingBody> bodies = {SealingBox({{-16, -16, -16}, {east + 16, 528, 0}}),
+                                           SealingBox({{-16, -16, 128}, {east + 16, 528, 144}}),
+                                           SealingBox({{-16, -16, 0}, {east + 16, 0, 128}}),
+                                           SealingBox({{-16, 512, 0}, {east + 16, 528, 128}}),
+                                           SealingBox({{east, 0, 0}, {east + 16, 512, 128}}),
+                                           SealingBox({{-16, 0, 0}, {0, 200, 128}}),
+                                           SealingBox({{-16, 300, 0}, {0, 512, 128}})};
+        if (!door) bodies.push_back(SealingBox({{-16, 200, 0}, {0, 300, 128}}));
+        for (int q = 0; q < kWalls; ++q) {
+            const double x = 32.0 * q + 16;
+            bodies.push_back(q % 2 == 0 ? SealingBox({{x, 0, 0}, {x + 8, 480, 128}}) : SealingBox({{x, 32, 0}, {x + 8, 512, 128}}));
+        }
+        const LeakResult r = FindLeak(bodies, {{{east - 8, 256, 64}, "far", ""}});
+        ASSERT_TRUE(r.checked) << r.skippedReason;
+        EXPECT_EQ(r.leaked, door);
+        EXPECT_TRUE(r.startsInSolid.empty());
+        if (!door) continue;
+        EXPECT_EQ(r.leakingStarts, std::vector<std::size_t>{0});
+        // The trail winds through every gap: more than one point per wall.
+        EXPECT_GT(r.trail.size(), static_cast<std::size_t>(kWalls));
+        EXPECT_LT(r.trail.back().x, 0);
     }
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/spare_buffer.h"
+
 namespace tessellon {
 
 namespace {
@@ -47,6 +49,91 @@ struct AxisLines {
 
 // A cell is open, filled, or reached by the flood: from the frame, or by step kCame + d.
 enum : std::uint8_t { kOpen = 0, kFilled = 1, kFromFrame = 2, kCame = 3 };
+
+// Fills each run of open cells (bits of `open`) that holds a reached one, both ways along the
+// word: the shifts by 1, 2, 4, ... 32 carry the reach across a whole run in six steps.
+std::uint64_t FillRuns(std::uint64_t reached, std::uint64_t open) {
+    std::uint64_t up = reached, down = reached, pu = open, pd = open;
+    for (int s = 1; s < 64; s *= 2) {
+        up |= pu & (up << s);
+        pu &= pu << s;
+        down |= pd & (down >> s);
+        pd &= pd >> s;
+    }
+    return up | down;
+}
+
+// The flood from the frame, 64 cells along x at a time: each row of the grid (one j, k) is a
+// few words of bits, a row takes what its four neighbour rows reached and spreads it along its
+// open runs. Sweeps go forward and back until nothing changes. Tells whether any of `cells`
+// (padded grid indices) is reached; false only when sure, so a level that does not leak needs no
+// cell-by-cell flood. Winding voids may need many sweeps: after kMaxSweeps it gives up (true)
+// and the caller floods cell by cell, which also finds the trail.
+bool FrameMayReach(const std::uint8_t* cell, std::size_t nx, std::size_t ny, std::size_t nz, std::size_t strideY,
+                   std::size_t strideZ, const std::vector<std::size_t>& cells) {
+    constexpr int kMaxSweeps = 24;
+    if (cells.empty()) return false;
+    const std::size_t words = (nx + 63) / 64, rows = ny * nz;
+    std::vector<std::uint64_t> open(rows * words, 0), reached(rows * words, 0);
+    for (std::size_t k = 0; k < nz; ++k)
+        for (std::size_t j = 0; j < ny; ++j) {
+            const std::uint8_t* row = cell + 1 + (j + 1) * strideY + (k + 1) * strideZ;
+            std::uint64_t* bits = &open[(j + k * ny) * words];
+            for (std::size_t i = 0; i < nx; ++i)
+                if (row[i] == kOpen) bits[i / 64] |= std::uint64_t(1) << (i % 64);
+            // The frame: whole rows on the outside, the two end cells of the others.
+            std::uint64_t* seed = &reached[(j + k * ny) * words];
+            if (k == 0 || k + 1 == nz || j == 0 || j + 1 == ny) {
+                for (std::size_t w = 0; w < words; ++w) seed[w] = bits[w];
+            } else {
+                seed[0] |= bits[0] & 1;
+                seed[(nx - 1) / 64] |= bits[(nx - 1) / 64] & (std::uint64_t(1) << ((nx - 1) % 64));
+            }
+        }
+    std::vector<std::uint64_t> next(words);
+    bool settled = false;
+    for (int sweep = 0; sweep < kMaxSweeps && !settled; ++sweep) {
+        settled = true;
+        const bool forward = sweep % 2 == 0;
+        for (std::size_t n = 0; n < rows; ++n) {
+            const std::size_t r = forward ? n : rows - 1 - n;
+            const std::size_t j = r % ny, k = r / ny;
+            const std::uint64_t* bits = &open[r * words];
+            std::uint64_t* mine = &reached[r * words];
+            bool grew = false;
+            for (std::size_t w = 0; w < words; ++w) {
+                std::uint64_t from = mine[w];
+                if (j > 0) from |= reached[(r - 1) * words + w];
+                if (j + 1 < ny) from |= reached[(r + 1) * words + w];
+                if (k > 0) from |= reached[(r - ny) * words + w];
+                if (k + 1 < nz) from |= reached[(r + ny) * words + w];
+                next[w] = from & bits[w];
+                grew = grew || next[w] != mine[w];
+            }
+            // A row's reach is always spread along its runs already, so no new cell, no work.
+            if (!grew && sweep > 0) continue;
+            // Spread along the row; a run crossing a word boundary carries into the next word.
+            for (bool again = true; again;) {
+                again = false;
+                for (std::size_t w = 0; w < words; ++w) next[w] = FillRuns(next[w], bits[w]);
+                for (std::size_t w = 0; w + 1 < words; ++w) {
+                    if ((next[w] >> 63) && (bits[w + 1] & 1) && !(next[w + 1] & 1)) next[w + 1] |= 1, again = true;
+                    if ((next[w + 1] & 1) && (bits[w] >> 63) && !(next[w] >> 63)) next[w] |= std::uint64_t(1) << 63, again = true;
+                }
+            }
+            for (std::size_t w = 0; w < words; ++w) {
+                if (next[w] != mine[w]) settled = false;
+                mine[w] = next[w];
+            }
+        }
+    }
+    if (!settled) return true;
+    for (const std::size_t c : cells) {
+        const std::size_t i = c % strideY - 1, j = (c / strideY) % (ny + 2) - 1, k = c / strideZ - 1;
+        if (reached[(j + k * ny) * words + i / 64] >> (i % 64) & 1) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -95,7 +182,19 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
     const std::size_t strideY = nx + 2, strideZ = (nx + 2) * (ny + 2);
     const std::size_t padded = strideZ * (nz + 2);
     auto at = [&](std::size_t i, std::size_t j, std::size_t k) { return (i + 1) + (j + 1) * strideY + (k + 1) * strideZ; };
-    std::vector<std::uint8_t> cell(padded, kFilled);
+    // The grid and the queue are kept for the next level (up to 8 MB each).
+    static auto* const spareCells = new SpareBuffer<std::vector<std::uint8_t>>(std::size_t(8) << 20);
+    static auto* const spareQueue = new SpareBuffer<std::vector<std::uint32_t>>(std::size_t(8) << 20);
+    struct Kept {
+        std::vector<std::uint8_t> cell = spareCells->Take();
+        std::vector<std::uint32_t> queue = spareQueue->Take();
+        ~Kept() {
+            spareCells->Give(std::move(cell));
+            spareQueue->Give(std::move(queue));
+        }
+    } kept;
+    std::vector<std::uint8_t>& cell = kept.cell;
+    cell.assign(padded, kFilled);
     for (std::size_t k = 0; k < nz; ++k)
         for (std::size_t j = 0; j < ny; ++j) std::fill_n(&cell[at(0, j, k)], nx, kOpen);
     for (const auto& b : bodies) {
@@ -133,13 +232,35 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
             }
     }
 
+    // The open cells the starts stand in. When the quick flood reaches none of them the level
+    // seals, and only the starts buried in brushes are left to report.
+    std::vector<std::size_t> startCells;
+    std::vector<std::vector<std::size_t>> startSpans(starts.size());
+    for (std::size_t s = 0; s < starts.size(); ++s) {
+        const Vec3 p = starts[s].point;
+        const auto xs = lines[0].CellsAt(p.x), ys = lines[1].CellsAt(p.y), zs = lines[2].CellsAt(p.z);
+        for (std::size_t k : zs)
+            for (std::size_t j : ys)
+                for (std::size_t i : xs) {
+                    const std::size_t c = at(i, j, k);
+                    if (cell[c] != kFilled) startSpans[s].push_back(c);
+                }
+        startCells.insert(startCells.end(), startSpans[s].begin(), startSpans[s].end());
+    }
+    if (!FrameMayReach(cell.data(), nx, ny, nz, strideY, strideZ, startCells)) {
+        for (std::size_t s = 0; s < starts.size(); ++s)
+            if (startSpans[s].empty()) result.startsInSolid.push_back(s);
+        return result;
+    }
+
     // Flood the void inward from the whole frame, so a trail ends where it leaves the level.
     // A reached cell keeps the step that reached it (kCame + 0..5, kFrame for the frame) to walk a
     // trail back out, so one byte per cell tells filled, open and reached apart.
     const std::ptrdiff_t step[6] = {1, -1, static_cast<std::ptrdiff_t>(strideY), -static_cast<std::ptrdiff_t>(strideY),
                                     static_cast<std::ptrdiff_t>(strideZ), -static_cast<std::ptrdiff_t>(strideZ)};
     // Every cell enters the queue at most once, so it needs no growing.
-    const std::unique_ptr<std::uint32_t[]> queue(new std::uint32_t[total]);
+    if (kept.queue.size() < total) kept.queue.resize(total);
+    std::uint32_t* const queue = kept.queue.data();
     std::size_t tail = 0;
     for (std::size_t k = 0; k < nz; ++k)
         for (std::size_t j = 0; j < ny; ++j) {
@@ -169,21 +290,16 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
 
     for (std::size_t s = 0; s < starts.size(); ++s) {
         const Vec3 p = starts[s].point;
-        const auto xs = lines[0].CellsAt(p.x), ys = lines[1].CellsAt(p.y), zs = lines[2].CellsAt(p.z);
-        bool anyOpen = false;
-        std::size_t reached = padded;
-        for (std::size_t k : zs)
-            for (std::size_t j : ys)
-                for (std::size_t i : xs) {
-                    const std::size_t c = at(i, j, k);
-                    if (cell[c] == kFilled) continue;
-                    anyOpen = true;
-                    if (cell[c] != kOpen && reached == padded) reached = c;
-                }
-        if (!anyOpen) {
+        if (startSpans[s].empty()) {
             result.startsInSolid.push_back(s);
             continue;
         }
+        std::size_t reached = padded;
+        for (const std::size_t c : startSpans[s])
+            if (cell[c] != kOpen) {
+                reached = c;
+                break;
+            }
         if (reached == padded) continue;
         result.leakingStarts.push_back(s);
         if (!result.leaked) {

@@ -3,8 +3,11 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
 
+#include "platform/spare_buffer.h"
 #include "platform/whole_file.h"
 
 namespace tessellon {
@@ -150,6 +153,76 @@ private:
     bool hasPushed_ = false;
 };
 
+// Hands out memory from 32 kB chunks and frees it all at once. Chunks of finished arenas are
+// kept (up to 8 MB) for the next document: a level's tree takes a few megabytes, and memory
+// given back to the system comes back as fresh pages, each a fault that costs more than
+// everything the reader does with it.
+class ChunkArena final : public std::pmr::memory_resource {
+public:
+    static constexpr std::size_t kChunk = 32 * 1024;
+
+    ChunkArena() = default;
+    ChunkArena(const ChunkArena&) = delete;
+    ChunkArena& operator=(const ChunkArena&) = delete;
+    ~ChunkArena() override {
+        Spare& spare = Spares();
+        const std::lock_guard<std::mutex> lock(spare.mutex);
+        for (auto& chunk : chunks_)
+            if (spare.chunks.size() < kSpareChunks) spare.chunks.push_back(std::move(chunk));
+    }
+
+private:
+    static constexpr std::size_t kSpareChunks = 256;
+    struct Spare {
+        std::mutex mutex;
+        std::vector<std::unique_ptr<char[]>> chunks;
+    };
+    // Never freed, so documents that outlive static destruction can still hand theirs back.
+    static Spare& Spares() {
+        static Spare* const spare = new Spare;
+        return *spare;
+    }
+
+    void* do_allocate(std::size_t bytes, std::size_t alignment) override {
+        void* at = next_;
+        if (std::align(alignment, bytes, at, left_)) {
+            next_ = static_cast<char*>(at) + bytes;
+            left_ -= bytes;
+            return at;
+        }
+        // A large list (the world's brushes) gets a block of its own; the current chunk goes on.
+        if (bytes + alignment > kChunk / 4) {
+            large_.emplace_back(new char[bytes + alignment]);
+            void* start = large_.back().get();
+            std::size_t room = bytes + alignment;
+            return std::align(alignment, bytes, start, room);
+        }
+        chunks_.push_back(TakeChunk());
+        next_ = chunks_.back().get();
+        left_ = kChunk;
+        return do_allocate(bytes, alignment);
+    }
+    void do_deallocate(void*, std::size_t, std::size_t) override {}
+    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
+
+    static std::unique_ptr<char[]> TakeChunk() {
+        Spare& spare = Spares();
+        {
+            const std::lock_guard<std::mutex> lock(spare.mutex);
+            if (!spare.chunks.empty()) {
+                std::unique_ptr<char[]> chunk = std::move(spare.chunks.back());
+                spare.chunks.pop_back();
+                return chunk;
+            }
+        }
+        return std::unique_ptr<char[]>(new char[kChunk]);
+    }
+
+    std::vector<std::unique_ptr<char[]>> chunks_, large_;
+    char* next_ = nullptr;
+    std::size_t left_ = 0;
+};
+
 std::string Quoted(std::string_view s) {
     std::string out;
     out.reserve(s.size() + 2);
@@ -161,7 +234,12 @@ std::string Quoted(std::string_view s) {
 // and the token-per-line reader share the recovery rules.
 class TreeBuilder {
 public:
-    explicit TreeBuilder(VmfDocument& doc) : doc_(doc) { stack_.push_back(&root_); }
+    explicit TreeBuilder(VmfDocument& doc)
+        : doc_(doc),
+          arena_(std::make_shared<ChunkArena>()),
+          root_{{}, {}, std::pmr::vector<VmfKeyValue>(arena_.get()), std::pmr::vector<VmfBlock>(arena_.get())} {
+        stack_.push_back(&root_);
+    }
 
     bool AtTop() const { return stack_.size() == 1; }
 
@@ -175,7 +253,8 @@ public:
             return;
         }
         VmfBlock& parent = *stack_.back();
-        parent.children.push_back(VmfBlock{name, at, {}, {}});
+        parent.children.push_back(
+            VmfBlock{name, at, std::pmr::vector<VmfKeyValue>(arena_.get()), std::pmr::vector<VmfBlock>(arena_.get())});
         stack_.push_back(&parent.children.back());
     }
     void Close(TextPosition at) {
@@ -191,7 +270,7 @@ public:
     }
     void Key(std::string_view key, std::string_view value, TextPosition at) {
         if (skipped_ > 0) return;
-        std::vector<VmfKeyValue>& keys = stack_.back()->keys;
+        std::pmr::vector<VmfKeyValue>& keys = stack_.back()->keys;
         // A side carries seven keys, most other blocks fewer: room for eight at once saves the
         // three regrowths on the way there.
         if (keys.empty()) keys.reserve(8);
@@ -204,17 +283,43 @@ public:
             doc_.errors.push_back({open.at, "block " + Quoted(open.name) + " is never closed (a \"}\" is missing)"});
             stack_.pop_back();
         }
+        doc_.arena = arena_;
         doc_.blocks = std::move(root_.children);
     }
 
 private:
     VmfDocument& doc_;
+    std::shared_ptr<ChunkArena> arena_;
     VmfBlock root_;
     std::vector<VmfBlock*> stack_;
     std::size_t skipped_ = 0;  // blocks open below the nesting cap
 };
 
 }  // namespace
+
+VmfDocument& VmfDocument::operator=(const VmfDocument& other) {
+    if (this == &other) return *this;
+    // Assigned over, the old blocks would keep their lists in the old arena; cleared first,
+    // the copies get lists of their own.
+    blocks.clear();
+    blocks = other.blocks;
+    errors = other.errors;
+    text = other.text;
+    arena = other.arena;
+    return *this;
+}
+
+VmfDocument& VmfDocument::operator=(VmfDocument&& other) noexcept {
+    if (this == &other) return *this;
+    // Cleared first so no old block keeps lists in the old arena; the blocks moved in keep
+    // theirs in the other document's arena, which comes along below.
+    blocks.clear();
+    blocks = std::move(other.blocks);
+    errors = std::move(other.errors);
+    text = std::move(other.text);
+    arena = std::move(other.arena);
+    return *this;
+}
 
 const std::string_view* VmfBlock::Find(std::string_view key) const {
     for (const auto& kv : keys)
@@ -276,6 +381,16 @@ VmfDocument ReadOwnedText(std::shared_ptr<const std::string> owned) {
 
 VmfDocument ReadVmfText(std::string_view text) { return ReadOwnedText(std::make_shared<const std::string>(text)); }
 
+namespace {
+
+// Never freed, so documents that outlive static destruction can still hand their text back.
+SpareBuffer<std::string>& SpareText() {
+    static auto* const spare = new SpareBuffer<std::string>(std::size_t(16) << 20);
+    return *spare;
+}
+
+}  // namespace
+
 bool ReadVmfFile(const std::string& path, VmfDocument& doc, std::string& whyNot) {
     doc = VmfDocument{};
     std::error_code ec;
@@ -283,13 +398,19 @@ bool ReadVmfFile(const std::string& path, VmfDocument& doc, std::string& whyNot)
         whyNot = path + " is a folder, not a level file";
         return false;
     }
-    std::string text;
-    switch (ReadWholeFile(path, text)) {
-        case WholeFileRead::CannotOpen: whyNot = "cannot open " + path; return false;
-        case WholeFileRead::CannotRead: whyNot = "cannot read " + path; return false;
-        case WholeFileRead::Done: break;
+    std::string text = SpareText().Take();
+    const WholeFileRead read = ReadWholeFile(path, text);
+    if (read != WholeFileRead::Done) {
+        whyNot = (read == WholeFileRead::CannotOpen ? "cannot open " : "cannot read ") + path;
+        SpareText().Give(std::move(text));
+        return false;
     }
-    doc = ReadOwnedText(std::make_shared<const std::string>(std::move(text)));
+    // The text goes back to the spare when the last copy of the document lets go of it.
+    std::shared_ptr<const std::string> owned(new std::string(std::move(text)), [](const std::string* done) {
+        std::unique_ptr<std::string> buffer(const_cast<std::string*>(done));
+        SpareText().Give(std::move(*buffer));
+    });
+    doc = ReadOwnedText(std::move(owned));
     return true;
 }
 

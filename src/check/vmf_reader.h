@@ -2,6 +2,7 @@
 // Reader for Valve map files (.vmf): nested named blocks holding quoted key/value pairs.
 #include <cstddef>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,11 +40,13 @@ struct VmfKeyValue {
     TextPosition at;
 };
 
+// A read document keeps its blocks' lists in one arena it owns (see VmfDocument), so reading a
+// level costs no allocation per block. A block copied out of a document gets lists of its own.
 struct VmfBlock {
     std::string_view name;
     TextPosition at;  // position of the block's name
-    std::vector<VmfKeyValue> keys;
-    std::vector<VmfBlock> children;
+    std::pmr::vector<VmfKeyValue> keys;
+    std::pmr::vector<VmfBlock> children;
 
     // First value of `key` (exact, case-insensitive like the engine), or nullptr.
     const std::string_view* Find(std::string_view key) const;
@@ -58,9 +61,21 @@ struct VmfParseError {
 
 // A whole file: the top-level blocks in file order (versioninfo, world, entity, ...).
 struct VmfDocument {
-    std::vector<VmfBlock> blocks;
+    // Declared first so it is freed after the blocks whose lists it holds; shared by the copies.
+    std::shared_ptr<std::pmr::memory_resource> arena;
+    std::pmr::vector<VmfBlock> blocks;
     std::vector<VmfParseError> errors;  // empty when the text read cleanly
     std::shared_ptr<const std::string> text;  // what the blocks' words point into
+
+    VmfDocument() = default;
+    VmfDocument(const VmfDocument&) = default;
+    VmfDocument(VmfDocument&&) noexcept = default;
+    ~VmfDocument() = default;
+    // The old blocks must go while their arena still lives, so the blocks are assigned first.
+    // (The blocks list itself always uses the ordinary heap; only the lists in blocks use the
+    // arena.)
+    VmfDocument& operator=(const VmfDocument& other);
+    VmfDocument& operator=(VmfDocument&& other) noexcept;
 };
 
 // Reads map text already in memory. Never throws on bad text: problems go to `errors`
