@@ -50,6 +50,15 @@ struct AxisLines {
 // A cell is open, filled, or reached by the flood: from the frame, or by step kCame + d.
 enum : std::uint8_t { kOpen = 0, kFilled = 1, kFromFrame = 2, kCame = 3 };
 
+// The grid carries one layer of filled cells around it, so the flood needs no bounds tests: cell
+// (i, j, k) of an nx * ny * nz grid lives at padded index (i + 1) + (j + 1) * strideY +
+// (k + 1) * strideZ, with strideY = nx + 2 and strideZ = strideY * (ny + 2).
+struct CellIndex {
+    std::size_t i, j, k;
+    CellIndex(std::size_t c, std::size_t nx, std::size_t ny)
+        : i(c % (nx + 2) - 1), j(c / (nx + 2) % (ny + 2) - 1), k(c / ((nx + 2) * (ny + 2)) - 1) {}
+};
+
 // Fills each run of open cells (bits of `open`) that holds a reached one, both ways along the
 // word: the shifts by 1, 2, 4, ... 32 carry the reach across a whole run in six steps.
 std::uint64_t FillRuns(std::uint64_t reached, std::uint64_t open) {
@@ -69,10 +78,13 @@ std::uint64_t FillRuns(std::uint64_t reached, std::uint64_t open) {
 // (padded grid indices) is reached; false only when sure, so a level that does not leak needs no
 // cell-by-cell flood. Winding voids may need many sweeps: after kMaxSweeps it gives up (true)
 // and the caller floods cell by cell, which also finds the trail.
-bool FrameMayReach(const std::uint8_t* cell, std::size_t nx, std::size_t ny, std::size_t nz, std::size_t strideY,
-                   std::size_t strideZ, const std::vector<std::size_t>& cells) {
+bool FrameMayReach(const std::uint8_t* cell, std::size_t nx, std::size_t ny, std::size_t nz,
+                   const std::vector<std::vector<std::size_t>>& cells) {
     constexpr int kMaxSweeps = 24;
-    if (cells.empty()) return false;
+    const std::size_t strideY = nx + 2, strideZ = strideY * (ny + 2);
+    bool anyCell = false;
+    for (const auto& group : cells) anyCell = anyCell || !group.empty();
+    if (!anyCell) return false;
     const std::size_t words = (nx + 63) / 64, rows = ny * nz;
     std::vector<std::uint64_t> open(rows * words, 0), reached(rows * words, 0);
     for (std::size_t k = 0; k < nz; ++k)
@@ -128,10 +140,11 @@ bool FrameMayReach(const std::uint8_t* cell, std::size_t nx, std::size_t ny, std
         }
     }
     if (!settled) return true;
-    for (const std::size_t c : cells) {
-        const std::size_t i = c % strideY - 1, j = (c / strideY) % (ny + 2) - 1, k = c / strideZ - 1;
-        if (reached[(j + k * ny) * words + i / 64] >> (i % 64) & 1) return true;
-    }
+    for (const auto& group : cells)
+        for (const std::size_t c : group) {
+            const CellIndex at(c, nx, ny);
+            if (reached[(at.j + at.k * ny) * words + at.i / 64] >> (at.i % 64) & 1) return true;
+        }
     return false;
 }
 
@@ -177,8 +190,7 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
     result.cells = total;
     result.checked = true;
 
-    // The grid carries one layer of filled cells around it, so the flood needs no bounds tests:
-    // cell (i, j, k) lives at index (i + 1) + (j + 1) * strideY + (k + 1) * strideZ.
+    // The padded grid (see CellIndex).
     const std::size_t strideY = nx + 2, strideZ = (nx + 2) * (ny + 2);
     const std::size_t padded = strideZ * (nz + 2);
     auto at = [&](std::size_t i, std::size_t j, std::size_t k) { return (i + 1) + (j + 1) * strideY + (k + 1) * strideZ; };
@@ -234,7 +246,6 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
 
     // The open cells the starts stand in. When the quick flood reaches none of them the level
     // seals, and only the starts buried in brushes are left to report.
-    std::vector<std::size_t> startCells;
     std::vector<std::vector<std::size_t>> startSpans(starts.size());
     for (std::size_t s = 0; s < starts.size(); ++s) {
         const Vec3 p = starts[s].point;
@@ -245,9 +256,8 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
                     const std::size_t c = at(i, j, k);
                     if (cell[c] != kFilled) startSpans[s].push_back(c);
                 }
-        startCells.insert(startCells.end(), startSpans[s].begin(), startSpans[s].end());
     }
-    if (!FrameMayReach(cell.data(), nx, ny, nz, strideY, strideZ, startCells)) {
+    if (!FrameMayReach(cell.data(), nx, ny, nz, startSpans)) {
         for (std::size_t s = 0; s < starts.size(); ++s)
             if (startSpans[s].empty()) result.startsInSolid.push_back(s);
         return result;
@@ -306,8 +316,8 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
             result.leaked = true;
             result.trail.push_back(p);
             for (std::size_t c = reached;;) {
-                const std::size_t i = c % strideY - 1, j = (c / strideY) % (ny + 2) - 1, k = c / strideZ - 1;
-                result.trail.push_back({lines[0].Centre(i), lines[1].Centre(j), lines[2].Centre(k)});
+                const CellIndex here(c, nx, ny);
+                result.trail.push_back({lines[0].Centre(here.i), lines[1].Centre(here.j), lines[2].Centre(here.k)});
                 if (cell[c] == kFromFrame) break;
                 c = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) - step[cell[c] - kCame]);
             }
