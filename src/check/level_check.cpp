@@ -79,9 +79,21 @@ struct PlaneKeyHash {
     std::size_t operator()(const PlaneKey& k) const {
         std::uint64_t h = 1469598103934665603ull;
         for (std::int64_t v : {k.nx, k.ny, k.nz, k.d}) h = (h ^ static_cast<std::uint64_t>(v)) * 1099511628211ull;
-        return static_cast<std::size_t>(h);
+        return static_cast<std::size_t>(h ^ (h >> 29));
     }
 };
+// Ids are short runs of digits: FNV-1a over the bytes spreads them well and costs a few
+// instructions per byte, a fraction of the general string hash.
+struct IdHash {
+    std::size_t operator()(std::string_view id) const {
+        std::uint64_t h = 1469598103934665603ull;
+        for (unsigned char c : id) h = (h ^ c) * 1099511628211ull;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+};
+
+// Rounds half away from zero, as llround does, without the library call.
+std::int64_t Rounded(double v) { return static_cast<std::int64_t>(v < 0 ? v - 0.5 : v + 0.5); }
 
 // A plane and its flip share one key, as they share one pair in the compiled map.
 PlaneKey KeyOf(const Plane& p) {
@@ -92,43 +104,69 @@ PlaneKey KeyOf(const Plane& p) {
         n = n * -1;
         d = -d;
     }
-    return {std::llround(n.x * 1e5), std::llround(n.y * 1e5), std::llround(n.z * 1e5), std::llround(d * 100)};
+    return {Rounded(n.x * 1e5), Rounded(n.y * 1e5), Rounded(n.z * 1e5), Rounded(d * 100)};
 }
 
-// Ids seen so far, each with where it was first seen. Open addressing in one array: a level
-// carries thousands of ids, and a map node for each cost more than all the lookups.
-class IdTable {
+// Keys seen so far, each with what was noted at its first sight. Open addressing in one array:
+// a level carries thousands of ids and planes, and a node for each in a standard map cost more
+// than all the lookups.
+template <class Key, class Value, class Hash>
+class SeenTable {
 public:
-    // Where `id` (not empty) was seen before, or nullptr after noting it as seen at `at`.
-    const TextPosition* SeenOrNote(std::string_view id, TextPosition at) {
+    // What was noted with `key` before, or nullptr after noting `value` with it.
+    const Value* SeenOrNote(const Key& key, const Value& value) {
         if ((count_ + 1) * 2 > slots_.size()) Grow();
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = std::hash<std::string_view>{}(id) & mask;; i = (i + 1) & mask) {
+        for (std::size_t i = Hash{}(key) & mask;; i = (i + 1) & mask) {
             Slot& slot = slots_[i];
-            if (slot.id.data() == nullptr) {
-                slot = Slot{id, at};
+            if (!slot.used) {
+                slot = Slot{key, value, true};
                 ++count_;
                 return nullptr;
             }
-            if (slot.id == id) return &slot.at;
+            if (slot.key == key) return &slot.value;
         }
     }
+    std::size_t size() const { return count_; }
 
 private:
     struct Slot {
-        std::string_view id;  // no data: a free slot
-        TextPosition at;
+        Key key{};
+        Value value{};
+        bool used = false;
     };
     void Grow() {
         std::vector<Slot> old = std::move(slots_);
-        slots_.assign(old.empty() ? 256 : old.size() * 2, Slot{});
+        slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
         count_ = 0;
         for (const Slot& slot : old)
-            if (slot.id.data() != nullptr) SeenOrNote(slot.id, slot.at);
+            if (slot.used) SeenOrNote(slot.key, slot.value);
     }
 
     std::vector<Slot> slots_;  // a power of two long, at most half full
     std::size_t count_ = 0;
+};
+
+// Ids are views into the document, which outlives the checker.
+using IdTable = SeenTable<std::string_view, TextPosition, IdHash>;
+using PlaneSet = SeenTable<PlaneKey, bool, PlaneKeyHash>;
+
+// The keys of a side the checker reads, found in one pass over its keys (the first of each
+// counts, as with VmfBlock::Find).
+struct SideKeys {
+    const std::string_view *id = nullptr, *plane = nullptr, *material = nullptr, *uaxis = nullptr, *vaxis = nullptr;
+
+    explicit SideKeys(const VmfBlock& side) {
+        for (const VmfKeyValue& kv : side.keys) {
+            const std::string_view k = kv.key;
+            const std::string_view** slot = nullptr;
+            if (k.size() == 2) slot = NamesEqual(k, "id") ? &id : nullptr;
+            else if (k.size() == 5) slot = NamesEqual(k, "plane") ? &plane : NamesEqual(k, "uaxis") ? &uaxis
+                                          : NamesEqual(k, "vaxis") ? &vaxis : nullptr;
+            else if (k.size() == 8) slot = NamesEqual(k, "material") ? &material : nullptr;
+            if (slot && !*slot) *slot = &kv.value;
+        }
+    }
 };
 
 struct Reference {
@@ -184,9 +222,8 @@ private:
         report_.problems.push_back(Problem{severity, kind, std::move(object), std::move(id), at, std::move(message)});
     }
 
-    // The ids are kept as views into the document, which outlives the checker.
-    void NoteId(IdTable& seen, const char* object, const VmfBlock& block) {
-        const std::string_view id = IdOf(block);
+    void NoteId(IdTable& seen, const char* object, const VmfBlock& block) { NoteId(seen, object, block, IdOf(block)); }
+    void NoteId(IdTable& seen, const char* object, const VmfBlock& block, std::string_view id) {
         if (id.empty()) return;
         if (const TextPosition* first = seen.SeenOrNote(id, block.at))
             Add(Severity::Error, ProblemKind::DuplicateId, object, std::string(id), block.at,
@@ -224,12 +261,13 @@ private:
         planes.clear();
         bool seals = world, anySolidSide = false;
         for (const VmfBlock* side : sides) {
-            NoteId(sideIds_, "side", *side);
-            const std::string_view sideId = IdOf(*side);
+            const SideKeys keys(*side);
+            const std::string_view sideId = keys.id ? *keys.id : std::string_view();
+            NoteId(sideIds_, "side", *side, sideId);
             const auto sideWho = [&] { return Named("Side", sideId) + " of " + Named("solid", id); };
             Vec3 pts[3];
             Plane plane;
-            const std::string_view* planeText = side->Find("plane");
+            const std::string_view* planeText = keys.plane;
             if (!planeText || !ParsePlanePoints(*planeText, pts)) {
                 Add(Severity::Error, ProblemKind::BadPlane, "side", std::string(sideId), side->at,
                     sideWho() + (planeText ? " has a plane that is not three points (x y z): " + Quoted(*planeText) + "."
@@ -247,10 +285,10 @@ private:
                 continue;
             }
             planes.push_back(plane);
-            planeKeys_.insert(KeyOf(plane));
-            CheckTextureAxes(*side, plane, sideWho);
+            planeKeys_.SeenOrNote(KeyOf(plane), true);
+            CheckTextureAxes(*side, keys, plane, sideWho);
 
-            const std::string_view* material = side->Find("material");
+            const std::string_view* material = keys.material;
             const std::string_view materialName = material ? std::string_view(*material) : std::string_view();
             // Neighbouring sides mostly share a material: its role is looked up once per run.
             if (materialName != lastMaterial_) {
@@ -317,9 +355,10 @@ private:
     }
 
     template <class SideName>
-    void CheckTextureAxes(const VmfBlock& side, const Plane& plane, const SideName& sideWho) {
-        for (const char* key : {"uaxis", "vaxis"}) {
-            const std::string_view* text = side.Find(key);
+    void CheckTextureAxes(const VmfBlock& side, const SideKeys& keys, const Plane& plane, const SideName& sideWho) {
+        for (const bool u : {true, false}) {
+            const std::string_view* text = u ? keys.uaxis : keys.vaxis;
+            const char* const key = u ? "uaxis" : "vaxis";
             TextureAxis axis;
             std::string fault;
             if (!text) fault = " has no " + std::string(key) + ".";
@@ -467,7 +506,7 @@ private:
     const CheckOptions& options_;
     CheckReport& report_;
     IdTable solidIds_, sideIds_, entityIds_;
-    std::unordered_set<PlaneKey, PlaneKeyHash> planeKeys_;
+    PlaneSet planeKeys_;
     std::unordered_set<std::string> names_, classnames_;
     std::vector<Reference> references_;
     std::vector<LeakStart> starts_;

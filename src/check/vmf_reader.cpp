@@ -130,16 +130,25 @@ public:
     }
 
 private:
+    // Works on locals and stores once: through the text's char pointer the compiler must
+    // assume any store may change a member, so member counters are reloaded at every byte.
     void SkipSpace() {
-        while (pos_ < text_.size()) {
-            const unsigned char c = static_cast<unsigned char>(text_[pos_]);
+        const char* const base = text_.data();
+        const std::size_t size = text_.size();
+        std::size_t p = pos_, lineStart = lineStart_;
+        int line = line_;
+        while (p < size) {
+            const unsigned char c = static_cast<unsigned char>(base[p]);
             if (!(kClass[c] & kSpace)) break;
+            ++p;
             if (c == '\n') {
-                ++line_;
-                lineStart_ = pos_ + 1;
+                ++line;
+                lineStart = p;
             }
-            ++pos_;
         }
+        pos_ = p;
+        lineStart_ = lineStart;
+        line_ = line;
     }
     TextPosition Here() const { return {line_, static_cast<int>(pos_ - lineStart_) + 1}; }
 
