@@ -22,12 +22,17 @@ struct Token {
     TextPosition at;
 };
 
-// What each byte is to the tokenizer: white space (line ends included), and what ends a bare word.
-enum : unsigned char { kSpace = 1, kEndsWord = 2 };
+// What each byte is to the tokenizer: white space (line ends included), what ends a bare word,
+// what ends a quoted word (its quote, the line's end, or the '\0' after the text), and what
+// may make up a block's name on the common path.
+enum : unsigned char { kSpace = 1, kEndsWord = 2, kEndsQuoted = 4, kNameChar = 8 };
 constexpr auto kClass = [] {
     std::array<unsigned char, 256> t{};
     for (unsigned char c : {' ', '\t', '\r', '\n', '\f', '\v'}) t[c] |= kSpace;
     for (unsigned char c : {' ', '\t', '\r', '\n', '{', '}', '"'}) t[c] |= kEndsWord;
+    for (unsigned char c : {'"', '\n', '\0'}) t[c] |= kEndsQuoted;
+    for (int c = 0; c < 256; ++c)
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_') t[c] |= kNameChar;
     return t;
 }();
 
@@ -35,7 +40,8 @@ constexpr auto kClass = [] {
 // white space, a brace or a quote. "//" starts a comment outside quotes.
 class Tokenizer {
 public:
-    Tokenizer(std::string_view text, std::vector<VmfParseError>& errors) : text_(text), errors_(errors) {}
+    // A std::string's text is followed by a '\0', which the common path relies on.
+    Tokenizer(const std::string& text, std::vector<VmfParseError>& errors) : text_(text), errors_(errors) {}
 
     Token Next() {
         if (hasPushed_) {
@@ -90,38 +96,67 @@ public:
         }
     }
 
-    // The common line "key" "value": both words quoted, on one line, parted by blanks. Reads it
-    // in one go when that is what comes next; otherwise reads nothing (leaving only white space
-    // skipped) and the caller takes the words one by one, so odd text keeps its usual handling.
-    bool KeyValue(std::string_view& key, std::string_view& value, TextPosition& at) {
-        if (hasPushed_) return false;
+    // What ReadCommon read.
+    enum class Common { None, Key, Close, Open };
+
+    // Almost every line of a map is one of four: "key" "value", a block's name followed by its
+    // "{" (on the next line), or "}". ReadCommon reads the next of these whole when that is what
+    // comes next: a key and its value (only inside a block, `inBlock`), a "}", or a name of
+    // letters, digits and underscores with nothing but white space before its "{" (the "{" is
+    // read too). Otherwise it reads nothing but the white space before it and returns None; the
+    // caller then takes the words one by one, so odd text keeps its usual handling.
+    //
+    // Both words of a key line must close their quotes before the line ends and stand apart
+    // by blanks. The text ends in a '\0' (see the constructor), so no scan tests for its end.
+    Common ReadCommon(bool inBlock, std::string_view& first, std::string_view& second, TextPosition& at) {
+        if (hasPushed_) return Common::None;
         SkipSpace();
         const char* const base = text_.data();
-        const std::size_t size = text_.size();
-        std::size_t p = pos_;
-        if (p >= size || base[p] != '"') return false;
-        const std::size_t keyStart = ++p;
-        // Both closing quotes must come before the line's end, found once for the line.
-        if (lineEnd_ < keyStart) {
-            const void* newline = std::memchr(base + keyStart, '\n', size - keyStart);
-            lineEnd_ = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - base) : size;
+        const char* p = base + pos_;
+        const char c = *p;
+        if (c == '}') {
+            at = Here();
+            ++pos_;
+            return Common::Close;
         }
-        const char* const lineEnd = base + lineEnd_;
-        const char* q = static_cast<const char*>(std::memchr(base + keyStart, '"', lineEnd_ - keyStart));
-        if (!q) return false;
-        const std::size_t keyEnd = static_cast<std::size_t>(q - base);
-        const char* const blanks = ++q;
-        while (q < lineEnd && (*q == ' ' || *q == '\t')) ++q;
-        if (q == blanks || q >= lineEnd || *q != '"') return false;
-        const std::size_t valueStart = static_cast<std::size_t>(++q - base);
-        q = static_cast<const char*>(std::memchr(q, '"', static_cast<std::size_t>(lineEnd - q)));
-        if (!q) return false;
-        const std::size_t valueEnd = static_cast<std::size_t>(q - base);
+        if (c == '"') {
+            if (!inBlock) return Common::None;
+            const char* const key = ++p;
+            if (!(p = ClosingQuote(p))) return Common::None;
+            const char* const keyEnd = p++;
+            const char* const blanks = p;
+            while (*p == ' ' || *p == '\t') ++p;
+            if (p == blanks || *p != '"') return Common::None;
+            const char* const value = ++p;
+            if (!(p = ClosingQuote(p))) return Common::None;
+            at = Here();
+            first = std::string_view(key, static_cast<std::size_t>(keyEnd - key));
+            second = std::string_view(value, static_cast<std::size_t>(p - value));
+            pos_ = static_cast<std::size_t>(p + 1 - base);
+            return Common::Key;
+        }
+        if (!(kClass[static_cast<unsigned char>(c)] & kNameChar)) return Common::None;
+        const char* const name = p;
+        while (kClass[static_cast<unsigned char>(*p)] & kNameChar) ++p;
+        const char* const nameEnd = p;
+        // White space up to the "{", counting lines on locals: nothing is kept unless it is there.
+        int line = line_;
+        const char* lineStart = base + lineStart_;
+        for (;; ++p) {
+            const unsigned char b = static_cast<unsigned char>(*p);
+            if (!(kClass[b] & kSpace)) break;
+            if (b == '\n') {
+                ++line;
+                lineStart = p + 1;
+            }
+        }
+        if (*p != '{') return Common::None;
         at = Here();
-        key = text_.substr(keyStart, keyEnd - keyStart);
-        value = text_.substr(valueStart, valueEnd - valueStart);
-        pos_ = valueEnd + 1;
-        return true;
+        first = std::string_view(name, static_cast<std::size_t>(nameEnd - name));
+        pos_ = static_cast<std::size_t>(p + 1 - base);
+        line_ = line;
+        lineStart_ = static_cast<std::size_t>(lineStart - base);
+        return Common::Open;
     }
 
     void PushBack(const Token& t) {
@@ -130,23 +165,38 @@ public:
     }
 
 private:
+    // The closing quote of a word opened just before `p`, or nullptr when the line (or the
+    // text) ends first. A '\0' inside the text is an ordinary character here.
+    const char* ClosingQuote(const char* p) const {
+        for (;; ++p) {
+            while (!(kClass[static_cast<unsigned char>(*p)] & kEndsQuoted)) ++p;
+            if (*p == '"') return p;
+            if (*p == '\n' || p == text_.data() + text_.size()) return nullptr;
+        }
+    }
+
     // Works on locals and stores once: through the text's char pointer the compiler must
     // assume any store may change a member, so member counters are reloaded at every byte.
+    // The '\0' after the text is no white space, so the scan needs no test for the end.
     void SkipSpace() {
         const char* const base = text_.data();
-        const std::size_t size = text_.size();
-        std::size_t p = pos_, lineStart = lineStart_;
+        const char* p = base + pos_;
+        std::size_t lineStart = lineStart_;
         int line = line_;
-        while (p < size) {
-            const unsigned char c = static_cast<unsigned char>(base[p]);
+        for (;;) {
+            const unsigned char c = static_cast<unsigned char>(*p);
+            if (c == '\t') {  // the indentation: most of a map's white space
+                ++p;
+                continue;
+            }
             if (!(kClass[c] & kSpace)) break;
             ++p;
             if (c == '\n') {
                 ++line;
-                lineStart = p;
+                lineStart = static_cast<std::size_t>(p - base);
             }
         }
-        pos_ = p;
+        pos_ = static_cast<std::size_t>(p - base);
         lineStart_ = lineStart;
         line_ = line;
     }
@@ -347,15 +397,16 @@ namespace {
 VmfDocument ReadOwnedText(std::shared_ptr<const std::string> owned) {
     VmfDocument doc;
     doc.text = std::move(owned);
-    const std::string_view text = *doc.text;
-    Tokenizer tokens(text, doc.errors);
+    Tokenizer tokens(*doc.text, doc.errors);
     TreeBuilder tree(doc);
-    std::string_view key, value;
+    std::string_view first, second;
     TextPosition at;
     for (;;) {
-        if (!tree.AtTop() && tokens.KeyValue(key, value, at)) {
-            tree.Key(key, value, at);
-            continue;
+        switch (tokens.ReadCommon(!tree.AtTop(), first, second, at)) {
+            case Tokenizer::Common::Key: tree.Key(first, second, at); continue;
+            case Tokenizer::Common::Close: tree.Close(at); continue;
+            case Tokenizer::Common::Open: tree.Open(first, at); continue;
+            case Tokenizer::Common::None: break;
         }
         const Token t = tokens.Next();
         if (t.kind == TokenKind::End) break;
