@@ -1,10 +1,15 @@
 #include "check/level_check.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <unordered_set>
 #include <vector>
+
+#include "platform/spare_buffer.h"
 
 namespace tessellon {
 
@@ -113,6 +118,25 @@ PlaneKey KeyOf(const Plane& p) {
 template <class Key, class Value, class Hash>
 class SeenTable {
 public:
+    struct Slot {
+        Key key{};
+        Value value{};
+        bool used = false;
+    };
+    using Slots = std::vector<Slot>;
+
+    SeenTable() = default;
+    // Takes its array from `spare` and hands it back when done, so checks run one after another
+    // use the same memory rather than fresh pages for every level.
+    explicit SeenTable(SpareBuffer<Slots>& spare) : spare_(&spare), slots_(spare.Take()) {
+        std::fill(slots_.begin(), slots_.end(), Slot{});
+    }
+    SeenTable(const SeenTable&) = delete;
+    SeenTable& operator=(const SeenTable&) = delete;
+    ~SeenTable() {
+        if (spare_) spare_->Give(std::move(slots_));
+    }
+
     // What was noted with `key` before, or nullptr after noting `value` with it.
     const Value* SeenOrNote(const Key& key, const Value& value) {
         if ((count_ + 1) * 2 > slots_.size()) Grow();
@@ -130,11 +154,6 @@ public:
     std::size_t size() const { return count_; }
 
 private:
-    struct Slot {
-        Key key{};
-        Value value{};
-        bool used = false;
-    };
     void Grow() {
         std::vector<Slot> old = std::move(slots_);
         slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
@@ -143,13 +162,65 @@ private:
             if (slot.used) SeenOrNote(slot.key, slot.value);
     }
 
-    std::vector<Slot> slots_;  // a power of two long, at most half full
+    SpareBuffer<Slots>* spare_ = nullptr;
+    Slots slots_;  // a power of two long, at most half full
     std::size_t count_ = 0;
 };
 
-// Ids are views into the document, which outlives the checker.
-using IdTable = SeenTable<std::string_view, TextPosition, IdHash>;
 using PlaneSet = SeenTable<PlaneKey, bool, PlaneKeyHash>;
+
+// Never freed, so a check running during static destruction can still hand its table back.
+SpareBuffer<PlaneSet::Slots>& SparePlaneSlots() {
+    static auto* const spare = new SpareBuffer<PlaneSet::Slots>(std::size_t(8) << 20);
+    return *spare;
+}
+
+// Ids seen so far, each with the line it was first seen on. Editors number their objects up
+// from 1, so most ids are small whole numbers: those are kept in one array by number, which a
+// level's thousands of ids walk nearly in order, where a hash table is a cache miss per id. The
+// array holds lines only, so a large level's stays small enough to come from the heap's free
+// space rather than from fresh pages. Any other id ("007", "-3", "12a", or beyond kMaxNumbered)
+// goes to a table of its own.
+class IdTable {
+public:
+    // True, with the line where `id` (not empty) was first seen, when it was seen before;
+    // otherwise notes it as seen on `line`.
+    bool SeenBefore(std::string_view id, int line, int& firstLine) {
+        const std::uint32_t n = Number(id);
+        if (n >= kMaxNumbered) {
+            const int* first = others_.SeenOrNote(id, line);
+            if (first) firstLine = *first;
+            return first != nullptr;
+        }
+        if (n >= lines_.size()) lines_.resize(std::max<std::size_t>(1024, std::bit_ceil(n + 1)), kUnseen);
+        int& entry = lines_[n];
+        if (entry != kUnseen) {
+            firstLine = entry;
+            return true;
+        }
+        entry = line;
+        return false;
+    }
+
+private:
+    static constexpr std::uint32_t kMaxNumbered = 1u << 16;
+    static constexpr int kUnseen = std::numeric_limits<int>::min();
+    // The number an id written plainly in decimal stands for (no sign, no leading zero), or
+    // kMaxNumbered when it is not one below that.
+    static std::uint32_t Number(std::string_view id) {
+        if (id.empty() || id.size() > 5 || (id[0] == '0' && id.size() > 1)) return kMaxNumbered;
+        std::uint32_t n = 0;
+        for (const char c : id) {
+            const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(c) - '0');
+            if (digit > 9) return kMaxNumbered;
+            n = n * 10 + digit;
+        }
+        return std::min(n, kMaxNumbered);
+    }
+    std::vector<int> lines_;  // by number; kUnseen where not seen
+    // Ids are views into the document, which outlives the checker.
+    SeenTable<std::string_view, int, IdHash> others_;
+};
 
 // The keys of a side the checker reads, found in one pass over its keys (the first of each
 // counts, as with VmfBlock::Find).
@@ -224,11 +295,11 @@ private:
 
     void NoteId(IdTable& seen, const char* object, const VmfBlock& block) { NoteId(seen, object, block, IdOf(block)); }
     void NoteId(IdTable& seen, const char* object, const VmfBlock& block, std::string_view id) {
-        if (id.empty()) return;
-        if (const TextPosition* first = seen.SeenOrNote(id, block.at))
-            Add(Severity::Error, ProblemKind::DuplicateId, object, std::string(id), block.at,
-                "The " + std::string(object) + " id " + std::string(id) + " is already used by the " + object +
-                    " at line " + std::to_string(first->line) + ".");
+        int firstLine = 0;
+        if (id.empty() || !seen.SeenBefore(id, block.at.line, firstLine)) return;
+        Add(Severity::Error, ProblemKind::DuplicateId, object, std::string(id), block.at,
+            "The " + std::string(object) + " id " + std::string(id) + " is already used by the " + object +
+                " at line " + std::to_string(firstLine) + ".");
     }
 
     static std::string_view IdOf(const VmfBlock& block) {
@@ -484,11 +555,20 @@ private:
         if (!doc_.errors.empty()) {
             leak.skippedReason = "the file did not read cleanly";
         } else {
-            std::vector<SealingBody> bodies = sealing;
-            for (const Box& b : options_.extraSealing) bodies.push_back(SealingBox(b));
-            std::vector<LeakStart> starts;
-            if (options_.startFromEntities) starts = starts_;
-            starts.insert(starts.end(), options_.extraStarts.begin(), options_.extraStarts.end());
+            // The level's own bodies and starts are used as they are unless the caller adds some.
+            std::vector<SealingBody> withExtra;
+            if (!options_.extraSealing.empty()) {
+                withExtra = sealing;
+                for (const Box& b : options_.extraSealing) withExtra.push_back(SealingBox(b));
+            }
+            const std::vector<SealingBody>& bodies = options_.extraSealing.empty() ? sealing : withExtra;
+            std::vector<LeakStart> chosen;
+            if (!options_.startFromEntities || !options_.extraStarts.empty()) {
+                if (options_.startFromEntities) chosen = starts_;
+                chosen.insert(chosen.end(), options_.extraStarts.begin(), options_.extraStarts.end());
+            }
+            const std::vector<LeakStart>& starts =
+                options_.startFromEntities && options_.extraStarts.empty() ? starts_ : chosen;
             const LeakResult r = FindLeak(bodies, starts);
             leak.checked = r.checked;
             leak.skippedReason = r.skippedReason;
@@ -506,7 +586,7 @@ private:
     const CheckOptions& options_;
     CheckReport& report_;
     IdTable solidIds_, sideIds_, entityIds_;
-    PlaneSet planeKeys_;
+    PlaneSet planeKeys_{SparePlaneSlots()};
     std::unordered_set<std::string> names_, classnames_;
     std::vector<Reference> references_;
     std::vector<LeakStart> starts_;
