@@ -147,10 +147,13 @@ double PolygonArea(const Polygon& poly) {
 double Length(Vec3 a) { return std::sqrt(Dot(a, a)); }
 
 bool PlaneFromPoints(Vec3 a, Vec3 b, Vec3 c, Plane& out) {
-    const Vec3 n = Cross(a - b, c - b);
-    const double len = Length(n);
-    // Points this close to one line give no trustworthy direction.
-    if (len < 1e-6 * std::max(1.0, Length(a - b) * Length(c - b))) return false;
+    const Vec3 ab = a - b, cb = c - b;
+    const Vec3 n = Cross(ab, cb);
+    // Points this close to one line give no trustworthy direction: |n| < 1e-6 |ab| |cb| (or
+    // 1e-6 for short sides), compared squared to save the roots.
+    const double squared = Dot(n, n);
+    if (squared < 1e-12 * std::max(1.0, Dot(ab, ab) * Dot(cb, cb))) return false;
+    const double len = std::sqrt(squared);
     out.normal = n * (1.0 / len);
     out.dist = Dot(out.normal, a);
     return true;

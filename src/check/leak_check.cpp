@@ -33,16 +33,17 @@ struct AxisLines {
     std::size_t Line(double v) const {
         return static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), v - kMergeGap) - at.begin());
     }
-    // The cells whose closed extent holds v: one, or two when v lies on a line between them.
-    std::vector<std::size_t> CellsAt(double v) const {
-        std::vector<std::size_t> out;
+    // The cells whose closed extent holds v, first to last: one, or two when v lies on a line
+    // between them.
+    struct Span {
+        std::size_t first, last;
+    };
+    Span CellsAt(double v) const {
         const std::size_t hi = static_cast<std::size_t>(std::upper_bound(at.begin(), at.end(), v + kMergeGap) - at.begin());
         const std::size_t lo = static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), v - kMergeGap) - at.begin());
         // Lines in [lo, hi) lie on v; the cells touching v run from lo-1 to hi-1.
         const std::size_t first = lo == hi ? lo - 1 : (lo == 0 ? 0 : lo - 1);
-        const std::size_t last = std::min(hi - 1, Cells() - 1);
-        for (std::size_t c = first; c <= last; ++c) out.push_back(c);
-        return out;
+        return {first, std::min(hi - 1, Cells() - 1)};
     }
     double Centre(std::size_t c) const { return (at[c] + at[c + 1]) / 2; }
 };
@@ -250,9 +251,9 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
     for (std::size_t s = 0; s < starts.size(); ++s) {
         const Vec3 p = starts[s].point;
         const auto xs = lines[0].CellsAt(p.x), ys = lines[1].CellsAt(p.y), zs = lines[2].CellsAt(p.z);
-        for (std::size_t k : zs)
-            for (std::size_t j : ys)
-                for (std::size_t i : xs) {
+        for (std::size_t k = zs.first; k <= zs.last; ++k)
+            for (std::size_t j = ys.first; j <= ys.last; ++j)
+                for (std::size_t i = xs.first; i <= xs.last; ++i) {
                     const std::size_t c = at(i, j, k);
                     if (cell[c] != kFilled) startSpans[s].push_back(c);
                 }

@@ -36,8 +36,10 @@ bool StartsWithNoCase(std::string_view s, std::string_view lowerNeedle) {
     return s.size() >= lowerNeedle.size() && NamesEqual(s.substr(0, lowerNeedle.size()), lowerNeedle);
 }
 bool ContainsNoCase(std::string_view s, std::string_view lowerNeedle) {
+    if (lowerNeedle.empty()) return true;
+    const char first = static_cast<char>(lowerNeedle[0] | 0x20);  // a quick test before the full one
     for (std::size_t i = 0; i + lowerNeedle.size() <= s.size(); ++i)
-        if (NamesEqual(s.substr(i, lowerNeedle.size()), lowerNeedle)) return true;
+        if ((s[i] | 0x20) == first && NamesEqual(s.substr(i, lowerNeedle.size()), lowerNeedle)) return true;
     return false;
 }
 
@@ -430,12 +432,13 @@ private:
         for (const bool u : {true, false}) {
             const std::string_view* text = u ? keys.uaxis : keys.vaxis;
             const char* const key = u ? "uaxis" : "vaxis";
-            TextureAxis axis;
             std::string fault;
+            const TextureAxis* read = text ? ReadAxis(u ? 0 : 1, *text) : nullptr;
+            const TextureAxis& axis = read ? *read : TextureAxis{};
             if (!text) fault = " has no " + std::string(key) + ".";
-            else if (!ParseTextureAxis(*text, axis))
+            else if (!read)
                 fault = " has a " + std::string(key) + " that is not [x y z shift] scale: " + Quoted(*text) + ".";
-            else if (Length(axis.direction) < 1e-6)
+            else if (Dot(axis.direction, axis.direction) < 1e-12)  // a length below 1e-6
                 fault = " has a " + std::string(key) + " of zero length, so its texture cannot be laid.";
             else if (std::fabs(Dot(axis.direction, plane.normal)) > 0.999 * Length(axis.direction))
                 fault = " has a " + std::string(key) + " along the face normal, so its texture cannot be laid.";
@@ -444,6 +447,18 @@ private:
             if (!fault.empty())
                 Add(Severity::Error, ProblemKind::BadTextureAxis, "side", side.Get("id"), side.at, sideWho() + fault);
         }
+    }
+
+    // The axis a side's uaxis (which 0) or vaxis (1) text stands for, or nullptr when it is not
+    // one. Neighbouring sides mostly share their axes, so the last text of each is kept read.
+    const TextureAxis* ReadAxis(int which, std::string_view text) {
+        AxisMemo& memo = axisMemo_[which];
+        if (!memo.filled || memo.text != text) {
+            memo.filled = true;
+            memo.text = text;
+            memo.readable = ParseTextureAxis(text, memo.axis);
+        }
+        return memo.readable ? &memo.axis : nullptr;
     }
 
     void CheckEntity(const VmfBlock& entity, bool isWorld) {
@@ -592,6 +607,11 @@ private:
     std::vector<LeakStart> starts_;
     std::vector<const VmfBlock*> sidesScratch_;
     std::vector<Plane> planesScratch_;
+    struct AxisMemo {
+        bool filled = false, readable = false;
+        std::string_view text;
+        TextureAxis axis;
+    } axisMemo_[2];
     std::string_view lastMaterial_;
     MaterialRole lastRole_ = RoleOf({});
     int versionInfos_ = 0, worlds_ = 0;
