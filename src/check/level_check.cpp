@@ -440,7 +440,8 @@ private:
                 fault = " has a " + std::string(key) + " that is not [x y z shift] scale: " + Quoted(*text) + ".";
             else if (Dot(axis.direction, axis.direction) < 1e-12)  // a length below 1e-6
                 fault = " has a " + std::string(key) + " of zero length, so its texture cannot be laid.";
-            else if (std::fabs(Dot(axis.direction, plane.normal)) > 0.999 * Length(axis.direction))
+            else if (const double along = Dot(axis.direction, plane.normal);  // |along| > 0.999 |direction|, squared
+                     along * along > 0.999 * 0.999 * Dot(axis.direction, axis.direction))
                 fault = " has a " + std::string(key) + " along the face normal, so its texture cannot be laid.";
             else if (axis.scale == 0)
                 fault = " has a " + std::string(key) + " with a scale of 0.";
