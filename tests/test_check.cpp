@@ -123,6 +123,44 @@ TEST(VmfReader, ReadsNestedBlocksQuotedAndBareWordsAndTokenLines) {
     EXPECT_EQ(ReadVmfTokenLines({"entity", "{", "classname", "light"}, 22).errors.at(0).at.line, 22);
 }
 
+// The reader takes the editor's usual lines in one step and anything else word by word; both
+// ways must give the same blocks, keys and positions.
+std::string Shape(const VmfBlock& b) {
+    std::string out = std::string(b.name) + "@" + std::to_string(b.at.line) + ":" + std::to_string(b.at.column) + "{";
+    for (const auto& kv : b.keys) out += "[" + std::string(kv.key) + "=" + std::string(kv.value) + "]";
+    for (const auto& c : b.children) out += Shape(c);
+    return out + "}";
+}
+std::string Shape(const VmfDocument& doc) {
+    std::string out = std::to_string(doc.errors.size()) + " errors ";
+    for (const auto& b : doc.blocks) out += Shape(b);
+    return out;
+}
+
+TEST(VmfReader, OddSpacingCommentsAndZerosReadAsTheUsualLinesDo) {
+    const std::string usual = "world\n{\n\t\"id\" \"1\"\n\tsolid\n\t{\n\t\t\"a\" \"b\"\n\t}\n}\n";
+    EXPECT_EQ(Shape(ReadVmfText(usual)), "0 errors world@1:1{[id=1]solid@4:2{[a=b]}}");
+    // Name and brace apart by a comment, blank lines or a form feed; pairs sharing a line or
+    // parted by tabs; a pair with no blank between its words; line ends of both kinds.
+    const char* const same[] = {
+        "world // note\n{\n\t\"id\" \"1\"\n\tsolid\n\t{\n\t\t\"a\"\t \"b\"\n\t}\n}\n",
+        "world\r\n{\r\n\t\"id\" \"1\"\r\n\tsolid\r\n\t{\r\n\t\t\"a\"\"b\"\r\n\t}\r\n}\r\n",
+        "world\n{\n\tid 1\n\tsolid\n\t{\n\t\t\"a\" \"b\" }\n}\n",
+    };
+    for (const char* text : same) EXPECT_EQ(Shape(ReadVmfText(text)), Shape(ReadVmfText(usual))) << text;
+    EXPECT_EQ(Shape(ReadVmfText("world\n\n{ \"id\" \"1\" \"k\" \"v\" solid\f{ \"a\" \"b\" } }")),
+              "0 errors world@1:1{[id=1][k=v]solid@3:20{[a=b]}}");
+
+    // A zero inside a value is an ordinary character; the text may end without a line end.
+    const std::string zero("world\n{\n\t\"a\" \"b\0c\"\n}", 20);
+    const VmfDocument doc = ReadVmfText(zero);
+    ASSERT_TRUE(doc.errors.empty()) << doc.errors[0].message;
+    EXPECT_EQ(doc.blocks.at(0).Get("a"), std::string("b\0c", 3));
+    EXPECT_EQ(Shape(ReadVmfText("world\n{\n\t\"a\" \"b\"")), "1 errors world@1:1{[a=b]}");
+    // A quote left open ends its word at the line's end, the next line reads as usual.
+    EXPECT_EQ(Shape(ReadVmfText("world\n{\n\t\"a\" \"b\n\t\"c\" \"d\"\n}\n")), "1 errors world@1:1{[a=b][c=d]}");
+}
+
 // A document's blocks live in memory the document owns; copies, moves and assignments must
 // each keep what they hold readable after the others are gone (the sanitizer runs catch slips).
 TEST(VmfReader, CopiesAndMovesOfADocumentOutliveTheOriginal) {
@@ -230,6 +268,23 @@ TEST(LevelCheck, RepeatedIdsAreFoundAmongThousandsAndPointAtTheFirstUse) {
     }
 }
 
+// Plain numbers and other ids are kept apart internally; repeats must be found in both, and
+// ids that differ as text ("7", "007") are different ids.
+TEST(LevelCheck, RepeatedIdsOfEveryFormAreFoundAndOnlyThose) {
+    std::string entities;
+    for (const char* id : {"7", "007", "0", "0", "70000", "70000", "65535", "65535", "x1", "x1", "-3", "99999"})
+        entities += "entity\n{\n\t\"id\" \"" + std::string(id) +
+                    "\"\n\t\"classname\" \"info_null\"\n\t\"origin\" \"0 0 0\"\n}\n";
+    CheckOptions options;
+    options.checkLeaks = false;
+    const CheckReport r = CheckLevelText(LevelText::Level("", entities), options);
+    std::vector<std::string> repeated;
+    for (const auto& p : r.problems)
+        if (p.kind == ProblemKind::DuplicateId) repeated.push_back(p.id);
+    EXPECT_EQ(repeated, (std::vector<std::string>{"0", "70000", "65535", "x1"})) << Dump(r);
+    EXPECT_EQ(r.ErrorCount(), 4) << Dump(r);
+}
+
 TEST(LevelCheck, MapHeadIsRequiredInALevel) {
     LevelText t;
     const CheckReport level = CheckLevelText(t.Box({0, 0, 0}, {64, 64, 64}) + t.PointEntity("info_player_start", {0, 0, 100}));
@@ -289,6 +344,30 @@ TEST(LeakCheck, AGapOfOneUnitOrLessLeaksAndTouchingWallsSeal) {
         const CheckReport r = t.Shell({"east"}, t.Box({368, -368, 0}, {384, 0, 256}) + t.Box({368, gap, 0}, {384, 368, 256}));
         EXPECT_EQ(r.ErrorCount(), 0) << Dump(r);
         EXPECT_EQ(r.leak.leaked, gap > 0) << gap;
+    }
+}
+
+// Rows of rooms wide enough that the grid's rows span several 64-cell words: the quick flood
+// works a word at a time, and only the room with a wall left out may leak.
+TEST(LeakCheck, OnlyTheOpenRoomInALongRowLeaks) {
+    for (const int rooms : {12, 40}) {
+        for (const int open : {-1, 9, rooms - 3}) {
+            std::vector<SealingBody> bodies;
+            std::vector<LeakStart> starts;
+            for (int r = 0; r < rooms; ++r) {
+                const double x0 = r * 96.0, x1 = x0 + 80;  // walls 8 thick around 64 of room
+                const Box walls[] = {{{x0, 0, 0}, {x1, 80, 8}},  {{x0, 0, 72}, {x1, 80, 80}},  {{x0, 0, 0}, {x0 + 8, 80, 80}},
+                                     {{x1 - 8, 0, 0}, {x1, 80, 80}}, {{x0, 0, 0}, {x1, 8, 80}}, {{x0, 72, 0}, {x1, 80, 80}}};
+                for (int w = 0; w < 6; ++w)
+                    if (r != open || w != 5) bodies.push_back(SealingBox(walls[w]));
+                starts.push_back({{x0 + 40, 40, 40}, std::to_string(r), "info_null"});
+            }
+            const LeakResult result = FindLeak(bodies, starts);
+            ASSERT_TRUE(result.checked) << result.skippedReason;
+            EXPECT_EQ(result.leakingStarts, open < 0 ? std::vector<std::size_t>{} : std::vector<std::size_t>{std::size_t(open)})
+                << rooms << " rooms, room " << open << " open";
+            EXPECT_TRUE(result.startsInSolid.empty());
+        }
     }
 }
 
