@@ -1,5 +1,7 @@
 #include "check/level_check.h"
 
+#include "check/areaportal_check.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -265,6 +267,8 @@ public:
         CheckReferences();
         CheckLimits();
         if (options_.checkLeaks) CheckLeak();
+        if (options_.checkLeaks && doc_.errors.empty())
+            CheckAreaPortals(doc_, sealing, options_.extraSealing, report_.problems);
     }
 
     std::vector<SealingBody> sealing;
@@ -680,6 +684,7 @@ const char* ProblemKindName(ProblemKind kind) {
         case ProblemKind::Placeholder: return "placeholder";
         case ProblemKind::Limit: return "limit";
         case ProblemKind::LeakSkipped: return "leak-skipped";
+        case ProblemKind::AreaPortal: return "areaportal";
     }
     return "unknown";
 }

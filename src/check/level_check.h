@@ -36,6 +36,7 @@ enum class ProblemKind {
     Placeholder,     // a "vornic_" placeholder class left in the level
     Limit,           // more brushes, sides, planes or entities than the engine takes
     LeakSkipped,     // the leak check could not run (a warning)
+    AreaPortal,      // an areaportal that does not part the level in two
 };
 
 // A short stable name for programs ("duplicate-id", ...).

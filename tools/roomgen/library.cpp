@@ -1,6 +1,7 @@
 #include "roomgen/library.h"
 
 #include "roomgen/plans.h"
+#include "roomgen/library_v3.h"
 
 #include <cctype>
 
@@ -478,7 +479,7 @@ std::vector<Def> Definitions() {
 
 std::vector<GeneratedRoom> BuildLibrary(const std::string& author) {
     std::vector<GeneratedRoom> out;
-    for (const auto& def : Definitions()) {
+    for (const auto& def : LibraryV3()) {
         RoomBuilder b(def.name, def.type, def.description);
         b.MakeShell(def.shell);
         def.fill(b, def.shell);
@@ -520,6 +521,11 @@ RoomMakeup MakeupOf(const Node& map) {
         int brushes = 0;
         CountSolids(block, brushes, out.materials);
         if (cls == "func_detail") out.detailBrushes += brushes;
+        if (cls == "infodecal") {
+            std::string texture = block.Get("texture");
+            for (char& ch : texture) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            out.materials.insert(texture);
+        }
         if (cls.rfind("prop_", 0) == 0) out.models.insert(roomkit::LowerCase(block.Get("model")));
     }
     return out;

@@ -18,7 +18,7 @@ struct GeneratedRoom {
 std::vector<GeneratedRoom> BuildLibrary(const std::string& author);
 
 // What one room is made of: its world (shell) and detail brushes, and the models and
-// materials it uses (materials in capitals, models in lower case).
+// materials it uses (materials in capitals, decals among them; models in lower case).
 struct RoomMakeup {
     int worldBrushes = 0, detailBrushes = 0;
     std::set<std::string> models, materials;

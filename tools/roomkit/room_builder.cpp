@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "roomkit/room_file.h"
+#include "roomkit/room_frames.h"
 
 namespace roomkit {
 
@@ -160,6 +161,7 @@ void RoomBuilder::MakeShell(const ShellPlan& plan) {
         if (zc + kDoorHeight < H) wall(-D, D, zc + kDoorHeight, H);
     }
     inShell_ = false;
+    AddDoorwayFrames(*this, plan, plan.mats.trim);
 }
 
 Node& RoomBuilder::Entity(const std::string& cls, const Vec3& origin, const KeyValues& keys) {
