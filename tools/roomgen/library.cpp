@@ -341,7 +341,7 @@ std::vector<Def> Definitions() {
                      b.Item({-256, -112, 16}, 2);
                      b.Item({256, -272, 16}, 2);
                      b.Item({256, 48, 16}, 4);
-                     b.Weapon({0, -320, 16}, 1, 90);
+                     b.Weapon({0, -320, 16}, 2, 90);
                      b.Prop(kBox, {-320, -240, 56});
                      b.Prop(kBox, {320, -80, 56});
                      b.Prop(kBucket, {200, -320, 0});
@@ -362,7 +362,7 @@ std::vector<Def> Definitions() {
                      b.Stairs(-96, 96, 16, 0, 96, South, s.mats.trim);
                      b.Light({0, 160, 288});
                      b.Light({0, -272, 288}, "255 215 170 180");
-                     b.Weapon({-240, -272, 112}, 1, 90);
+                     b.Weapon({-240, -272, 112}, 2, 90);
                      b.Item({240, -272, 112}, 2);
                      b.FixedProp(kBed, {-280, -300, 96}, 0);
                      b.Prop(kChair, {250, 200, 0}, 90);
@@ -513,12 +513,24 @@ RoomMakeup MakeupOf(const Node& map) {
     return out;
 }
 
+const std::vector<roomkit::PropModel>& FurnitureModels() {
+    static const std::vector<roomkit::PropModel> all{
+        kDrum, kDrumRed, kBlueBarrel, kCrate, kCrateBig, kPallet, kBoard, kBox, kBucket, kGasCan,
+        kCanister, kPushcart, kChair, kOfficeChair, kLaundryCart, kTrashcan, kPanel, kPot, kTable, kTable2,
+        kDesk, kDresser, kShelf, kKitchenShelf, kFridge, kRadiator, kCouch, kBed, kBedframe, kBathtub,
+        kFileCabinet, kCloset, kControlChair, kDumpster, kConcreteBarrier, kWoodFence, kCombineBarricade,
+        kCombineBarricadeMed, kCar, kCar2, kGasPump, kCashRegister, kBench, kBenchIndoor, kCafeTable,
+        kCafeBench, kStove, kCounter, kWasher, kDryer, kConcretePipe, kBoiler, kCooler, kDockPole,
+        kHangingLamp, kCageLight, kLampFixture, kStreetLamp};
+    return all;
+}
+
 std::vector<std::string> ContentFaults(const Node& map) {
     std::vector<std::string> faults;
     const roomkit::RoomSpace space = roomkit::SpaceOfMap(map);
     int type = -1, nodes = 0, cubemaps = 0, lods = 0;
     std::vector<Vec3> characters, groundNodes;
-    std::vector<std::pair<Vec3, Vec3>> saves;
+    std::vector<std::pair<Vec3, Vec3>> saves, ending;
     for (const auto& e : map.children) {
         if (!e.isBlock || e.key != "entity") continue;
         const std::string cls = e.Get("classname");
@@ -530,19 +542,59 @@ std::vector<std::string> ContentFaults(const Node& map) {
         if (cls == "vornic_npc") characters.push_back(at);
         cubemaps += cls == "env_cubemap";
         lods += cls == "water_lod_control";
-        if (cls == "trigger_autosave")
-            for (const auto* solid : e.Blocks("solid")) {
-                std::string error;
-                int line = 0;
-                if (const auto b = roomkit::BrushFromSolid(*solid, error, line)) saves.emplace_back(b->Min(), b->Max());
-            }
+        for (const auto* solid : e.Blocks("solid")) {
+            std::string error;
+            int line = 0;
+            const auto b = roomkit::BrushFromSolid(*solid, error, line);
+            if (!b) continue;
+            if (cls == "trigger_autosave") saves.emplace_back(b->Min(), b->Max());
+            if (cls == "trigger_once" || cls == "trigger_hurt") ending.emplace_back(b->Min(), b->Max());
+        }
     }
+    // None of the end room's characters waits where the ending happens.
+    for (const auto& c : characters)
+        for (const auto& [lo, hi] : ending)
+            if (c.x > lo.x && c.x < hi.x && c.y > lo.y && c.y < hi.y)
+                faults.push_back("a character at " + roomkit::FormatCoord(c.x) + " " + roomkit::FormatCoord(c.y) +
+                                 " stands where the level ends");
     if (!space.Doors().empty()) {
         const int first = space.DoorPlace(space.Doors().front());
         const auto reach = space.Walk().Reach(first);
         for (const auto& d : space.Doors())
             if (first < 0 || space.DoorPlace(d) < 0 || !reach[static_cast<size_t>(space.DoorPlace(d))])
                 faults.push_back(std::string("the ") + roomkit::SideName(d.side) + " doorway cannot be reached");
+    }
+    // No placeholder inside a prop's rough box (a hanging lamp's hangs down from its origin).
+    std::vector<std::pair<Vec3, Vec3>> propBoxes;
+    for (const auto& e : map.children) {
+        if (!e.isBlock || e.key != "entity" || e.Get("classname").rfind("prop_", 0) != 0) continue;
+        const std::string model = roomkit::LowerCase(e.Get("model"));
+        const auto& all = FurnitureModels();
+        const auto m = std::find_if(all.begin(), all.end(), [&](const auto& pm) { return pm.path == model; });
+        if (m == all.end()) {
+            faults.push_back("a prop of a model with no assumed size: " + model);
+            continue;
+        }
+        Vec3 at, angles;
+        tessellon::ParseVector(e.Get("origin"), at);
+        tessellon::ParseVector(e.Get("angles"), angles);
+        const double turn = std::fmod(std::fabs(angles.y), 180);
+        double hx = m->halfX, hy = m->halfY;
+        if (std::fabs(turn - 90) < 1) std::swap(hx, hy);
+        else if (turn > 1 && turn < 179) hx = hy = std::max(hx, hy);
+        const double base = m->originAtCentre ? at.z - m->height / 2 : at.z;
+        propBoxes.emplace_back(Vec3{at.x - hx, at.y - hy, base}, Vec3{at.x + hx, at.y + hy, base + m->height});
+    }
+    for (const auto& e : map.children) {
+        if (!e.isBlock || e.key != "entity") continue;
+        const std::string cls = e.Get("classname");
+        if (cls != "vornic_npc" && cls != "vornic_item" && cls != "vornic_weapon" && cls != "info_player_start") continue;
+        Vec3 at;
+        tessellon::ParseVector(e.Get("origin"), at);
+        for (const auto& [lo, hi] : propBoxes)
+            if (at.x > lo.x && at.x < hi.x && at.y > lo.y && at.y < hi.y && at.z + 8 > lo.z && at.z < hi.z)
+                faults.push_back(cls + " at " + roomkit::FormatCoord(at.x) + " " + roomkit::FormatCoord(at.y) +
+                                 " stands inside a prop");
     }
     if (nodes < 1 || nodes > roomkit::kMaxRoomNodes)
         faults.push_back(std::to_string(nodes) + " nodes (1 to " + std::to_string(roomkit::kMaxRoomNodes) + " wanted)");

@@ -28,11 +28,15 @@ struct RoomMakeup {
 };
 RoomMakeup MakeupOf(const Node& map);
 
+// Every model the room plans furnish with, with its assumed size.
+const std::vector<roomkit::PropModel>& FurnitureModels();
+
 // What a generated room lacks of what every room carries for play, one line each: a node graph
 // (at most kMaxRoomNodes, a node just inside every doorway), characters (none in a start room,
 // 2 to 4 elsewhere, none seen from a player start beyond a doorway), cube maps, one water
 // height and water_lod_control where there is water, and in a one-way part a save that no
-// doorway and no character sees and every way through crosses.
+// doorway and no character sees and every way through crosses; and no placeholder inside a
+// prop.
 std::vector<std::string> ContentFaults(const Node& map);
 
 // The lists kept in data/: every model and every material the library uses, one a line.

@@ -260,7 +260,7 @@ void ThreeWays(std::vector<Def>& d) {
                      b.HangingLamp({0, 40, s.height - 8}, kHangingLamp, "200 220 255 400");
                      b.Light({0, -300, 112}, "190 210 255 160");
                      b.Light({0, 200, 280}, "190 210 255 220");
-                     b.Item({0, -300, 16}, 1);
+                     b.Item({64, -290, 16}, 1);
                  }});
     d.push_back({"threeway_office_lobby", "Office Lobby", "A reception desk and waiting benches in a carpeted lobby.",
                  2, Shell(2, kOffice, 288), [](RoomBuilder& b, const ShellPlan& s) {
@@ -463,7 +463,7 @@ void Alleys(std::vector<Def>& d) {
                      b.HangingLamp({0, -120, s.height - 8}, kLampFixture, "255 210 160 280");
                      b.Light({0, 200, 210}, "255 215 170 180");
                      b.Item({-150, -300, 16}, 4);
-                     b.Weapon({250, -200, 16}, 1, 90);
+                     b.Weapon({250, -200, 16}, 2, 90);
                  }});
     d.push_back({"alley_manager_office", "Manager Office", "A dead-end office with a desk, cabinets and a couch.", 4,
                  Shell(4, kOffice, 224), [](RoomBuilder& b, const ShellPlan& s) {
@@ -508,7 +508,7 @@ void Alleys(std::vector<Def>& d) {
                      b.FixedProp(kCombineBarricade, {-200, 150, 0}, 0);
                      b.HangingLamp({0, -60, s.height - 8}, kHangingLamp, "200 220 255 350");
                      b.Light({0, 200, 220}, "190 210 255 200");
-                     b.Item({-250, -250, 16}, 1);
+                     b.Item({-250, -250, 16}, 2);
                  }});
     d.push_back({"alley_pantry", "Pantry", "A tiled storeroom of kitchen shelves and a fridge.", 4,
                  Shell(4, kTiled, 240), [](RoomBuilder& b, const ShellPlan& s) {
