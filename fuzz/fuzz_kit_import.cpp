@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "roomkit/model_list.h"
 #include "roomkit/room_check.h"
 #include "roomkit/room_file.h"
 #include "roomkit/vmf.h"
@@ -18,7 +19,12 @@ RoomCheckOptions& Options() {
     static std::set<std::string> models;
     static RoomCheckOptions options = [] {
         RoomCheckOptions o;
-        if (ReadModelList(std::string(TESSELLON_SOURCE_DIR) + "/data/hl2_models.txt", models)) o.models = &models;
+        ModelKinds kinds;
+        std::vector<std::string> errors;
+        if (ReadModelKinds(std::string(TESSELLON_SOURCE_DIR) + "/data/hl2_models.txt", kinds, errors)) {
+            for (const auto& [model, use] : kinds) models.insert(model);
+            o.models = &models;
+        }
         return o;
     }();
     return options;

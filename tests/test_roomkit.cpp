@@ -270,7 +270,7 @@ TEST_F(KitProgram, EveryShippedRoomPassesTheCheckAndSurvivesExportAndImport) {
 }
 
 TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
-    const auto room = Load(ShippedRooms() / "turn_concrete_bend.rgr");
+    const auto room = Load(ShippedRooms() / "turn_cellars_0.rgr");
     auto offPoint = room, noEnd = room, foreign = room;
     offPoint[7] = "352";  // east X
     noEnd.erase(std::find(noEnd.begin(), noEnd.end(), kEndMarker));
@@ -279,12 +279,17 @@ TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
     ASSERT_NE(model, foreign.end());
     *(model + 1) = "models/props_custom/statue.mdl";
     const std::string modelLine = std::to_string(model - foreign.begin() + 2);
+    // The prop's class is the nearest classname before its model.
+    auto cls = model;
+    while (*cls != "classname") --cls;
+    const std::string propClass = *(cls + 1);
     const std::tuple<const char*, Lines, std::string> cases[] = {
-        // The tenth solid of the shell is the west wall, closed in a turn part.
-        {"nowall.rgr", WithoutBlock(room, "solid", 9), ":16: the closed west side has a hole"},
+        // The tenth solid of the shell is the west wall, closed in a turn part (a bare shell:
+        // the shipped rooms' walls inside it close the side as well).
+        {"nowall.rgr", WithoutBlock(Built(OneWay(0, 256, 1)), "solid", 9), ":16: the closed west side has a hole"},
         {"offpoint.rgr", offPoint, ":8: east connection point (352 0 0) is off the cell boundary"},
         {"noend.rgr", noEnd, ":" + std::to_string(noEnd.size()) + ": the end marker /\\/EOF\\/\\ is missing"},
-        {"foreign.rgr", foreign, ":" + modelLine + ": prop_physics model \"models/props_custom/statue.mdl\" is not in"},
+        {"foreign.rgr", foreign, ":" + modelLine + ": " + propClass + " model \"models/props_custom/statue.mdl\" is not in"},
     };
     for (const auto& [name, lines, expected] : cases) {
         const auto run = Kit({"check", Write(name, lines)});
@@ -294,7 +299,7 @@ TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
 }
 
 TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain) {
-    const auto shipped = (ShippedRooms() / "oneway_sky_yard.rgr").string();
+    const auto shipped = (ShippedRooms() / "oneway_street_lane.rgr").string();
     const auto vmf = Path("room.vmf"), rgr = Path("room.rgr");
     ASSERT_EQ(Kit({"export", shipped, "-o", vmf}).code, 0);
     ASSERT_EQ(Kit({"import", vmf, "-o", rgr, "--check"}).code, 0);
@@ -375,7 +380,7 @@ TEST(RoomBuilder, OnlyTheShellAndWaterStayInTheWorld) {
                         ASSERT_TRUE(ParsePlanePoints(side->Get("plane"), pts));
                         EXPECT_TRUE(pts[0].z == 16 && pts[1].z == 16 && pts[2].z == 16) << "water shows on its top only";
                     }
-    EXPECT_EQ(world, 10 + 1);  // the shell of a one-way room, and the water
+    EXPECT_EQ(world, 10 + 6 + 1);  // the shell of a one-way room, its doorways' frames, and the water
     EXPECT_EQ(detail, 1 + 2);  // the block and two steps
     EXPECT_EQ(waterTops, 1);
 }

@@ -55,15 +55,25 @@ Node& Lean(Node& solid) {
 
 namespace {
 
-std::string LampModel(Lamp l) {
+// Models plans.h does not list, with our estimate of their box (half depth, half width, height).
+const roomkit::PropModel kShelfUnit{"models/props_c17/shelfunit01a.mdl", 12, 28, 96, false};
+const roomkit::PropModel kDrawer{"models/props_c17/furnituredrawer001a.mdl", 10, 16, 40, false};
+const roomkit::PropModel kPayphone{"models/props_trainstation/payphone001a.mdl", 8, 12, 72, false};
+const roomkit::PropModel kBarricade{"models/props_wasteland/barricade001a.mdl", 8, 32, 48, false};
+const roomkit::PropModel kBellLamp{"models/props_c17/lamp_bell_on.mdl", 10, 10, 20, false};
+const roomkit::PropModel kPrisonLampB{"models/props_wasteland/prison_lamp001b.mdl", 12, 12, 24, false};
+
+const roomkit::PropModel kDoorModel{models::kDoor, 4, 56, 108.5, true};
+
+const roomkit::PropModel& LampModel(Lamp l) {
     switch (l) {
-        case Lamp::Bulb: return "models/props_c17/lamp_bell_on.mdl";
-        case Lamp::Fluorescent: return "models/props_c17/lampfixture01a.mdl";
-        case Lamp::Cage: return "models/props_wasteland/prison_lamp001c.mdl";
-        case Lamp::Sodium: return "models/props_c17/lamppost03a_on.mdl";
-        case Lamp::Combine: return "models/props_wasteland/prison_lamp001b.mdl";
+        case Lamp::Bulb: return kBellLamp;
+        case Lamp::Fluorescent: return kLampFixture;
+        case Lamp::Cage: return kHangingLamp;
+        case Lamp::Sodium: return kStreetLamp;
+        case Lamp::Combine: return kPrisonLampB;
     }
-    return "";
+    return kHangingLamp;
 }
 
 // The colour and brightness of each kind of lamp: warm bulbs, cold tubes, orange sodium, the
@@ -79,7 +89,6 @@ std::string LampLight(Lamp l) {
     return "";
 }
 
-const std::string kWallCage = "models/props_c17/light_cagelight02_on.mdl";
 
 // Lights with only the keys that differ from the compiler's defaults: every line of a room's
 // entities counts against the level's entity table.
@@ -92,6 +101,12 @@ void SpotDown(RoomBuilder& b, const Vec3& at, const std::string& color) {
 }
 
 }  // namespace
+
+const std::vector<roomkit::PropModel>& Models() {
+    static const std::vector<roomkit::PropModel> all{kShelfUnit, kDrawer,     kPayphone, kBarricade,
+                                                     kBellLamp,  kPrisonLampB, kDoorModel};
+    return all;
+}
 
 // ---- looks ----
 
@@ -138,7 +153,7 @@ const Look& Cellars() {
     return l;
 }
 const Look& Stairwells() {
-    static const Look l{"stairwell", {"CONCRETE/CONCRETEFLOOR005A", "PLASTER/PLASTERWALL003A",
+    static const Look l{"stairwell", {"WOOD/WOODFLOOR005A", "PLASTER/PLASTERWALL003A",
                                       "CONCRETE/CONCRETECEILING001A", "BRICK/BRICKWALL001A"},
                         "CONCRETE/CONCRETEWALL015A", "streetwar.destroyed_concrete_building", Lamp::Bulb, "graffiti"};
     return l;
@@ -397,6 +412,7 @@ void Cell::BuildRecess(const Cut& r, const Rect& col) {
     double z = 0;
     for (const Slot& slot : r.slots) {
         const double z0 = floor + slot.z0, z1 = floor + slot.z1;
+        if (z1 > H - 16) break;  // no window reaches into the roof
         if (z0 > z + kEps) box(col, z, z0, wall, z > kEps ? frame : kNodraw, frame);
         box(back, z0, z1, slot.face, kNodraw, kNodraw);
         z = z1;
@@ -490,9 +506,9 @@ bool Cell::Free(const Rect& r, int space) const {
 void Cell::Prop(const Model& m, double x, double y, double z, double yaw) {
     yaw = std::fmod(yaw + 360, 360);
     if (m.fixed)
-        b_.PropStatic(*m.path, {x, y, z}, yaw);
+        b_.FixedProp(*m.model, {x, y, z}, yaw);
     else
-        b_.Prop(*m.path, {x, y, z}, yaw);
+        b_.Prop(*m.model, {x, y, z}, yaw);
     ++props_;
 }
 
@@ -516,7 +532,7 @@ bool Cell::PlaceGroup(int space, int wall, const std::vector<Part>& parts) {
     double umin = 1e9, umax = -1e9;
     for (const auto& p : parts) {
         const bool across = std::fmod(std::fabs(p.turn), 180) > 45 && std::fmod(std::fabs(p.turn), 180) < 135;
-        const double along = across ? p.model.d : p.model.w, out = across ? p.model.w : p.model.d;
+        const double along = across ? p.model.Deep() : p.model.Along(), out = across ? p.model.Along() : p.model.Deep();
         feet.push_back({p.u - along / 2, p.u + along / 2, p.v, p.v + out});
         umin = std::min(umin, p.u - along / 2), umax = std::max(umax, p.u + along / 2);
     }
@@ -549,7 +565,7 @@ bool Cell::PlaceGroup(int space, int wall, const std::vector<Part>& parts) {
 
 bool Cell::PlaceFree(int space, const Model& m, double yaw) {
     const Rect& r = At(space).r;
-    const double half = std::max(m.w, m.d) / 2 + 4;
+    const double half = std::max(m.Along(), m.Deep()) / 2 + 4;
     const int nx = std::max(1, static_cast<int>((r.W() - 2 * half) / 16)), ny = std::max(1, static_cast<int>((r.D() - 2 * half) / 16));
     const int start = rng_.Pick(nx * ny);
     for (int k = 0; k < nx * ny; ++k) {
@@ -588,7 +604,7 @@ void Cell::Lamps(int space) {
     if (outdoors && s.use == Use::Water) return;
     if (outdoors) {
         // Street lamps along the longer walls, their light at the lamp's head.
-        const Model post{&kStreetLamp, 16, 16, 192, true};
+        const Model post{&kStreetLamp, true};
         const int walls[2] = {r.W() >= r.D() ? 0 : 1, r.W() >= r.D() ? 2 : 3};
         for (int w : walls) {
             if (std::max(r.W(), r.D()) < 400 && w != walls[0]) break;  // one post lights a short stretch
@@ -600,7 +616,8 @@ void Cell::Lamps(int space) {
         return;
     }
     const double c = CeilingOf(space);
-    const std::string model = LampModel(s.look.lamp), light = LampLight(s.look.lamp);
+    const roomkit::PropModel& model = LampModel(s.look.lamp);
+    const std::string light = LampLight(s.look.lamp);
     const bool longX = r.W() >= r.D();
     const double len = longX ? r.W() : r.D();
     const int n = len > 400 ? 2 : 1;
@@ -608,7 +625,8 @@ void Cell::Lamps(int space) {
         const double t = static_cast<double>(k) / (n + 1);
         const double x = longX ? r.x0 + t * r.W() : r.Cx(), y = longX ? r.Cy() : r.y0 + t * r.D();
         // The lamp hangs from the ceiling with its light shining down under it.
-        b_.PropStatic(model, {x, y, c - 2});
+        b_.FixedProp(model, {x, y, c - 2});
+        ++props_;
         SpotDown(b_, {x, y, c - 26}, light);
         // The glow a room's first lamp throws back off the walls, a point light by its shade.
         if (!glow_) {
@@ -629,7 +647,8 @@ void Cell::WallLamp(int space, int wall, double u, double z) {
     }
     const double yaw = wall == 0 ? 270 : wall == 1 ? 180 : wall == 2 ? 90 : 0;
     const double floor = At(space).floor;
-    b_.PropStatic(kWallCage, {x + nx * 4, y + ny * 4, floor + z}, yaw);
+    b_.FixedProp(kCageLight, {x + nx * 4, y + ny * 4, floor + z}, yaw);
+    ++props_;
     PointLight(b_, {x + nx * 24, y + ny * 24, floor + z}, LampLight(Lamp::Cage));
 }
 
@@ -703,7 +722,7 @@ void Cell::Window(int space, int wall, double u, double z, double w, double h) {
 
 namespace {
 
-Model M(const std::string& path, double w, double d, double h, bool fixed) { return {&path, w, d, h, fixed}; }
+Model M(const roomkit::PropModel& model, bool fixed) { return {&model, fixed}; }
 
 }  // namespace
 
@@ -712,33 +731,33 @@ void Furnish(Cell& c, int space, int groups) {
     Rng& rng = c.Random();
     using P = std::vector<Cell::Part>;
     // Rough sizes of the game's models (along the front, front to back, height).
-    const Model desk = M(kDesk, 60, 32, 32, true), officeChair = M(kOfficeChair, 24, 24, 40, false),
-                cabinet = M(kFileCabinet, 24, 28, 56, true), shelf = M(kShelf, 56, 18, 80, true),
-                shelfUnit = M(kShelfUnit, 56, 24, 96, true), bed = M(kBed, 48, 96, 32, true),
-                dresser = M(kDresser, 56, 24, 48, true), drawer = M(kDrawer, 32, 20, 40, true),
-                couch = M(kCouch, 80, 36, 36, true), table = M(kTable, 48, 48, 32, true),
-                table2 = M(kTable2, 64, 40, 32, true), chair = M(kChair, 20, 20, 40, false),
-                fridge = M(kFridge, 32, 32, 72, true), stove = M(kStove, 40, 32, 40, true),
-                counter = M(kCounter, 48, 32, 40, true), radiator = M(kRadiator, 40, 8, 24, true),
-                bath = M(kBathtub, 80, 40, 24, true), washer = M(kWasher, 40, 40, 48, true),
-                dryer = M(kDryer, 40, 40, 64, true), cafeTable = M(kCafeTable, 96, 40, 30, true),
-                cafeBench = M(kCafeBench, 96, 16, 18, true), bedframe = M(kBedframe, 40, 88, 24, true),
-                bench = M(kBench, 64, 24, 32, true), trash = M(kTrashcan, 20, 20, 36, false),
-                dumpster = M(kDumpster, 72, 44, 56, true), crate = M(kCrate, 40, 40, 40, false),
-                crateBig = M(kCrateBig, 40, 80, 40, false), pallet = M(kPallet, 48, 48, 6, false),
-                drum = M(kDrum, 28, 28, 48, false), drumRed = M(kDrumRed, 28, 28, 48, false),
-                blue = M(kBlueBarrel, 28, 28, 48, false), box = M(kBox, 24, 24, 16, false),
-                barrier = M(kConcreteBarrier, 96, 24, 40, true), combine = M(kCombineBarricade, 64, 24, 48, true),
-                combineMed = M(kCombineBarricadeMed, 64, 24, 64, true), payphone = M(kPayphone, 24, 16, 72, true),
-                closet = M(kCloset, 40, 24, 96, true), controlChair = M(kControlChair, 24, 24, 40, true),
-                boiler = M(kBoiler, 32, 32, 64, true), canister = M(kCanister, 16, 16, 48, false),
-                gascan = M(kGasCan, 12, 12, 16, false), bucket = M(kBucket, 16, 16, 16, false),
-                pushcart = M(kPushcart, 48, 24, 40, false), laundryCart = M(kLaundryCart, 48, 32, 40, false),
-                pipe = M(kConcretePipe, 96, 48, 48, true), barricade = M(kBarricade, 64, 16, 48, true),
-                dockPole = M(kDockPole, 16, 16, 128, true), cooler = M(kCooler, 48, 32, 80, true),
-                register_ = M(kCashRegister, 16, 16, 12, false), pot = M(kPot, 12, 12, 8, false),
-                board = M(kBoard, 48, 12, 4, false), panel = M(kPanel, 48, 8, 4, false),
-                kitchenShelf = M(kKitchenShelf, 48, 20, 72, true), benchIndoor = M(kBenchIndoor, 64, 24, 32, true);
+    const Model desk = M(kDesk, true), officeChair = M(kOfficeChair, false),
+                cabinet = M(kFileCabinet, true), shelf = M(kShelf, true),
+                shelfUnit = M(kShelfUnit, true), bed = M(kBed, true),
+                dresser = M(kDresser, true), drawer = M(kDrawer, true),
+                couch = M(kCouch, true), table = M(kTable, true),
+                table2 = M(kTable2, true), chair = M(kChair, false),
+                fridge = M(kFridge, true), stove = M(kStove, true),
+                counter = M(kCounter, true), radiator = M(kRadiator, true),
+                bath = M(kBathtub, true), washer = M(kWasher, true),
+                dryer = M(kDryer, true), cafeTable = M(kCafeTable, true),
+                cafeBench = M(kCafeBench, true), bedframe = M(kBedframe, true),
+                bench = M(kBench, true), trash = M(kTrashcan, false),
+                dumpster = M(kDumpster, true), crate = M(kCrate, false),
+                crateBig = M(kCrateBig, false), pallet = M(kPallet, false),
+                drum = M(kDrum, false), drumRed = M(kDrumRed, false),
+                blue = M(kBlueBarrel, false), box = M(kBox, false),
+                barrier = M(kConcreteBarrier, true), combine = M(kCombineBarricade, true),
+                combineMed = M(kCombineBarricadeMed, true), payphone = M(kPayphone, true),
+                closet = M(kCloset, true), controlChair = M(kControlChair, true),
+                boiler = M(kBoiler, true), canister = M(kCanister, false),
+                gascan = M(kGasCan, false), bucket = M(kBucket, false),
+                pushcart = M(kPushcart, false), laundryCart = M(kLaundryCart, false),
+                pipe = M(kConcretePipe, true), barricade = M(kBarricade, true),
+                dockPole = M(kDockPole, true), cooler = M(kCooler, true),
+                register_ = M(kCashRegister, false), pot = M(kPot, false),
+                board = M(kBoard, false), panel = M(kPanel, false),
+                kitchenShelf = M(kKitchenShelf, true), benchIndoor = M(kBenchIndoor, true);
     std::vector<P> menu;
     switch (s.use) {
         case Use::Office:
@@ -847,10 +866,12 @@ void Populate(Cell& c, int space, int npcs, int items, int weapons) {
     double x, y;
     for (int k = 0; k < npcs; ++k)
         if (c.FreeSpot(space, x, y, 24)) b.Npc({x, y, floor + 8}, 90 * c.Random().Pick(4));
+    // Items draw ammunition for a weapon the player has (2) or health and batteries (4), never
+    // ammunition for a weapon the level does not give; a weapon placeholder gives a weapon.
     for (int k = 0; k < items; ++k)
-        if (c.FreeSpot(space, x, y, 16)) b.Item({x, y, floor + 16}, c.Random().Pick(5));
+        if (c.FreeSpot(space, x, y, 32)) b.Item({x, y, floor + 16}, c.Random().Chance(50) ? 2 : 4);
     for (int k = 0; k < weapons; ++k)
-        if (c.FreeSpot(space, x, y, 16)) b.Weapon({x, y, floor + 16}, c.Random().Pick(2), 90 * c.Random().Pick(4));
+        if (c.FreeSpot(space, x, y, 32)) b.Weapon({x, y, floor + 16}, 1, 90 * c.Random().Pick(4));
 }
 
 }  // namespace roomgen::v3

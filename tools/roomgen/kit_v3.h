@@ -63,12 +63,13 @@ struct Rng {
     bool Chance(int percent) { return Pick(100) < percent; }
 };
 
-// A prop and roughly how much floor it takes (along its front, and front to back) and how
-// tall it stands; the props face +x in the model, as the game's models do.
+// A prop and how it stands: fixed (furniture and fixtures) or free to knock about. Its floor
+// comes from the model's box (PropModel); the props face +x in the model, as the game's do.
 struct Model {
-    const std::string* path;
-    double w, d, h;
-    bool fixed;  // furniture and fixtures (static), or things to knock about (physics)
+    const roomkit::PropModel* model;
+    bool fixed;
+    double Along() const { return 2 * model->halfY; }  // along its front
+    double Deep() const { return 2 * model->halfX; }   // front to back
 };
 
 class Cell {
@@ -197,6 +198,9 @@ namespace models {
 // supported models): the origin is the hinge, half-way up the 108.5-unit door.
 inline const std::string kDoor = "models/props_c17/door01_left.mdl";
 }  // namespace models
+// The models this kit uses beyond plans.h's, with their assumed boxes (the door's covers its
+// swing either way from the hinge).
+const std::vector<roomkit::PropModel>& Models();
 
 // A gallery along wall `wall` of the space (0 north, 1 east, 2 south, 3 west), `depth` deep,
 // its floor at `z`: a slab carried by the walls with a parapet along its open edge, left open

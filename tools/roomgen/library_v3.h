@@ -11,6 +11,7 @@ std::vector<Def> LibraryV3();
 
 namespace v3 {
 // The families' rooms, by kind of place.
+void AddOneWayRooms(std::vector<Def>& d);
 void AddIndoorRooms(std::vector<Def>& d);
 void AddOutdoorRooms(std::vector<Def>& d);
 void AddStartAndEndRooms(std::vector<Def>& d);

@@ -61,11 +61,11 @@ void Starts(std::vector<Def>& defs) {
                                                   : v == 2 ? Rect{-176, -kIn + kGap, 176, -64 - kGap}
                                                            : Rect{-240, -kIn + kGap, 240, -64 - kGap};
                                 Plan plan = Rooms(place, v, main, v == 1 ? -96 : -64);
-                                plan.npcs = 2, plan.items = 2;
                                 // The start's own things stand at the south of the room.
                                 plan.extras = [](Cell& c) { c.KeepClear({-152, -280, 152, -168}); };
+                                // The start's weapons come first, so the room's ammunition is for them.
+                                StartKit(b, s, items == 1 ? 2 : 4);
                                 Realise(b, s, plan, seed);
-                                StartKit(b, s, items == 0 ? 4 : items == 1 ? 0 : 2);
                             }});
             ++seed;
         }
@@ -90,15 +90,14 @@ void Starts(std::vector<Def>& defs) {
                             lane.r = {-h, -64, h, kIn}, lane.look = Streets(), lane.use = Use::Street;
                             plan.ways = {yard, lane};
                             plan.noNpcs = {0};
-                            plan.npcs = 2;
                             const int storeys = static_cast<int>(height / 128);
                             plan.before = [storeys](Cell& c) {
                                 for (const auto& [space, wall] : {std::pair{0, 1}, {0, 2}, {0, 3}, {1, 1}, {1, 3}})
                                     Facade(c, space, wall, storeys);
                             };
                             plan.extras = [](Cell& c) { c.KeepClear({-152, -280, 152, -168}); };
+                            StartKit(b, s, 4);
                             Realise(b, s, plan, seed);
-                            StartKit(b, s, 0);
                         }});
         ++seed;
     }
@@ -117,12 +116,12 @@ void Ends(std::vector<Def>& defs) {
             defs.push_back({std::string("end_") + p.key + "_" + std::to_string(v), std::string(p.name) + " Way Out",
                             "The level ends in a " + std::string(p.name) + ": reaching its back ends the game.", 6,
                             ShellOf(6, *p.way, tall ? 320 : p.height), [place, v, words, tall, seed](RoomBuilder& b, const ShellPlan& s) {
-                                const Rect main{-272, -kIn + kGap, 272, -48};
+                                const Rect main{-kIn + kGap, -kIn + kGap, kIn - kGap, -48};
                                 Plan plan = Rooms(place, v, main, -32);
-                                plan.npcs = 3, plan.items = 2;
                                 plan.extras = [tall](Cell& c) {
-                                    c.KeepClear({-96, -240, 96, -160});
-                                    if (tall) Gallery(c, 1, 2, 96, 176, 0, 0);
+                                    // The way out's partition and the alcove behind it stay free.
+                                    c.KeepClear({-kIn, -kIn, kIn, -144});
+                                    if (tall) Gallery(c, 1, 0, 64, 176, 0, 0);
                                 };
                                 Realise(b, s, plan, seed);
                                 FinaleKit(b, s, words);
@@ -149,18 +148,16 @@ void Ends(std::vector<Def>& defs) {
                         ShellOf(6, Streets(), height, true, {}, {kind, 0, 0, 0}), [h, height, words, seed](RoomBuilder& b, const ShellPlan& s) {
                             Plan plan;
                             Space yard;
-                            yard.r = {-272, -kIn + kGap, 272, -48}, yard.look = Streets(), yard.use = Use::Yard;
+                            yard.r = {-kIn + kGap, -kIn + kGap, kIn - kGap, -48}, yard.look = Streets(), yard.use = Use::Yard;
                             Space lane;
                             lane.r = {-h, -48, h, kIn}, lane.look = Streets(), lane.use = Use::Street;
                             plan.ways = {yard, lane};
-                            plan.noNpcs = {0};
-                            plan.npcs = 2;
                             const int storeys = static_cast<int>(height / 128);
                             plan.before = [storeys](Cell& c) {
                                 for (const auto& [space, wall] : {std::pair{0, 1}, {0, 2}, {0, 3}, {1, 1}, {1, 3}})
                                     Facade(c, space, wall, storeys);
                             };
-                            plan.extras = [](Cell& c) { c.KeepClear({-96, -240, 96, -160}); };
+                            plan.extras = [](Cell& c) { c.KeepClear({-kIn, -kIn, kIn, -144}); };
                             Realise(b, s, plan, seed);
                             FinaleKit(b, s, words);
                         }});
@@ -181,6 +178,7 @@ namespace roomgen {
 
 std::vector<Def> LibraryV3() {
     std::vector<Def> d;
+    v3::AddOneWayRooms(d);
     v3::AddIndoorRooms(d);
     v3::AddOutdoorRooms(d);
     v3::AddStartAndEndRooms(d);

@@ -14,166 +14,8 @@ using roomkit::North;
 using roomkit::South;
 using roomkit::West;
 
-// A district's ways and the rooms along them.
-struct District {
-    const char* key;   // in file names
-    const char* name;  // in room names
-    const Look* way;
-    const Look* room;
-    Use uses[4];       // what its rooms are for, in turn
-    double height;     // the shell's inside height
-    double wayCeiling; // how low the corridor's ceiling hangs (0: the shell's)
-};
-
-const District kDistricts[] = {
-    {"flats", "Tenement", &Stairwells(), &Apartments(), {Use::Flat, Use::Kitchen, Use::Bedroom, Use::Washroom}, 224, 176},
-    {"offices", "Office Block", &Offices(), &Offices(), {Use::Office, Use::Office, Use::Store, Use::Office}, 240, 160},
-    {"combine", "Combine Post", &CombinePost(), &CombinePost(), {Use::Cell, Use::Post, Use::Cell, Use::Machine}, 256, 0},
-    {"works", "Works", &Industrial(), &Industrial(), {Use::Hall, Use::Store, Use::Machine, Use::Hall}, 288, 0},
-    {"cellars", "Cellars", &Cellars(), &Cellars(), {Use::Store, Use::Washroom, Use::Store, Use::Machine}, 208, 0},
-};
-
-Space Way(const Rect& r, const District& d) {
-    Space s;
-    s.r = r, s.look = *d.way, s.use = Use::Corridor, s.ceiling = d.wayCeiling;
-    return s;
-}
-
-Zone Room(const Rect& r, const District& d, int k, bool door) {
-    return {r, d.room, d.uses[k % 4], door, 0, 0};
-}
-
-// Splits r into two along its longer side with a wall between.
-std::pair<Rect, Rect> Halves(const Rect& r) {
-    if (r.W() >= r.D()) {
-        const double m = r.Cx();
-        return {{r.x0, r.y0, m - kGap / 2, r.y1}, {m + kGap / 2, r.y0, r.x1, r.y1}};
-    }
-    const double m = r.Cy();
-    return {{r.x0, r.y0, r.x1, m - kGap / 2}, {r.x0, m + kGap / 2, r.x1, r.y1}};
-}
-
 std::string Key(const char* family, const District& d, int variant) {
     return std::string(family) + "_" + d.key + "_" + std::to_string(variant);
-}
-
-// ---- one-way: a corridor from north to south with rooms off it ----
-
-void OneWayCorridors(std::vector<Def>& defs) {
-    int n = 0;
-    for (const District& d : kDistricts)
-        for (int v = 0; v < 2; ++v) {
-            // The corridor is 128 or 160 wide; the west side holds two or three rooms, the east
-            // one room, two rooms or nothing.
-            const double east = v == 0 ? 64 : 96;
-            const int westRooms = v == 0 ? 2 : 3;
-            const std::uint32_t seed = 100 + static_cast<std::uint32_t>(n++);
-            const std::string name = std::string(d.name) + (v == 0 ? " Corridor" : " Passage");
-            defs.push_back(
-                {Key("oneway", d, v), name,
-                 "A corridor of the " + std::string(d.name) + " with rooms off it.", 0, ShellOf(0, *d.way, d.height),
-                 [d, v, east, westRooms, seed](RoomBuilder& b, const ShellPlan& s) {
-                     Plan p;
-                     p.ways.push_back(Way({-64, -kIn, east, kIn}, d));
-                     const double total = 2 * (kIn - kGap), size = (total - kGap * (westRooms - 1)) / westRooms;
-                     for (int k = 0; k < westRooms; ++k) {
-                         const double y0 = -kIn + kGap + k * (size + kGap);
-                         p.zones.push_back(Room({-kIn + kGap, y0, -64 - kGap, y0 + size}, d, k, k != 1 || v == 0));
-                     }
-                     const Rect eastSide{east + kGap, -kIn + kGap, kIn - kGap, kIn - kGap};
-                     if (v == 0) {
-                         const auto [lo, hi] = Halves(eastSide);
-                         p.zones.push_back(Room(lo, d, 2, true));
-                         p.zones.push_back(Room(hi, d, 3, false));
-                     } else {
-                         p.zones.push_back(Room({eastSide.x0, -160, eastSide.x1, 224}, d, 3, true));
-                     }
-                     p.npcs = 3;
-                     p.before = [](Cell& c) {
-                         // A window in each room on its outer wall.
-                         for (int i = 1; i < c.Count(); ++i) {
-                             const Rect& r = c.At(i).r;
-                             const int wall = r.x0 < 0 ? 3 : 1;
-                             c.Window(i, wall, r.D() / 2, 56, 64, 64);
-                         }
-                     };
-                     Realise(b, s, p, seed);
-                 }});
-        }
-}
-
-// A hall with a gallery on which its north doorway opens, 128 up a flight of stairs.
-void OneWayGalleries(std::vector<Def>& defs) {
-    const struct {
-        const char* key;
-        const char* name;
-        const Look* look;
-        Use use;
-        double halfWidth;
-    } halls[] = {{"works", "Works Gallery Hall", &Industrial(), Use::Hall, 240},
-                 {"canteen", "Canteen Gallery", &Offices(), Use::Hall, 208},
-                 {"depot", "Combine Depot", &CombinePost(), Use::Post, 224}};
-    std::uint32_t seed = 200;
-    for (const auto& h : halls) {
-        const Look look = *h.look;
-        const Use use = h.use;
-        const double hw = h.halfWidth;
-        defs.push_back({std::string("oneway_gallery_") + h.key, h.name,
-                        "A tall hall: its north door opens on a gallery up a flight of stairs.", 0,
-                        ShellOf(0, look, 352, false, {128, 0, 0, 0}), [look, use, hw, seed](RoomBuilder& b, const ShellPlan& s) {
-                            Plan p;
-                            Space hall;
-                            hall.r = {-hw, -kIn, hw, kIn}, hall.look = look, hall.use = use;
-                            p.ways.push_back(hall);
-                            p.npcs = 3, p.items = 2;
-                            p.before = [](Cell& c) {
-                                c.Window(0, 1, 2 * kIn / 3, 180, 96, 96);
-                                c.Window(0, 3, 2 * kIn / 3 + 60, 200, 64, 80);
-                            };
-                            p.extras = [hw](Cell& c) {
-                                const Space& h = c.At(0);
-                                // The gallery along the north wall, 144 deep, reached by stairs
-                                // climbing north along the west wall.
-                                Gallery(c, 0, 0, 144, 128, 0, 80);
-                                Flight(c, {-hw, kIn - 144 - 256, -hw + 80, kIn - 144}, North, 0, 128, h.look.mats.trim);
-                            };
-                            Realise(b, s, p, seed);
-                        }});
-        ++seed;
-    }
-}
-
-// A stairwell: the south door on the ground floor, the north one a storey up.
-void OneWayStairwells(std::vector<Def>& defs) {
-    const District* ds[] = {&kDistricts[0], &kDistricts[1], &kDistricts[4]};
-    std::uint32_t seed = 300;
-    int k = 0;
-    for (const District* dp : ds) {
-        const District d = *dp;
-        const double up = k == 1 ? 192 : 128;
-        defs.push_back({std::string("oneway_stairwell_") + d.key, std::string(d.name) + " Stairwell",
-                        "A stairwell: the north door is a storey above the south one.", 0,
-                        ShellOf(0, *d.way, up + 208, false, {up, 0, 0, 0}), [d, up, seed](RoomBuilder& b, const ShellPlan& s) {
-                            const double run = up / 16 * 32, landing = 208, y0 = landing - run;
-                            Plan p;
-                            Space low = Way({-64, -kIn, 64, landing}, d), high = Way({-64, landing, 64, kIn}, d);
-                            low.use = Use::Stair, high.use = Use::Stair;
-                            low.ceiling = high.ceiling = 0;
-                            high.floor = up;
-                            p.ways = {low, high};
-                            // A room on the ground floor, and one off the landing.
-                            p.zones.push_back(Room({-kIn + kGap, -kIn + kGap, -64 - kGap, y0 - kGap}, d, 0, true));
-                            Zone upper = Room({64 + kGap, landing, kIn - kGap, kIn - kGap}, d, 1, false);
-                            upper.floor = up;
-                            p.zones.push_back(upper);
-                            p.npcs = 2;
-                            p.extras = [y0, landing, up](Cell& c) {
-                                Flight(c, {-64, y0, 64, landing}, North, 0, up, c.At(0).look.mats.trim);
-                            };
-                            Realise(b, s, p, seed);
-                        }});
-        ++seed, ++k;
-    }
 }
 
 // ---- turns, three-ways, crossings and dead ends: corridors meeting at a hub ----
@@ -217,7 +59,7 @@ std::vector<Rect> JunctionRooms(const Legs& legs, int variant) {
 void Junctions(std::vector<Def>& defs, int type, const char* family, const char* noun, const Legs& legs,
                std::uint32_t seed0) {
     int n = 0;
-    for (const District& d : kDistricts)
+    for (const District& d : Districts())
         for (int v = 0; v < 2; ++v) {
             const std::uint32_t seed = seed0 + static_cast<std::uint32_t>(n++);
             const double height = d.height + (v == 1 ? 32 : 0);
@@ -229,7 +71,6 @@ void Junctions(std::vector<Def>& defs, int type, const char* family, const char*
                                 const auto rooms = JunctionRooms(legs, v);
                                 for (size_t k = 0; k < rooms.size(); ++k)
                                     p.zones.push_back(Room(rooms[k], d, static_cast<int>(k) + v, (k + v) % 2 == 0));
-                                p.npcs = 3, p.items = 2;
                                 p.before = [](Cell& c) {
                                     for (int i = 0; i < c.Count(); ++i) {
                                         const Rect& r = c.At(i).r;
@@ -266,7 +107,6 @@ void TurnHalls(std::vector<Def>& defs) {
                             south.at = 300;
                             p.zones.push_back(south);
                             p.zones.push_back({{-kIn + kGap, -96, -208 - kGap, kIn - kGap}, &look, Use::Machine, false});
-                            p.npcs = 3, p.items = 2;
                             p.before = [](Cell& c) { c.Window(0, 1, 120, 200, 96, 80); };
                             p.extras = [](Cell& c) {
                                 Gallery(c, 0, 3, 112, 160, 0, 80);
@@ -280,7 +120,7 @@ void TurnHalls(std::vector<Def>& defs) {
 
 // The north door a storey up: a stair climbs the north leg; the rooms open onto the other legs.
 void RaisedJunctions(std::vector<Def>& defs, int type, const char* family, const Legs& legs, std::uint32_t seed0) {
-    const District* ds[] = {&kDistricts[0], &kDistricts[3]};
+    const District* ds[] = {&Districts()[0], &Districts()[3]};
     std::uint32_t seed = seed0;
     for (const District* dp : ds) {
         const District d = *dp;
@@ -307,7 +147,6 @@ void RaisedJunctions(std::vector<Def>& defs, int type, const char* family, const
                                 p.zones.push_back(Room(r, d, 2, true));
                                 p.zones.push_back(Room(l, d, 3, false));
                             }
-                            p.npcs = 2;
                             p.extras = [](Cell& c) {
                                 for (int i = 0; i < c.Count(); ++i)
                                     if (c.At(i).use == Use::Stair && c.At(i).floor == 0)
@@ -322,7 +161,7 @@ void RaisedJunctions(std::vector<Def>& defs, int type, const char* family, const
 // A dead end: a corridor from the north door into a room of the district.
 void DeadEnds(std::vector<Def>& defs) {
     int n = 0;
-    for (const District& d : kDistricts)
+    for (const District& d : Districts())
         for (int v = 0; v < 2; ++v) {
             const std::uint32_t seed = 700 + static_cast<std::uint32_t>(n++);
             defs.push_back({Key("alley", d, v), std::string(d.name) + (v == 0 ? " Dead End" : " Back Rooms"),
@@ -335,7 +174,6 @@ void DeadEnds(std::vector<Def>& defs) {
                                 p.zones.push_back(Room({-kIn + kGap + (v ? 64 : 0), -kIn + kGap, kIn - kGap, back}, d, v, true));
                                 p.zones.push_back(Room({-kIn + kGap, back + 2 * kGap, -64 - kGap, kIn - kGap}, d, v + 1, v == 1));
                                 p.zones.push_back(Room({64 + kGap, back + 2 * kGap, kIn - kGap, kIn - kGap}, d, v + 2, false));
-                                p.npcs = 3, p.items = 3;
                                 p.before = [](Cell& c) {
                                     const Rect& r = c.At(1).r;
                                     c.Window(1, 2, r.W() / 2, 56, 96, 64);
@@ -365,7 +203,6 @@ void StoreHalls(std::vector<Def>& defs) {
                             Space hall;
                             hall.r = {-288, -kIn, 288, kIn}, hall.look = look, hall.use = use;
                             p.ways.push_back(hall);
-                            p.npcs = 3, p.items = 3;
                             p.extras = [](Cell& c) {
                                 Gallery(c, 0, 2, 160, 144, 0, 80);
                                 Flight(c, {208, -kIn + 160, 288, -kIn + 160 + 288}, South, 0, 144, c.At(0).look.mats.trim);
@@ -379,9 +216,6 @@ void StoreHalls(std::vector<Def>& defs) {
 }  // namespace
 
 void AddIndoorRooms(std::vector<Def>& d) {
-    OneWayCorridors(d);
-    OneWayGalleries(d);
-    OneWayStairwells(d);
     Junctions(d, 1, "turn", "Corner", {true, true, false, false}, 400);
     TurnHalls(d);
     RaisedJunctions(d, 1, "turn", {true, true, false, false}, 450);

@@ -55,22 +55,18 @@ struct StreetPlan {
 
 void StreetRooms(std::vector<Def>& defs) {
     const StreetPlan plans[] = {
-        // one-way
-        {"oneway_street_boulevard", "Boulevard", 0, 128, 448, true, false},
-        {"oneway_street_lane", "Tenement Lane", 0, 96, 384, false, true},
-        {"oneway_street_market", "Market Street", 0, 160, 512, false, false, 0},
         // turns
-        {"turn_street_corner", "Street Corner", 1, 128, 448, true, false},
+        {"turn_street_corner", "Street Corner", 1, 128, 448, true, true},
         {"turn_street_lane", "Lane Corner", 1, 96, 384, false, true},
-        {"turn_street_square", "Corner Square", 1, 160, 512, false, false, 1},
+        {"turn_street_square", "Corner Square", 1, 160, 512, false, true, 1},
         // three-ways
-        {"threeway_street_tee", "Street Junction", 2, 128, 448, true, false},
+        {"threeway_street_tee", "Street Junction", 2, 128, 448, true, true},
         {"threeway_street_lane", "Lane Junction", 2, 96, 384, false, true},
-        {"threeway_street_square", "Junction Square", 2, 160, 512, false, false, 3},
+        {"threeway_street_square", "Junction Square", 2, 160, 512, false, true, 3},
         // crossings
-        {"cross_street_crossroads", "Crossroads", 3, 128, 448, true, false},
-        {"cross_street_lanes", "Crossing Lanes", 3, 96, 384, false, false},
-        {"cross_street_plaza", "Plaza", 3, 160, 512, false, false, 2},
+        {"cross_street_crossroads", "Crossroads", 3, 128, 448, true, true},
+        {"cross_street_lanes", "Crossing Lanes", 3, 96, 384, false, true},
+        {"cross_street_plaza", "Plaza", 3, 160, 512, false, true, 2},
         // dead ends: a court at the end of the street
         {"alley_street_court", "Back Court", 4, 128, 448, true, false},
         {"alley_street_yard", "Tenement Yard", 4, 96, 384, false, false},
@@ -110,12 +106,11 @@ void StreetRooms(std::vector<Def>& defs) {
                                 if (!w) fronts.push_back({0, 3});
                             }
                             if (p.yard) {
-                                // A yard behind the east fronts, through an arch.
-                                Zone yard{{h + kGap, -kIn + kGap, kIn - kGap, -h - kGap}, &Streets(), Use::Yard, false};
-                                if (p.type == 0) yard.r = {h + kGap, -200, kIn - kGap, 120};
-                                plan.zones.push_back(yard);
+                                // A back yard in the north-west block, through an arch off the north
+                                // street: somewhere out of the streets' sight.
+                                plan.zones.push_back({{-kIn + kGap, h + kGap + 32, -h - kGap, kIn - kGap}, &Streets(),
+                                                      Use::Yard, false});
                             }
-                            plan.npcs = 3, plan.items = 2;
                             plan.before = Fronts(fronts, storeys);
                             Realise(b, s, plan, seed);
                         }});
@@ -133,8 +128,6 @@ struct CanalPlan {
 
 void CanalRooms(std::vector<Def>& defs) {
     const CanalPlan plans[] = {
-        {"oneway_canal_towpath", "Canal Towpath", 0, true},
-        {"oneway_canal_culvert", "Canal Culvert", 0, false},
         {"turn_canal_basin", "Canal Basin", 1, true},
         {"turn_canal_vault", "Vaulted Basin", 1, false},
         {"threeway_canal_quays", "Canal Quays", 2, true},
@@ -160,11 +153,6 @@ void CanalRooms(std::vector<Def>& defs) {
                             std::vector<Front> fronts;
                             const double I = kIn;
                             switch (p.type) {
-                                case 0:
-                                    plan.ways = {Quay({-176, -I, 96, I}, look), Water({96, -I, 320, I}, look)};
-                                    fronts = {{1, 1}};
-                                    plan.zones.push_back({{-I + kGap, -160, -176 - kGap, 160}, &look, Use::Store, false, 0, 48});
-                                    break;
                                 case 1:
                                     plan.ways = {Quay({-96, -96, I, I}, look), Water({-I, -I, -96, I}, look),
                                                  Water({-96, -I, I, -96}, look)};
@@ -172,20 +160,23 @@ void CanalRooms(std::vector<Def>& defs) {
                                 case 2:
                                     plan.ways = {Quay({-I, -96, I, 96}, look), Quay({-96, 96, 96, I}, look),
                                                  Water({-I, -I, I, -96}, look)};
-                                    fronts = {{1, 1}, {1, 3}};
+                                    fronts = {{1, 1}};
+                                    // A pump house off the quay.
+                                    plan.zones.push_back({{-I + kGap, 96 + kGap, -96 - kGap, I - kGap}, &Cellars(),
+                                                          Use::Machine, false, 0, 48});
                                     break;
                                 case 3:
                                     plan.ways = {Quay({-I, -96, I, 96}, look), Quay({-96, 96, 96, I}, look),
                                                  Quay({-96, -I, 96, -96}, look), Water({-I, 96, -96, I}, look),
-                                                 Water({96, 96, I, I}, look), Water({96, -I, I, -96}, look),
-                                                 Water({-I, -I, -96, -96}, look)};
+                                                 Water({96, -I, I, -96}, look), Water({-I, -I, -96, -96}, look)};
+                                    plan.zones.push_back({{96 + kGap, 96 + kGap, I - kGap, I - kGap}, &Cellars(),
+                                                          Use::Machine, false, 0, 48});
                                     break;
                                 default:
                                     plan.ways = {Quay({-160, -96, 160, I}, look), Water({-I, -I, I, -96}, look)};
                                     fronts = {{0, 1}, {0, 3}};
                                     break;
                             }
-                            plan.npcs = 2, plan.items = 2;
                             if (p.sky) plan.before = Fronts(fronts, 3);
                             Realise(b, s, plan, seed);
                         }});

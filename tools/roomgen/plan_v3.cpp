@@ -12,6 +12,34 @@ Rect QuarterNE() { return {64 + kGap, 64 + kGap, kIn - kGap, kIn - kGap}; }
 Rect QuarterSE() { return {64 + kGap, -kIn + kGap, kIn - kGap, -64 - kGap}; }
 Rect QuarterSW() { return {-kIn + kGap, -kIn + kGap, -64 - kGap, -64 - kGap}; }
 
+const std::vector<District>& Districts() {
+    static const std::vector<District> all{
+        {"flats", "Tenement", &Stairwells(), &Apartments(), {Use::Flat, Use::Kitchen, Use::Bedroom, Use::Washroom}, 224, 176},
+        {"offices", "Office Block", &Offices(), &Offices(), {Use::Office, Use::Office, Use::Store, Use::Office}, 240, 160},
+        {"combine", "Combine Post", &CombinePost(), &CombinePost(), {Use::Cell, Use::Post, Use::Cell, Use::Machine}, 256, 0},
+        {"works", "Works", &Industrial(), &Industrial(), {Use::Hall, Use::Store, Use::Machine, Use::Hall}, 288, 0},
+        {"cellars", "Cellars", &Cellars(), &Cellars(), {Use::Store, Use::Washroom, Use::Store, Use::Machine}, 208, 0},
+    };
+    return all;
+}
+
+Space Way(const Rect& r, const District& d) {
+    Space s;
+    s.r = r, s.look = *d.way, s.use = Use::Corridor, s.ceiling = d.wayCeiling;
+    return s;
+}
+
+Zone Room(const Rect& r, const District& d, int k, bool door) { return {r, d.room, d.uses[k % 4], door, 0, 0}; }
+
+std::pair<Rect, Rect> Halves(const Rect& r) {
+    if (r.W() >= r.D()) {
+        const double m = r.Cx();
+        return {{r.x0, r.y0, m - kGap / 2, r.y1}, {m + kGap / 2, r.y0, r.x1, r.y1}};
+    }
+    const double m = r.Cy();
+    return {{r.x0, r.y0, r.x1, m - kGap / 2}, {r.x0, m + kGap / 2, r.x1, r.y1}};
+}
+
 ShellPlan ShellOf(int type, const Look& look, double height, bool sky, std::array<double, 4> doorZ,
                   std::array<int, 4> kind) {
     return Shell(type, look.mats, height, sky, doorZ, kind);
@@ -48,6 +76,12 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
         s.r = z.r, s.look = *z.look, s.use = z.use, s.ceiling = z.ceiling, s.floor = z.floor;
         rooms.push_back(c.Add(s));
     }
+    for (const auto& link : plan.openings) {
+        // A way at a street's scale has a gateway, indoors an arch.
+        const bool wide = c.Shell().sky;
+        c.Arch(ways[static_cast<size_t>(link.a)], ways[static_cast<size_t>(link.b)], link.at, wide ? 128 : 96,
+               wide ? 176 : 120);
+    }
     // Each room opens onto a way, else onto a room that already opens onto something; rooms
     // that find nothing yet wait for the others.
     std::vector<bool> joined(rooms.size(), false);
@@ -62,7 +96,10 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
             for (const int other : reached) {
                 double middle, length;
                 const double need = z.door ? 56 + 32 : 96 + 32;
-                if (!c.Shares(id, other, middle, length) || length < need) continue;
+                // Only onto a floor at the same height: a step up is no way in.
+                if (!c.Shares(id, other, middle, length) || length < need ||
+                    std::fabs(c.FloorOf(id) - c.FloorOf(other)) > 0.01)
+                    continue;
                 const double at = z.at != 0 ? z.at : middle;
                 const bool onFloor = c.FloorOf(id) == 0 && c.FloorOf(other) == 0;
                 // Two doors at most: each with its areaportal costs the level's entity table
@@ -82,6 +119,11 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
     if (plan.before) plan.before(c);
     c.Build();
     if (plan.extras) plan.extras(c);
+    if (plan.save) {
+        b.Autosave(plan.save->first, plan.save->second);
+        const auto& [lo, hi] = *plan.save;
+        c.KeepClear({lo.x, lo.y, hi.x, hi.y});
+    }
 
     // What dresses the room is counted: every entity line of a room goes into the level's
     // entity table, which all rooms of a level share (see kRoomEntityLines). So lamps light the
@@ -93,14 +135,14 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
     for (const int i : bySize) {
         const bool room = std::find(rooms.begin(), rooms.end(), i) != rooms.end();
         const bool bigWay = !room && c.At(i).use != Use::Water && Area(c.At(i).r) >= 30000;
-        if ((room || bigWay) && lit.size() < 6) lit.push_back(i);
+        if ((room || bigWay) && lit.size() < 4) lit.push_back(i);
     }
     if (lit.empty()) lit.push_back(bySize.front());
     for (const int i : lit) c.Lamps(i);
     std::set<std::string> sounded;
     for (const int i : bySize)
         if (sounded.size() < 2 && sounded.insert(c.At(i).look.soundscape).second) c.Sound(i, c.At(i).look.soundscape);
-    const int target = 12 + c.Random().Pick(5);
+    const int target = 10 + c.Random().Pick(5);
     for (const int i : rooms)
         if (c.Props() < target) Furnish(c, i, Area(c.At(i).r) > 60000 ? 2 : 1);
     for (const int i : bySize)
@@ -108,7 +150,7 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
     for (int round = 0; round < 6 && c.Props() < target; ++round)
         for (const int i : bySize)
             if (c.Props() < target) Furnish(c, i, 1);
-    for (size_t k = 0; k < bySize.size() && k < 3; ++k) c.Decals(bySize[k], k == 0 ? 2 : 1);
+    for (size_t k = 0; k < bySize.size() && k < 2; ++k) c.Decals(bySize[k], 1);
     // People in the bigger spaces, pickups in the rooms and on the ways.
     std::vector<int> standing;
     for (const int i : bySize)

@@ -2,6 +2,7 @@
 // A room of the v3 library as a plan: the ways through it and the rooms off them, then what
 // dresses it (lamps, sound, props, dirt, people).
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,17 @@ struct Zone {
 struct Plan {
     std::vector<Space> ways;  // corridors, halls, streets: they touch each other where they meet
     std::vector<Zone> zones;
-    int npcs = 2, items = 2, weapons = 1;
+    // Characters beyond the encounter the room kit places from the room's geometry.
+    int npcs = 0, items = 1, weapons = 1;
     std::vector<int> noNpcs;  // spaces (ways first, then rooms) where no character stands
+    // Arches between ways that do not touch: ways a and b, centred at `at` along their wall.
+    struct Link {
+        int a, b;
+        double at;
+    };
+    std::vector<Link> openings;
+    // Where the game saves, if it does: a box every way through the room crosses.
+    std::optional<std::pair<Vec3, Vec3>> save;
     // Run before the walls are laid out: windows and fronts, cut into them.
     std::function<void(Cell&)> before;
     // Run after the walls stand, before the room is dressed: stairs, galleries.
@@ -47,6 +57,23 @@ Rect QuarterSW();
 // A flight of stairs up to `z1` climbing towards `side` inside the rectangle r (whose far edge
 // is where it arrives), one in two; keeps its floor free.
 void Flight(Cell& c, const Rect& r, int side, double z0, double z1, const std::string& mat);
+
+// A district of the city: the look of its ways and of its rooms, what the rooms are for.
+struct District {
+    const char* key;   // in file names
+    const char* name;  // in room names
+    const Look* way;
+    const Look* room;
+    Use uses[4];       // what its rooms are for, in turn
+    double height;     // the shell's inside height
+    double wayCeiling; // how low the corridors' ceilings hang (0: the shell's)
+};
+// Tenements, offices, a Combine post, works and cellars.
+const std::vector<District>& Districts();
+Space Way(const Rect& r, const District& d);
+Zone Room(const Rect& r, const District& d, int k, bool door);
+// Splits r into two along its longer side with a wall between.
+std::pair<Rect, Rect> Halves(const Rect& r);
 
 // The shell of a family's room.
 ShellPlan ShellOf(int type, const Look& look, double height, bool sky = false, std::array<double, 4> doorZ = {},

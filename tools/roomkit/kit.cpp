@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "roomkit/model_list.h"
 #include "roomkit/room_builder.h"
 #include "roomkit/room_check.h"
 #include "roomkit/room_file.h"
@@ -65,7 +66,12 @@ const RoomCheckOptions& KitCheckOptions() {
         static std::set<std::string> models;
         RoomCheckOptions o;
         const auto path = std::filesystem::path(tessellon::ExecutableFolder()) / "hl2_models.txt";
-        if (ReadModelList(path.string(), models)) o.models = &models;
+        ModelKinds kinds;
+        std::vector<std::string> errors;
+        if (ReadModelKinds(path.string(), kinds, errors)) {
+            for (const auto& [model, use] : kinds) models.insert(model);
+            o.models = &models;
+        }
         return o;
     }();
     return options;
