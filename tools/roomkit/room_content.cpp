@@ -94,7 +94,11 @@ struct Planner {
             const double reach = std::max({-b.lo.x, b.hi.x, -b.lo.y, b.hi.y});
             const double h = b.hi.z - b.lo.z, wide = std::max(b.hi.x - b.lo.x, b.hi.y - b.lo.y),
                          thin = std::min(b.hi.x - b.lo.x, b.hi.y - b.lo.y);
-            if (reach < kHalfCell - 1 && h >= 32 && h <= 80 && wide >= 48 && thin >= 8) pieces.push_back({b.lo, b.hi});
+            if (reach >= kHalfCell - 1 || h < 32 || h > 80 || wide < 48 || thin < 8) continue;
+            // A step of a stair is no cover: its top is walked on.
+            const int top = w.PlaceBelow({(b.lo.x + b.hi.x) / 2, (b.lo.y + b.hi.y) / 2, b.hi.z + 1}, 2);
+            if (top >= 0 && s.Reachable(top)) continue;
+            pieces.push_back({b.lo, b.hi});
         }
         for (const auto& p : s.Props()) {
             const double h = p.hi.z - p.lo.z, wide = std::max(p.hi.x - p.lo.x, p.hi.y - p.lo.y);
@@ -417,12 +421,20 @@ std::vector<Vec3> PlanEncounter(const RoomSpace& space, int wanted, const std::v
         double nearestDoor = 1e9;
         for (const auto& d : space.Doors()) nearestDoor = std::min(nearestDoor, FlatDist(at, d.point));
         if (nearestDoor < 128 || !space.BodyFits(at) || SeenFrom(space, at, eyes)) continue;
-        // Cover close by: columns within 48 units solid from knee to chest height.
-        int cover = 0;
-        for (double dx = -48; dx <= 48; dx += 16)
-            for (double dy = -48; dy <= 48; dy += 16)
-                if (w.BlockedAt(at.x + dx, at.y + dy, at.z + 16, at.z + 40)) ++cover;
-        spots.push_back({at, std::min(cover, 12) * 10.0 + std::min(nearestDoor, 400.0) / 10.0});
+        // Cover close by (a block, pillar or fixed prop standing in the room, not its walls), room
+        // to move and distance from the doorways.
+        bool cover = false;
+        for (const auto& b : space.Brushes()) {
+            const double reach = std::max({-b.lo.x, b.hi.x, -b.lo.y, b.hi.y});
+            if (b.kind != SpaceBrush::Always || reach >= kHalfCell - 1 || b.hi.z < at.z + 32 || b.lo.z > at.z + 8) continue;
+            const double dx = std::max({b.lo.x - at.x, 0.0, at.x - b.hi.x}), dy = std::max({b.lo.y - at.y, 0.0, at.y - b.hi.y});
+            cover = cover || std::hypot(dx, dy) < 64;
+        }
+        for (const auto& p : space.Props()) {
+            const double dx = std::max({p.lo.x - at.x, 0.0, at.x - p.hi.x}), dy = std::max({p.lo.y - at.y, 0.0, at.y - p.hi.y});
+            cover = cover || (p.fixed && p.hi.z >= at.z + 32 && std::hypot(dx, dy) < 64);
+        }
+        spots.push_back({at, (cover ? 60.0 : 0.0) + space.Clearance(i) * 8.0 + std::min(nearestDoor, 400.0) / 10.0});
     }
     std::stable_sort(spots.begin(), spots.end(), [](const Spot& a, const Spot& b) { return a.score > b.score; });
     std::vector<Vec3> out;
