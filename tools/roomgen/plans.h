@@ -182,7 +182,7 @@ using roomkit::kTrigger;
 // the middle of the passage and nothing beyond the room can either. The autosave spans the
 // passage there (x save0..save1), where every way through the room crosses it, and the room's
 // characters are placed out of its sight. The partitions stand from `bottom` (under a trench's
-// water too) and reach the ceiling, or over the doorways under the sky.
+// water too) and reach the ceiling or the sky, so nothing stands on them.
 struct Baffles {
     double yNorth = 96, ySouth = -96;
     double north0 = 224, north1 = 368, south0 = -368, south1 = -224;
@@ -191,7 +191,7 @@ struct Baffles {
 };
 
 inline void SaveBaffles(RoomBuilder& b, const ShellPlan& s, const Baffles& p, const std::string& mat) {
-    const double top = s.sky ? p.floor + 320 : s.height;
+    const double top = s.height;
     auto partition = [&](double y0, double y1, double gap0, double gap1) {
         if (gap0 > -368) b.Box({-368, y0, p.bottom}, {gap0, y1, top}, mat);
         if (gap1 < 368) b.Box({gap1, y0, p.bottom}, {368, y1, top}, mat);

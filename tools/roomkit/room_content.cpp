@@ -47,7 +47,7 @@ bool SegmentMeetsBox(const Vec3& a, const Vec3& b, const Vec3& lo, const Vec3& h
 bool GoodGround(const RoomSpace& s, int i, int clearance = 1) {
     const Vec3 at = Lift(s.Walk().PlacePoint(i), kNodeLift);
     return s.Walk().Roomy(i) && s.Reachable(i) && !s.Wet(i) && s.Clearance(i) >= clearance && !s.InSolid(at) &&
-           !s.InProp(at, 12);
+           !s.InProp(at, 12) && !s.InClosable(at, 24);
 }
 
 struct Planner {
@@ -164,7 +164,8 @@ struct Planner {
             for (int i = 0; i < n; ++i) {
                 const bool ok = phase == 0 ? GoodGround(s, i)
                                            : inside(i) && w.Roomy(i) && !s.Wet(i) && s.Clearance(i) >= 0 &&
-                                                 !s.InProp(NodeAt(i), 12) && !s.InSolid(NodeAt(i));
+                                                 !s.InProp(NodeAt(i), 12) && !s.InSolid(NodeAt(i)) &&
+                                                 !s.InClosable(NodeAt(i), 24);
                 if (ok && !HasNodeOn(i)) cand.push_back(i);
             }
             std::vector<std::vector<int>> covers(cand.size());
@@ -307,7 +308,7 @@ struct Planner {
     bool AirPointFree(const Vec3& p) const {
         for (const auto& d : {Vec3{0, 0, 0}, Vec3{32, 0, 0}, Vec3{-32, 0, 0}, Vec3{0, 32, 0}, Vec3{0, -32, 0},
                               Vec3{0, 0, 32}, Vec3{0, 0, -32}})
-            if (s.InSolid(p + d) || s.InProp(p + d, 16)) return false;
+            if (s.InSolid(p + d) || s.InProp(p + d, 16) || s.InClosable(p + d, 16)) return false;
         return true;
     }
 
