@@ -319,11 +319,10 @@ struct Planner {
         for (const auto& d : s.Doors()) floor = std::min(floor, d.point.z);
         const double height = s.Top() - floor;
         const double z = floor + std::clamp(height / 2, 96.0, 192.0);
-        for (double x : {-224.0, 0.0, 224.0})
-            for (double y : {-224.0, 0.0, 224.0}) {
-                const Vec3 p{x, y, z};
-                if (AirPointFree(p)) nodes.push_back({AiNode::Air, p, 0, 0});
-            }
+        for (const auto& [x, y] : {std::pair{0.0, 0.0}, {-208.0, -208.0}, {208.0, -208.0}, {-208.0, 208.0}, {208.0, 208.0}}) {
+            const Vec3 p{x, y, z};
+            if (AirPointFree(p)) nodes.push_back({AiNode::Air, p, 0, 0});
+        }
         for (const auto& d : s.Doors()) {
             const Vec3 p = d.Inside(56, 112);
             if (AirPointFree(p)) nodes.push_back({AiNode::Air, p, 0, 0});
