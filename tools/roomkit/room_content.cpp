@@ -319,7 +319,7 @@ struct Planner {
         for (const auto& d : s.Doors()) floor = std::min(floor, d.point.z);
         const double height = s.Top() - floor;
         const double z = floor + std::clamp(height / 2, 96.0, 192.0);
-        for (const auto& [x, y] : {std::pair{0.0, 0.0}, {-208.0, -208.0}, {208.0, -208.0}, {-208.0, 208.0}, {208.0, 208.0}}) {
+        for (const auto& [x, y] : {std::pair{0.0, 0.0}, {-208.0, -208.0}, {208.0, 208.0}}) {
             const Vec3 p{x, y, z};
             if (AirPointFree(p)) nodes.push_back({AiNode::Air, p, 0, 0});
         }
