@@ -51,12 +51,13 @@ void OneWay(std::vector<Def>& d) {
                  Shell(0, kWarehouse, 384), [](RoomBuilder& b, const ShellPlan& s) {
                      SaveBaffles(b, s, {.yNorth = 96, .ySouth = -112, .north0 = 96, .north1 = 224, .south0 = -224, .south1 = -96},
                                  s.mats.wall);
-                     for (double y : {-320.0, -96.0, 128.0}) {
+                     for (double y : {-320.0, 128.0}) {
                          Shelving(b, {-352, y, 0}, {-240, y + 176, 192}, 3, s.mats.trim);
                          Shelving(b, {240, y, 0}, {352, y + 176, 192}, 3, s.mats.trim);
                      }
                      b.Prop(kCrate, {-296, -200, 64});
                      b.Prop(kBox, {296, 40, 0});
+                     b.Prop(kCrateBig, {-300, 0, 0}, 90);
                      b.Prop(kCrateBig, {-160, 260, 0}, 15);
                      b.Prop(kPallet, {160, -280, 0});
                      b.HangingLamp({0, -200, s.height - 8}, kHangingLamp);
@@ -501,8 +502,8 @@ void Alleys(std::vector<Def>& d) {
                  }});
     d.push_back({"alley_holding_cell", "Holding Cell", "Combine cells behind bars at the end of a corridor.", 4,
                  Shell(4, kCombine, 256), [](RoomBuilder& b, const ShellPlan& s) {
-                     for (double x = -368; x < -96; x += 32) b.Box({x, -160, 0}, {x + 4, -156, s.height}, s.mats.trim);
-                     for (double x = 128; x < 368; x += 32) b.Box({x, -160, 0}, {x + 4, -156, s.height}, s.mats.trim);
+                     for (double x = -360; x < -96; x += 48) b.Box({x, -160, 0}, {x + 6, -154, s.height}, s.mats.trim);
+                     for (double x = 136; x < 368; x += 48) b.Box({x, -160, 0}, {x + 6, -154, s.height}, s.mats.trim);
                      b.FixedProp(kBedframe, {-260, -300, 0}, 0);
                      b.FixedProp(kBedframe, {260, -300, 0}, 0);
                      b.FixedProp(kCombineBarricade, {-200, 150, 0}, 0);

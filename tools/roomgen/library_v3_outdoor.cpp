@@ -110,6 +110,10 @@ void StreetRooms(std::vector<Def>& defs) {
                                 // street: somewhere out of the streets' sight.
                                 plan.zones.push_back({{-kIn + kGap, h + kGap + 32, -h - kGap, kIn - kGap}, &Streets(),
                                                       Use::Yard, false});
+                                // And one off the east street, in the south-east block.
+                                if (e)
+                                    plan.zones.push_back({{h + kGap + 32, -kIn + kGap, kIn - kGap, -h - kGap}, &Streets(),
+                                                          Use::Yard, false});
                             }
                             plan.before = Fronts(fronts, storeys);
                             Realise(b, s, plan, seed);

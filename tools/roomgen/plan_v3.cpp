@@ -50,14 +50,17 @@ void Flight(Cell& c, const Rect& r, int side, double z0, double z1, const std::s
     // each of them lines in the level's entity table. The slope is one in two, as steps of
     // 16 rise and 32 run.
     const double run = (z1 - z0) * 2;
+    // The slope runs on 8 past its landing's edge, into the landing, so no spot at the joint
+    // lies on a seam between the two.
+    constexpr double kOver = 8;
     Rect at = r;
     switch (side) {
-        case roomkit::North: at.y0 = r.y1 - run; break;
-        case roomkit::South: at.y1 = r.y0 + run; break;
-        case roomkit::East: at.x0 = r.x1 - run; break;
-        default: at.x1 = r.x0 + run; break;
+        case roomkit::North: at.y0 = r.y1 - run, at.y1 = r.y1 + kOver; break;
+        case roomkit::South: at.y1 = r.y0 + run, at.y0 = r.y0 - kOver; break;
+        case roomkit::East: at.x0 = r.x1 - run, at.x1 = r.x1 + kOver; break;
+        default: at.x1 = r.x0 + run, at.x0 = r.x0 - kOver; break;
     }
-    Lean(c.Builder().Ramp({at.x0, at.y0, z0}, {at.x1, at.y1, z1}, side, mat));
+    Lean(c.Builder().Ramp({at.x0, at.y0, z0}, {at.x1, at.y1, z1 + kOver / 2}, side, mat));
     c.KeepClear(r);
 }
 

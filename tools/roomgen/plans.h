@@ -151,27 +151,29 @@ inline void Cover(RoomBuilder& b, double x0, double y0, double x1, double y1, do
     b.Box({x0, y0, z}, {x1, y1, z + h}, mat);
 }
 
-// A rack over lo..hi: four uprights and `boards` boards, the last at the top.
+// A rack over lo..hi: a panel at each end and `boards` boards, the last at the top. (Few
+// brushes: a level's entity lines, detail brushes among them, are a fixed table.)
 inline void Shelving(RoomBuilder& b, Vec3 lo, Vec3 hi, int boards, const std::string& mat) {
     const double t = 4;
-    for (double x : {lo.x, hi.x - t})
-        for (double y : {lo.y, hi.y - t}) b.Box({x, y, lo.z}, {x + t, y + t, hi.z}, mat);
+    if (hi.x - lo.x >= hi.y - lo.y) {
+        b.Box({lo.x, lo.y, lo.z}, {lo.x + t, hi.y, hi.z}, mat);
+        b.Box({hi.x - t, lo.y, lo.z}, {hi.x, hi.y, hi.z}, mat);
+    } else {
+        b.Box({lo.x, lo.y, lo.z}, {hi.x, lo.y + t, hi.z}, mat);
+        b.Box({lo.x, hi.y - t, lo.z}, {hi.x, hi.y, hi.z}, mat);
+    }
     for (int k = 1; k <= boards; ++k) {
         const double z = lo.z + k * (hi.z - lo.z) / boards;
         b.Box({lo.x, lo.y, z - t}, {hi.x, hi.y, z}, mat);
     }
 }
 
-// A railing of posts and a top bar along x (or y when `alongY`) from a to b at `at`.
+// A railing along x (or y when `alongY`) from a to b at `at`: a waist-high steel parapet.
 inline void Railing(RoomBuilder& b, double a, double bEnd, double at, double z, bool alongY, const std::string& mat) {
-    auto box = [&](double u0, double u1, double z0, double z1) {
-        if (alongY)
-            b.Box({at - 2, u0, z0}, {at + 2, u1, z1}, mat);
-        else
-            b.Box({u0, at - 2, z0}, {u1, at + 2, z1}, mat);
-    };
-    box(a, bEnd, z + 36, z + 40);
-    for (double u = a; u < bEnd; u += 64) box(u, u + 4, z, z + 36);
+    if (alongY)
+        b.Box({at - 2, a, z}, {at + 2, bEnd, z + 40}, mat);
+    else
+        b.Box({a, at - 2, z}, {bEnd, at + 2, z + 40}, mat);
 }
 
 using roomkit::kTrigger;
@@ -182,7 +184,7 @@ using roomkit::kTrigger;
 // the middle of the passage and nothing beyond the room can either. The autosave spans the
 // passage there (x save0..save1), where every way through the room crosses it, and the room's
 // characters are placed out of its sight. The partitions stand from `bottom` (under a trench's
-// water too) and reach the ceiling, or over the doorways under the sky.
+// water too) and reach the ceiling or the sky, so nothing stands on them.
 struct Baffles {
     double yNorth = 96, ySouth = -96;
     double north0 = 224, north1 = 368, south0 = -368, south1 = -224;
@@ -191,7 +193,7 @@ struct Baffles {
 };
 
 inline void SaveBaffles(RoomBuilder& b, const ShellPlan& s, const Baffles& p, const std::string& mat) {
-    const double top = s.sky ? p.floor + 320 : s.height;
+    const double top = s.height;
     auto partition = [&](double y0, double y1, double gap0, double gap1) {
         if (gap0 > -368) b.Box({-368, y0, p.bottom}, {gap0, y1, top}, mat);
         if (gap1 < 368) b.Box({gap1, y0, p.bottom}, {368, y1, top}, mat);

@@ -399,14 +399,12 @@ std::vector<Node> RoomBuilder::Furnishings(int& id) const {
             case AiNode::Ground: add("info_node", node.at, {}); break;
             case AiNode::Air: add("info_node_air", node.at, {}); break;
             case AiNode::Hint:
-                add("info_node_hint", node.at,
-                    {{"angles", Yaw(node.yaw)}, {"hinttype", std::to_string(node.hintType)}, {"IgnoreFacing", "2"},
-                     {"MinimumState", "1"}, {"MaximumState", "3"}});
+                add("info_node_hint", node.at, {{"angles", Yaw(node.yaw)}, {"hinttype", std::to_string(node.hintType)}});
                 break;
         }
     }
     const auto cubemaps = PlanCubemaps(space);
-    for (const auto& at : cubemaps) add("env_cubemap", at, {{"cubemapsize", "0"}});
+    for (const auto& at : cubemaps) add("env_cubemap", at, {});
     const bool water = std::any_of(space.Brushes().begin(), space.Brushes().end(),
                                    [](const SpaceBrush& b) { return b.kind == SpaceBrush::Water; });
     if (water)
@@ -418,9 +416,6 @@ std::vector<Node> RoomBuilder::Furnishings(int& id) const {
         e.AddKey("id", std::to_string(id++));
         e.AddKey("classname", "trigger_autosave");
         e.AddKey("spawnflags", "1");
-        e.AddKey("NewLevelUnit", "0");
-        e.AddKey("DangerousTimer", "0");
-        e.AddKey("MinimumHitPoints", "0");
         RoomBuilder scratch("", 0, "");
         Node solid = scratch.Box(lo, hi, kTrigger, &scratch.world_);
         solid.Set("id", std::to_string(id++));

@@ -47,7 +47,7 @@ bool SegmentMeetsBox(const Vec3& a, const Vec3& b, const Vec3& lo, const Vec3& h
 bool GoodGround(const RoomSpace& s, int i, int clearance = 1) {
     const Vec3 at = Lift(s.Walk().PlacePoint(i), kNodeLift);
     return s.Walk().Roomy(i) && s.Reachable(i) && !s.Wet(i) && s.Clearance(i) >= clearance && !s.InSolid(at) &&
-           !s.InProp(at, 12);
+           !s.InProp(at, 12) && !s.InClosable(at, 24);
 }
 
 struct Planner {
@@ -94,7 +94,11 @@ struct Planner {
             const double reach = std::max({-b.lo.x, b.hi.x, -b.lo.y, b.hi.y});
             const double h = b.hi.z - b.lo.z, wide = std::max(b.hi.x - b.lo.x, b.hi.y - b.lo.y),
                          thin = std::min(b.hi.x - b.lo.x, b.hi.y - b.lo.y);
-            if (reach < kHalfCell - 1 && h >= 32 && h <= 80 && wide >= 48 && thin >= 8) pieces.push_back({b.lo, b.hi});
+            if (reach >= kHalfCell - 1 || h < 32 || h > 80 || wide < 48 || thin < 8) continue;
+            // A step of a stair is no cover: its top is walked on.
+            const int top = w.PlaceBelow({(b.lo.x + b.hi.x) / 2, (b.lo.y + b.hi.y) / 2, b.hi.z + 1}, 2);
+            if (top >= 0 && s.Reachable(top)) continue;
+            pieces.push_back({b.lo, b.hi});
         }
         for (const auto& p : s.Props()) {
             const double h = p.hi.z - p.lo.z, wide = std::max(p.hi.x - p.lo.x, p.hi.y - p.lo.y);
@@ -160,7 +164,8 @@ struct Planner {
             for (int i = 0; i < n; ++i) {
                 const bool ok = phase == 0 ? GoodGround(s, i)
                                            : inside(i) && w.Roomy(i) && !s.Wet(i) && s.Clearance(i) >= 0 &&
-                                                 !s.InProp(NodeAt(i), 12) && !s.InSolid(NodeAt(i));
+                                                 !s.InProp(NodeAt(i), 12) && !s.InSolid(NodeAt(i)) &&
+                                                 !s.InClosable(NodeAt(i), 24);
                 if (ok && !HasNodeOn(i)) cand.push_back(i);
             }
             std::vector<std::vector<int>> covers(cand.size());
@@ -303,7 +308,7 @@ struct Planner {
     bool AirPointFree(const Vec3& p) const {
         for (const auto& d : {Vec3{0, 0, 0}, Vec3{32, 0, 0}, Vec3{-32, 0, 0}, Vec3{0, 32, 0}, Vec3{0, -32, 0},
                               Vec3{0, 0, 32}, Vec3{0, 0, -32}})
-            if (s.InSolid(p + d) || s.InProp(p + d, 16)) return false;
+            if (s.InSolid(p + d) || s.InProp(p + d, 16) || s.InClosable(p + d, 16)) return false;
         return true;
     }
 
@@ -314,11 +319,10 @@ struct Planner {
         for (const auto& d : s.Doors()) floor = std::min(floor, d.point.z);
         const double height = s.Top() - floor;
         const double z = floor + std::clamp(height / 2, 96.0, 192.0);
-        for (double x : {-224.0, 0.0, 224.0})
-            for (double y : {-224.0, 0.0, 224.0}) {
-                const Vec3 p{x, y, z};
-                if (AirPointFree(p)) nodes.push_back({AiNode::Air, p, 0, 0});
-            }
+        for (const auto& [x, y] : {std::pair{0.0, 0.0}, {-208.0, -208.0}, {208.0, 208.0}}) {
+            const Vec3 p{x, y, z};
+            if (AirPointFree(p)) nodes.push_back({AiNode::Air, p, 0, 0});
+        }
         for (const auto& d : s.Doors()) {
             const Vec3 p = d.Inside(56, 112);
             if (AirPointFree(p)) nodes.push_back({AiNode::Air, p, 0, 0});
@@ -417,12 +421,20 @@ std::vector<Vec3> PlanEncounter(const RoomSpace& space, int wanted, const std::v
         double nearestDoor = 1e9;
         for (const auto& d : space.Doors()) nearestDoor = std::min(nearestDoor, FlatDist(at, d.point));
         if (nearestDoor < 128 || !space.BodyFits(at) || SeenFrom(space, at, eyes)) continue;
-        // Cover close by: columns within 48 units solid from knee to chest height.
-        int cover = 0;
-        for (double dx = -48; dx <= 48; dx += 16)
-            for (double dy = -48; dy <= 48; dy += 16)
-                if (w.BlockedAt(at.x + dx, at.y + dy, at.z + 16, at.z + 40)) ++cover;
-        spots.push_back({at, std::min(cover, 12) * 10.0 + std::min(nearestDoor, 400.0) / 10.0});
+        // Cover close by (a block, pillar or fixed prop standing in the room, not its walls), room
+        // to move and distance from the doorways.
+        bool cover = false;
+        for (const auto& b : space.Brushes()) {
+            const double reach = std::max({-b.lo.x, b.hi.x, -b.lo.y, b.hi.y});
+            if (b.kind != SpaceBrush::Always || reach >= kHalfCell - 1 || b.hi.z < at.z + 32 || b.lo.z > at.z + 8) continue;
+            const double dx = std::max({b.lo.x - at.x, 0.0, at.x - b.hi.x}), dy = std::max({b.lo.y - at.y, 0.0, at.y - b.hi.y});
+            cover = cover || std::hypot(dx, dy) < 64;
+        }
+        for (const auto& p : space.Props()) {
+            const double dx = std::max({p.lo.x - at.x, 0.0, at.x - p.hi.x}), dy = std::max({p.lo.y - at.y, 0.0, at.y - p.hi.y});
+            cover = cover || (p.fixed && p.hi.z >= at.z + 32 && std::hypot(dx, dy) < 64);
+        }
+        spots.push_back({at, (cover ? 60.0 : 0.0) + space.Clearance(i) * 8.0 + std::min(nearestDoor, 400.0) / 10.0});
     }
     std::stable_sort(spots.begin(), spots.end(), [](const Spot& a, const Spot& b) { return a.score > b.score; });
     std::vector<Vec3> out;

@@ -16,8 +16,8 @@ struct AiNode {
     double yaw = 0;    // for hints: facing the cover
 };
 
-// Hint types of the game (HINT_TACTICAL_COVER_MED and _LOW in Valve's ai_hint.h, the
-// "hinttype" choices of info_node_hint in halflife2.fgd).
+// Hint types of the game: HINT_TACTICAL_COVER_MED and _LOW in Valve's ai_hint.h, "Crouch
+// Cover Medium" and "Crouch Cover Low" among the "hinttype" choices of info_node_hint (VDC).
 constexpr int kHintCoverMedium = 100;
 constexpr int kHintCoverLow = 101;
 

@@ -54,9 +54,10 @@ void AddSpaceBrushes(const Node& owner, const std::string& classname, std::vecto
     SpaceBrush::Kind kind = SpaceBrush::Always;
     if (classname == "func_vornic_spawngroup")
         kind = SpaceBrush::SpawnGroup;
-    else if (classname.rfind("trigger_", 0) == 0 || classname == "func_wall_toggle" || classname == "func_areaportal")
-        kind = SpaceBrush::Passable;  // the walls that close a way start switched off; a door's
-                                      // areaportal is no wall (the door opens for everyone)
+    else if (classname.rfind("trigger_", 0) == 0 || classname == "func_areaportal")
+        kind = SpaceBrush::Passable;  // a door's areaportal is no wall: the door opens for everyone
+    else if (classname == "func_wall_toggle")
+        kind = SpaceBrush::Closable;
     for (const auto& c : owner.children) {
         if (!c.isBlock || c.key != "solid") continue;
         std::string error;
@@ -152,6 +153,14 @@ bool RoomSpace::InProp(const Vec3& p, double m) const {
     return false;
 }
 
+bool RoomSpace::InClosable(const Vec3& p, double m) const {
+    for (const auto& b : brushes_)
+        if (b.kind == SpaceBrush::Closable && p.x > b.lo.x - m && p.x < b.hi.x + m && p.y > b.lo.y - m &&
+            p.y < b.hi.y + m && p.z > b.lo.z - m && p.z < b.hi.z + m)
+            return true;
+    return false;
+}
+
 bool RoomSpace::PropMeets(const Vec3& lo, const Vec3& hi) const {
     for (const auto& box : props_)
         if (lo.x < box.hi.x && hi.x > box.lo.x && lo.y < box.hi.y && hi.y > box.lo.y && lo.z < box.hi.z &&
@@ -191,7 +200,7 @@ bool RoomSpace::BodyFits(const Vec3& p) const {
                 const Vec3 q{p.x + x, p.y + y, p.z + z};
                 if (InSolid(q)) return false;
             }
-    return !PropMeets({p.x - 16, p.y - 16, p.z}, {p.x + 16, p.y + 16, p.z + 72});
+    return !PropMeets({p.x - 16, p.y - 16, p.z}, {p.x + 16, p.y + 16, p.z + 72}) && !InClosable({p.x, p.y, p.z + 36}, 16);
 }
 
 }  // namespace roomkit

@@ -15,7 +15,8 @@ struct SpaceBrush {
         Always,      // world and func_detail: always there, blocks walking and sight
         SpawnGroup,  // there in some levels only: blocks walking, never counted on to hide anything
         Water,       // wades through, sees through
-        Passable,    // triggers and walls that start switched off
+        Passable,    // triggers
+        Closable,    // a wall that starts switched off: nothing may stand where it closes
     };
     Brush brush;
     Kind kind = Always;
@@ -62,6 +63,8 @@ public:
 
     // Strictly inside a brush that blocks walking (spawn groups count).
     bool InSolid(const Vec3& p) const;
+    // Within `margin` of a wall that closes later.
+    bool InClosable(const Vec3& p, double margin) const;
     // Within `margin` of a prop's rough box.
     bool InProp(const Vec3& p, double margin) const;
     // The box lo..hi meets a prop's rough box.
