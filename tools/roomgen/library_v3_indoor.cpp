@@ -46,7 +46,7 @@ std::vector<Rect> JunctionRooms(const Legs& legs, int variant) {
     std::vector<Rect> out;
     for (size_t i = 0; i < big.size(); ++i) {
         const Rect& r = big[i];
-        if ((variant + static_cast<int>(i)) % 2 == 0 && std::max(r.W(), r.D()) > 400) {
+        if (variant < 2 && (variant + static_cast<int>(i)) % 2 == 0 && std::max(r.W(), r.D()) > 400) {
             const auto [p, q] = Halves(r);
             out.push_back(p), out.push_back(q);
         } else {
@@ -59,11 +59,13 @@ std::vector<Rect> JunctionRooms(const Legs& legs, int variant) {
 void Junctions(std::vector<Def>& defs, int type, const char* family, const char* noun, const Legs& legs,
                std::uint32_t seed0) {
     int n = 0;
+    static const char* const kWings[3] = {"", " Wing", " Halls"};
     for (const District& d : Districts())
-        for (int v = 0; v < 2; ++v) {
+        for (int v = 0; v < 3; ++v) {
             const std::uint32_t seed = seed0 + static_cast<std::uint32_t>(n++);
-            const double height = d.height + (v == 1 ? 32 : 0);
-            defs.push_back({Key(family, d, v), std::string(d.name) + " " + noun + (v == 1 ? " Wing" : ""),
+            // The third kind has big undivided rooms under a higher roof.
+            const double height = d.height + (v == 1 ? 32 : v == 2 ? 64 : 0);
+            defs.push_back({Key(family, d, v), std::string(d.name) + " " + noun + kWings[v],
                             "Corridors of the " + std::string(d.name) + " meet here, with rooms between them.", type,
                             ShellOf(type, *d.way, height), [d, v, legs, seed](RoomBuilder& b, const ShellPlan& s) {
                                 Plan p;
@@ -162,14 +164,16 @@ void RaisedJunctions(std::vector<Def>& defs, int type, const char* family, const
 void DeadEnds(std::vector<Def>& defs) {
     int n = 0;
     for (const District& d : Districts())
-        for (int v = 0; v < 2; ++v) {
+        for (int v = 0; v < 3; ++v) {
             const std::uint32_t seed = 700 + static_cast<std::uint32_t>(n++);
-            defs.push_back({Key("alley", d, v), std::string(d.name) + (v == 0 ? " Dead End" : " Back Rooms"),
+            static const char* const kNames[3] = {" Dead End", " Back Rooms", " Far End"};
+            defs.push_back({Key("alley", d, v), std::string(d.name) + kNames[v],
                             "The corridor ends in the rooms at the back of the " + std::string(d.name) + ".", 4,
                             ShellOf(4, *d.way, d.height), [d, v, seed](RoomBuilder& b, const ShellPlan& s) {
                                 Plan p;
-                                p.ways.push_back(Way({-64, v == 0 ? -96.0 : 0.0, 64, kIn}, d));
-                                const double back = v == 0 ? -96 - kGap : -kGap;
+                                const double bottom = v == 0 ? -96.0 : v == 1 ? 0.0 : -192.0;
+                                p.ways.push_back(Way({-64, bottom, 64, kIn}, d));
+                                const double back = bottom - kGap;
                                 // The room at the end, and rooms either side of the corridor.
                                 p.zones.push_back(Room({-kIn + kGap + (v ? 64 : 0), -kIn + kGap, kIn - kGap, back}, d, v, true));
                                 p.zones.push_back(Room({-kIn + kGap, back + 2 * kGap, -64 - kGap, kIn - kGap}, d, v + 1, v == 1));

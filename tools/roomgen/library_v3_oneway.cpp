@@ -122,7 +122,7 @@ void AddOneWayRooms(std::vector<Def>& d) {
             z.wayCeiling = v == 0 ? dist.wayCeiling : 0;
             d.push_back(ZigzagDef(z, seed++));
         }
-    for (int k : {0, 1, 4}) {
+    for (int k : {0, 1, 2, 3, 4}) {
         const District& dist = Districts()[static_cast<size_t>(k)];
         Zigzag z;
         z.file = std::string("oneway_") + dist.key + "_stairs";
@@ -151,14 +151,16 @@ void AddOneWayRooms(std::vector<Def>& d) {
         z.height = st.height, z.half = st.half, z.gates = st.gates;
         d.push_back(ZigzagDef(z, seed++));
     }
-    for (int k = 0; k < 2; ++k) {
+    static const char* const kCanalFiles[3] = {"oneway_canal_towpath", "oneway_canal_wharf", "oneway_canal_locks"};
+    static const char* const kCanalNames[3] = {"Canal Towpaths", "Canal Wharf", "Canal Locks"};
+    for (int k = 0; k < 3; ++k) {
         Zigzag z;
-        z.file = k == 0 ? "oneway_canal_towpath" : "oneway_canal_wharf";
-        z.name = k == 0 ? "Canal Towpaths" : "Canal Wharf";
+        z.file = kCanalFiles[k];
+        z.name = kCanalNames[k];
         z.description = "Quays along the basins of a canal, round a wharf in the middle, open to the sky.";
         z.passage = Passage::Canal;
         z.way = Canals(), z.room = Canals();
-        z.height = k == 0 ? 384 : 448, z.floor = 48, z.half = k == 0 ? 64 : 96;
+        z.height = k == 0 ? 384 : k == 1 ? 448 : 512, z.floor = 48, z.half = k == 0 ? 64 : k == 1 ? 96 : 80;
         d.push_back(ZigzagDef(z, seed++));
     }
 }
