@@ -448,3 +448,36 @@ SpaceRegions FindSpaceRegions(const std::vector<SealingBody>& bodies, const std:
 }
 
 }  // namespace tessellon
+
+namespace tessellon {
+
+SpaceCut MeasureSpaceCut(const std::vector<SealingBody>& bodies, const Box& region, std::size_t maxCells) {
+    SpaceCut out;
+    const std::vector<LeakStart> starts{{region.min, {}, {}}, {region.max, {}, {}}};
+    AxisLines lines[3];
+    LeakResult sizes;
+    if (!CutSpace(bodies, starts, maxCells, lines, sizes)) return out;
+    out.checked = true;
+    const PaddedGrid grid(lines);
+    std::vector<std::uint8_t> cell;
+    FillBodies(bodies, lines, grid, cell);
+    auto inside = [&](std::size_t i, std::size_t j, std::size_t k) {
+        const Vec3 c{lines[0].Centre(i), lines[1].Centre(j), lines[2].Centre(k)};
+        return c.x > region.min.x && c.x < region.max.x && c.y > region.min.y && c.y < region.max.y &&
+               c.z > region.min.z && c.z < region.max.z;
+    };
+    auto open = [&](std::size_t i, std::size_t j, std::size_t k) {
+        return cell[grid.At(i, j, k)] != kFilled && inside(i, j, k);
+    };
+    for (std::size_t k = 0; k < grid.nz; ++k)
+        for (std::size_t j = 0; j < grid.ny; ++j)
+            for (std::size_t i = 0; i < grid.nx; ++i) {
+                if (!open(i, j, k)) continue;
+                ++out.open;
+                out.faces += (i + 1 < grid.nx && open(i + 1, j, k)) + (j + 1 < grid.ny && open(i, j + 1, k)) +
+                             (k + 1 < grid.nz && open(i, j, k + 1));
+            }
+    return out;
+}
+
+}  // namespace tessellon

@@ -62,3 +62,16 @@ SpaceRegions FindSpaceRegions(const std::vector<SealingBody>& bodies, const std:
                               std::size_t maxCells = kMaxLeakCells);
 
 }  // namespace tessellon
+
+namespace tessellon {
+
+// How finely the bodies cut the open space inside `region`, on the leak flood's grid: the
+// open cells and the faces between two open cells. The visibility compiler cuts space at the
+// same planes, so this measures what it will have to work through (portals).
+struct SpaceCut {
+    bool checked = false;
+    std::size_t open = 0, faces = 0;
+};
+SpaceCut MeasureSpaceCut(const std::vector<SealingBody>& bodies, const Box& region, std::size_t maxCells = kMaxLeakCells);
+
+}  // namespace tessellon

@@ -213,7 +213,7 @@ inline void StartKit(RoomBuilder& b, const ShellPlan& s, int itemMode) {
     b.Weapon({-12, -236, 16}, 1, 90);
     b.Weapon({12, -236, 16}, 1, 90);
     b.Item({120, -200, 16}, itemMode);
-    b.Light({0, -160, s.height - 32});
+    if (!s.sky) b.Light({0, -160, s.height - 32});  // under the sky the sun lights the start
 }
 
 // The way out. A partition across the back of the room (south, away from the door) leaves an
@@ -252,7 +252,7 @@ inline void FinaleKit(RoomBuilder& b, const ShellPlan& s, const std::string& tex
     // 255: suppress weapons, HUD, jump, duck, use, sprint, attack and zoom (player.cpp).
     b.Entity("player_speedmod", {-160, -300, 96}, {{"targetname", "end_freeze"}, {"spawnflags", "255"}});
     b.Entity("point_clientcommand", {-120, -300, 96}, {{"targetname", "end_menu"}});
-    b.Light({-100, -270, H - 32}, "255 230 170 320");
+    if (!s.sky) b.Light({-100, -270, H - 32}, "255 230 170 320");
     b.KeepCharactersOut({-384, -384, -64}, {384, -120, H});
 }
 // The rooms of the city districts (offices, canals, rooftops, checkpoints, flats, gates).

@@ -194,7 +194,16 @@ int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                   "METAL/METALWALL001A"};
     shell.open = OpenSides(type);
     b.MakeShell(shell);
-    b.Light({0, 0, height - 32});
+    // A lamp hanging in the middle gives the light (a street lamp under the sky), and the room
+    // sounds like the game's generic rooms until a better soundscape is chosen.
+    if (sky) {
+        b.FixedProp({"models/props_c17/lamppost03a_on.mdl", 12, 12, 200, false}, {0, 0, 0});
+        b.Light({0, 24, 112}, "255 184 108 420");
+    } else {
+        b.HangingLamp({0, 0, height - 2}, {"models/props_wasteland/prison_lamp001c.mdl", 12, 12, 24, false});
+        b.Light({0, 0, height - 40}, "255 198 132 60");
+    }
+    b.Entity("env_soundscape", {0, 0, 72}, {{"soundscape", sky ? "GenericOutdoor" : "GenericIndoor"}, {"radius", "320"}});
     if (type == 5) b.Entity("info_player_start", {0, -240, 8}, {{"angles", "0 90 0"}});
     if (!WriteFileAtomically(path, WriteVmf(b.Finish("")))) {
         err << path << ": cannot be written\n";
