@@ -922,17 +922,24 @@ void Gallery(Cell& c, int space, int wall, double depth, double z, double u0, do
 void Facade(Cell& c, int space, int wall, int storeys) {
     const Space& s = c.At(space);
     Rng& rng = c.Random();
-    const double len = wall % 2 == 0 ? s.r.W() : s.r.D();
-    const int bays = std::max(1, static_cast<int>(len / 144));
-    const double bay = len / bays, w = 64;
-    for (int i = 0; i < bays; ++i) {
-        const double u = bay * (i + 0.5);
+    const double len = wall % 2 == 0 ? s.r.W() : s.r.D(), w = 64;
+    // The bays stand on one grid across the cell (every 192, at 96 off the middle), so fronts
+    // facing each other and the storeys of one front share the planes the windows cut: fewer
+    // cuts for the visibility compiler to work through.
+    const double start = wall == 0 ? s.r.x0 : wall == 1 ? s.r.y1 : wall == 2 ? s.r.x1 : s.r.y0;
+    const double dir = wall == 0 || wall == 3 ? 1 : -1;  // world coordinate along u
+    std::vector<double> bays;
+    for (double at = -288; at <= 288; at += 192) {
+        const double u = (at - start) * dir;
+        if (u >= w / 2 + 24 && u <= len - w / 2 - 24) bays.push_back(u);
+    }
+    for (const double u : bays) {
         // Street level a shop window or a shut door, a window on every storey above.
         std::vector<Cell::Slot> slots;
         if (rng.Chance(50))
             slots.push_back({24, 104, kGlass});
         else
-            slots.push_back({0, 108, "METAL/METALDOOR039A"});
+            slots.push_back({0, 104, "METAL/METALDOOR039A"});
         for (int k = 1; k < storeys; ++k) slots.push_back({128.0 * k + 32, 128.0 * k + 104, kGlass});
         c.Recess(space, wall, u - w / 2, u + w / 2, 8, std::move(slots));
         // Now and then (once in a room) a balcony under a first-floor window: its slab and parapet.
