@@ -464,8 +464,9 @@ std::vector<GeneratedRoom> BuildLibrary(const std::string& author, const roomkit
     for (const auto& def : Definitions()) {
         RoomBuilder b(def.name, def.type, def.description, &models);
         b.MakeShell(def.shell);
-        // Every room but the start holds a fight (a room's plan may ask for more or fewer).
-        if (def.type != 5) b.Encounter(def.type == 4 || def.type == 6 ? 2 : 3);
+        // Every room but the start holds a fight, the junctions a larger one (a room's plan may
+        // ask for more or fewer).
+        if (def.type != 5) b.Encounter(def.type == 2 || def.type == 3 ? 3 : 2);
         def.fill(b, def.shell);
         out.push_back({def.file, b.Finish(author)});
     }

@@ -194,9 +194,11 @@ struct Baffles {
 
 inline void SaveBaffles(RoomBuilder& b, const ShellPlan& s, const Baffles& p, const std::string& mat) {
     const double top = s.height;
+    // Each piece reaches into the side wall, so it is shell: it cuts the level's visibility
+    // where it really hides the rooms behind it.
     auto partition = [&](double y0, double y1, double gap0, double gap1) {
-        if (gap0 > -368) b.Box({-368, y0, p.bottom}, {gap0, y1, top}, mat);
-        if (gap1 < 368) b.Box({gap1, y0, p.bottom}, {368, y1, top}, mat);
+        if (gap0 > -368) b.Box({-384, y0, p.bottom}, {gap0, y1, top}, mat, &b.World());
+        if (gap1 < 368) b.Box({gap1, y0, p.bottom}, {384, y1, top}, mat, &b.World());
     };
     partition(p.yNorth, p.yNorth + 16, p.north0, p.north1);
     partition(p.ySouth - 16, p.ySouth, p.south0, p.south1);
@@ -227,7 +229,7 @@ inline void StartKit(RoomBuilder& b, const ShellPlan& s, int itemMode) {
 // Characters never stand in the alcove.
 inline void FinaleKit(RoomBuilder& b, const ShellPlan& s, const std::string& text) {
     const double H = s.height, y0 = -176, y1 = -160;
-    b.Box({-368, y0, 0}, {224, y1, H}, s.mats.wall);
+    b.Box({-384, y0, 0}, {224, y1, H}, s.mats.wall, &b.World());
     Node& door = b.BrushEntity("func_wall_toggle", {{"targetname", "end_wall"}, {"spawnflags", "1"}});
     b.Box({224, y0, 0}, {368, y1, H}, s.mats.wall, &door);
     Node& guard = b.BrushEntity("trigger_hurt", {{"targetname", "end_guard"}, {"spawnflags", "2"}, {"StartDisabled", "1"},

@@ -63,9 +63,9 @@ Node& RoomBuilder::Convex(const std::vector<std::vector<Vec3>>& faces, const std
         side.AddKey("material", mat);
         side.AddKey("uaxis", u);
         side.AddKey("vaxis", v);
-        side.AddKey("rotation", "0");
-        side.AddKey("lightmapscale", "16");
-        side.AddKey("smoothing_groups", "0");
+        // rotation, lightmapscale and smoothing_groups are left to their defaults (0, the
+        // material's own scale, none) as vbsp and Hammer take them: every line of a level is
+        // work for the build.
     }
     if (!into && !inShell_) {
         if (!detail_) detail_ = &BrushEntity("func_detail", {});
@@ -278,7 +278,7 @@ void RoomBuilder::PlaceProp(const PropModel& m, const Vec3& floor, double yaw, b
     // A body with its origin at the middle would start half sunk into the floor; a unit over
     // it, it settles as the level starts.
     const Vec3 origin{floor.x, floor.y, floor.z + (m.originAtCentre ? m.height / 2 + 1 : 0)};
-    const KeyValues common{{"model", m.path}, {"angles", Yaw(yaw)}, {"skin", "0"}};
+    const KeyValues common{{"model", m.path}, {"angles", Yaw(yaw)}};
     KeyValues keys = common;
     std::string cls;
     switch (use) {
@@ -295,7 +295,6 @@ void RoomBuilder::PlaceProp(const PropModel& m, const Vec3& floor, double yaw, b
             // prop_dynamic_override skips the prop_data test that deletes a prop_dynamic.
             cls = "prop_dynamic_override";
             keys.emplace_back("solid", "6");
-            keys.emplace_back("spawnflags", "0");
             break;
     }
     Entity(cls, origin, keys);
@@ -391,7 +390,7 @@ std::vector<Node> RoomBuilder::Furnishings(int& id) const {
             add("vornic_item", at, {{"angles", "0 0 0"}, {"spawnwhat", "4"}});
         seen.insert(seen.end(), spots.begin(), spots.end());
     }
-    const bool air = haveShell_ && (shell_.sky || shell_.height >= 288);
+    const bool air = haveShell_ && (shell_.sky || shell_.height >= 320);
     for (const auto& node : PlanNodes(space, seen, air)) {
         switch (node.type) {
             case AiNode::Ground: add("info_node", node.at, {}); break;

@@ -319,9 +319,12 @@ struct Planner {
         for (const auto& d : s.Doors()) floor = std::min(floor, d.point.z);
         const double height = s.Top() - floor;
         const double z = floor + std::clamp(height / 2, 96.0, 192.0);
-        for (const auto& [x, y] : {std::pair{0.0, 0.0}, {-208.0, -208.0}, {208.0, 208.0}}) {
+        // One over the middle (or beside it, when something stands there) and one in each doorway.
+        for (const auto& [x, y] : {std::pair{0.0, 0.0}, {-160.0, -160.0}, {160.0, 160.0}}) {
             const Vec3 p{x, y, z};
-            if (AirPointFree(p)) nodes.push_back({AiNode::Air, p, 0, 0});
+            if (!AirPointFree(p)) continue;
+            nodes.push_back({AiNode::Air, p, 0, 0});
+            break;
         }
         for (const auto& d : s.Doors()) {
             const Vec3 p = d.Inside(56, 112);
