@@ -92,9 +92,9 @@ int RunViewCommand(const std::vector<std::string>& args, std::ostream& out, std:
                 fov = number(a);
                 if (fov < 10 || fov > 170) throw UsageError("--fov must be between 10 and 170 (got " + args[i] + ").");
             } else if (a == "--width") {
-                width = whole(a, 1, 8192);
+                width = whole(a, 1, 4096);
             } else if (a == "--height") {
-                height = whole(a, 1, 8192);
+                height = whole(a, 1, 4096);
             } else if (a == "--doorway") {
                 doorway = true;
             } else if (a == "--start") {

@@ -327,7 +327,7 @@ struct ViewScene::Grid {
     std::vector<std::uint32_t> first;  // cell c lists items[first[c] .. first[c + 1])
     std::vector<std::uint32_t> items;
     // The lights that reach each column of a coarser grid in x and y.
-    double lightCell = 128;
+    double lightCell = 128;  // at least
     int ln[2] = {1, 1};
     std::vector<std::uint32_t> lightFirst, lightItems;
     // Per light: the square of its reach, its falloff's value at 100 units, its strongest channel.
@@ -430,7 +430,6 @@ const ViewScene::Grid& ViewScene::Ready() const {
     g->cell = std::max(16.0, std::cbrt(volume / want));
     const double extent[3] = {size.x, size.y, size.z};
     for (int a = 0; a < 3; ++a) g->cell = std::max(g->cell, extent[a] / 256);
-    for (int a = 0; a < 3; ++a) g->n[a] = std::clamp(static_cast<int>(std::ceil(extent[a] / g->cell)), 1, 256);
 
     auto cellRange = [&](const Box& b, int lo[3], int hi[3]) {
         const double mn[3] = {b.min.x - box.min.x, b.min.y - box.min.y, b.min.z - box.min.z};
@@ -440,9 +439,22 @@ const ViewScene::Grid& ViewScene::Ready() const {
             hi[a] = std::clamp(static_cast<int>(std::floor(mx[a] / g->cell)), 0, g->n[a] - 1);
         }
     };
+    int lo[3], hi[3];
+    // Many large bodies (a hand-made map's huge brushes, or a hostile file) would list each in
+    // thousands of cells: the grid coarsens until the lists stay within bounds.
+    constexpr double kMostListed = 1 << 22;
+    for (;;) {
+        for (int a = 0; a < 3; ++a) g->n[a] = std::clamp(static_cast<int>(std::ceil(extent[a] / g->cell)), 1, 256);
+        double listed = 0;
+        for (const Body& b : bodies_) {
+            cellRange(b.bounds, lo, hi);
+            listed += static_cast<double>(hi[0] - lo[0] + 1) * (hi[1] - lo[1] + 1) * (hi[2] - lo[2] + 1);
+        }
+        if (listed <= kMostListed || (g->n[0] == 1 && g->n[1] == 1 && g->n[2] == 1)) break;
+        g->cell *= 2;
+    }
     const std::size_t cells = static_cast<std::size_t>(g->n[0]) * static_cast<std::size_t>(g->n[1]) * static_cast<std::size_t>(g->n[2]);
     g->first.assign(cells + 1, 0);
-    int lo[3], hi[3];
     for (const Body& b : bodies_) {
         cellRange(b.bounds, lo, hi);
         for (int z = lo[2]; z <= hi[2]; ++z)
@@ -460,11 +472,6 @@ const ViewScene::Grid& ViewScene::Ready() const {
     }
 
     // Lights by columns: each light is listed in the columns its reach touches.
-    g->ln[0] = std::clamp(static_cast<int>(std::ceil(size.x / g->lightCell)), 1, 512);
-    g->ln[1] = std::clamp(static_cast<int>(std::ceil(size.y / g->lightCell)), 1, 512);
-    g->lightCell = std::max({g->lightCell, size.x / g->ln[0], size.y / g->ln[1]});
-    const std::size_t columns = static_cast<std::size_t>(g->ln[0]) * static_cast<std::size_t>(g->ln[1]);
-    g->lightFirst.assign(columns + 1, 0);
     std::vector<double> reach;
     for (const ViewLight& l : lights_) {
         reach.push_back(LightReach(l));
@@ -479,6 +486,22 @@ const ViewScene::Grid& ViewScene::Ready() const {
         y0 = std::clamp(static_cast<int>(std::floor((l.at.y - r - box.min.y) / g->lightCell)), 0, g->ln[1] - 1);
         y1 = std::clamp(static_cast<int>(std::floor((l.at.y + r - box.min.y) / g->lightCell)), 0, g->ln[1] - 1);
     };
+    // As with the bodies: columns as coarse as needed to keep the lists within bounds.
+    g->lightCell = std::max({128.0, size.x / 512, size.y / 512});
+    for (;;) {
+        g->ln[0] = std::clamp(static_cast<int>(std::ceil(size.x / g->lightCell)), 1, 512);
+        g->ln[1] = std::clamp(static_cast<int>(std::ceil(size.y / g->lightCell)), 1, 512);
+        double listed = 0;
+        int cx0, cx1, cy0, cy1;
+        for (std::size_t i = 0; i < lights_.size(); ++i) {
+            columnRange(i, cx0, cx1, cy0, cy1);
+            listed += static_cast<double>(cx1 - cx0 + 1) * (cy1 - cy0 + 1);
+        }
+        if (listed <= kMostListed || (g->ln[0] == 1 && g->ln[1] == 1)) break;
+        g->lightCell *= 2;
+    }
+    const std::size_t columns = static_cast<std::size_t>(g->ln[0]) * static_cast<std::size_t>(g->ln[1]);
+    g->lightFirst.assign(columns + 1, 0);
     int x0, x1, y0, y1;
     for (std::size_t i = 0; i < lights_.size(); ++i) {
         columnRange(i, x0, x1, y0, y1);
