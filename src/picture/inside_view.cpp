@@ -450,7 +450,8 @@ const ViewScene::Grid& ViewScene::Ready() const {
             cellRange(b.bounds, lo, hi);
             listed += static_cast<double>(hi[0] - lo[0] + 1) * (hi[1] - lo[1] + 1) * (hi[2] - lo[2] + 1);
         }
-        if (listed <= kMostListed || (g->n[0] == 1 && g->n[1] == 1 && g->n[2] == 1)) break;
+        const double cells = static_cast<double>(g->n[0]) * g->n[1] * g->n[2];
+        if ((listed <= kMostListed && cells <= kMostListed) || cells == 1) break;
         g->cell *= 2;
     }
     const std::size_t cells = static_cast<std::size_t>(g->n[0]) * static_cast<std::size_t>(g->n[1]) * static_cast<std::size_t>(g->n[2]);
@@ -868,7 +869,9 @@ struct SceneReader {
             ++unreadBrushes;
             return;
         }
-        // A brush of hidden faces only shows nothing, but still casts its shadow.
+        // A brush of hidden faces only shows nothing, but may still cast its shadow.
+        const bool shows = std::any_of(surfaces.begin(), surfaces.end(), [](const FaceSurface& f) { return f.look != FaceLook::Hidden; });
+        if (!shows && !blocksLight) return;
         if (file.scene.AddBody(planes, surfaces, blocksLight)) ++file.brushes;
         else ++unreadBrushes;
     }

@@ -84,7 +84,8 @@ public:
     Box Bounds() const;
 
     // The picture seen from `view`, `width` x `height` pixels, drawn on `threads` threads (0:
-    // as many as the machine has).
+    // as many as the machine has). The first picture after a change sorts the bodies into a
+    // grid, so a scene is drawn from one thread at a time.
     RgbImage Render(const ViewPoint& view, int width, int height, int threads = 0) const;
 
     struct Grid;
