@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "bench_support.h"
-#include "driver/stage_times.h"
+#include "session/stage_times.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "driver/build_driver.h"
-#include "driver/session.h"
+#include "session/session.h"
 #include "rooms/catalogue.h"
 
 namespace bench {

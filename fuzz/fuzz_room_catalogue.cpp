@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "check/vmf_reader.h"
-#include "driver/errors.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/session.h"
 #include "fuzz_support.h"
 #include "instance/room_body.h"
 #include "rooms/catalogue.h"

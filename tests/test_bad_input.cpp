@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "check/vmf_reader.h"
-#include "driver/text_table.h"
+#include "session/text_table.h"
 #include "paths/vdf_reader.h"
 #include "roomkit/kit.h"
 #include "roomkit/room_builder.h"
@@ -213,7 +213,7 @@ TEST(Nesting, DeeplyNestedBlocksAreCutOffWithAMessageNamingTheLine) {
 
     // The same nesting inside a room file's body.
     Lines room = GoodRoom();
-    const auto worldEnd = std::find(room.begin(), room.end(), roomkit::kWorldEnd);
+    const auto worldEnd = std::find(room.begin(), room.end(), roomkit::kWorldEndMarker);
     ASSERT_NE(worldEnd, room.end());
     const auto at = static_cast<int>(worldEnd - room.begin());
     Lines nested{"solid", "{"};

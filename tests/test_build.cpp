@@ -6,8 +6,8 @@
 
 #include "driver/auto_restart.h"
 #include "driver/build_driver.h"
-#include "driver/errors.h"
-#include "driver/report.h"
+#include "session/errors.h"
+#include "session/report.h"
 #include "check/level_check.h"
 #include "instance/name_fixer.h"
 #include "instance/translation.h"

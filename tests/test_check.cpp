@@ -11,7 +11,7 @@
 
 #include "check/brush_geometry.h"
 #include "check/level_check.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "test_support.h"
 
 namespace tessellon {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "driver/compile_pipeline.h"
-#include "driver/report.h"
+#include "session/report.h"
 #include "paths/accounts.h"
 #include "platform/process_runner.h"
 #include "test_support.h"

@@ -9,7 +9,7 @@
 #include "entities/sky.h"
 #include "entities/sun.h"
 #include "entities/weight_tables.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "test_support.h"
 
 namespace tessellon {

@@ -2,10 +2,10 @@
 
 #include <set>
 
-#include "driver/errors.h"
-#include "driver/level_writer.h"
-#include "driver/report.h"
-#include "instance/text_helpers.h"
+#include "session/errors.h"
+#include "session/level_writer.h"
+#include "session/report.h"
+#include "session/text_helpers.h"
 #include "maze/random_source.h"
 #include "test_support.h"
 

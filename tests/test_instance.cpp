@@ -5,13 +5,13 @@
 #include <map>
 #include <set>
 
-#include "driver/errors.h"
+#include "session/errors.h"
 #include "check/brush_geometry.h"
 #include "instance/name_fixer.h"
 #include "instance/room_body.h"
 #include "instance/room_pipeline.h"
 #include "instance/rotation.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "instance/translation.h"
 #include "test_support.h"
 

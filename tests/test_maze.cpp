@@ -4,7 +4,7 @@
 #include <set>
 
 #include "driver/build_driver.h"
-#include "driver/errors.h"
+#include "session/errors.h"
 #include "driver/room_choice.h"
 #include "maze/directions.h"
 #include "maze/maze_line.h"

@@ -5,7 +5,7 @@
 #include <regex>
 #include <set>
 
-#include "driver/errors.h"
+#include "session/errors.h"
 #include "entities/placeholders.h"
 #include "entities/sun.h"
 #include "entities/weight_tables.h"

@@ -182,7 +182,7 @@ std::vector<Solid> LevelSolids(const roomkit::Node& map) {
             if (!c.isBlock || c.key != "solid") continue;
             bool passable = false;
             for (const auto& side : c.children) {
-                const std::string m = roomkit::Lower(side.Get("material"));
+                const std::string m = roomkit::LowerCase(side.Get("material"));
                 passable = passable || m.find("water") != std::string::npos || m.rfind("tools/toolstrigger", 0) == 0;
             }
             std::string error;

@@ -134,7 +134,7 @@ TEST(RoomImport, TakesTheHeaderFromTheMarkersAndWritesOneTokenPerLine) {
     EXPECT_EQ(Lines(lines.begin(), lines.begin() + 22),
               (Lines{"Test Hall", "0", "0", "0", "384", "0", "0", "0", "0", "0", "0", "0", "-384", "0", "0", "0", "0",
                      "0", "0", "A hall for tests", "Tests", "solid"}));
-    EXPECT_EQ(lines.back(), kEndOfFile);
+    EXPECT_EQ(lines.back(), kEndMarker);
     // Editor-only blocks stay behind; output fields are joined with commas.
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "editor"), 0);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "msg,Display,,0,-1"), 1);
@@ -184,7 +184,7 @@ TEST(RoomCheck, NamesTheLineOfHeaderStructureAndShellFaults) {
     deep.Box({0, 0, -1e9}, {16, 16, 0}, "METAL/METALWALL001A", &deep.World());
     auto extraBrace = good, noWorldEnd = good;
     extraBrace.insert(extraBrace.begin() + 30, "}");
-    noWorldEnd.erase(std::find(noWorldEnd.begin(), noWorldEnd.end(), kWorldEnd));
+    noWorldEnd.erase(std::find(noWorldEnd.begin(), noWorldEnd.end(), kWorldEndMarker));
     const struct {
         Lines room;
         int line;
@@ -214,7 +214,7 @@ TEST(RoomCheck, TheSealingFloodFindsGapsTooThinForTheWallSamples) {
     const auto partLines = Built(parts);
     auto slit = WithoutBlock(Built(OneWay()), "solid", 9);
     slit.insert(slit.begin() + kHeaderLines, partLines.begin() + kHeaderLines,
-                std::find(partLines.begin(), partLines.end(), kWorldEnd));
+                std::find(partLines.begin(), partLines.end(), kWorldEndMarker));
     const auto issues = CheckRoom(slit);
     EXPECT_FALSE(Mentions(issues, 0, "hole")) << "only the flood can see the slit\n" << Dump(issues);
     EXPECT_TRUE(Mentions(issues, 0, "leaks with its doorways plugged")) << Dump(issues);
@@ -272,7 +272,7 @@ TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
     const auto room = Load(ShippedRooms() / "turn_concrete_bend.rgr");
     auto offPoint = room, noEnd = room, foreign = room;
     offPoint[7] = "352";  // east X
-    noEnd.erase(std::find(noEnd.begin(), noEnd.end(), kEndOfFile));
+    noEnd.erase(std::find(noEnd.begin(), noEnd.end(), kEndMarker));
     // The kit judges models by the game's list that ships beside it.
     const auto model = std::find(foreign.begin() + kHeaderLines, foreign.end(), "model");
     ASSERT_NE(model, foreign.end());

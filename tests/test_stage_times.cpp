@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/build_driver.h"
-#include "driver/stage_times.h"
+#include "session/stage_times.h"
 #include "rooms/catalogue.h"
 #include "test_support.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/errors.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/session.h"
 #include "cli/cli.h"
 #include "platform/clock.h"
 #include "platform/registry.h"

@@ -14,7 +14,7 @@
 #include "app/script.h"
 #include "app/widgets.h"
 #include "driver/compile_pipeline.h"
-#include "driver/errors.h"
+#include "session/errors.h"
 #include "entities/sun.h"
 
 namespace tessellon::app {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "driver/errors.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/session.h"
 #include "driver/window_options.h"
 #include "entities/sun.h"
 #include "paths/accounts.h"

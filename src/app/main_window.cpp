@@ -20,8 +20,8 @@
 #include "driver/auto_restart.h"
 #include "driver/build_driver.h"
 #include "driver/compile_pipeline.h"
-#include "driver/errors.h"
-#include "driver/report.h"
+#include "session/errors.h"
+#include "session/report.h"
 #include "entities/sun.h"
 #include "picture/room_picture.h"
 

@@ -18,7 +18,7 @@
 #include <filesystem>
 
 #include "app/folder_list.h"
-#include "driver/errors.h"
+#include "session/errors.h"
 
 namespace tessellon::app {
 

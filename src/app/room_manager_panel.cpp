@@ -13,7 +13,7 @@
 
 #include "app/layout.h"
 #include "app/widgets.h"
-#include "driver/errors.h"
+#include "session/errors.h"
 #include "driver/room_manager.h"
 #include "maze/directions.h"
 #include "maze/maze_picture.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/report.h"
+#include "session/report.h"
 
 namespace tessellon::app {
 

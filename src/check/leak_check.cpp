@@ -164,18 +164,12 @@ bool FrameMayReach(const std::uint8_t* cell, std::size_t nx, std::size_t ny, std
     return false;
 }
 
-}  // namespace
 
-SealingBody SealingBox(const Box& box) { return SealingBody{box, {}, true}; }
-
-LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<LeakStart>& starts, std::size_t maxCells) {
-    LeakResult result;
-    if (starts.empty()) {
-        result.skippedReason = "there is no point to flood from";
-        return result;
-    }
-
-    AxisLines lines[3];
+// The grid lines of the flood: every body's bounds on each axis, and a frame a little outside
+// all bodies and starts, so the void around the level is one connected shell of cells.
+// False (with the reason in result) when the grid would have more than maxCells cells.
+bool CutSpace(const std::vector<SealingBody>& bodies, const std::vector<LeakStart>& starts, std::size_t maxCells,
+              AxisLines (&lines)[3], LeakResult& result) {
     double lo[3], hi[3];
     for (int a = 0; a < 3; ++a) lo[a] = hi[a] = Axis(starts[0].point, a);
     for (const auto& s : starts)
@@ -199,32 +193,30 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
         total *= lines[a].Cells();
         if (total > maxCells) {
             result.skippedReason = "the level's brushes cut space into more than " + std::to_string(maxCells) + " cells";
-            return result;
+            return false;
         }
     }
-    const std::size_t nx = lines[0].Cells(), ny = lines[1].Cells(), nz = lines[2].Cells();
     result.cells = total;
-    result.checked = true;
+    return true;
+}
 
-    // The padded grid (see CellIndex).
-    const std::size_t strideY = nx + 2, strideZ = (nx + 2) * (ny + 2);
-    const std::size_t padded = strideZ * (nz + 2);
-    auto at = [&](std::size_t i, std::size_t j, std::size_t k) { return (i + 1) + (j + 1) * strideY + (k + 1) * strideZ; };
-    // The grid and the queue are kept for the next level (up to 8 MB each).
-    static auto* const spareCells = new SpareBuffer<std::vector<std::uint8_t>>(std::size_t(8) << 20);
-    static auto* const spareQueue = new SpareBuffer<std::vector<std::uint32_t>>(std::size_t(8) << 20);
-    struct Kept {
-        std::vector<std::uint8_t> cell = spareCells->Take();
-        std::vector<std::uint32_t> queue = spareQueue->Take();
-        ~Kept() {
-            spareCells->Give(std::move(cell));
-            spareQueue->Give(std::move(queue));
-        }
-    } kept;
-    std::vector<std::uint8_t>& cell = kept.cell;
-    cell.assign(padded, kFilled);
-    for (std::size_t k = 0; k < nz; ++k)
-        for (std::size_t j = 0; j < ny; ++j) std::fill_n(&cell[at(0, j, k)], nx, kOpen);
+// The cells of the grid with a filled border one cell wide (see CellIndex).
+struct PaddedGrid {
+    std::size_t nx, ny, nz, strideY, strideZ, padded;
+    explicit PaddedGrid(const AxisLines (&lines)[3])
+        : nx(lines[0].Cells()), ny(lines[1].Cells()), nz(lines[2].Cells()), strideY(nx + 2),
+          strideZ((nx + 2) * (ny + 2)), padded(strideZ * (nz + 2)) {}
+    std::size_t At(std::size_t i, std::size_t j, std::size_t k) const {
+        return (i + 1) + (j + 1) * strideY + (k + 1) * strideZ;
+    }
+};
+
+// Marks every cell inside a body filled; the rest of the grid is open, the border filled.
+void FillBodies(const std::vector<SealingBody>& bodies, const AxisLines (&lines)[3], const PaddedGrid& g,
+                std::vector<std::uint8_t>& cell) {
+    cell.assign(g.padded, kFilled);
+    for (std::size_t k = 0; k < g.nz; ++k)
+        for (std::size_t j = 0; j < g.ny; ++j) std::fill_n(&cell[g.At(0, j, k)], g.nx, kOpen);
     for (const auto& b : bodies) {
         std::size_t from[3], to[3];
         bool empty = false;
@@ -236,7 +228,7 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
         if (empty) continue;
         for (std::size_t k = from[2]; k < to[2]; ++k)
             for (std::size_t j = from[1]; j < to[1]; ++j) {
-                std::uint8_t* row = &cell[at(0, j, k)];
+                std::uint8_t* row = &cell[g.At(0, j, k)];
                 if (b.axisAligned) {
                     std::fill(row + from[0], row + to[0], kFilled);
                     continue;
@@ -259,9 +251,11 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
                 }
             }
     }
+}
 
-    // The open cells the starts stand in. When the quick flood reaches none of them the level
-    // seals, and only the starts buried in brushes are left to report.
+// The open cells each start stands in (none for a start buried in a brush).
+std::vector<std::vector<std::size_t>> StartCells(const std::vector<LeakStart>& starts, const AxisLines (&lines)[3],
+                                                 const PaddedGrid& g, const std::vector<std::uint8_t>& cell) {
     std::vector<std::vector<std::size_t>> startSpans(starts.size());
     for (std::size_t s = 0; s < starts.size(); ++s) {
         const Vec3 p = starts[s].point;
@@ -269,36 +263,28 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
         for (std::size_t k = zs.first; k <= zs.last; ++k)
             for (std::size_t j = ys.first; j <= ys.last; ++j)
                 for (std::size_t i = xs.first; i <= xs.last; ++i) {
-                    const std::size_t c = at(i, j, k);
+                    const std::size_t c = g.At(i, j, k);
                     if (cell[c] != kFilled) startSpans[s].push_back(c);
                 }
     }
-    if (!FrameMayReach(cell.data(), nx, ny, nz, startSpans)) {
-        for (std::size_t s = 0; s < starts.size(); ++s)
-            if (startSpans[s].empty()) result.startsInSolid.push_back(s);
-        return result;
-    }
+    return startSpans;
+}
 
-    // Flood the void inward from the whole frame, so a trail ends where it leaves the level.
-    // A reached cell keeps the step that reached it (kCame + 0..5, kFrame for the frame) to walk a
-    // trail back out, so one byte per cell tells filled, open and reached apart.
-    const std::ptrdiff_t step[6] = {1, -1, static_cast<std::ptrdiff_t>(strideY), -static_cast<std::ptrdiff_t>(strideY),
-                                    static_cast<std::ptrdiff_t>(strideZ), -static_cast<std::ptrdiff_t>(strideZ)};
-    // Every cell enters the queue at most once, so it needs no growing.
-    if (kept.queue.size() < total) kept.queue.resize(total);
-    std::uint32_t* const queue = kept.queue.data();
+// Floods the void inward from the whole frame, so a trail ends where it leaves the level.
+// A reached cell keeps the step that reached it (kCame + 0..5, kFromFrame for the frame) to
+// walk a trail back out, so one byte per cell tells filled, open and reached apart.
+void FloodFromFrame(const PaddedGrid& g, std::uint8_t* grid, std::uint32_t* queue) {
     std::size_t tail = 0;
-    for (std::size_t k = 0; k < nz; ++k)
-        for (std::size_t j = 0; j < ny; ++j) {
-            const bool wholeRow = k == 0 || k + 1 == nz || j == 0 || j + 1 == ny;
-            for (std::size_t i = 0; i < nx; i = (wholeRow || i + 1 == nx) ? i + 1 : nx - 1) {
-                const std::size_t c = at(i, j, k);
-                if (cell[c] != kOpen) continue;
-                cell[c] = kFromFrame;
+    for (std::size_t k = 0; k < g.nz; ++k)
+        for (std::size_t j = 0; j < g.ny; ++j) {
+            const bool wholeRow = k == 0 || k + 1 == g.nz || j == 0 || j + 1 == g.ny;
+            for (std::size_t i = 0; i < g.nx; i = (wholeRow || i + 1 == g.nx) ? i + 1 : g.nx - 1) {
+                const std::size_t c = g.At(i, j, k);
+                if (grid[c] != kOpen) continue;
+                grid[c] = kFromFrame;
                 queue[tail++] = static_cast<std::uint32_t>(c);
             }
         }
-    std::uint8_t* const grid = cell.data();
     const auto visit = [&](std::size_t n, int d) {
         if (grid[n] != kOpen) return;
         grid[n] = static_cast<std::uint8_t>(kCame + d);
@@ -308,48 +294,102 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
         const std::size_t c = queue[head];
         visit(c + 1, 0);
         visit(c - 1, 1);
-        visit(c + strideY, 2);
-        visit(c - strideY, 3);
-        visit(c + strideZ, 4);
-        visit(c - strideZ, 5);
+        visit(c + g.strideY, 2);
+        visit(c - g.strideY, 3);
+        visit(c + g.strideZ, 4);
+        visit(c - g.strideZ, 5);
     }
+}
 
+// Sorts the starts into buried, sealed and leaking ones after the flood, and walks the first
+// leaking start's trail back out to the frame.
+void TraceLeaks(const std::vector<LeakStart>& starts, const std::vector<std::vector<std::size_t>>& startSpans,
+                const AxisLines (&lines)[3], const PaddedGrid& g, const std::vector<std::uint8_t>& cell,
+                LeakResult& result) {
+    const std::ptrdiff_t step[6] = {1,
+                                    -1,
+                                    static_cast<std::ptrdiff_t>(g.strideY),
+                                    -static_cast<std::ptrdiff_t>(g.strideY),
+                                    static_cast<std::ptrdiff_t>(g.strideZ),
+                                    -static_cast<std::ptrdiff_t>(g.strideZ)};
     for (std::size_t s = 0; s < starts.size(); ++s) {
-        const Vec3 p = starts[s].point;
         if (startSpans[s].empty()) {
             result.startsInSolid.push_back(s);
             continue;
         }
-        std::size_t reached = padded;
+        std::size_t reached = g.padded;
         for (const std::size_t c : startSpans[s])
             if (cell[c] != kOpen) {
                 reached = c;
                 break;
             }
-        if (reached == padded) continue;
+        if (reached == g.padded) continue;
         result.leakingStarts.push_back(s);
-        if (!result.leaked) {
-            result.leaked = true;
-            result.trail.push_back(p);
-            for (std::size_t c = reached;;) {
-                const CellIndex here(c, nx, ny);
-                result.trail.push_back({lines[0].Centre(here.i), lines[1].Centre(here.j), lines[2].Centre(here.k)});
-                if (cell[c] == kFromFrame) break;
-                c = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) - step[cell[c] - kCame]);
-            }
+        if (result.leaked) continue;
+        result.leaked = true;
+        result.trail.push_back(starts[s].point);
+        for (std::size_t c = reached;;) {
+            const CellIndex here(c, g.nx, g.ny);
+            result.trail.push_back({lines[0].Centre(here.i), lines[1].Centre(here.j), lines[2].Centre(here.k)});
+            if (cell[c] == kFromFrame) break;
+            c = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(c) - step[cell[c] - kCame]);
         }
     }
+}
 
-    // Drop the middle points of straight runs so the trail stays short.
-    if (result.trail.size() > 2) {
-        std::vector<Vec3> kept{result.trail.front()};
-        for (std::size_t t = 1; t + 1 < result.trail.size(); ++t) {
-            const Vec3 a = kept.back() - result.trail[t], b = result.trail[t + 1] - result.trail[t];
-            if (Length(Cross(a, b)) > 1e-6 * (Length(a) * Length(b) + 1)) kept.push_back(result.trail[t]);
-        }
-        kept.push_back(result.trail.back());
-        result.trail = std::move(kept);
+// Drops the middle points of straight runs so the trail stays short.
+void StraightenTrail(std::vector<Vec3>& trail) {
+    if (trail.size() <= 2) return;
+    std::vector<Vec3> kept{trail.front()};
+    for (std::size_t t = 1; t + 1 < trail.size(); ++t) {
+        const Vec3 a = kept.back() - trail[t], b = trail[t + 1] - trail[t];
+        if (Length(Cross(a, b)) > 1e-6 * (Length(a) * Length(b) + 1)) kept.push_back(trail[t]);
     }
+    kept.push_back(trail.back());
+    trail = std::move(kept);
+}
+
+}  // namespace
+
+SealingBody SealingBox(const Box& box) { return SealingBody{box, {}, true}; }
+
+LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<LeakStart>& starts, std::size_t maxCells) {
+    LeakResult result;
+    if (starts.empty()) {
+        result.skippedReason = "there is no point to flood from";
+        return result;
+    }
+    AxisLines lines[3];
+    if (!CutSpace(bodies, starts, maxCells, lines, result)) return result;
+    result.checked = true;
+    const PaddedGrid grid(lines);
+
+    // The grid and the queue are kept for the next level (up to 8 MB each).
+    static auto* const spareCells = new SpareBuffer<std::vector<std::uint8_t>>(std::size_t(8) << 20);
+    static auto* const spareQueue = new SpareBuffer<std::vector<std::uint32_t>>(std::size_t(8) << 20);
+    struct Kept {
+        std::vector<std::uint8_t> cell = spareCells->Take();
+        std::vector<std::uint32_t> queue = spareQueue->Take();
+        ~Kept() {
+            spareCells->Give(std::move(cell));
+            spareQueue->Give(std::move(queue));
+        }
+    } kept;
+    FillBodies(bodies, lines, grid, kept.cell);
+
+    // When the quick flood reaches none of the starts' cells the level seals, and only the
+    // starts buried in brushes are left to report.
+    const auto startSpans = StartCells(starts, lines, grid, kept.cell);
+    if (!FrameMayReach(kept.cell.data(), grid.nx, grid.ny, grid.nz, startSpans)) {
+        for (std::size_t s = 0; s < starts.size(); ++s)
+            if (startSpans[s].empty()) result.startsInSolid.push_back(s);
+        return result;
+    }
+    // Every cell enters the queue at most once, so it needs no growing.
+    if (kept.queue.size() < result.cells) kept.queue.resize(result.cells);
+    FloodFromFrame(grid, kept.cell.data(), kept.queue.data());
+    TraceLeaks(starts, startSpans, lines, grid, kept.cell, result);
+    StraightenTrail(result.trail);
     return result;
 }
 

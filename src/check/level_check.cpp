@@ -12,17 +12,11 @@
 #include <vector>
 
 #include "platform/spare_buffer.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 
 namespace {
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
@@ -420,7 +414,7 @@ private:
             }
             for (const Plane& p : kept) axial = axial && IsAxial(p);
         }
-        const double reach = kMaxCoordinate + 0.01;
+        const double reach = kMapCoordinateLimit + 0.01;
         if (bounds.min.x < -reach || bounds.min.y < -reach || bounds.min.z < -reach || bounds.max.x > reach ||
             bounds.max.y > reach || bounds.max.z > reach)
             Add(Severity::Error, ProblemKind::OutOfBounds, "solid", id, solid.at,
@@ -471,8 +465,8 @@ private:
         if (!isWorld) NoteId(entityIds_, "entity", entity);
         const std::string classname = entity.Get("classname");
         const std::string who = isWorld ? std::string("The world") : Named("Entity", id);
-        if (!classname.empty()) classnames_.insert(Lower(classname));
-        if (const std::string_view* name = entity.Find("targetname"); name && !name->empty()) names_.insert(Lower(*name));
+        if (!classname.empty()) classnames_.insert(LowerCase(classname));
+        if (const std::string_view* name = entity.Find("targetname"); name && !name->empty()) names_.insert(LowerCase(*name));
 
         bool hasBrushes = false;
         for (const auto& child : entity.children) {
@@ -497,7 +491,7 @@ private:
 
         if (classname.empty()) {
             Add(Severity::Error, ProblemKind::NoClassname, "entity", id, entity.at, who + " has no classname.");
-        } else if (Lower(classname).find("vornic_") != std::string::npos) {
+        } else if (LowerCase(classname).find("vornic_") != std::string::npos) {
             Add(Severity::Error, ProblemKind::Placeholder, "entity", id, entity.at,
                 who + " is the placeholder " + Quoted(classname) + ", which should have been replaced or removed.");
         }
@@ -522,8 +516,8 @@ private:
                 who + " has an origin that is not three numbers: " + Quoted(*originText) + ".");
             return;
         }
-        if (std::fabs(origin.x) > kMaxCoordinate || std::fabs(origin.y) > kMaxCoordinate ||
-            std::fabs(origin.z) > kMaxCoordinate)
+        if (std::fabs(origin.x) > kMapCoordinateLimit || std::fabs(origin.y) > kMapCoordinateLimit ||
+            std::fabs(origin.z) > kMapCoordinateLimit)
             Add(Severity::Error, ProblemKind::OutOfBounds, "entity", id, entity.at,
                 who + " stands at " + FormatPoint(origin) + ", beyond the +-16384 limit of the map.");
         starts_.push_back(LeakStart{origin, id, classname});
@@ -531,7 +525,7 @@ private:
 
     bool NameExists(const std::string& name) const {
         if (name.empty() || name[0] == '!') return true;  // !player, !activator, ... are the engine's own
-        const std::string lower = Lower(name);
+        const std::string lower = LowerCase(name);
         if (lower.back() == '*') {
             const std::string prefix = lower.substr(0, lower.size() - 1);
             for (const auto& n : names_)

@@ -9,6 +9,7 @@
 #include "check/brush_geometry.h"
 #include "check/leak_check.h"
 #include "check/vmf_reader.h"
+#include "session/map_limits.h"
 
 namespace tessellon {
 
@@ -17,8 +18,6 @@ constexpr int kMaxMapBrushes = 8192;      // MAX_MAP_BRUSHES
 constexpr int kMaxMapBrushSides = 65536;  // MAX_MAP_BRUSHSIDES
 constexpr int kMaxMapPlanes = 65536;      // MAX_MAP_PLANES (the compiler stores each plane with its flip)
 constexpr int kMaxMapEntities = 8192;     // MAX_MAP_ENTITIES (the world counts as one)
-// The playable space: coordinates beyond this are outside the world.
-constexpr double kMaxCoordinate = 16384;
 
 enum class Severity { Warning, Error };
 

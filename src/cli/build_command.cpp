@@ -7,19 +7,22 @@
 #include "driver/auto_restart.h"
 #include "driver/build_driver.h"
 #include "driver/compile_pipeline.h"
-#include "driver/errors.h"
-#include "driver/report.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/report.h"
+#include "session/session.h"
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
 #include "entities/sun.h"
 #include "paths/accounts.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "rooms/catalogue.h"
 
 namespace tessellon {
 
 namespace {
+
+// The help names the map size range as text; keep it with the settings' range.
+static_assert(kMapSizeMin == 5 && kMapSizeMax == 35, "the build help below names the map size range");
 
 const char* const kBuildHelp =
     "Usage: tessellon build [options]\n"
@@ -83,7 +86,7 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
             return args[++i];
         };
         if (o.session.Take(a, value)) continue;
-        if (a == "--map-size") st.MapSize = ParseIntOption(a, value(), 5, 35);
+        if (a == "--map-size") st.MapSize = ParseIntOption(a, value(), kMapSizeMin, kMapSizeMax);
         else if (a == "--enemy-difficulty") st.EnemyDifficulty = ParseIntOption(a, value(), 0, 10);
         else if (a == "--new-weapons") st.NewWeapons = ParseIntOption(a, value(), 0, 10);
         else if (a == "--weapon-ammo") st.WeaponAmmo = ParseIntOption(a, value(), 0, 10);

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "driver/errors.h"
-#include "instance/text_helpers.h"
+#include "session/errors.h"
+#include "session/text_helpers.h"
 #include "platform/system_locale.h"
 
 namespace tessellon {

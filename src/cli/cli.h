@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/compile_setup.h"
-#include "driver/settings.h"
+#include "session/compile_setup.h"
+#include "session/settings.h"
 #include "platform/clock.h"
 
 namespace tessellon {

@@ -1,8 +1,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "driver/errors.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/session.h"
 #include "cli/cli.h"
 #include "cli/headless_ui.h"
 #include "maze/maze_line.h"

@@ -3,33 +3,10 @@
 #include <string>
 
 #include "driver/build_driver.h"
-#include "driver/report.h"
-#include "driver/session.h"
+#include "session/report.h"
+#include "session/session.h"
 
 namespace tessellon {
-
-namespace {
-std::string CountdownText(int count) { return "Path out of bounds! Restart in " + std::to_string(count) + "..."; }
-}  // namespace
-
-void ArmRestart(Session& s) {
-    s.RestartCount = 2;
-    s.ui.SetStatus(CountdownText(s.RestartCount));
-    s.RestartTimerEnabled = true;
-    s.RestartTimerInterval = 1000;
-}
-
-bool RestartTimerTick(Session& s) {
-    if (!s.RestartTimerEnabled) return false;
-    s.RestartCount -= 1;
-    if (s.RestartCount > 0) {
-        s.ui.SetStatus(CountdownText(s.RestartCount));
-        return false;
-    }
-    s.RestartCount = 99;
-    s.RestartTimerEnabled = false;
-    return true;
-}
 
 RestartReport RunWithAutomaticRestart(Session& s, const std::function<CreateOutcome()>& create,
                                       const std::function<void(int)>& wait, int maxRestarts) {

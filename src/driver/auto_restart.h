@@ -1,17 +1,12 @@
 #pragma once
 #include <functional>
 
+#include "session/restart_countdown.h"
+
 namespace tessellon {
 
 struct Session;
 enum class CreateOutcome;
-
-// A build that gave up because a room left the map is started again after a short countdown.
-// ArmRestart sets the countdown going (RestartCount 2, status "... Restart in 2..."); each
-// RestartTimerTick counts down one second and returns true when the countdown has run out and
-// the create command should run again (RestartCount is then 99: no confirmation).
-void ArmRestart(Session& s);
-bool RestartTimerTick(Session& s);
 
 constexpr int kMaxAutomaticRestarts = 20;
 

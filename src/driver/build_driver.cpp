@@ -4,16 +4,16 @@
 #include <vector>
 
 #include "driver/compile_pipeline.h"
-#include "driver/errors.h"
-#include "driver/report.h"
+#include "session/errors.h"
+#include "session/report.h"
 #include "driver/room_choice.h"
 #include "driver/room_generation.h"
-#include "driver/session.h"
-#include "driver/stage_times.h"
+#include "session/session.h"
+#include "session/stage_times.h"
 #include "entities/sky.h"
 #include "entities/weight_tables.h"
 #include "instance/name_fixer.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "driver/errors.h"
-#include "driver/report.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/report.h"
+#include "session/session.h"
 #include "paths/accounts.h"
 #include "platform/process_runner.h"
 

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "driver/compile_setup.h"
+#include "session/compile_setup.h"
 
 namespace tessellon {
 

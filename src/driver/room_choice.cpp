@@ -1,8 +1,8 @@
 #include "driver/room_choice.h"
 
-#include "driver/errors.h"
-#include "driver/report.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/report.h"
+#include "session/session.h"
 #include "maze/directions.h"
 #include "maze/maze_line.h"
 #include "maze/random_source.h"

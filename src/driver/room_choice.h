@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/level_plan.h"
+#include "session/level_plan.h"
 
 namespace tessellon {
 

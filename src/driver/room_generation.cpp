@@ -3,13 +3,13 @@
 #include <cstdio>
 
 #include "driver/build_driver.h"
-#include "driver/errors.h"
-#include "driver/report.h"
-#include "driver/session.h"
-#include "driver/stage_times.h"
+#include "session/errors.h"
+#include "session/report.h"
+#include "session/session.h"
+#include "session/stage_times.h"
 #include "entities/entity_output.h"
 #include "instance/room_pipeline.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "maze/directions.h"
 #include "rooms/catalogue.h"
 

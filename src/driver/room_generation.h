@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/level_plan.h"
+#include "session/level_plan.h"
 
 namespace tessellon {
 

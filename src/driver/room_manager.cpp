@@ -2,8 +2,8 @@
 
 #include <system_error>
 
-#include "driver/report.h"
-#include "driver/session.h"
+#include "session/report.h"
+#include "session/session.h"
 
 namespace tessellon {
 

@@ -1,9 +1,9 @@
 #include "driver/window_options.h"
 
-#include "driver/report.h"
-#include "driver/session.h"
+#include "session/report.h"
+#include "session/session.h"
 #include "entities/sun.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "maze/random_source.h"
 #include "paths/accounts.h"
 #include "rooms/catalogue.h"
@@ -12,7 +12,7 @@ namespace tessellon {
 
 const std::vector<SliderControl>& OptionSliders() {
     static const std::vector<SliderControl> sliders = {
-        {"MapSizeBar", "Rooms/Level: (Map Size)", {"tiny", "HUGE"}, 5, 35, 20, " rooms", &BuildSettings::MapSize},
+        {"MapSizeBar", "Rooms/Level: (Map Size)", {"tiny", "HUGE"}, kMapSizeMin, kMapSizeMax, 20, " rooms", &BuildSettings::MapSize},
         {"EnemyBar", "Enemy Difficulcy:", {"Easy", "HARD"}, 0, 10, 5, "", &BuildSettings::EnemyDifficulty},
         {"WeaponAmmoBar", "Ammo and Weapons:", {"rare", "MANY"}, 0, 10, 5, "0 %", &BuildSettings::WeaponAmmo},
         {"DifficulcyBar", "Game Difficulcy:", {"easy", "HARD"}, 1, 3, 2, "", &BuildSettings::GameDifficulty},

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/settings.h"
+#include "session/settings.h"
 
 namespace tessellon {
 

@@ -1,9 +1,9 @@
 #include "entities/entity_output.h"
 
-#include "driver/errors.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/session.h"
 #include "instance/entity_blocks.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "maze/random_source.h"
 
 namespace tessellon {

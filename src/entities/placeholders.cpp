@@ -3,11 +3,11 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/report.h"
-#include "driver/session.h"
+#include "session/report.h"
+#include "session/session.h"
 #include "entities/entity_output.h"
 #include "entities/weight_tables.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 

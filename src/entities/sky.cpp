@@ -1,6 +1,6 @@
 #include "entities/sky.h"
 
-#include "driver/session.h"
+#include "session/session.h"
 #include "entities/sun.h"
 
 namespace tessellon {

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "driver/settings.h"
+#include "session/settings.h"
 
 namespace tessellon {
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/session.h"
-#include "instance/text_helpers.h"
+#include "session/session.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/errors.h"
+#include "session/errors.h"
 
 namespace tessellon {
 

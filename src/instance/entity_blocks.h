@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "driver/text_table.h"
+#include "session/text_table.h"
 
 namespace tessellon {
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "check/vmf_reader.h"
-#include "driver/errors.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/session.h"
 #include "instance/room_body.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 
@@ -35,11 +35,6 @@ const std::array<const char*, 109> kNameKeys = {
     "npctemplate1", "npctemplate2", "npctemplate3", "npctemplate4", "npctemplate5", "npctemplate6",
     "dustoff1", "dustoff2", "dustoff3", "dustoff4", "dustoff5", "dustoff6", "apcvehiclename",
     "dropbombattarget", "dropbombattargetalways", "defaulttarget"};
-
-std::string Lower(std::string t) {
-    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return t;
-}
 
 // The name keys by length, so a key is compared with the few of its own length, without
 // regard to case and without a lower-case copy.
@@ -93,7 +88,7 @@ void ClearNameList(Session& s) {
 
 std::string CheckNameList(Session& s, const std::string& theName) {
     auto& list = s.NameList;
-    std::string key = Lower(theName);
+    std::string key = LowerCase(theName);
     if (auto it = list.index.find(key); it != list.index.end()) return list.pairs[it->second].second;
     if (list.Count() >= NameListTable::kCapacity)
         throw BuildFailure("the room holds more than " + std::to_string(NameListTable::kCapacity) +

@@ -3,13 +3,11 @@
 #include <cstring>
 #include <string_view>
 
-#include "driver/errors.h"
+#include "session/errors.h"
 #include "platform/whole_file.h"
 
 namespace tessellon {
 
-const char* const kWorldEndMarker = "/\\/worldend\\/\\";
-const char* const kEndMarker = "/\\/EOF\\/\\";
 
 RoomBody ReadRoomBody(const std::filesystem::path& path) {
     // The whole file at once, cut at its line ends (a last line without one still counts).
@@ -42,7 +40,7 @@ RoomBody ReadRoomBody(const std::filesystem::path& path) {
     if (lineNumber < kRoomHeaderLines)
         throw BuildFailure("the file ends inside its header (" + std::to_string(lineNumber) + " of " +
                            std::to_string(kRoomHeaderLines) + " lines).");
-    throw BuildFailure(std::string("the room body has no end marker ") + kEndMarker + ".");
+    throw BuildFailure("the room body has no end marker " + kEndMarker + ".");
 }
 
 const RoomBody& RoomBodyCache::Get(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "rooms/catalogue.h"
+#include "session/room_format.h"
 
 namespace tessellon {
 
@@ -14,10 +15,6 @@ struct RoomBody {
     std::vector<std::string> lines;
     int endLine = 0;
 };
-
-constexpr int kRoomLinesCapacity = 32000;
-extern const char* const kWorldEndMarker;  // "/\/worldend\/\"
-extern const char* const kEndMarker;       // "/\/EOF\/\"
 
 // Reads a room file's body. Throws BuildFailure (without the file name, which the caller
 // adds) when the file cannot be read, has no end marker or does not fit in RoomLines.

@@ -2,17 +2,17 @@
 
 #include <cmath>
 
-#include "driver/errors.h"
-#include "driver/report.h"
-#include "driver/session.h"
-#include "driver/stage_times.h"
+#include "session/errors.h"
+#include "session/report.h"
+#include "session/session.h"
+#include "session/stage_times.h"
 #include "entities/entity_output.h"
 #include "entities/placeholders.h"
 #include "instance/entity_blocks.h"
 #include "instance/name_fixer.h"
 #include "instance/room_body.h"
 #include "instance/rotation.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "instance/translation.h"
 
 namespace tessellon {

@@ -5,18 +5,13 @@
 #include <string_view>
 
 #include "check/vmf_reader.h"
-#include "driver/errors.h"
-#include "driver/session.h"
-#include "instance/text_helpers.h"
+#include "session/errors.h"
+#include "session/session.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 
 namespace {
-
-std::string Lower(std::string t) {
-    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return t;
-}
 
 // The words of a value are split once and turned as often as asked, then joined once: the
 // same text as splitting, turning and joining once per quarter turn, since the words hold no
@@ -115,7 +110,7 @@ void TurnRoom(Session& s, int turns) {
         } else if (NamesEqual(line, "angles")) {
             ++i;
             // Brush entities carry their orientation in their brushes.
-            if (Lower(className).rfind("func_", 0) != 0) lines.At(i) = TurnAngles(s, lines.Get(i), turns);
+            if (LowerCase(className).rfind("func_", 0) != 0) lines.At(i) = TurnAngles(s, lines.Get(i), turns);
         }
     }
 }

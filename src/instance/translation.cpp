@@ -3,10 +3,10 @@
 #include <cmath>
 #include <string_view>
 
-#include "driver/auto_restart.h"
-#include "driver/report.h"
-#include "driver/session.h"
-#include "instance/text_helpers.h"
+#include "session/restart_countdown.h"
+#include "session/report.h"
+#include "session/session.h"
+#include "session/text_helpers.h"
 #include "maze/maze_line.h"
 
 namespace tessellon {

@@ -1,8 +1,8 @@
 #include "maze/directions.h"
 
-#include "driver/session.h"
+#include "session/session.h"
 #include "instance/rotation.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "rooms/catalogue.h"
 
 namespace tessellon {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "driver/errors.h"
-#include "driver/report.h"
-#include "driver/session.h"
-#include "instance/text_helpers.h"
+#include "session/errors.h"
+#include "session/report.h"
+#include "session/session.h"
+#include "session/text_helpers.h"
 #include "maze/directions.h"
 #include "maze/random_source.h"
 
@@ -62,7 +62,7 @@ struct Slot {
 }  // namespace
 
 bool BadPos(double x, double y, double z) {
-    auto bad = [](double v) { return v > kWorldBound || v < -kWorldBound; };
+    auto bad = [](double v) { return v > kMapCoordinateLimit || v < -kMapCoordinateLimit; };
     return bad(x) || bad(y) || bad(z);
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "maze/maze_picture.h"
+#include "session/map_limits.h"
 
 namespace tessellon {
 
@@ -33,9 +34,7 @@ struct MazeGrid {
     }
 };
 
-constexpr double kWorldBound = 16384;
-
-// True when any value lies beyond +-16384.
+// True when any value lies beyond +-kMapCoordinateLimit.
 bool BadPos(double x, double y, double z);
 // The same for coordinates in file form (period as decimal point).
 bool BadPos(Session& s, const std::string& x, const std::string& y, const std::string& z);

@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "driver/errors.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/session.h"
 #include "maze/maze_line.h"
 #include "maze/random_source.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "driver/session.h"
-#include "instance/text_helpers.h"
+#include "session/session.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 

@@ -1,8 +1,8 @@
 #include "maze/room_links.h"
 
-#include "driver/errors.h"
-#include "driver/report.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/report.h"
+#include "session/session.h"
 #include "maze/directions.h"
 
 namespace tessellon {

@@ -9,6 +9,7 @@
 #include "check/vmf_reader.h"
 #include "paths/vdf_reader.h"
 #include "platform/registry.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 
@@ -17,11 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-std::string Lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string WithoutFinalSeparator(std::string s) {
     while (s.size() > 1 && IsSeparator(s.back())) s.pop_back();
@@ -49,7 +45,7 @@ std::string ReadWhole(const fs::path& p) {
 
 // Two spellings of one folder, compared loosely: letter case and final separators aside.
 std::string FolderKey(const std::string& folder) {
-    std::string k = Lower(WithoutFinalSeparator(folder));
+    std::string k = LowerCase(WithoutFinalSeparator(folder));
     std::replace(k.begin(), k.end(), '\\', '/');
     return k;
 }
@@ -116,7 +112,7 @@ std::vector<AccountEntry> ListAccounts(const std::string& steamappsPath) {
     }
     // The folder list shows its folders by name.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = Lower(a), lb = Lower(b);
+        const std::string la = LowerCase(a), lb = LowerCase(b);
         return la != lb ? la < lb : a < b;
     });
     for (const auto& n : names) out.push_back({n, folder + kPathSeparator + n});

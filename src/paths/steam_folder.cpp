@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "check/vmf_reader.h"
-#include "driver/errors.h"
+#include "session/errors.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
 

@@ -8,7 +8,7 @@
 
 #include "check/brush_geometry.h"
 #include "check/vmf_reader.h"
-#include "driver/level_plan.h"
+#include "session/level_plan.h"
 #include "maze/directions.h"
 #include "rooms/catalogue.h"
 

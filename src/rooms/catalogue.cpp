@@ -6,9 +6,9 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "driver/report.h"
-#include "driver/session.h"
-#include "instance/text_helpers.h"
+#include "session/report.h"
+#include "session/session.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 
@@ -46,11 +46,6 @@ RoomRecord& Catalogue::Add(RoomRecord record) {
 
 namespace {
 
-std::string Lower(std::string text) {
-    for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // The path as the catalogue stores it: the scan folder, a separator, the file name.
 std::string RoomPath(const fs::path& folder, const fs::path& name) { return (folder / name).string(); }
 
@@ -63,11 +58,11 @@ std::vector<fs::path> ListRoomFiles(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         if (!entry.is_regular_file(ec)) continue;
         const fs::path name = entry.path().filename();
-        if (Lower(name.extension().string()) == ".rgr") names.push_back(name);
+        if (LowerCase(name.extension().string()) == ".rgr") names.push_back(name);
     }
     // The system's listing sorts without regard to case.
     std::sort(names.begin(), names.end(), [](const fs::path& a, const fs::path& b) {
-        const std::string la = Lower(a.string()), lb = Lower(b.string());
+        const std::string la = LowerCase(a.string()), lb = LowerCase(b.string());
         return la != lb ? la < lb : a.string() < b.string();
     });
     return names;

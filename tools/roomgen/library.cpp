@@ -520,7 +520,7 @@ RoomMakeup MakeupOf(const Node& map) {
         int brushes = 0;
         CountSolids(block, brushes, out.materials);
         if (cls == "func_detail") out.detailBrushes += brushes;
-        if (cls.rfind("prop_", 0) == 0) out.models.insert(roomkit::Lower(block.Get("model")));
+        if (cls.rfind("prop_", 0) == 0) out.models.insert(roomkit::LowerCase(block.Get("model")));
     }
     return out;
 }

@@ -156,7 +156,7 @@ void CheckValues(const Node& block, std::vector<Issue>& issues) {
             CheckValues(c, issues);
             continue;
         }
-        const std::string k = Lower(c.key);
+        const std::string k = LowerCase(c.key);
         const int vl = c.line + 1;
         Vec3 v;
         if (k == "plane") {
@@ -467,7 +467,7 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
         if (reach > kHalfCell + 0.01)
             issues.push_back({b->line, "the brush reaches outside the room's cell (to " + FormatCoord(reach) +
                                            " from the origin; a room lies within -384..384 in x and y)"});
-        if (lo.z < -tessellon::kMaxCoordinate || hi.z > tessellon::kMaxCoordinate) {
+        if (lo.z < -tessellon::kMapCoordinateLimit || hi.z > tessellon::kMapCoordinateLimit) {
             // The walls are sampled over the room's height; a brush past the map's limit would
             // make that walk endless, and the room cannot be built anyway.
             issues.push_back({b->line, "the brush reaches beyond the +-16384 limit of the map in height (z " +
@@ -528,7 +528,7 @@ namespace {
 
 bool IsWater(const Node& solid) {
     for (const auto& side : solid.children)
-        if (side.isBlock && Lower(side.Get("material")).find("water") != std::string::npos) return true;
+        if (side.isBlock && LowerCase(side.Get("material")).find("water") != std::string::npos) return true;
     return false;
 }
 
@@ -553,14 +553,14 @@ void CheckDetailBrushes(const RoomBody& body, std::vector<Issue>& issues) {
 void CollectProps(const Node& n, const std::set<std::string>& models, std::vector<Issue>& issues) {
     for (const auto& e : n.children) {
         if (!e.isBlock || e.key != "entity") continue;
-        const std::string cls = Lower(e.Get("classname"));
+        const std::string cls = LowerCase(e.Get("classname"));
         if (cls.rfind("prop_", 0) != 0) continue;
         const Node* model = e.FindKey("model");
         if (!model) {
             issues.push_back({e.line, cls + " has no model"});
             continue;
         }
-        if (!models.count(Lower(model->value)))
+        if (!models.count(LowerCase(model->value)))
             issues.push_back({model->line + 1, cls + " model \"" + model->value +
                                                    "\" is not in the list of the game's models"});
     }
@@ -589,7 +589,7 @@ bool ReadModelList(const std::string& path, std::set<std::string>& out) {
         while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
         size_t start = 0;
         while (start < line.size() && std::isspace(static_cast<unsigned char>(line[start]))) ++start;
-        if (start < line.size()) out.insert(Lower(line.substr(start)));
+        if (start < line.size()) out.insert(LowerCase(line.substr(start)));
     }
     return true;
 }

@@ -92,7 +92,7 @@ std::string FormatCoord(double v) {
 
 namespace {
 
-bool IsMarker(const std::string& l) { return l == kWorldEnd || l == kEndOfFile; }
+bool IsMarker(const std::string& l) { return l == kWorldEndMarker || l == kEndMarker; }
 
 bool HasQuote(const std::string& s) { return s.find('"') != std::string::npos || s.find('\'') != std::string::npos; }
 
@@ -117,7 +117,7 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
     int n = kHeaderLines + 1;
     for (; n <= count; ++n) {
         const std::string& l = lineAt(n);
-        if (l == kWorldEnd) {
+        if (l == kWorldEndMarker) {
             unclosed("the world end marker");
             if (body.worldEndLine)
                 body.issues.push_back({n, "a second world end marker; the first is at line " +
@@ -127,7 +127,7 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
             inEntities = true;
             continue;
         }
-        if (l == kEndOfFile) {
+        if (l == kEndMarker) {
             unclosed("the end marker");
             body.endLine = n;
             break;
@@ -191,14 +191,14 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
     if (body.endLine == 0) {
         unclosed("the end of the file");
         body.issues.push_back({count + 1 > kHeaderLines + 1 ? count : kHeaderLines + 1,
-                               "the end marker " + kEndOfFile + " is missing"});
-    } else if (body.endLine > kMaxRoomLines) {
+                               "the end marker " + kEndMarker + " is missing"});
+    } else if (body.endLine > kRoomLinesCapacity) {
         body.issues.push_back({body.endLine, "the room runs to line " + std::to_string(body.endLine) +
-                                                 "; a room must end by line " + std::to_string(kMaxRoomLines)});
+                                                 "; a room must end by line " + std::to_string(kRoomLinesCapacity)});
     }
     if (body.worldEndLine == 0)
         body.issues.push_back({body.endLine ? body.endLine : kHeaderLines + 1,
-                               "the world end marker " + kWorldEnd + " is missing"});
+                               "the world end marker " + kWorldEndMarker + " is missing"});
     return body;
 }
 
@@ -316,9 +316,9 @@ std::vector<std::string> ImportRoom(const Node& map) {
     std::vector<std::string> out = header.Lines();
     for (const Node* world : map.Blocks("world"))
         for (const Node* solid : WithHidden(*world, "solid")) EmitBlock(*solid, out);
-    out.push_back(kWorldEnd);
+    out.push_back(kWorldEndMarker);
     for (const Node* e : entities) EmitBlock(*e, out);
-    out.push_back(kEndOfFile);
+    out.push_back(kEndMarker);
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "roomkit/vmf.h"
+#include "session/room_format.h"
 
 namespace roomkit {
 
@@ -18,9 +19,9 @@ constexpr int kWideGateKind = 1;
 constexpr double kWideGateHalfWidth = 160;
 constexpr double DoorHalfWidth(int kind) { return kind == kWideGateKind ? kWideGateHalfWidth : kDoorHalfWidth; }
 constexpr int kHeaderLines = 21;
-constexpr int kMaxRoomLines = 32000;
-inline const std::string kWorldEnd = "/\\/worldend\\/\\";
-inline const std::string kEndOfFile = "/\\/EOF\\/\\";
+using tessellon::kEndMarker;
+using tessellon::kRoomLinesCapacity;
+using tessellon::kWorldEndMarker;
 
 // The marker entities a mapper places in Hammer.
 inline const std::string kInfoClass = "vornic_info";

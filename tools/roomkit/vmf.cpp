@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "check/vmf_reader.h"
+#include "session/text_helpers.h"
 
 namespace roomkit {
 
@@ -60,11 +61,6 @@ ParseError::ParseError(int l, const std::string& message)
     : std::runtime_error("line " + std::to_string(l) + ": " + message), line(l), message(message) {}
 
 bool EqualsNoCase(const std::string& a, const std::string& b) { return tessellon::NamesEqual(a, b); }
-
-std::string Lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 namespace {
 

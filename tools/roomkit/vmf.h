@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "session/text_helpers.h"
+
 namespace roomkit {
 
 // One node of a Valve map file: either a key with its value, or a named block holding
@@ -41,6 +43,6 @@ std::string WriteVmf(const Node& root);
 
 // Names compare as the level checker and the engine compare them.
 bool EqualsNoCase(const std::string& a, const std::string& b);
-std::string Lower(std::string s);
+using tessellon::LowerCase;
 
 }  // namespace roomkit

@@ -9,10 +9,15 @@ enum class CheckState { Unticked = 0, Ticked = 1, Greyed = 2 };
 
 enum class Season { Summer = 0, Autumn = 1, Winter = 2, Spring = 3 };
 
+// The range of the map size (rooms per level): the window's slider, the headless option and the
+// settings check all take it from here.
+inline constexpr int kMapSizeMin = 5;
+inline constexpr int kMapSizeMax = 35;
+
 // The user's options, as the window's controls hold them right now. The window writes a
 // field whenever its control changes, so a build that reads a field reads the live value.
 struct BuildSettings {
-    int MapSize = 20;               // MapSizeBar 5..35
+    int MapSize = 20;               // MapSizeBar kMapSizeMin..kMapSizeMax
     int EnemyDifficulty = 5;        // EnemyBar 0..10
     int NewWeapons = 5;             // NewWeaponsBar 0..10
     int WeaponAmmo = 5;             // WeaponAmmoBar 0..10 (shown only)

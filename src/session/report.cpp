@@ -1,10 +1,10 @@
-#include "driver/report.h"
+#include "session/report.h"
 
 #include <fstream>
 
-#include "driver/errors.h"
-#include "driver/session.h"
-#include "instance/text_helpers.h"
+#include "session/errors.h"
+#include "session/session.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 

@@ -31,6 +31,9 @@ double ToNumber(const Session& s, std::string_view text);
 // Reads a number in file form (period), whatever the session's symbol.
 double FileNumber(const Session& s, std::string_view fileText);
 
+// The text with A..Z made a..z; names of files, keys and materials compare case-blind.
+std::string LowerCase(std::string_view text);
+
 // Nearest whole number, halves to the even neighbour.
 double RoundHalfEven(double v);
 

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/compile_setup.h"
-#include "driver/level_plan.h"
-#include "driver/level_writer.h"
-#include "driver/settings.h"
-#include "driver/text_table.h"
+#include "session/compile_setup.h"
+#include "session/level_plan.h"
+#include "session/level_writer.h"
+#include "session/room_format.h"
+#include "session/settings.h"
+#include "session/text_table.h"
 #include "entities/entity_output.h"
 #include "instance/name_fixer.h"
 #include "instance/room_body.h"
@@ -83,7 +84,7 @@ struct Session {
     int LevelRoomCount = 0;
 
     // Room pipeline tables.
-    TextTable RoomLines{"RoomLines", 32000};
+    TextTable RoomLines{"RoomLines", kRoomLinesCapacity};
     TextTable WorldInsertLines{"WorldInsertLines", 10000};
     TextTable EntityLines{"EntityLines", 40000};
 

@@ -1,4 +1,4 @@
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "driver/errors.h"
-#include "driver/report.h"
-#include "driver/session.h"
+#include "session/errors.h"
+#include "session/report.h"
+#include "session/session.h"
 #include "maze/random_source.h"
 #include "platform/system_locale.h"
 
@@ -173,6 +173,13 @@ double FileNumber(const Session& s, std::string_view fileText) {
     // With the usual symbol the file's text is already in the system's form: no copy.
     if (IsPeriod(s.DecimalSymbol)) return ToNumber(s, fileText);
     return ToNumber(s, FuckAmerican(s, std::string(fileText)));
+}
+
+std::string LowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
 }
 
 double RoundHalfEven(double v) {

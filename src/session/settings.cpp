@@ -1,6 +1,6 @@
-#include "driver/settings.h"
+#include "session/settings.h"
 
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 
 namespace tessellon {
 
@@ -9,7 +9,7 @@ std::optional<std::string> ValidateSettings(const BuildSettings& st, const std::
         const char* label;
         int value, min, max;
     } ranges[] = {
-        {"Map size", st.MapSize, 5, 35},
+        {"Map size", st.MapSize, kMapSizeMin, kMapSizeMax},
         {"Enemy difficulty", st.EnemyDifficulty, 0, 10},
         {"New weapons", st.NewWeapons, 0, 10},
         {"Weapon ammo", st.WeaponAmmo, 0, 10},

@@ -1,4 +1,4 @@
-#include "driver/stage_times.h"
+#include "session/stage_times.h"
 
 namespace tessellon {
 

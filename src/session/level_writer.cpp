@@ -1,11 +1,11 @@
-#include "driver/level_writer.h"
+#include "session/level_writer.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 
-#include "driver/errors.h"
+#include "session/errors.h"
 
 namespace tessellon {
 
