@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "check/vmf_reader.h"
-#include "instance/text_helpers.h"
+#include "session/text_helpers.h"
 #include "picture/inside_view.h"
 #include "test_support.h"
 
