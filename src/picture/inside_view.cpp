@@ -94,7 +94,8 @@ std::optional<Vec3> LightColor(const VmfBlock& block, std::string_view key) {
     if (!text) return std::nullopt;
     const std::vector<double> v = Numbers(*text);
     if (v.size() < 3) return std::nullopt;
-    const double brightness = v.size() >= 4 ? v[3] : 255;
+    // Negative brightness takes light away, as in the game; far beyond any real lamp is cut.
+    const double brightness = std::clamp(v.size() >= 4 ? v[3] : 255.0, -1e6, 1e6);
     auto channel = [&](double c) { return std::pow(std::clamp(c, 0.0, 255.0) / 255, 2.2) * brightness / 255; };
     return Vec3{channel(v[0]), channel(v[1]), channel(v[2])};
 }
@@ -125,6 +126,20 @@ Vec3 LightDirection(const VmfBlock& block) {
 Vec3 Unit(Vec3 v) {
     const double l = std::sqrt(Dot(v, v));
     return l > 0 ? v * (1 / l) : v;
+}
+
+// Which of `n` cells (0 .. n - 1) a position counted in cells falls in. Clamped before the
+// conversion, so a far-off or broken coordinate from a file cannot overflow it.
+int CellIndex(double cells, int n) {
+    if (!(cells >= 0)) return 0;
+    if (cells >= n - 1) return n - 1;
+    return static_cast<int>(cells);
+}
+
+// How many cells of `size` cover `extent`, between 1 and `most`.
+int CellCount(double extent, double size, int most) {
+    const double n = std::ceil(extent / size);
+    return !(n >= 1) ? 1 : n >= most ? most : static_cast<int>(n);
 }
 
 std::optional<ViewLight> PointLight(const VmfBlock& e, Vec3 origin, bool spot) {
@@ -435,8 +450,8 @@ const ViewScene::Grid& ViewScene::Ready() const {
         const double mn[3] = {b.min.x - box.min.x, b.min.y - box.min.y, b.min.z - box.min.z};
         const double mx[3] = {b.max.x - box.min.x, b.max.y - box.min.y, b.max.z - box.min.z};
         for (int a = 0; a < 3; ++a) {
-            lo[a] = std::clamp(static_cast<int>(std::floor(mn[a] / g->cell)), 0, g->n[a] - 1);
-            hi[a] = std::clamp(static_cast<int>(std::floor(mx[a] / g->cell)), 0, g->n[a] - 1);
+            lo[a] = CellIndex(mn[a] / g->cell, g->n[a]);
+            hi[a] = CellIndex(mx[a] / g->cell, g->n[a]);
         }
     };
     int lo[3], hi[3];
@@ -444,7 +459,7 @@ const ViewScene::Grid& ViewScene::Ready() const {
     // thousands of cells: the grid coarsens until the lists stay within bounds.
     constexpr double kMostListed = 1 << 22;
     for (;;) {
-        for (int a = 0; a < 3; ++a) g->n[a] = std::clamp(static_cast<int>(std::ceil(extent[a] / g->cell)), 1, 256);
+        for (int a = 0; a < 3; ++a) g->n[a] = CellCount(extent[a], g->cell, 256);
         double listed = 0;
         for (const Body& b : bodies_) {
             cellRange(b.bounds, lo, hi);
@@ -482,16 +497,16 @@ const ViewScene::Grid& ViewScene::Ready() const {
     auto columnRange = [&](std::size_t i, int& x0, int& x1, int& y0, int& y1) {
         const ViewLight& l = lights_[i];
         const double r = reach[i];
-        x0 = std::clamp(static_cast<int>(std::floor((l.at.x - r - box.min.x) / g->lightCell)), 0, g->ln[0] - 1);
-        x1 = std::clamp(static_cast<int>(std::floor((l.at.x + r - box.min.x) / g->lightCell)), 0, g->ln[0] - 1);
-        y0 = std::clamp(static_cast<int>(std::floor((l.at.y - r - box.min.y) / g->lightCell)), 0, g->ln[1] - 1);
-        y1 = std::clamp(static_cast<int>(std::floor((l.at.y + r - box.min.y) / g->lightCell)), 0, g->ln[1] - 1);
+        x0 = CellIndex((l.at.x - r - box.min.x) / g->lightCell, g->ln[0]);
+        x1 = CellIndex((l.at.x + r - box.min.x) / g->lightCell, g->ln[0]);
+        y0 = CellIndex((l.at.y - r - box.min.y) / g->lightCell, g->ln[1]);
+        y1 = CellIndex((l.at.y + r - box.min.y) / g->lightCell, g->ln[1]);
     };
     // As with the bodies: columns as coarse as needed to keep the lists within bounds.
     g->lightCell = std::max({128.0, size.x / 512, size.y / 512});
     for (;;) {
-        g->ln[0] = std::clamp(static_cast<int>(std::ceil(size.x / g->lightCell)), 1, 512);
-        g->ln[1] = std::clamp(static_cast<int>(std::ceil(size.y / g->lightCell)), 1, 512);
+        g->ln[0] = CellCount(size.x, g->lightCell, 512);
+        g->ln[1] = CellCount(size.y, g->lightCell, 512);
         double listed = 0;
         int cx0, cx1, cy0, cy1;
         for (std::size_t i = 0; i < lights_.size(); ++i) {
@@ -563,7 +578,7 @@ public:
         double next[3], delta[3];
         for (int a = 0; a < 3; ++a) {
             const double p = o[a] + d[a] * t0 - lo[a];
-            cell[a] = std::clamp(static_cast<int>(std::floor(p / grid_.cell)), 0, grid_.n[a] - 1);
+            cell[a] = CellIndex(p / grid_.cell, grid_.n[a]);
             if (d[a] > 0) {
                 step[a] = 1;
                 next[a] = t0 + ((cell[a] + 1) * grid_.cell - p) * inv[a];
@@ -661,7 +676,7 @@ std::uint8_t ToDisplay(double linear) {
             t[i] = static_cast<std::uint8_t>(std::lround(std::pow(static_cast<double>(i) / 4096, 1 / 2.2) * 255));
         return t;
     }();
-    return table[static_cast<std::size_t>(std::clamp(linear, 0.0, 1.0) * 4096)];
+    return table[linear > 0 ? static_cast<std::size_t>(std::min(linear, 1.0) * 4096) : 0];
 }
 
 // Lit faces: light that piles up near a lamp rolls off towards white instead of clipping, and
@@ -674,7 +689,7 @@ std::uint8_t Exposed(double linear) {
             t[i] = ToDisplay(1 - std::exp(-kExposure * static_cast<double>(i) / 1024));
         return t;
     }();
-    return table[static_cast<std::size_t>(std::clamp(linear, 0.0, 4.0) * 1024)];
+    return table[linear > 0 ? static_cast<std::size_t>(std::min(linear, 4.0) * 1024) : 0];
 }
 
 // Faces are told apart by their direction even where the light is flat: floors brightest,
@@ -734,8 +749,8 @@ RgbImage ViewScene::Render(const ViewPoint& view, int width, int height, int thr
                 // Light leaves the face from just above it, so the face does not shade itself.
                 const Vec3 p = view.eye + dir * hit.t + n * 0.25;
                 Vec3 light{kAmbient, kAmbient, kAmbient};
-                const int cx = std::clamp(static_cast<int>(std::floor((p.x - grid.bounds.min.x) / grid.lightCell)), 0, grid.ln[0] - 1);
-                const int cy = std::clamp(static_cast<int>(std::floor((p.y - grid.bounds.min.y) / grid.lightCell)), 0, grid.ln[1] - 1);
+                const int cx = CellIndex((p.x - grid.bounds.min.x) / grid.lightCell, grid.ln[0]);
+                const int cy = CellIndex((p.y - grid.bounds.min.y) / grid.lightCell, grid.ln[1]);
                 const std::size_t column = static_cast<std::size_t>(cy * grid.ln[0] + cx);
                 for (std::uint32_t k = grid.lightFirst[column]; k < grid.lightFirst[column + 1]; ++k) {
                     const std::uint32_t li = grid.lightItems[k];
