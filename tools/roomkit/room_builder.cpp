@@ -63,9 +63,9 @@ Node& RoomBuilder::Convex(const std::vector<std::vector<Vec3>>& faces, const std
         side.AddKey("material", mat);
         side.AddKey("uaxis", u);
         side.AddKey("vaxis", v);
-        // rotation, lightmapscale and smoothing_groups are left to their defaults (0, the
-        // material's own scale, none) as vbsp and Hammer take them: every line of a level is
-        // work for the build.
+        side.AddKey("rotation", "0");
+        side.AddKey("lightmapscale", "16");
+        side.AddKey("smoothing_groups", "0");
     }
     if (!into && !inShell_) {
         if (!detail_) detail_ = &BrushEntity("func_detail", {});
