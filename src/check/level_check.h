@@ -36,6 +36,9 @@ enum class ProblemKind {
     Placeholder,     // a "vornic_" placeholder class left in the level
     Limit,           // more brushes, sides, planes or entities than the engine takes
     LeakSkipped,     // the leak check could not run (a warning)
+    NoNodes,         // ground characters but no info_node at all (a warning: levels made before nodes)
+    NodeGraphCut,    // the node graph does not join the player start to the end
+    UnreachableCharacter,  // a ground character whose nearest node cannot reach the start's
 };
 
 // A short stable name for programs ("duplicate-id", ...).
@@ -71,6 +74,16 @@ struct LeakReport {
     std::vector<Vec3> trail;  // from the first leaking entity out to the void
 };
 
+// What the node graph check found (see node_graph.h for how the graph is made).
+struct NodeGraphReport {
+    int groundNodes = 0;       // info_node and info_node_hint
+    int groundCharacters = 0;  // characters that walk the graph (IsGroundCharacter)
+    // True when the level has a player start and an end trigger, each with a node in sight.
+    bool judged = false;
+    bool startToEnd = false;        // when judged: the start's node reaches the end's
+    int unreachableCharacters = 0;  // characters reported as unable to reach the start's node
+};
+
 struct CheckReport {
     std::string path;        // the file checked, empty for text
     bool readable = true;    // false when the file could not be read at all
@@ -78,6 +91,7 @@ struct CheckReport {
     std::vector<Problem> problems;  // in the order found: reading, structure, limits
     LevelCounts counts;
     LeakReport leak;
+    NodeGraphReport nodeGraph;
 
     int ErrorCount() const;
     int WarningCount() const;
@@ -98,6 +112,9 @@ struct CheckOptions {
     std::vector<LeakStart> extraStarts;
     // Whether every point entity's origin is a start as well.
     bool startFromEntities = true;
+    // Whether the node graph is judged: nodes joining the player start to the end trigger, and
+    // every ground character to the start.
+    bool checkNodeGraph = true;
 };
 
 // Checks map text already in memory. In a test: EXPECT_TRUE(r.Passed()) << FormatReportText(r);
