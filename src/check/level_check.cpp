@@ -760,12 +760,12 @@ private:
                         ", so no character can find the way to the player.");
         }
         if (end) {
+            graphReport.judged = true;
             const int endNode = graph.NearestTo(end->bounds);
             if (endNode < 0) {
                 Add(Severity::Error, ProblemKind::NodeGraphCut, "entity", end->id, end->at,
                     entity(end->id, end->classname) + ", which ends the level," + noNode + ".");
             } else if (startNode >= 0) {
-                graphReport.judged = true;
                 graphReport.startToEnd = graph.Part(startNode) == graph.Part(endNode);
                 if (!graphReport.startToEnd) {
                     // Where the start's part of the graph stops: its node nearest the end.

@@ -78,9 +78,10 @@ struct LeakReport {
 struct NodeGraphReport {
     int groundNodes = 0;       // info_node and info_node_hint
     int groundCharacters = 0;  // characters that walk the graph (IsGroundCharacter)
-    // True when the level has a player start and an end trigger, each with a node in sight.
+    // True when the level has nodes, a player start and a trigger that ends it.
     bool judged = false;
-    bool startToEnd = false;        // when judged: the start's node reaches the end's
+    // When judged: both have a node in sight and the start's reaches the end's.
+    bool startToEnd = false;
     int unreachableCharacters = 0;  // characters reported as unable to reach the start's node
 };
 
