@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <tuple>
 
 #include "roomkit/brush.h"
@@ -83,6 +84,20 @@ RoomBuilder OneWay(double northZ = 0, double height = 256, int type = 0) {
 }
 
 std::string Vmf(const RoomBuilder& b) { return WriteVmf(b.Finish("Tests")); }
+
+// The allowances the build's import grants the shipped rooms (CMakeLists.txt), as arguments.
+Lines ShippedAllowances() {
+    std::istringstream in(TESSELLON_ROOM_ALLOWANCES);
+    Lines out;
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
+// A room with the nodes `tessellonsdk new` starts one with.
+RoomBuilder Noded(RoomBuilder b, int type = 0) {
+    AddStarterNodes(b, type);
+    return b;
+}
 // The room as imported, with more map text after what the builder wrote.
 Lines Built(const RoomBuilder& b, const std::string& more = "") { return ImportRoom(ParseVmf(Vmf(b) + more)); }
 
@@ -247,6 +262,7 @@ TEST_F(KitProgram, EveryShippedRoomPassesTheCheckAndSurvivesExportAndImport) {
     const auto files = ShippedRoomFiles();
     ASSERT_GE(files.size(), 28u);
     Lines args = {"check"};
+    for (const auto& a : ShippedAllowances()) args.push_back(a);
     for (const auto& f : files) {
         args.push_back(f.string());
         const auto lines = Load(f);
@@ -296,7 +312,9 @@ TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain
     const auto shipped = (ShippedRooms() / "oneway_sky_yard.rgr").string();
     const auto vmf = Path("room.vmf"), rgr = Path("room.rgr");
     ASSERT_EQ(Kit({"export", shipped, "-o", vmf}).code, 0);
-    ASSERT_EQ(Kit({"import", vmf, "-o", rgr, "--check"}).code, 0);
+    Lines import = {"import", vmf, "-o", rgr, "--check"};
+    for (const auto& a : ShippedAllowances()) import.push_back(a);
+    ASSERT_EQ(Kit(import).code, 0);
     EXPECT_EQ(Load(rgr), Load(shipped));
 
     // Move the north connector off the door: the header then points at a wall.
@@ -420,13 +438,13 @@ TEST(RoomCheck, TheKitNamesStructuralClutterForeignModelsAndStrayEntities) {
     const std::set<std::string> models{"models/props_c17/oildrum001.mdl"};
     RoomCheckOptions options;
     options.models = &models;
-    RoomBuilder good = OneWay();
-    good.Box({-64, -64, 0}, {64, 64, 48}, kPlain.trim);  // cover goes to the func_detail
-    good.Water({-368, 200, 0}, {-200, 368, 16}, "NATURE/WATER_CANALS_WATER2");  // water stays in the world
+    RoomBuilder good = Noded(OneWay());
+    good.Box({64, 64, 0}, {160, 160, 48}, kPlain.trim);  // cover goes to the func_detail
+    good.Water({-368, 100, 0}, {-300, 200, 16}, "NATURE/WATER_CANALS_WATER2");  // water stays in the world
     good.Prop("models/props_c17/OilDrum001.mdl", {200, 200, 0});  // the game ignores letter case
     ASSERT_TRUE(CheckRoom(Built(good), options).empty()) << Dump(CheckRoom(Built(good), options));
 
-    RoomBuilder pillar = OneWay(), foreign = OneWay(), stray = OneWay();
+    RoomBuilder pillar = OneWay(), foreign = Noded(OneWay()), stray = OneWay();
     pillar.Box({-32, -32, 0}, {32, 32, 256}, kPlain.trim, &pillar.World());
     foreign.PropStatic("models/props_custom/statue.mdl", {0, 0, 0});
     stray.Entity("info_target", {0, 420, 64});

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "check/level_check.h"
+#include "check/node_graph.h"
 #include "roomkit/brush.h"
 #include "roomkit/kit.h"
 #include "roomkit/walkway.h"
@@ -334,11 +335,17 @@ Vec3 DoorStand(int s, const Vec3& door) {
     }
 }
 
+// Where a player walks from the doorways: the places reached from the first doorway a player
+// can stand in (every place reached when no doorway has room to stand).
+struct Reach {
+    int firstSide = -1;
+    std::vector<bool> reached;
+};
+
 // The doorways must be joined by ways a player can walk, and what the player is meant to
 // pick up must stand on such a way.
-void CheckWalkways(const RoomBody& body, const HeaderValues& hv, const std::vector<const Brush*>& blocking,
-                   std::vector<Issue>& issues) {
-    const Walkways walk(blocking);
+Reach CheckWalkways(const RoomBody& body, const HeaderValues& hv, const Walkways& walk,
+                    const std::vector<const Brush*>& blocking, std::vector<Issue>& issues) {
     const auto open = OpenSides(hv.type);
     std::vector<bool> reached;
     int firstSide = -1;
@@ -372,6 +379,63 @@ void CheckWalkways(const RoomBody& body, const HeaderValues& hv, const std::vect
             if (place < 0 || !reached[static_cast<size_t>(place)])
                 issues.push_back({e.line, cls + " at " + Pt(p) + " stands where a player cannot walk from the doorways"});
         }
+    }
+    if (firstSide < 0) reached.assign(static_cast<size_t>(walk.PlaceCount()), true);
+    return {firstSide, std::move(reached)};
+}
+
+// Nodes characters find their way by (the engine links ground nodes up to 720 units apart, see
+// check/node_graph.h): spread so every walkable spot has one near, with one just inside each
+// doorway so the nodes of the rooms joined there link, and none inside a brush.
+constexpr double kNodeSpotReach = 256;
+constexpr double kNodeDoorReach = 96;
+
+bool IsNodeClass(const std::string& lowerClass) { return lowerClass.rfind("info_node", 0) == 0; }
+
+void CheckNodes(const RoomBody& body, const HeaderValues& hv, const Walkways& walk, const Reach& reach,
+                const std::vector<const Brush*>& blocking, const RoomCheckOptions& options, std::vector<Issue>& issues) {
+    std::vector<Vec3> ground;
+    for (const auto& e : body.entities.children) {
+        const std::string cls = LowerCase(e.Get("classname"));
+        Vec3 p;
+        if (!IsNodeClass(cls) || !ReadTriple(e.Get("origin"), p)) continue;
+        if (tessellon::IsGroundNode(cls)) ground.push_back(p);
+        if (std::any_of(blocking.begin(), blocking.end(), [&](const Brush* b) { return b->Contains(p); }))
+            issues.push_back({e.line, cls + " at " + Pt(p) + " sits inside a brush"});
+    }
+    if (ground.empty()) {
+        Issue none{kHeaderLines + 1, "the room has no info_node, so characters find no way through it: put nodes "
+                                     "over its floors and one just inside every doorway"};
+        if (options.allowMissingNodes && options.allowed) options.allowed->push_back(std::move(none));
+        else if (!options.allowMissingNodes) issues.push_back(std::move(none));
+        return;  // the spots and doorways would only say the same again
+    }
+    const auto nearest = [&](const Vec3& p) {
+        double best = 1e300;
+        for (const Vec3& n : ground) best = std::min(best, std::sqrt(Dot(n - p, n - p)));
+        return best;
+    };
+    int far = 0;
+    double farthest = 0;
+    Vec3 farSpot;
+    for (int place = 0; place < walk.PlaceCount(); ++place) {
+        if (!reach.reached[static_cast<size_t>(place)]) continue;
+        const Vec3 spot = walk.PlacePoint(place);
+        const double d = nearest(spot);
+        if (d <= kNodeSpotReach) continue;
+        ++far;
+        if (d > farthest) farthest = d, farSpot = spot;
+    }
+    if (far)
+        issues.push_back({kHeaderLines + 1, "the walkable spot at " + Pt(farSpot) + " is " + FormatCoord(std::round(farthest)) +
+                                                " units from the nearest info_node (" + std::to_string(far) +
+                                                " spots of 16 x 16 units lie more than 256 from every node)"});
+    const auto open = OpenSides(hv.type);
+    for (int s = 0; s < 4; ++s) {
+        if (!open[static_cast<size_t>(s)] || !hv.sidesRead[s] || nearest(hv.point[s]) <= kNodeDoorReach) continue;
+        issues.push_back({4 + 4 * s, "no info_node within 96 units of the " + std::string(SideName(s)) + " doorway at " +
+                                         Pt(hv.point[s]) + ": put one just inside it so the nodes of the room joined "
+                                         "there link with this room's"});
     }
 }
 
@@ -440,7 +504,7 @@ void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, co
 }
 
 void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, const HeaderValues& hv,
-                   std::vector<Issue>& issues) {
+                   const RoomCheckOptions* options, std::vector<Issue>& issues) {
     Shell shell;
     bool first = true;
     std::vector<const Node*> entitySolids;
@@ -499,13 +563,18 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
     std::vector<const Brush*> blocking;
     for (const auto& b : shell.world) blocking.push_back(&b);
     for (const auto& b : blockingBrushes) blocking.push_back(&b);
-    CheckWalkways(body, hv, blocking, issues);
+    const Walkways walk(blocking);
+    const Reach reach = CheckWalkways(body, hv, walk, blocking, issues);
+    if (options && options->nodes) CheckNodes(body, hv, walk, reach, blocking, *options, issues);
     CheckSealed(lines, body, hv, issues);
 }
 
 }  // namespace
 
-std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) {
+namespace {
+
+// The room standard's shape, and with options the node rules, which need the same walkways.
+std::vector<Issue> CheckShape(const std::vector<std::string>& lines, const RoomCheckOptions* options) {
     std::vector<Issue> issues;
     if (lines.size() < static_cast<size_t>(kHeaderLines)) {
         issues.push_back({static_cast<int>(lines.size()) + 1,
@@ -520,10 +589,14 @@ std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) {
     CheckValues(body.entities, issues);
     CheckMarkers(body, hv, lines, issues);
     // The shell is only judged on a body that was read whole.
-    if (body.issues.empty()) CheckGeometry(lines, body, hv, issues);
+    if (body.issues.empty()) CheckGeometry(lines, body, hv, options, issues);
     std::stable_sort(issues.begin(), issues.end(), [](const Issue& a, const Issue& b) { return a.line < b.line; });
     return issues;
 }
+
+}  // namespace
+
+std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) { return CheckShape(lines, nullptr); }
 
 namespace {
 
@@ -551,7 +624,7 @@ void CheckDetailBrushes(const RoomBody& body, std::vector<Issue>& issues) {
     }
 }
 
-void CollectProps(const Node& n, const std::set<std::string>& models, std::vector<Issue>& issues) {
+void CollectProps(const Node& n, const RoomCheckOptions& options, std::vector<Issue>& issues) {
     for (const auto& e : n.children) {
         if (!e.isBlock || e.key != "entity") continue;
         const std::string cls = LowerCase(e.Get("classname"));
@@ -561,36 +634,87 @@ void CollectProps(const Node& n, const std::set<std::string>& models, std::vecto
             issues.push_back({e.line, cls + " has no model"});
             continue;
         }
-        if (!models.count(LowerCase(model->value)))
-            issues.push_back({model->line + 1, cls + " model \"" + model->value +
-                                                   "\" is not in the list of the game's models"});
+        const std::string path = LowerCase(model->value);
+        if (options.models && !options.models->count(path)) {
+            issues.push_back({model->line + 1, cls + " model \"" + model->value + "\" is not in the list of the game's models"});
+            continue;
+        }
+        if (cls != "prop_static" || !options.modelUses) continue;
+        // The compiler drops a static prop whose model carries physics data (vbsp: "prop_static
+        // using model with physics data"), so only models known to have none may be static.
+        const auto use = options.modelUses->find(path);
+        if (use == options.modelUses->end() || use->second == ModelUse::Static) continue;
+        if (use->second == ModelUse::Physics) {
+            issues.push_back({model->line + 1, "prop_static model \"" + model->value +
+                                                   "\" has physics data (marked physics in hl2_models.txt), so the map "
+                                                   "compiler removes it: make it prop_physics, or prop_dynamic to keep it still"});
+        } else {
+            Issue unknown{model->line + 1, "prop_static model \"" + model->value +
+                                               "\" is not known to be free of physics data (marked unknown in "
+                                               "hl2_models.txt): make it prop_physics or prop_dynamic, or establish "
+                                               "and mark it static"};
+            if (options.allowUnmarkedModels && options.allowed) options.allowed->push_back(std::move(unknown));
+            else if (!options.allowUnmarkedModels) issues.push_back(std::move(unknown));
+        }
     }
 }
 
 }  // namespace
 
 std::vector<Issue> CheckRoom(const std::vector<std::string>& lines, const RoomCheckOptions& options) {
-    std::vector<Issue> issues = CheckRoom(lines);
+    std::vector<Issue> issues = CheckShape(lines, &options);
     if (lines.size() < static_cast<size_t>(kHeaderLines)) return issues;
     const RoomBody body = ParseBody(lines);
     if (!body.issues.empty()) return issues;
     const size_t before = issues.size();
     if (options.detailBrushes) CheckDetailBrushes(body, issues);
-    if (options.models) CollectProps(body.entities, *options.models, issues);
+    if (options.models || options.modelUses) CollectProps(body.entities, options, issues);
     if (issues.size() != before)
         std::stable_sort(issues.begin(), issues.end(), [](const Issue& a, const Issue& b) { return a.line < b.line; });
     return issues;
 }
 
+namespace {
+
+// The words of a list line, '#' and what follows it left out.
+std::vector<std::string> ListWords(std::string line) {
+    if (const size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+}  // namespace
+
 bool ReadModelList(const std::string& path, std::set<std::string>& out) {
     std::string text;
     if (!ReadFile(path, text)) return false;
-    for (std::string line : SplitLines(text)) {
-        if (const size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
-        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
-        size_t start = 0;
-        while (start < line.size() && std::isspace(static_cast<unsigned char>(line[start]))) ++start;
-        if (start < line.size()) out.insert(LowerCase(line.substr(start)));
+    for (const std::string& line : SplitLines(text))
+        if (const auto words = ListWords(line); !words.empty()) out.insert(LowerCase(words[0]));
+    return true;
+}
+
+bool ReadModelUses(const std::string& path, std::map<std::string, ModelUse>& out, std::string& whyNot) {
+    std::string text;
+    if (!ReadFile(path, text)) {
+        whyNot = path + ": cannot be read";
+        return false;
+    }
+    const auto lines = SplitLines(text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto words = ListWords(lines[i]);
+        if (words.empty()) continue;
+        ModelUse use = ModelUse::Unknown;
+        const std::string second = words.size() > 1 ? LowerCase(words[1]) : "unknown";
+        if (second == "static") use = ModelUse::Static;
+        else if (second == "physics") use = ModelUse::Physics;
+        if (words.size() > 2 || (second != "static" && second != "physics" && second != "unknown")) {
+            whyNot = path + ":" + std::to_string(i + 1) + ": \"" + Shown(lines[i]) +
+                     "\" must be a model path, then static, physics or unknown";
+            return false;
+        }
+        out[LowerCase(words[0])] = use;
     }
     return true;
 }
