@@ -11,6 +11,7 @@
 
 #include "check/brush_geometry.h"
 #include "check/level_check.h"
+#include "check/level_survey.h"
 #include "session/text_helpers.h"
 #include "test_support.h"
 
@@ -497,6 +498,182 @@ TEST(LeakCheck, SkippedChecksAreReportedNotPassedSilently) {
     EXPECT_FALSE(capped.skippedReason.empty());
 }
 
+// ---- the node graph -----------------------------------------------------------------------
+
+// Two rooms side by side on x (-384..384 and 384..1152), floor top at 0, ceiling at 256, parted
+// by a wall at x 376..392 with a doorway (y -96..96, 192 high) unless `closed`; a player start
+// in the first room, and in the second a trigger that fades the level out.
+struct TwoRooms {
+    LevelText t;
+    std::string world, entities;
+
+    explicit TwoRooms(bool closed = false) {
+        world = t.Box({-384, -384, -16}, {1152, 384, 0}) + t.Box({-384, -384, 256}, {1152, 384, 272}) +
+                t.Box({-384, -384, 0}, {-368, 384, 256}) + t.Box({1136, -384, 0}, {1152, 384, 256}) +
+                t.Box({-368, 368, 0}, {1136, 384, 256}) + t.Box({-368, -384, 0}, {1136, -368, 256});
+        world += closed ? t.Box({376, -368, 0}, {392, 368, 256})
+                        : t.Box({376, -368, 0}, {392, -96, 256}) + t.Box({376, 96, 0}, {392, 368, 256}) +
+                              t.Box({376, -96, 192}, {392, 96, 256});
+        entities = t.PointEntity("info_player_start", {-200, 0, 16}) +
+                   t.Entity("trigger_once", "\tconnections\n\t{\n\t\t\"OnTrigger\" \"end_fade,Fade,,0,-1\"\n\t}\n" +
+                                                t.Box({900, -100, 0}, {1100, 100, 128}, "TOOLS/TOOLSTRIGGER")) +
+                   t.PointEntity("env_fade", {1000, 0, 64}, "\t\"targetname\" \"end_fade\"\n");
+    }
+    TwoRooms& Nodes(std::initializer_list<Vec3> at) {
+        for (const Vec3& p : at) entities += t.PointEntity("info_node", p);
+        return *this;
+    }
+    TwoRooms& Add(const std::string& classname, Vec3 at) {
+        entities += t.PointEntity(classname, at);
+        return *this;
+    }
+    CheckReport Check() const { return CheckLevelText(LevelText::Level(world, entities)); }
+};
+
+bool Joined(const CheckReport& r) { return r.nodeGraph.judged && r.nodeGraph.startToEnd; }
+
+// The id an entity's text gives it.
+std::string IdOf(const std::string& entity) {
+    const std::size_t at = entity.find("\"id\" \"") + 6;
+    return entity.substr(at, entity.find('"', at) - at);
+}
+
+TEST(NodeGraph, NodesLinkThroughADoorwayAndUpTo720UnitsApartButNotThroughAWall) {
+    const CheckReport open = TwoRooms().Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}}).Check();
+    EXPECT_TRUE(open.problems.empty()) << Dump(open);
+    EXPECT_TRUE(Joined(open));
+    EXPECT_EQ(open.nodeGraph.groundNodes, 4);
+
+    const CheckReport walled = TwoRooms(true).Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}}).Check();
+    EXPECT_TRUE(walled.nodeGraph.judged && !walled.nodeGraph.startToEnd);
+    ASSERT_EQ(walled.ErrorCount(), 1) << Dump(walled);
+    EXPECT_EQ(walled.problems[0].kind, ProblemKind::NodeGraphCut);
+    EXPECT_NE(walled.problems[0].message.find("holds 2 of the 4 nodes"), std::string::npos) << Dump(walled);
+
+    // Beside the doorway only walls stand between the rooms' nodes; a pair in the doorway joins them.
+    TwoRooms beside;
+    beside.Nodes({{0, 0, 16}, {300, 300, 16}, {480, 300, 16}, {800, 0, 16}});
+    EXPECT_FALSE(Joined(beside.Check()));
+    EXPECT_TRUE(Joined(beside.Nodes({{352, 0, 16}, {416, 0, 16}}).Check()));
+
+    // The engine's reach: 720 units, through the doorway.
+    EXPECT_TRUE(Joined(TwoRooms().Nodes({{0, 0, 16}, {720, 0, 16}}).Check()));
+    EXPECT_FALSE(Joined(TwoRooms().Nodes({{0, 0, 16}, {730, 0, 16}}).Check()));
+}
+
+TEST(NodeGraph, DetailAndSolidBrushEntitiesStopCharactersOtherBrushesDoNot) {
+    const std::pair<std::string, bool> doorways[] = {
+        {"func_detail", false}, {"func_brush", false}, {"func_illusionary", true}, {"func_door", true}};
+    for (const auto& [classname, joined] : doorways) {
+        TwoRooms r;
+        r.Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+        r.entities += r.t.Entity(classname, r.t.Box({376, -96, 0}, {392, 96, 192}));
+        EXPECT_EQ(Joined(r.Check()), joined) << classname;
+    }
+    const std::pair<std::string, bool> materials[] = {
+        {"TOOLS/TOOLSNPCCLIP", false}, {"TOOLS/TOOLSPLAYERCLIP", true}, {"TOOLS/TOOLSTRIGGER", true}};
+    for (const auto& [material, joined] : materials) {
+        TwoRooms r;
+        r.Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+        r.world += r.t.Box({376, -96, 0}, {392, 96, 192}, material);
+        EXPECT_EQ(Joined(r.Check()), joined) << material;
+    }
+    // A node is where it would stand: dropped to its floor, where a knee-high wall cuts its line.
+    TwoRooms low;
+    low.Nodes({{0, 0, 150}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+    low.entities += low.t.Entity("func_detail", low.t.Box({140, -368, 0}, {160, 368, 64}));
+    const CheckReport dropped = low.Check();
+    EXPECT_FALSE(Joined(dropped)) << "the node at 150 should have dropped to the floor";
+}
+
+TEST(NodeGraph, GroundCharactersCutOffFromTheStartAreNamedFlyersAreNot) {
+    TwoRooms r(true);
+    r.Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+    r.Add("npc_zombie", {100, 100, 16}).Add("npc_combine_s", {700, 100, 16}).Add("npc_manhack", {700, -100, 64});
+    const CheckReport cut = r.Check();
+    EXPECT_EQ(cut.nodeGraph.groundCharacters, 2);
+    EXPECT_EQ(cut.nodeGraph.unreachableCharacters, 1);
+    const auto unreachable = std::find_if(cut.problems.begin(), cut.problems.end(),
+                                          [](const Problem& p) { return p.kind == ProblemKind::UnreachableCharacter; });
+    ASSERT_NE(unreachable, cut.problems.end()) << Dump(cut);
+    EXPECT_NE(unreachable->message.find("(npc_combine_s) at (700 100 16) cannot reach the player start"), std::string::npos)
+        << unreachable->message;
+
+    // No node of its own room in sight: the first room's lie behind the wall.
+    TwoRooms bare(true);
+    bare.Nodes({{0, 0, 16}, {300, 0, 16}}).Add("npc_metropolice", {600, 0, 16});
+    const CheckReport blind = bare.Check();
+    EXPECT_EQ(blind.nodeGraph.unreachableCharacters, 1);
+    EXPECT_NE(Dump(blind).find("has no info_node within 720 units in sight"), std::string::npos) << Dump(blind);
+}
+
+TEST(NodeGraph, NoNodesWarnsOnlyWhereCharactersNeedThemAndOldReportsStayAsTheyWere) {
+    LevelText t;
+    const CheckReport zombie = t.Shell({}, "", t.PointEntity("npc_zombie", {100, 100, 16}));
+    EXPECT_TRUE(zombie.Passed());
+    EXPECT_TRUE(Has(zombie, ProblemKind::NoNodes, "", Severity::Warning)) << Dump(zombie);
+    EXPECT_NE(FormatReportJson(zombie).find("\"kind\":\"no-nodes\""), std::string::npos);
+    EXPECT_TRUE(t.Shell({}, "", t.PointEntity("npc_cscanner", {100, 100, 64})).problems.empty());
+    // A start and an end but no character: nothing needs a graph, nothing is said.
+    const CheckReport empty = TwoRooms().Check();
+    EXPECT_TRUE(empty.problems.empty()) << Dump(empty);
+    EXPECT_FALSE(empty.nodeGraph.judged);
+}
+
+TEST(NodeGraph, TheEndIsTheTriggerThatEndsTheLevelEvenThroughARelay) {
+    // The fade is fired through a relay that also sends the player to the menu; a trigger in the
+    // first room that only switches a light is no end.
+    TwoRooms r(true);
+    const std::string light = r.t.Entity("trigger_once", "\tconnections\n\t{\n\t\t\"OnTrigger\" \"lamp,TurnOff,,0,-1\"\n\t}\n" +
+                                                             r.t.Box({0, -100, 0}, {200, 100, 128}, "TOOLS/TOOLSTRIGGER"));
+    const std::string finale = r.t.Entity(
+        "trigger_once", "\tconnections\n\t{\n\t\t\"OnTrigger\" \"finale\x1b" "Trigger\x1b\x1b" "0\x1b-1\"\n\t}\n" +
+                            r.t.Box({900, -100, 0}, {1100, 100, 128}, "TOOLS/TOOLSTRIGGER"));
+    r.entities = r.t.PointEntity("info_player_start", {-200, 0, 16}) + light + finale;
+    r.entities += r.t.PointEntity("light", {0, 0, 200}, "\t\"targetname\" \"lamp\"\n");
+    r.entities += r.t.PointEntity("logic_relay", {1000, 0, 64},
+                                  "\t\"targetname\" \"finale\"\n\tconnections\n\t{\n\t\t\"OnTrigger\" \"menu,Command,startupmenu,4,-1\"\n\t}\n");
+    r.entities += r.t.PointEntity("point_clientcommand", {1000, 0, 80}, "\t\"targetname\" \"menu\"\n");
+    r.Nodes({{0, 0, 16}, {800, 0, 16}});
+    const CheckReport cut = r.Check();
+    ASSERT_EQ(cut.ErrorCount(), 1) << Dump(cut);
+    EXPECT_EQ(cut.problems[0].kind, ProblemKind::NodeGraphCut);
+    EXPECT_EQ(cut.problems[0].id, IdOf(finale)) << "the trigger that ends the level";
+
+    // Without anything that ends the level, start and end are not judged.
+    TwoRooms noEnd(true);
+    noEnd.entities = noEnd.t.PointEntity("info_player_start", {-200, 0, 16});
+    noEnd.Nodes({{0, 0, 16}, {800, 0, 16}});
+    const CheckReport unjudged = noEnd.Check();
+    EXPECT_FALSE(unjudged.nodeGraph.judged);
+    EXPECT_TRUE(unjudged.problems.empty()) << Dump(unjudged);
+}
+
+// ---- what a level offers a player -------------------------------------------------------------
+
+TEST(LevelSurvey, CountsTheSuitSavesCubemapsNodesAndAmmunitionForWeaponsNeverGiven) {
+    TwoRooms r;
+    r.Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+    for (const char* c : {"item_suit", "env_cubemap", "env_cubemap", "weapon_pistol", "item_ammo_pistol", "item_box_buckshot",
+                          "item_ammo_smg1_grenade", "item_rpg_round", "item_box_sniper_rounds", "item_healthkit"})
+        r.Add(c, {-100, -100, 16});
+    r.entities += r.t.PointEntity("game_player_equip", {-100, 0, 16}, "\t\"weapon_smg1\" \"1\"\n") +
+                  r.t.Entity("trigger_autosave", r.t.Box({200, -100, 0}, {300, 100, 128}, "TOOLS/TOOLSTRIGGER"));
+    const std::string text = LevelText::Level(r.world, r.entities);
+    const LevelSurvey survey = SurveyLevel(ReadVmfText(text), CheckLevelText(text));
+    EXPECT_EQ(FormatSurvey(survey),
+              "suit yes, nodes 4, start to end joined, unreachable characters 0, autosaves 1, cubemaps 2, "
+              "ammunition without its weapon 3 (item_box_buckshot item_rpg_round item_box_sniper_rounds)");
+    EXPECT_EQ(FormatSurvey(SurveyLevel(ReadVmfText(LevelText::Level(r.world, "")), CheckReport{})),
+              "suit no, nodes 0, start to end not judged, unreachable characters 0, autosaves 0, cubemaps 0, "
+              "ammunition without its weapon 0");
+    // Old box names give the same rounds as the new ones; an unknown box of rounds fits no weapon.
+    EXPECT_STREQ(WeaponForAmmo("item_large_box_lrounds"), "weapon_ar2");
+    EXPECT_STREQ(WeaponForAmmo("item_ammo_357_large"), "weapon_357");
+    EXPECT_STREQ(WeaponForAmmo("item_ammo_laser"), "");
+    EXPECT_EQ(WeaponForAmmo("item_battery"), nullptr);
+}
+
 // ---- the check command --------------------------------------------------------------------
 
 CliRun RunCheck(std::vector<std::string> args) {
@@ -535,6 +712,16 @@ TEST(CheckCommand, PointFileIsWrittenBesideALeakingLevelOnly) {
     EXPECT_EQ(lines.front(), "0 0 16");  // the player start the leak is named after
     EXPECT_EQ(RunCheck({(dir.path() / "sealed_room.vmf").string(), "--pointfile"}).code, kExitOk);
     EXPECT_FALSE(fs::exists(dir.path() / "sealed_room.lin"));
+}
+
+TEST(CheckCommand, ACutNodeGraphFailsTheLevelWithTheTriggerItCannotReach) {
+    TempDir dir;
+    TwoRooms r(true);
+    r.Nodes({{0, 0, 16}, {800, 0, 16}});
+    WriteFile(dir.path() / "cut.vmf", LevelText::Level(r.world, r.entities));
+    const CliRun run = RunCheck({(dir.path() / "cut.vmf").string(), "--json"});
+    EXPECT_EQ(run.code, kExitFailed);
+    EXPECT_NE(run.out.find("\"kind\":\"node-graph-cut\",\"object\":\"entity\""), std::string::npos) << run.out;
 }
 
 TEST(CheckCommand, JsonIsOneObjectForPrograms) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -461,6 +462,108 @@ TEST(RoomCheck, TheKitNamesStructuralClutterForeignModelsAndStrayEntities) {
     // Without a list the models are not judged; the shape still is.
     EXPECT_TRUE(CheckRoom(Built(foreign), RoomCheckOptions{}).empty());
     EXPECT_FALSE(CheckRoom(Built(pillar), RoomCheckOptions{}).empty());
+}
+
+TEST(RoomCheck, NodesCoverEveryFloorAndDoorwayAndStayOutOfBrushes) {
+    RoomCheckOptions options;
+    const auto good = Built(Noded(OneWay()));
+    ASSERT_TRUE(CheckRoom(good, options).empty()) << Dump(CheckRoom(good, options));
+
+    // None at all is one finding, not one for every spot and doorway as well.
+    const auto bare = Built(OneWay());
+    const auto none = CheckRoom(bare, options);
+    ASSERT_EQ(none.size(), 1u) << Dump(none);
+    EXPECT_TRUE(Mentions(none, kHeaderLines + 1, "the room has no info_node"));
+
+    RoomBuilder wall = Noded(OneWay()), crate = Noded(OneWay()), half = OneWay(), doorless = OneWay();
+    wall.Entity("info_node_hint", {200, 376, 64});                     // inside the north wall
+    crate.Box({-300, -300, 0}, {-200, -200, 48}, kPlain.trim);         // over the node at (-256 -256 8)
+    for (const double x : {-256.0, 0.0, 256.0}) half.Entity("info_node", {x, -256, 8});
+    half.Entity("info_node", {0, 336, 8});
+    half.Entity("info_node", {0, -336, 8});
+    for (const double x : {-256.0, 0.0, 256.0})
+        for (const double y : {-256.0, 0.0, 256.0}) doorless.Entity("info_node", {x, y, 8});
+    const struct {
+        Lines room;
+        int line;
+        std::string words;
+    } cases[] = {
+        {Built(wall), 0, "info_node_hint at (200 376 64) sits inside a brush"},
+        {Built(crate), 0, "info_node at (-256 -256 8) sits inside a brush"},
+        {Built(half), kHeaderLines + 1, "units from the nearest info_node ("},
+        {Built(doorless), 4, "no info_node within 96 units of the north doorway at (0 384 0)"},
+        {Built(doorless), 12, "no info_node within 96 units of the south doorway at (0 -384 0)"},
+    };
+    // The build's allowance passes a room without nodes (and says so), never one with them.
+    std::vector<Issue> allowed;
+    options.allowMissingNodes = true;
+    options.allowed = &allowed;
+    EXPECT_TRUE(CheckRoom(bare, options).empty());
+    EXPECT_EQ(allowed.size(), 1u);
+    for (const auto& c : cases)
+        EXPECT_TRUE(Mentions(CheckRoom(c.room, options), c.line, c.words)) << c.words << "\n" << Dump(CheckRoom(c.room, options));
+    EXPECT_FALSE(Mentions(CheckRoom(Built(doorless), options), 0, "units from the nearest")) << "the grid covers the floor";
+}
+
+TEST(RoomCheck, AStaticPropNeedsAModelMarkedStatic) {
+    const std::string chair = "models/props_c17/chair02a.mdl", lamp = "models/props_c17/lamp001a.mdl",
+                      crate = "models/props_junk/wood_crate001a.mdl";
+    const std::set<std::string> models{chair, lamp, crate};
+    const std::map<std::string, ModelUse> uses{{chair, ModelUse::Physics}, {lamp, ModelUse::Static}, {crate, ModelUse::Unknown}};
+    RoomCheckOptions options;
+    options.models = &models;
+    options.modelUses = &uses;
+    options.nodes = false;
+    RoomBuilder fine = OneWay(), physicsStatic = OneWay(), unknownStatic = OneWay();
+    fine.PropStatic("models/props_c17/Lamp001a.mdl", {200, 200, 0});
+    fine.Prop(chair, {-200, 200, 0});
+    fine.Prop(crate, {-200, -200, 0});
+    physicsStatic.PropStatic(chair, {-200, 200, 0});
+    unknownStatic.PropStatic(crate, {-200, -200, 0});
+    EXPECT_TRUE(CheckRoom(Built(fine), options).empty()) << Dump(CheckRoom(Built(fine), options));
+    EXPECT_TRUE(Mentions(CheckRoom(Built(physicsStatic), options), 0,
+                         "prop_static model \"" + chair + "\" has physics data (marked physics in hl2_models.txt)"));
+    EXPECT_TRUE(Mentions(CheckRoom(Built(unknownStatic), options), 0, "(marked unknown in hl2_models.txt)"));
+    // The build's allowance lets an unknown model stand as a static prop for now, never a physics one.
+    std::vector<Issue> allowed;
+    options.allowUnmarkedModels = true;
+    options.allowed = &allowed;
+    EXPECT_TRUE(CheckRoom(Built(unknownStatic), options).empty());
+    EXPECT_EQ(allowed.size(), 1u);
+    EXPECT_TRUE(Mentions(CheckRoom(Built(physicsStatic), options), 0, "has physics data"));
+}
+
+TEST(ModelList, APathAloneOrWithItsUseReadsAndAnyOtherWordIsNamedWithItsLine) {
+    tessellon::testing::TempDir dir;
+    const std::string list = (dir.path() / "hl2_models.txt").string();
+    ASSERT_TRUE(WriteFileAtomically(list, "# the game's models\r\nmodels/A.mdl static\r\nmodels/b.mdl   physics # a chair\r\n"
+                                          "models/c.mdl\r\n\r\nmodels/d.mdl unknown\r\n"));
+    std::map<std::string, ModelUse> uses;
+    std::string whyNot;
+    ASSERT_TRUE(ReadModelUses(list, uses, whyNot)) << whyNot;
+    EXPECT_EQ(uses, (std::map<std::string, ModelUse>{{"models/a.mdl", ModelUse::Static},
+                                                    {"models/b.mdl", ModelUse::Physics},
+                                                    {"models/c.mdl", ModelUse::Unknown},
+                                                    {"models/d.mdl", ModelUse::Unknown}}));
+    std::set<std::string> paths;  // the plain reader, as the lists of used models and materials need it
+    ASSERT_TRUE(ReadModelList(list, paths));
+    EXPECT_EQ(paths, (std::set<std::string>{"models/a.mdl", "models/b.mdl", "models/c.mdl", "models/d.mdl"}));
+    for (const char* bad : {"models/e.mdl statik", "models/e.mdl static physics"}) {
+        ASSERT_TRUE(WriteFileAtomically(list, std::string("models/a.mdl static\n") + bad + "\n"));
+        EXPECT_FALSE(ReadModelUses(list, uses, whyNot));
+        EXPECT_NE(whyNot.find("hl2_models.txt:2: \"" + std::string(bad) + "\""), std::string::npos) << whyNot;
+    }
+}
+
+TEST_F(KitProgram, CheckNamesTheAllowancesThatLetARoomPass) {
+    const std::string room = Write("bare.rgr", Built(OneWay()));
+    const auto strict = Kit({"check", room});
+    EXPECT_EQ(strict.code, 1);
+    EXPECT_NE(strict.out.find(room + ":22: the room has no info_node"), std::string::npos) << strict.out;
+    const auto allowing = Kit({"check", "--allow-missing-nodes", room});
+    EXPECT_EQ(allowing.code, 0) << allowing.out;
+    EXPECT_NE(allowing.out.find(room + ": ok (allowed for now: no info_node)"), std::string::npos) << allowing.out;
+    EXPECT_EQ(Kit({"check", "--allow-everything", room}).code, 2);
 }
 
 TEST(RoomCheck, AWideGateIsJudgedByItsKind) {
