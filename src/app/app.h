@@ -112,6 +112,8 @@ private:
     void RefreshRoomList();
     void RefreshRooms();
     void ShowRoomDetails();
+    // The selected room seen from just inside its first doorway, looking in.
+    void ShowInsideView(const std::filesystem::path& roomFile);
     void ToggleRoomTestMode();
     void ShowTestModeOff();
     void DeleteSelectedRoom();
@@ -186,6 +188,7 @@ private:
     Fl_Button* testRoom_ = nullptr;
     Fl_Button* deleteRoom_ = nullptr;
     PictureBox* roomPicture_ = nullptr;
+    PictureBox* roomInsideView_ = nullptr;
     PictureBox* roomConnections_ = nullptr;
     PictureBox* testModePicture_ = nullptr;
     Fl_Box* testModeNote_ = nullptr;
