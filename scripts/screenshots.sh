@@ -7,7 +7,7 @@ bash scripts/setup.sh
 cmake --preset default -DTESSELLON_TESTS=ON >/dev/null
 cmake --build --preset default
 mkdir -p out/screenshots
-for name in shots_main shots_account shots_steam shots_rooms; do
+for name in shots_main shots_compile shots_account shots_steam shots_rooms; do
   bash tests/gui/run.sh out/default "$name" "$PWD/out/screenshots"
 done
 bash tests/gui/kit_window.sh out/default "$PWD/out/screenshots"

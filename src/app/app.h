@@ -26,6 +26,8 @@ class Fl_Hold_Browser;
 class Fl_Multiline_Output;
 class Fl_Input;
 class Fl_Output;
+class Fl_Text_Buffer;
+class Fl_Text_Display;
 class Fl_Widget;
 class Fl_Window;
 
@@ -72,6 +74,7 @@ public:
     void ShowCompilePanel(bool shown) override;
     void ShowLevelPlan(const LevelPlan& plan, int roomsDone) override;
     void ShowMazePreview(const MazePicture& picture) override;
+    void ShowCompileProgress(const CompileReport& report, const std::string& newOutput) override;
 
     // For the script: a control by its name, the status text, which windows are up.
     Fl_Widget* Control(const std::string& name) const;
@@ -106,6 +109,7 @@ private:
     void ShowMapPress(const MapPress& p);
     void ShowSun(const SunDisplay& sun);
     void OnClockChanged();
+    void ShowLastCompile();
 
     // The room manager panel.
     void OpenRoomManager();
@@ -174,6 +178,17 @@ private:
     Fl_Output* userAccount_ = nullptr;
     Fl_Group* compileFrame_ = nullptr;
     Fl_Check_Button* compileRunMap_ = nullptr;
+    Fl_Box* compileTitle_ = nullptr;
+    std::vector<Fl_Box*> compileRows_;
+    std::vector<std::string> compileRowText_;
+    Fl_Text_Buffer* compileText_ = nullptr;
+    Fl_Text_Display* compileOutput_ = nullptr;
+    Fl_Text_Buffer* problemsText_ = nullptr;
+    Fl_Text_Display* compileProblems_ = nullptr;
+    std::string problemsShown_;
+    Fl_Button* compileAbort_ = nullptr;
+    Fl_Button* compileClose_ = nullptr;
+    Fl_Button* lastCompile_ = nullptr;  // opens the last compile's panel again to read it
     PictureBox* levelMap_ = nullptr;      // the level taking shape, over the world map
     PictureBox* compileLevelMap_ = nullptr;
     std::string captionText_;

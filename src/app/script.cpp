@@ -20,6 +20,8 @@
 #include "app/dialogs.h"
 #include "app/folder_list.h"
 #include "app/widgets.h"
+// After our headers: it brings X11's None, which clashes with our names.
+#include <FL/Fl_Text_Display.H>
 
 namespace tessellon::app {
 
@@ -57,6 +59,13 @@ double Number(const std::string& text) {
 
 // What a control shows, as the script compares it.
 std::string Shown(Fl_Widget* w) {
+    if (auto* t = dynamic_cast<Fl_Text_Display*>(w)) {
+        if (!t->buffer()) return "";
+        char* text = t->buffer()->text();
+        std::string out = text ? text : "";
+        std::free(text);
+        return out;
+    }
     if (auto* list = dynamic_cast<FolderList*>(w)) return list->Folder();
     if (auto* v = dynamic_cast<Fl_Valuator*>(w)) return std::to_string(static_cast<long>(v->value()));
     if (auto* c = dynamic_cast<Fl_Choice*>(w)) return c->mvalue() && c->mvalue()->label() ? c->mvalue()->label() : "";
@@ -184,6 +193,17 @@ bool Script::Try(const Line& line) {
             const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - since_).count();
             if (waited > timeoutSeconds_)
                 Fail(line, w[1] + " shows \"" + Shown(control(w[1])) + "\"");
+            return false;
+        }
+        begin();
+        return true;
+    }
+    if (cmd == "expect-has") {
+        // Waits until the control's text holds TEXT somewhere (long output, several lines).
+        need(3);
+        if (Shown(control(w[1])).find(w[2]) == std::string::npos) {
+            const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - since_).count();
+            if (waited > timeoutSeconds_) Fail(line, w[1] + " shows \"" + Shown(control(w[1])) + "\"");
             return false;
         }
         begin();

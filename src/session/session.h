@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "session/compile_report.h"
 #include "session/compile_setup.h"
 #include "session/level_plan.h"
 #include "session/level_writer.h"
@@ -129,6 +130,8 @@ struct Session {
     bool CompileRunMapCheck = false;
     // What the last compile of a create command came to (empty when it did not compile).
     std::optional<CompileOutcome> LastCompile;
+    // The last compile as the compile panel shows it: rows, problems, where things went.
+    CompileReport compileReport;
 };
 
 }  // namespace tessellon

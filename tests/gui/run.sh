@@ -43,7 +43,7 @@ fail() { echo "FAIL $NAME: $*" >&2; echo "--- window log" >&2; cat "$WORK/log" >
 
 case $NAME in
   create|abort|restart|shots_main|room_manager|shots_rooms|maze_preview) fake_steam; saved_account ;;
-  compile|compile_abort) fake_steam; saved_account; extra=(--compiler-runner none) ;;
+  compile|compile_abort|compile_leak|shots_compile) fake_steam; saved_account; extra=(--compiler-runner none) ;;
   account|shots_account) fake_steam; printf '%s/\r\n' "$steam" > "$home/spath.idf" ;;
   steam_folder|shots_steam) fake_steam ;;
 esac
@@ -55,6 +55,14 @@ case $NAME in
     ls "$home/rooms" > "$WORK/rooms-before" ;;
   compile) echo 1 > "$steam/steamapps/player1/sourcesdk/bin/vbsp.exe.sleep" ;;
   compile_abort) echo 30 > "$steam/steamapps/player1/sourcesdk/bin/vvis.exe.sleep" ;;
+  compile_leak|shots_compile)
+    bin=$steam/steamapps/player1/sourcesdk/bin
+    touch "$bin/vbsp.exe.leak" "$bin/vbsp.exe.nobsp"
+    printf 'Valve Software - vbsp.exe\nLoading %s\nProcessing areas...done (0)\nMaterial not found!: BRICK/GONE_WALL\nBuilding Faces...0...1...2...3...4...5...6...7...8...9...10\n' \
+      "$home/level1.vmf" > "$bin/vbsp.exe.print"
+    printf 'LoadPortals: couldn'"'"'t read %s\n' "$home/level1.prt" > "$bin/vvis.exe.print"
+    echo 1 > "$bin/vvis.exe.exit"
+    [ "$NAME" = shots_compile ] && echo 2.5 > "$bin/vbsp.exe.sleep" ;;
   shots_main) echo 2 > "$steam/steamapps/player1/sourcesdk/bin/vbsp.exe.sleep"; extra=(--compiler-runner none --slow-yield 20) ;;
 esac
 
@@ -119,6 +127,11 @@ case $NAME in
   compile)
     [ -f "$maps/level1.bsp" ] || fail "the compiled level is not in the maps folder"
     grep -q "^priority 19$" "$steam/steamapps/player1/sourcesdk/bin/vrad.exe.calls" || fail "vrad did not run at idle priority"
+    ;;
+  compile_leak)
+    [ ! -e "$maps/level1.bsp" ] || fail "a level was moved although vbsp made none"
+    grep -q '^\*\*\*\* leaked \*\*\*\*$' "$home/compile.log" || fail "compile.log lacks vbsp's output"
+    grep -q '^The level leaks: ' "$home/compile.log" || fail "compile.log lacks the explanation"
     ;;
   compile_abort)
     [ ! -e "$maps/level1.bsp" ] || fail "an aborted compile moved a level"
