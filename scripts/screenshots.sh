@@ -10,5 +10,6 @@ mkdir -p out/screenshots
 for name in shots_main shots_compile shots_account shots_steam shots_rooms; do
   bash tests/gui/run.sh out/default "$name" "$PWD/out/screenshots"
 done
+bash tests/gui/run.sh out/default change_account "$PWD/out/screenshots"
 bash tests/gui/kit_window.sh out/default "$PWD/out/screenshots"
 ls -1 out/screenshots/*.png

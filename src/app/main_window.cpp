@@ -223,6 +223,9 @@ void App::BuildMainWindow() {
     auto* changeAccount = new Fl_Button(505, 640, 150, 24, "Change Account");
     Name(changeAccount, "Command5");
     On(changeAccount, [this] {
+        // The account window is shown in this run now: what the user confirms in it is used
+        // even with the default box unticked.
+        state_.ShownHL2Path = true;
         main_->hide();
         ShowAccountWindow();
     });

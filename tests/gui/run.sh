@@ -37,13 +37,16 @@ saved_account() {  # the default account is player1
 }
 
 script=$WORK/script.txt
-sed -e "s|@STEAM@|$steam|g" -e "s|@SHOTS@|$SHOTS|g" "$HERE/$NAME.script" > "$script"
+shot_line=""
+[ -n "$SHOTS" ] && shot_line="shot $SHOTS/$NAME.png"
+sed -e "s|@STEAM@|$steam|g" -e "s|@SHOTS@|$SHOTS|g" -e "s|^@SHOT@$|$shot_line|" "$HERE/$NAME.script" > "$script"
 extra=()
 fail() { echo "FAIL $NAME: $*" >&2; echo "--- window log" >&2; cat "$WORK/log" >&2; exit 1; }
 
 case $NAME in
   create|abort|restart|shots_main|room_manager|shots_rooms|maze_preview) fake_steam; saved_account ;;
   compile|compile_abort|compile_leak|shots_compile) fake_steam; saved_account; extra=(--compiler-runner none) ;;
+  change_account) fake_steam; fake_account player3; saved_account ;;
   account|shots_account) fake_steam; printf '%s/\r\n' "$steam" > "$home/spath.idf" ;;
   steam_folder|shots_steam) fake_steam ;;
 esac
@@ -120,6 +123,10 @@ case $NAME in
     ;;
   account)
     printf ' 1 \r\n%s\r\n' "$steam/steamapps/player1" | cmp - "$home/hl2path.ini" || fail "hl2path.ini is not what was chosen"
+    ;;
+  change_account)
+    printf ' 1 \r\n%s\r\n' "$steam/steamapps/player3" | cmp - "$home/hl2path.ini" || fail "hl2path.ini lost the change or its default tick"
+    [ "$(grep -c '^script: wait-window AccountWindow' "$WORK/log")" -eq 1 ] || fail "the account window came back"
     ;;
   steam_folder)
     printf '%s/\r\n' "$steam" | cmp - "$home/spath.idf" || fail "spath.idf does not name the chosen Steam folder"
