@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ class OptionSlider;
 class ProgressBar;
 class Script;
 class SplashWindow;
+class StatusLine;
 class WorldMapBox;
 class FolderList;
 class PictureBox;
@@ -49,6 +51,7 @@ struct GuiOptions {
     int restartDelayMs = 1000;
     std::string script;
     int slowYieldMs = 0;
+    std::optional<double> scale;  // --scale: this run only, over the saved setting
 };
 
 // The program as the user sees it: the windows, their controls and the flow between them. It
@@ -157,7 +160,8 @@ private:
     // Main window controls.
     std::vector<OptionSlider*> sliders_;
     std::vector<Fl_Widget*> lockable_;
-    Fl_Box* statusLabel_ = nullptr;
+    StatusLine* statusLabel_ = nullptr;
+    Fl_Choice* windowScale_ = nullptr;
     std::string statusText_;
     ProgressBar* progg_ = nullptr;
     Fl_Button* create_ = nullptr;

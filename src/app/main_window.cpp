@@ -20,11 +20,13 @@
 #include <filesystem>
 
 #include "app/layout.h"
+#include "app/scale.h"
 #include "app/widgets.h"
 #include "driver/auto_restart.h"
 #include "driver/build_driver.h"
 #include "driver/compile_pipeline.h"
 #include "driver/compile_problems.h"
+#include "driver/window_scale.h"
 #include "session/errors.h"
 #include "session/report.h"
 #include "entities/sun.h"
@@ -38,13 +40,17 @@ constexpr int kMainW = 1000, kMainH = 740;
 
 // The create command's picture: a few room tiles in the bar's colours.
 Fl_RGB_Image* CreateButtonImage() {
-    static uchar pixels[36 * 36 * 3];
+    // Drawn at the window's scale: 36 pixels a side at 100 %.
+    const int size = Px(36), cell = size / 3;
+    static std::vector<uchar> pixels;
+    pixels.assign(static_cast<std::size_t>(size * size * 3), 0);
     static const char* kTiles[] = {"#..", "##.", ".##"};
-    for (int y = 0; y < 36; ++y)
-        for (int x = 0; x < 36; ++x) {
-            uchar* p = pixels + (y * 36 + x) * 3;
-            const int tx = x / 12, ty = y / 12;
-            const bool inside = x % 12 >= 1 && x % 12 <= 10 && y % 12 >= 1 && y % 12 <= 10;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            uchar* p = pixels.data() + (y * size + x) * 3;
+            const int tx = std::min(2, x / cell), ty = std::min(2, y / cell);
+            const int gap = std::max(1, cell / 12);
+            const bool inside = x % cell >= gap && x % cell < cell - gap && y % cell >= gap && y % cell < cell - gap;
             if (kTiles[ty][tx] == '#' && inside) {
                 const ProgressColor c = ProgressColumnColor(1 + (tx + ty) * 168);
                 p[0] = static_cast<uchar>(c.red + 40), p[1] = static_cast<uchar>(c.green + 40),
@@ -53,7 +59,7 @@ Fl_RGB_Image* CreateButtonImage() {
                 p[0] = p[1] = p[2] = 235;
             }
         }
-    static Fl_RGB_Image image(pixels, 36, 36, 3);
+    static Fl_RGB_Image image(pixels.data(), size, size, 3);
     return &image;
 }
 
@@ -75,13 +81,30 @@ void App::BuildMainWindow() {
     options->end();
     lockable_.push_back(options);
 
-    genre_ = new Fl_Choice(110, 366, 180, 24, "Theme/Genre:");
+    genre_ = new Fl_Choice(110, 366, 170, 24, "Theme/Genre:");
     genre_->add("0 - Gene");
     genre_->value(0);
     genre_->labelsize(12);
     Name(genre_, "Combo1");
     On(genre_, [this] { s_.settings.Genre = genre_->value(); });
     lockable_.push_back(genre_);
+    windowScale_ = new Fl_Choice(400, 366, 90, 24, "Window scale:");
+    windowScale_->labelsize(12);
+    for (const char* item : {"Auto", "100%", "125%", "150%", "175%", "200%", "250%", "300%"}) windowScale_->add(item);
+    {
+        const ScaleChoice saved = ReadScaleSetting(s_.programFolder);
+        const int index = saved.automatic ? 0 : windowScale_->find_index(ScaleText(saved).c_str());
+        windowScale_->value(index < 0 ? 0 : index);
+    }
+    Name(windowScale_, "WindowScale");
+    On(windowScale_, [this] {
+        const Fl_Menu_Item* item = windowScale_->mvalue();
+        const auto choice = ParseScale(item && item->label() ? item->label() : "auto");
+        if (choice && SaveScaleSetting(s_.programFolder, *choice))
+            SetStatus("The window scale " + ScaleText(*choice) + " takes effect at the next start.");
+        else
+            SetStatus("The window scale could not be saved in " + (s_.programFolder / "window.ini").string() + ".");
+    });
     auto* levels = Text(10, 396, 100, 20, "Levels:");
     levels->labelfont(FL_HELVETICA_BOLD);
     Text(110, 396, 380, 20, "Level change is not supported at this time.");
@@ -237,7 +260,8 @@ void App::BuildMainWindow() {
 
     // Status, progress and the commands.
     statusText_ = "Status: Initiating...";
-    statusLabel_ = Text(10, 672, 677, 20, statusText_.c_str(), 13);
+    statusLabel_ = new StatusLine(10, 666, 677, 28);
+    statusLabel_->SetText(statusText_);
     Name(statusLabel_, "StatusLabel");
     progg_ = new ProgressBar(10, 694);
     Name(progg_, "Progg");

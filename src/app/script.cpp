@@ -7,6 +7,7 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Light_Button.H>
+#include <FL/Fl_Tooltip.H>
 #include <FL/Fl_Valuator.H>
 
 #include <charconv>
@@ -59,6 +60,7 @@ double Number(const std::string& text) {
 
 // What a control shows, as the script compares it.
 std::string Shown(Fl_Widget* w) {
+    if (auto* status = dynamic_cast<StatusLine*>(w)) return status->Text();
     if (auto* t = dynamic_cast<Fl_Text_Display*>(w)) {
         if (!t->buffer()) return "";
         char* text = t->buffer()->text();
@@ -260,6 +262,29 @@ bool Script::Try(const Line& line) {
         if (MessageDialog::Current()) return false;
         begin();
         app_.MakeMazeBatch(static_cast<int>(Number(w[2])));
+        return true;
+    }
+    if (cmd == "check-tooltips") {
+        // Every control of every window says what it is for; the windows and panels need not.
+        need(1);
+        std::string missing;
+        for (const auto& [name, c] : app_.controls_) {
+            if (c->as_window() || name == "CompileFrame" || name == "RoomManagerFrame" || name == "Frame7") continue;
+            if (!c->tooltip() || !*c->tooltip()) missing += " " + name;
+        }
+        if (!missing.empty()) Fail(line, "no tooltip on" + missing);
+        begin();
+        return true;
+    }
+    if (cmd == "tooltip") {
+        // Shows a control's tooltip as the pointer resting on it would.
+        need(2);
+        Fl_Widget* c = control(w[1]);
+        if (!usable(c)) return false;
+        begin();
+        // The box goes under the control, at the pointer's column: put that over its middle.
+        Fl::e_x_root = c->x() + c->w() / 2 + (c->top_window() ? c->top_window()->x() : 0);
+        Fl_Tooltip::enter_area(c, 0, 0, c->w(), c->h(), c->tooltip());
         return true;
     }
     if (cmd == "close") {

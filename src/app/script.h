@@ -19,6 +19,7 @@ class App;
 //   state NAME S          waits until the control is shown, hidden, active or inactive
 //   wait-window NAME      waits until the window is shown (MainWindow, AccountWindow, ...)
 //   resize NAME W H      a window to another size
+//   tooltip NAME          shows the control's tooltip | check-tooltips  every control has one
 //   sleep MS | timeout SECONDS | shot FILE | close
 // '#' starts a comment line. A step that cannot run in time ends the program with status 3.
 class Script {

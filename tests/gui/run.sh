@@ -15,6 +15,8 @@ home=$WORK/home
 mkdir -p "$home"
 cp -r "$BIN"/rooms "$BIN"/*.ini "$BIN"/*.txt "$home"/
 steam=$WORK/steam
+# A Steam folder deep enough that its compiler paths fill a box's line several times over.
+[ "$NAME" = shots_boxes ] && steam="$WORK/Games and Tools/Program Files (x86)/Valve Corporation/Steam Library Folder/Steam"
 export HOME=$WORK/user  # no Steam of the machine's user is found
 mkdir -p "$HOME"
 
@@ -45,7 +47,7 @@ fail() { echo "FAIL $NAME: $*" >&2; echo "--- window log" >&2; cat "$WORK/log" >
 
 case $NAME in
   create|abort|restart|shots_main|room_manager|shots_rooms|maze_preview) fake_steam; saved_account ;;
-  compile|compile_abort|compile_leak|shots_compile) fake_steam; saved_account; extra=(--compiler-runner none) ;;
+  compile|compile_abort|compile_leak|shots_compile|shots_boxes|shots_scale2) fake_steam; saved_account; extra=(--compiler-runner none) ;;
   change_account) fake_steam; fake_account player3; saved_account ;;
   account|shots_account) fake_steam; printf '%s/\r\n' "$steam" > "$home/spath.idf" ;;
   steam_folder|shots_steam) fake_steam ;;
@@ -58,6 +60,7 @@ case $NAME in
     ls "$home/rooms" > "$WORK/rooms-before" ;;
   compile) echo 1 > "$steam/steamapps/player1/sourcesdk/bin/vbsp.exe.sleep" ;;
   compile_abort) echo 30 > "$steam/steamapps/player1/sourcesdk/bin/vvis.exe.sleep" ;;
+  shots_boxes) rm "$steam/steamapps/player1/sourcesdk/bin/vvis.exe" ;;
   compile_leak|shots_compile)
     bin=$steam/steamapps/player1/sourcesdk/bin
     touch "$bin/vbsp.exe.leak" "$bin/vbsp.exe.nobsp"
@@ -69,12 +72,16 @@ case $NAME in
   shots_main) echo 2 > "$steam/steamapps/player1/sourcesdk/bin/vbsp.exe.sleep"; extra=(--compiler-runner none --slow-yield 20) ;;
 esac
 
+screen="1280x1024x24"
+[ "$NAME" = shots_scale2 ] && screen="3840x2160x24 -dpi 192"
+expected_rc=0
+[ "$NAME" = shots_boxes ] && expected_rc=1  # it ends through the compile's error
 set +e
-timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" "$BIN/tessellon" gui --home "$home" --clock "$CLOCK" \
+timeout 90 xvfb-run -a -s "-screen 0 $screen" "$BIN/tessellon" gui --home "$home" --clock "$CLOCK" \
   --script "$script" "${extra[@]}" > "$WORK/out" 2> "$WORK/log"
 rc=$?
 set -e
-[ $rc -eq 0 ] || fail "the window ended with status $rc"
+[ $rc -eq $expected_rc ] || fail "the window ended with status $rc"
 
 maps=$steam/steamapps/player1/half-life\ 2/hl2/maps
 case $NAME in
