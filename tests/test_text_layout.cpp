@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "driver/text_layout.h"
+#include "driver/window_scale.h"
+#include "test_support.h"
 
 namespace tessellon::testing {
 namespace {
@@ -68,6 +70,28 @@ TEST(TextLayout, TheStatusLineShrinksItsTextThenCutsIt) {
     ASSERT_EQ(f.lines.size(), 2u);
     EXPECT_EQ(f.lines[1].substr(f.lines[1].size() - 3), "...");
     for (const auto& l : f.lines) EXPECT_LE(measure(l, 11), 500) << l;
+}
+
+TEST(WindowScale, FollowsTheScreensResolutionButAlwaysFitsItAndIsSaved) {
+    EXPECT_EQ(ScaleForScreen(96, 1920, 1080), 1.0);
+    EXPECT_EQ(ScaleForScreen(192, 3840, 2160), 2.0);
+    EXPECT_EQ(ScaleForScreen(144, 2560, 1440), 1.5);
+    EXPECT_EQ(ScaleForScreen(192, 1920, 1080), 1.25) << "a laptop claiming 192 dpi still gets a window that fits";
+    EXPECT_EQ(ScaleForScreen(600, 9000, 9000), 3.0);
+    EXPECT_EQ(ScaleForScreen(0, 800, 600), 1.0);
+
+    EXPECT_TRUE(ParseScale("Auto")->automatic);
+    EXPECT_EQ(ParseScale("150 %")->scale, 1.5);
+    EXPECT_EQ(ParseScale("1.75")->scale, 1.75);
+    for (const char* bad : {"50%", "4", "big", ""}) EXPECT_FALSE(ParseScale(bad).has_value()) << bad;
+
+    TempDir home;
+    EXPECT_TRUE(ReadScaleSetting(home.path()).automatic);
+    ASSERT_TRUE(SaveScaleSetting(home.path(), {false, 2.0}));
+    EXPECT_EQ(ReadFile(home.path() / "window.ini"), "scale=200%\r\n");
+    EXPECT_EQ(ReadScaleSetting(home.path()).scale, 2.0);
+    WriteFile(home.path() / "window.ini", "scale=huge\r\n");
+    EXPECT_TRUE(ReadScaleSetting(home.path()).automatic);
 }
 
 }  // namespace

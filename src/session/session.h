@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -30,6 +31,18 @@ namespace tessellon {
 
 struct WeightTables;
 
+// The clock readings the random source is re-seeded from during one build, kept for the level's
+// record (level1.txt). A replay hands the recorded readings back in the same order instead of
+// reading the clock, and starts the generator from the recorded state.
+struct SeedReadings {
+    std::uint32_t startState = 0;     // the generator's state when the build began
+    std::vector<ClockTime> taken;     // this build's readings, in order
+    bool replaying = false;
+    std::uint32_t replayState = 0;
+    std::vector<ClockTime> replay;    // the readings to hand back
+    std::size_t next = 0;
+};
+
 struct LogState {
     bool opened = false;
     std::filesystem::path path;
@@ -54,6 +67,7 @@ struct Session {
 
     BuildSettings settings;
     RandomSource random;
+    SeedReadings seedReadings;
     std::string DecimalSymbol = ".";
 
     LogState log;

@@ -93,6 +93,9 @@ case $NAME in
       --enemy-difficulty 3 --alien-combine-balance 4 --new-weapons 8 --season winter --time-of-day 30 \
       --moon 5 --latitude -2 --all-weapons --no-monsters > /dev/null
     cmp "$home/level1.vmf" "$WORK/cli/level1.vmf" || fail "the window's level differs from the same options' build"
+    "$BIN/tessellon" build --home "$WORK/cli" --quiet --replay "$home/level1.txt" > /dev/null ||
+      fail "the window's level record does not replay"
+    cmp "$home/level1.vmf" "$WORK/cli/level1.vmf" || fail "the replayed level differs from the window's"
     ;;
   abort)
     grep -q "^the level the user had$" "$home/level1.vmf" || fail "the aborted build touched level1.vmf"
@@ -126,6 +129,13 @@ case $NAME in
     grep -v '^alley_bedroom.rgr$' "$WORK/rooms-before" | diff - <(ls "$home/rooms") > /dev/null ||
       fail "the rooms folder is not the old one less alley_bedroom.rgr: $(diff <(grep -v '^alley_bedroom.rgr$' "$WORK/rooms-before") <(ls "$home/rooms"))"
     grep -q '^started$' "$home/tessellonsdk.calls" 2>/dev/null || fail "the room kit was not started"
+    # The level built in room test mode is built again from its record, blocked rooms and all.
+    mkdir "$WORK/replay"
+    cp -r "$BIN"/rooms "$BIN"/*.ini "$BIN"/*.txt "$WORK/replay"/
+    grep -q '^BlockedRoom=' "$home/level1.txt" || fail "the record does not name the rooms test mode blocked"
+    "$BIN/tessellon" build --home "$WORK/replay" --quiet --replay "$home/level1.txt" > /dev/null ||
+      fail "the test mode level's record does not replay"
+    cmp "$home/level1.vmf" "$WORK/replay/level1.vmf" || fail "the replayed test mode level differs"
     ! grep -q '^arg ' "$home/tessellonsdk.calls" || fail "the room kit was given arguments"
     ;;
   account)
