@@ -5,7 +5,7 @@
 # Account) and the Steam folder window, the room manager, the maze preview and the room kit's window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 cmake --preset default -DTESSELLON_TESTS=ON >/dev/null
 cmake --build --preset default
 mkdir -p out/screenshots
