@@ -28,6 +28,11 @@ finish_windows() {
 }
 trap '[ -z "$winpid" ] || kill "$winpid" 2>/dev/null || true' EXIT
 ctest --preset default
+# The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer (clang-14, -O1,
+# no window): about three minutes of building, a memory or undefined-behaviour fault fails the run.
+cmake --preset debug
+cmake --build --preset debug
+ctest --preset debug
 # Every fuzz target briefly (about 80 s with the clang build), so an input that crashes, leaks or
 # hangs a reader fails the run; longer runs: bash scripts/fuzz.sh 600
 bash scripts/fuzz.sh 10

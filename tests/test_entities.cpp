@@ -128,7 +128,7 @@ TEST(WeightTables, BadFilesNameFileRowAndLine) {
         {npcs, "2\nnpc_zombie\n0\nx\n0\nnpc_headcrab\n0\n", "npcdata.ini ends in row 2 of 2"},
     };
     for (const auto& [parse, text, expected] : cases) {
-        const std::string message = FailureOf([&] { parse(text); });
+        const std::string message = FailureOf([&p = parse, &t = text] { p(t); });
         EXPECT_NE(message.find(expected), std::string::npos) << message;
     }
 }

@@ -119,6 +119,8 @@ private:
     void RefreshRoomList();
     void RefreshRooms();
     void ShowRoomDetails();
+    // The selected room seen from just inside its first doorway, looking in.
+    void ShowInsideView(const std::filesystem::path& roomFile);
     void ToggleRoomTestMode();
     void ShowTestModeOff();
     void DeleteSelectedRoom();
@@ -205,6 +207,7 @@ private:
     Fl_Button* testRoom_ = nullptr;
     Fl_Button* deleteRoom_ = nullptr;
     PictureBox* roomPicture_ = nullptr;
+    PictureBox* roomInsideView_ = nullptr;
     PictureBox* roomConnections_ = nullptr;
     PictureBox* testModePicture_ = nullptr;
     Fl_Box* testModeNote_ = nullptr;

@@ -16,6 +16,7 @@ const CliCommand kCommands[] = {
     {"maze", "lay out a maze line, or the developer batch of 100 maze pictures", RunMazeCommand},
     {"paths", "show where Steam, the game and the map compilers were found", RunPathsCommand},
     {"rooms", "scan the rooms folder and list the catalogue", RunRoomsCommand},
+    {"view", "draw what a player standing in a level or a room sees", RunViewCommand},
 };
 
 void PrintHelp(std::ostream& out) {

@@ -144,13 +144,12 @@ std::vector<int> OpenSidesOfType(int roomType) {
     }
 }
 
-RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int height) {
-    RoomView view;
-    view.image = RgbImage(width, height, kPaper);
+RoomDrawingFile ReadRoomForDrawing(const std::filesystem::path& roomFile) {
+    RoomDrawingFile file;
     std::ifstream in(roomFile, std::ios::binary);
     if (!in) {
-        view.problem = "The room file " + roomFile.string() + " cannot be read.";
-        return view;
+        file.problem = "The room file " + roomFile.string() + " cannot be read.";
+        return file;
     }
     std::vector<std::string> header, body;
     std::string line;
@@ -159,12 +158,39 @@ RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int h
         (header.size() < static_cast<std::size_t>(kRoomHeaderLines) ? header : body).push_back(line);
     }
     if (header.size() < static_cast<std::size_t>(kRoomHeaderLines)) {
-        view.problem = "The room file " + roomFile.string() + " has no complete header.";
-        return view;
+        file.problem = "The room file " + roomFile.string() + " has no complete header.";
+        return file;
     }
-    const VmfDocument doc = ReadVmfTokenLines(body, kRoomHeaderLines + 1);
-    if (!doc.errors.empty())
-        view.problem = "Line " + std::to_string(doc.errors[0].at.line) + ": " + doc.errors[0].message;
+    for (int i = 0; i < kRoomHeaderLines; ++i) {
+        const int column = i < kColFilePath ? i : i + 1;  // line 20 is the description, 21 the author
+        const std::string& text = header[static_cast<std::size_t>(i)];
+        file.header[column] = text.empty() ? std::string("0") : text;  // as the catalogue reads it
+    }
+    file.header[kColFilePath] = roomFile.string();
+    file.body = ReadVmfTokenLines(body, kRoomHeaderLines + 1);
+    if (!file.body.errors.empty())
+        file.problem = "Line " + std::to_string(file.body.errors[0].at.line) + ": " + file.body.errors[0].message;
+    file.readable = true;
+    return file;
+}
+
+std::vector<RoomDoorway> RoomDoorways(const RoomRecord& header) {
+    std::vector<RoomDoorway> doors;
+    if (const auto type = header.WholeNumber(kColRoomType))
+        for (int side : OpenSidesOfType(*type))
+            doors.push_back({side,
+                             {Coordinate(header.Side(side, kSideX)), Coordinate(header.Side(side, kSideY)),
+                              Coordinate(header.Side(side, kSideZ))}});
+    return doors;
+}
+
+RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int height) {
+    RoomView view;
+    view.image = RgbImage(width, height, kPaper);
+    RoomDrawingFile file = ReadRoomForDrawing(roomFile);
+    view.problem = file.problem;
+    if (!file.readable) return view;
+    const VmfDocument& doc = file.body;
 
     std::vector<Brush> brushes;
     std::vector<Mark> marks;
@@ -184,15 +210,8 @@ RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int h
     }
 
     // The doorways: the connection points of the sides the room's type opens.
-    RoomRecord record;
-    for (int i = 0; i < kRoomHeaderLines; ++i) {
-        const int column = i < 19 ? i : i + 1;  // line 20 is the description, 21 the author
-        record[column] = header[static_cast<std::size_t>(i)];
-    }
     std::vector<std::pair<int, PointF>> doors;
-    if (const auto type = record.WholeNumber(kColRoomType))
-        for (int side : OpenSidesOfType(*type))
-            doors.push_back({side, {Coordinate(record.Side(side, kSideX)), Coordinate(record.Side(side, kSideY))}});
+    for (const RoomDoorway& d : RoomDoorways(file.header)) doors.push_back({d.side, {d.point.x, d.point.y}});
 
     if (brushes.empty()) {
         if (view.problem.empty()) view.problem = "The room has no brushes to draw.";
