@@ -219,6 +219,7 @@ const Tip kTips[] = {
     {"RM_Description", "The room's description."},
     {"Picture3", "The room from above, north up: doorways green, characters red, pickups orange."},
     {"Picture4", "How the room connects: its doorways by side."},
+    {"RoomInsideView", "The room as the player sees it from just inside its first doorway, at eye height."},
     {"Picture5", "Shown while room test mode is on."},
     {"TestModeNote", "What room test mode does to the next builds."},
     {"Command7", "Room test mode: builds use only this room for its type, until restored."},
