@@ -66,8 +66,8 @@ void ScaleWindow(Fl_Widget* window) {
 }
 
 double ScreenDpi() {
-    fl_open_display();
 #if !defined(_WIN32) && !defined(__APPLE__)
+    fl_open_display();
     // The desktop's own setting, as GNOME, KDE and Xfce write it for their scaling.
     if (const char* xft = XGetDefault(fl_display, "Xft", "dpi")) {
         const double v = std::atof(xft);

@@ -203,11 +203,18 @@ void StatusLine::resize(int x, int y, int w, int h) {
 }
 
 void StatusLine::Fit() {
-    const std::vector<int> sizes{Px(13), Px(12), Px(11)};
-    const FittedText f = FitText(text_, w() - Px(4), 2, sizes, [](const std::string& t, int size) {
+    auto measure = [](const std::string& t, int size) {
         fl_font(FL_HELVETICA, size);
         return static_cast<int>(std::ceil(fl_width(t.c_str())));
-    });
+    };
+    // The largest size whose lines, as many as its height allows, hold the whole text.
+    FittedText f;
+    for (const int size : {Px(13), Px(12), Px(11), Px(10)}) {
+        fl_font(FL_HELVETICA, size);
+        const int lines = std::max(1, h() / fl_height());
+        f = FitText(text_, w() - Px(4), lines, {size}, measure);
+        if (!f.cut) break;
+    }
     lines_ = f.lines;
     size_ = f.size;
     copy_tooltip(f.cut ? text_.c_str() : restingTip_.empty() ? nullptr : restingTip_.c_str());
