@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "roomkit/model_list.h"
 #include "roomkit/room_check.h"
 #include "roomkit/room_file.h"
 #include "roomkit/vmf.h"

@@ -6,7 +6,8 @@
 Floors take the colour of their material family and get brighter the higher they stand;
 ceilings and sky are left out so the rooms show. Detail brushes are drawn a little warmer,
 water blue. Dots: characters red, weapons yellow, items green, the player start white with a
-ring, props brown, lights pale.
+ring, props brown, lights pale; AI nodes cyan (cover hints magenta, air nodes blue), cube maps
+lavender.
 """
 import os
 import re
@@ -150,7 +151,8 @@ def main(argv):
         fill(lo[0], lo[1], hi[0], hi[1], c)
 
     dots = {"npc_": ((230, 40, 40), 14), "weapon_": ((250, 220, 40), 12), "item_": ((60, 220, 90), 10),
-            "prop_": ((120, 75, 35), 10), "light": ((255, 250, 210), 6)}
+            "prop_": ((120, 75, 35), 10), "light": ((255, 250, 210), 6), "info_node_hint": ((230, 60, 230), 7),
+            "info_node_air": ((90, 140, 255), 5), "info_node": ((40, 220, 230), 6), "env_cubemap": ((200, 200, 255), 4)}
     for cls, (x, y, _z) in things:
         if cls == "info_player_start":
             fill(x - 40, y - 40, x + 40, y + 40, (255, 255, 255))

@@ -18,6 +18,7 @@
 #include "rooms/catalogue.h"
 #include "roomgen/library.h"
 #include "roomkit/brush.h"
+#include "roomkit/model_list.h"
 #include "roomkit/room_check.h"
 #include "roomkit/room_file.h"
 #include "roomkit/vmf.h"
@@ -49,6 +50,14 @@ std::set<std::string> ListFile(const std::string& relative, bool upper) {
     return out;
 }
 
+roomkit::ModelKinds ModelKindsFile() {
+    roomkit::ModelKinds kinds;
+    std::vector<std::string> errors;
+    EXPECT_TRUE(roomkit::ReadModelKinds(std::string(TESSELLON_SOURCE_DIR) + "/data/hl2_models.txt", kinds, errors));
+    EXPECT_EQ(errors, std::vector<std::string>{});
+    return kinds;
+}
+
 std::string Missing(const std::set<std::string>& used, const std::set<std::string>& known) {
     std::string out;
     for (const auto& u : used)
@@ -67,8 +76,10 @@ void InstallShippedProgram(const fs::path& home) {
 }  // namespace
 
 TEST(RoomLibrary, EveryFamilyHasTenFurnishedLitRoomsMadeOfTheGamesModelsAndMaterials) {
-    const auto library = roomgen::BuildLibrary("Tests");
-    const auto hl2Models = ListFile("data/hl2_models.txt", false);
+    const auto kinds = ModelKindsFile();
+    const auto library = roomgen::BuildLibrary("Tests", kinds);
+    std::set<std::string> hl2Models;
+    for (const auto& [model, use] : kinds) hl2Models.insert(model);
     const auto hl2Materials = ListFile("data/hl2_materials.txt", true);
     std::set<std::string> models, materials;
     std::array<int, 7> perFamily{};

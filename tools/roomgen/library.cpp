@@ -3,6 +3,10 @@
 #include "roomgen/plans.h"
 
 #include <cctype>
+#include <cmath>
+#include <set>
+
+#include "roomkit/room_content.h"
 
 namespace roomgen {
 
@@ -18,19 +22,21 @@ std::vector<Def> Definitions() {
     std::vector<Def> d;
 
     // ---- one-way parts: open north and south ----
-    d.push_back({"oneway_concrete_passage", "Concrete Passage", "A plain concrete hall with columns and low cover.", 0,
+    d.push_back({"oneway_concrete_passage", "Concrete Passage",
+                 "A concrete hall split by two partitions; the passage between them doubles back.", 0,
                  Shell(0, kConcrete, 256), [](RoomBuilder& b, const ShellPlan& s) {
+                     SaveBaffles(b, s, {}, s.mats.wall);
                      for (double x : {-208.0, 208.0})
-                         for (double y : {-144.0, 144.0}) Pillar(b, x, y, 24, s.height, s.mats.trim);
+                         for (double y : {-200.0, 200.0}) Pillar(b, x, y, 24, s.height, s.mats.trim);
                      Cover(b, -320, -48, -272, 48, 48, s.mats.wall);
                      Cover(b, 272, -48, 320, 48, 48, s.mats.wall);
-                     b.Light({0, -160, 224});
-                     b.Light({0, 160, 224});
+                     b.Light({0, -240, 224});
+                     b.Light({0, 240, 224});
+                     b.Light({0, 0, 224}, "255 220 190 160");
                      b.Item({-296, -296, 16}, 0);
                      b.Weapon({296, 296, 16}, 1, 180);
-                     b.Npc({224, -40, 8}, 270);
                      b.Prop(kCrate, {-300, 250, 0}, 20);
-                     b.PropStatic(kCageLight, {-200, -360, 160});
+                     b.FixedProp(kCageLight, {-200, -360, 160});
                      b.Prop(kDrum, {320, -200, 0});
                  }});
     d.push_back({"oneway_brick_stairs", "Brick Stair Hall",
@@ -38,49 +44,51 @@ std::vector<Def> Definitions() {
                  Shell(0, kBrick, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 176, 0}, {368, 368, 128}, s.mats.trim);
                      b.Stairs(-128, 128, -80, 0, 128, North, s.mats.trim);
+                     SaveBaffles(b, s, {.yNorth = -112, .ySouth = -256}, s.mats.wall);
                      Cover(b, 192, 216, 320, 240, 40, s.mats.wall, 128);
-                     b.Light({0, -200, 352});
+                     b.Light({0, -184, 352});
                      b.Light({0, 272, 352}, "255 220 180 220");
-                     b.Npc({256, 288, 136}, 270);
+                     b.Light({0, 40, 352}, "255 220 180 160");
                      b.Item({-280, 280, 144}, 2);
-                     b.Weapon({-280, -280, 16}, 3, 90);
-                     b.Prop(kDrum, {280, -280, 0});
+                     b.Weapon({-280, 0, 16}, 2, 90);
+                     b.Prop(kDrum, {280, 40, 0});
                  }});
     d.push_back({"oneway_sky_yard", "Open Yard", "A walled yard under the sky with crates that come and go.", 0,
                  Shell(0, kBrick, 512, true), [](RoomBuilder& b, const ShellPlan& s) {
-                     Cover(b, -320, -120, -200, -88, 56, s.mats.trim);
-                     Cover(b, 200, 88, 320, 120, 56, s.mats.trim);
+                     SaveBaffles(b, s, {.yNorth = 128, .ySouth = -128}, s.mats.wall);
+                     Cover(b, -320, -80, -200, -48, 56, s.mats.trim);
+                     Cover(b, 200, 48, 320, 80, 56, s.mats.trim);
                      Node& crates = b.SpawnGroup("yard_crates");
-                     b.Box({-320, 160, 0}, {-256, 224, 64}, s.mats.trim, &crates);
-                     b.Box({-320, 224, 0}, {-256, 288, 64}, s.mats.trim, &crates);
-                     b.Box({-320, 192, 64}, {-256, 256, 128}, s.mats.trim, &crates);
+                     b.Box({-320, 176, 0}, {-256, 240, 64}, s.mats.trim, &crates);
+                     b.Box({-320, 240, 0}, {-256, 304, 64}, s.mats.trim, &crates);
+                     b.Box({-320, 208, 64}, {-256, 272, 128}, s.mats.trim, &crates);
                      Node& barrier = b.SpawnGroup("yard_barrier");
                      b.Box({224, -256, 0}, {320, -224, 72}, s.mats.wall, &barrier);
-                     b.SpawnController({0, 0, 16}, {{"yard_crates", 2}, {"yard_barrier", 1}}, 1);
+                     b.SpawnController({0, 200, 16}, {{"yard_crates", 2}, {"yard_barrier", 1}}, 1);
                      b.Light({0, 0, 320}, "255 240 220 200");
-                     b.Npc({-160, 240, 8}, 270);
-                     b.Npc({160, -240, 8}, 90);
                      b.Item({300, 300, 16}, 4);
-                     b.PropStatic(kDumpster, {300, 0, 0}, 270);
+                     b.FixedProp(kDumpster, {-300, 0, 0}, 270);
                      b.Prop(kPallet, {-300, -300, 0});
                  }});
     d.push_back({"oneway_metal_ramp", "Metal Ramp", "A metal corridor that ramps up 64 units to its north door.", 0,
                  Shell(0, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 224, 0}, {368, 368, 64}, s.mats.floor);
                      b.Ramp({-160, -96, 0}, {160, 224, 64}, North, s.mats.floor);
-                     Pillar(b, -272, -200, 32, s.height, s.mats.trim);
-                     Pillar(b, 272, -200, 32, s.height, s.mats.trim);
-                     b.Light({0, -220, 288});
+                     SaveBaffles(b, s, {.yNorth = -128, .ySouth = -272}, s.mats.trim);
+                     Pillar(b, -272, 80, 32, s.height, s.mats.trim);
+                     Pillar(b, 272, 80, 32, s.height, s.mats.trim);
+                     b.Light({0, -200, 288});
                      b.Light({0, 296, 288}, "200 220 255 240");
-                     b.Item({-300, 300, 80}, 3);
+                     b.Light({0, 60, 288}, "200 220 255 180");
+                     b.Item({-300, 300, 80}, 2);
                      b.Weapon({300, 300, 80}, 0, 180);
-                     b.Npc({-280, 0, 8}, 0);
-                     b.Prop(kCanister, {-320, -320, 0});
-                     b.PropStatic(kCageLight, {-200, -360, 200});
+                     b.Prop(kCanister, {-320, -330, 0});
+                     b.FixedProp(kCageLight, {-200, -360, 200});
                  }});
     d.push_back({"oneway_plaster_gallery", "Plaster Gallery", "A long plaster room lined with columns and drums.", 0,
                  Shell(0, kPlaster, 288), [](RoomBuilder& b, const ShellPlan& s) {
-                     for (double y : {-240.0, -80.0, 80.0, 240.0}) {
+                     SaveBaffles(b, s, {.yNorth = 112, .ySouth = -112}, s.mats.wall);
+                     for (double y : {-240.0, -64.0, 64.0, 240.0}) {
                          Pillar(b, -176, y, 20, s.height, s.mats.trim);
                          Pillar(b, 176, y, 20, s.height, s.mats.trim);
                      }
@@ -91,10 +99,9 @@ std::vector<Def> Definitions() {
                               {{"angles", "-90 0 0"}, {"pitch", "-90"}, {"_light", "255 240 210 400"},
                                {"_lightHDR", "-1 -1 -1 1"}, {"_lightscaleHDR", "1"}, {"_inner_cone", "35"},
                                {"_cone", "60"}, {"_exponent", "1"}, {"_quadratic_attn", "1"}, {"style", "0"}});
-                     b.Light({-280, 0, 256});
-                     b.Light({280, 0, 256});
+                     b.Light({-280, 240, 256});
+                     b.Light({280, -240, 256});
                      b.SpawnPoint({0, 0, 8}, 90);
-                     b.Npc({280, -200, 8}, 180);
                      b.Item({-280, 300, 16}, 1);
                  }});
 
@@ -103,15 +110,16 @@ std::vector<Def> Definitions() {
                  Shell(0, kBrick, 320, false, {0, 0, 64, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, -368, 0}, {368, -224, 64}, s.mats.trim);
                      b.Ramp({-144, -224, 0}, {144, -64, 64}, South, s.mats.trim);
-                     Cover(b, -336, 96, -208, 128, 48, s.mats.wall);
-                     Cover(b, 208, 160, 336, 192, 48, s.mats.wall);
+                     SaveBaffles(b, s, {.yNorth = 224, .ySouth = 64}, s.mats.wall);
+                     Cover(b, -320, 150, -200, 182, 48, s.mats.wall);
+                     Cover(b, 200, 120, 320, 152, 48, s.mats.wall);
                      b.Light({0, -280, 288});
-                     b.Light({0, 160, 288}, "255 215 175 220");
-                     b.Npc({-260, 240, 8}, 270);
-                     b.Item({280, 280, 16}, 1);
+                     b.Light({0, 150, 288}, "255 215 175 220");
+                     b.Light({0, 300, 288}, "255 215 175 160");
+                     b.Item({280, 300, 16}, 1);
                      b.Weapon({-280, -300, 80}, 4, 90);
-                     b.Prop(kBoard, {-260, 160, 0}, 30);
-                     b.PropStatic(kRadiator, {360, 0, 0}, 180);
+                     b.Prop(kBoard, {-260, 300, 0}, 30);
+                     b.FixedProp(kRadiator, {360, -20, 0}, 180);
                  }});
 
     // ---- turn parts: open north and east ----
@@ -124,7 +132,6 @@ std::vector<Def> Definitions() {
                      b.Prop(kCrate, {280, 200, 0}, 30);
                      b.Light({0, 0, 224});
                      b.Light({-240, 240, 224}, "255 210 170 200");
-                     b.Npc({-240, -120, 8}, 45);
                      b.Item({-160, -300, 16}, 0);
                  }});
     d.push_back({"turn_sky_courtyard", "Corner Courtyard", "An open brick courtyard where planters and barricades vary.",
@@ -140,10 +147,9 @@ std::vector<Def> Definitions() {
                      b.Box({-240, 256, 0}, {-176, 320, 56}, s.mats.trim, &e);
                      b.SpawnController({-16, -16, 16}, {{"court_planter", 1}, {"court_wall", 1}, {"court_blocks", 2}}, 0);
                      b.Light({0, 0, 300}, "255 240 220 180");
-                     b.Npc({-200, 200, 8}, 315);
                      b.Weapon({-200, -120, 16}, 2);
-                     b.Item({260, -260, 16}, 3);
-                     b.PropStatic(kBench, {-300, 300, 0}, 0);
+                     b.Item({260, -260, 16}, 2);
+                     b.FixedProp(kBench, {-300, 300, 0}, 0);
                      b.Prop(kTrashcan, {300, -300, 0});
                  }});
     d.push_back({"turn_stepped_bend", "Stepped Bend", "The east door is at floor level, the north door 128 units up.", 1,
@@ -153,7 +159,6 @@ std::vector<Def> Definitions() {
                      Cover(b, -320, -320, -224, -224, 56, s.mats.wall);
                      b.Light({0, -160, 352});
                      b.Light({-240, 260, 352});
-                     b.Npc({-240, 260, 136}, 270);
                      b.Item({240, 280, 144}, 4);
                      b.Weapon({-280, -160, 16}, 1, 0);
                      b.Prop(kDrum, {280, -280, 0});
@@ -168,11 +173,10 @@ std::vector<Def> Definitions() {
                      b.SpawnController({-300, -300, 16}, {{"bend_barricade", 1}}, 1);
                      b.Light({64, 64, 256}, "210 225 255 260");
                      b.Light({-280, -280, 256}, "210 225 255 160");
-                     b.Npc({-300, 0, 8}, 0);
                      b.SpawnPoint({0, -280, 8});
                      b.Item({280, -280, 16}, 2);
                      b.Prop(kBlueBarrel, {300, -300, 0});
-                     b.PropStatic(kCloset, {-340, 300, 0}, 0);
+                     b.FixedProp(kCloset, {-340, 300, 0}, 0);
                  }});
 
     d.push_back({"turn_metal_ramp", "Ramped Bend", "The east door at floor level; a ramp climbs to the north door.", 1,
@@ -184,7 +188,6 @@ std::vector<Def> Definitions() {
                      b.Prop(kDrum, {-310, 70, 0});
                      b.Light({120, -120, 288}, "200 220 255 260");
                      b.Light({0, 296, 288}, "200 220 255 180");
-                     b.Npc({-200, 296, 72}, 0);
                      b.Item({280, 296, 80}, 2);
                      b.SpawnPoint({-120, -300, 8}, 90);
                  }});
@@ -199,11 +202,10 @@ std::vector<Def> Definitions() {
                      Pillar(b, 240, 240, 24, s.height, s.mats.trim);
                      b.Light({-160, 0, 224});
                      b.Light({160, 0, 224});
-                     b.Npc({0, -160, 8}, 90);
                      b.Weapon({-300, 300, 16}, 1, 270);
                      b.Item({300, 300, 16}, 0);
                      b.Prop(kDrum, {-150, -320, 0});
-                     b.PropStatic(kCageLight, {0, -360, 180});
+                     b.FixedProp(kCageLight, {0, -360, 180});
                  }});
     d.push_back({"threeway_market_square", "Market Square", "An open square with market stalls under the sky.", 2,
                  Shell(2, kPlaster, 512, true), [](RoomBuilder& b, const ShellPlan& s) {
@@ -220,12 +222,10 @@ std::vector<Def> Definitions() {
                      b.Box({128, 192, 0}, {224, 240, 48}, s.mats.trim, &cart);
                      b.SpawnController({0, -300, 16}, {{"square_well", 3}, {"square_cart", 2}}, 1);
                      b.Light({0, 0, 320}, "255 245 230 220");
-                     b.Npc({-240, 120, 8}, 0);
-                     b.Npc({240, 120, 8}, 180);
                      b.Item({-272, -240, 16}, 0);
-                     b.Item({272, -240, 16}, 3);
+                     b.Item({272, -240, 16}, 2);
                      b.Weapon({0, 300, 16}, 4, 270);
-                     b.PropStatic(kCashRegister, {-272, -304, 64}, 90);
+                     b.FixedProp(kCashRegister, {-272, -304, 64}, 90);
                      b.Prop(kBox, {272, -304, 64});
                  }});
     d.push_back({"threeway_raised_north", "Raised Tee", "East and west doors at floor level; the north door up a ramp.", 2,
@@ -236,11 +236,10 @@ std::vector<Def> Definitions() {
                      Cover(b, 192, -320, 320, -288, 56, s.mats.trim);
                      b.Light({0, -160, 288});
                      b.Light({0, 296, 288});
-                     b.Npc({-240, 280, 72}, 270);
                      b.Item({240, 296, 80}, 1);
                      b.Weapon({0, -300, 16}, 2, 90);
                      b.Prop(kCrate, {-300, 120, 0});
-                     b.PropStatic(kCageLight, {0, -360, 200});
+                     b.FixedProp(kCageLight, {0, -360, 200});
                  }});
     d.push_back({"threeway_brick_hall", "Brick Junction", "A brick junction whose cover changes from level to level.", 2,
                  Shell(2, kBrick, 288), [](RoomBuilder& b, const ShellPlan& s) {
@@ -253,7 +252,6 @@ std::vector<Def> Definitions() {
                      b.SpawnController({0, -320, 16}, {{"junction_left", 1}, {"junction_right", 1}}, 2);
                      b.Light({0, 0, 256});
                      b.Light({0, -280, 256}, "255 200 150 160");
-                     b.Npc({0, -240, 8}, 90);
                      b.Item({-300, 300, 16}, 2);
                      b.Prop(kCrate, {300, 300, 0});
                  }});
@@ -270,11 +268,9 @@ std::vector<Def> Definitions() {
                      b.Box({256, 264, 128}, {320, 328, 160}, s.mats.trim, &planters);
                      b.SpawnController({0, -200, 16}, {{"terrace_planters", 3}}, 1);
                      b.Light({0, 0, 320}, "255 240 220 200");
-                     b.Npc({-200, 300, 136}, 270);
-                     b.Npc({200, -200, 8}, 90);
                      b.Item({0, -320, 16}, 0);
                      b.Weapon({200, 300, 144}, 1, 270);
-                     b.PropStatic(kBench, {-300, -300, 0}, 90);
+                     b.FixedProp(kBench, {-300, -300, 0}, 90);
                      b.Prop(kBucket, {300, -300, 0});
                  }});
 
@@ -286,8 +282,7 @@ std::vector<Def> Definitions() {
                      b.Light({0, 0, 224});
                      b.Light({-240, 0, 224}, "255 220 190 160");
                      b.Light({240, 0, 224}, "255 220 190 160");
-                     b.Npc({-160, -160, 8}, 45);
-                     b.Item({320, 320, 16}, 3);
+                     b.Item({320, 320, 16}, 2);
                      b.Prop(kDrum, {-120, -300, 0});
                      b.Prop(kCrate, {300, 100, 0});
                  }});
@@ -302,10 +297,8 @@ std::vector<Def> Definitions() {
                      b.Box({112, -152, 0}, {160, -136, 40}, s.mats.trim, &g);
                      b.SpawnController({0, 0, 16}, {{"cross_sandbags", 1}}, 1);
                      b.Light({0, 0, 320}, "255 240 220 200");
-                     b.Npc({-180, 120, 8}, 315);
-                     b.Npc({180, -120, 8}, 135);
                      b.Weapon({-280, -160, 16}, 1);
-                     b.PropStatic(kStreetLamp, {-280, -140, 0});
+                     b.FixedProp(kStreetLamp, {-280, -140, 0});
                      b.Prop(kTrashcan, {140, 280, 0});
                  }});
     d.push_back({"cross_metal_hub", "Metal Hub", "A metal hub: three doors at floor level, the north one up the stairs.", 3,
@@ -316,11 +309,10 @@ std::vector<Def> Definitions() {
                      Pillar(b, 256, -256, 40, s.height, s.mats.trim);
                      b.Light({0, -120, 352}, "200 220 255 280");
                      b.Light({0, 320, 352}, "200 220 255 200");
-                     b.Npc({-256, 160, 8}, 0);
                      b.Item({256, 160, 16}, 4);
                      b.Item({-300, 320, 144}, 0);
                      b.Prop(kCanister, {-300, -120, 0});
-                     b.PropStatic(kControlChair, {300, -100, 0}, 180);
+                     b.FixedProp(kControlChair, {300, -100, 0}, 180);
                  }});
     d.push_back({"cross_brick_hall", "Brick Crossing", "A brick crossing hall with crates in its corners.", 3,
                  Shell(3, kBrick, 288), [](RoomBuilder& b, const ShellPlan& s) {
@@ -330,10 +322,9 @@ std::vector<Def> Definitions() {
                      b.Prop(kCrate, {280, -280, 0}, 45);
                      b.Prop(kDrum, {300, -200, 0});
                      b.Light({0, 0, 256});
-                     b.Npc({-200, 200, 8}, 315);
                      b.SpawnPoint({200, 200, 8});
                      b.Item({-300, -200, 16}, 2);
-                     b.Weapon({200, -300, 16}, 3);
+                     b.Weapon({200, -300, 16}, 2);
                  }});
 
     // ---- alleys: dead ends open to the north ----
@@ -348,10 +339,9 @@ std::vector<Def> Definitions() {
                      b.Light({0, -120, 224});
                      b.Item({-256, -272, 16}, 0);
                      b.Item({-256, -112, 16}, 2);
-                     b.Item({256, -272, 16}, 3);
+                     b.Item({256, -272, 16}, 2);
                      b.Item({256, 48, 16}, 4);
-                     b.Weapon({0, -320, 16}, 1, 90);
-                     b.Npc({0, -200, 8}, 90);
+                     b.Weapon({0, -320, 16}, 2, 90);
                      b.Prop(kBox, {-320, -240, 56});
                      b.Prop(kBox, {320, -80, 56});
                      b.Prop(kBucket, {200, -320, 0});
@@ -363,7 +353,6 @@ std::vector<Def> Definitions() {
                      b.Prop(kDrum, {-300, -300, 0});
                      b.Prop(kDrum, {-256, -310, 0});
                      b.Light({0, -200, 300}, "255 235 210 200");
-                     b.Npc({0, -280, 8}, 90);
                      b.Item({300, -300, 16}, 0);
                      b.Weapon({-300, 200, 16}, 4);
                  }});
@@ -373,10 +362,9 @@ std::vector<Def> Definitions() {
                      b.Stairs(-96, 96, 16, 0, 96, South, s.mats.trim);
                      b.Light({0, 160, 288});
                      b.Light({0, -272, 288}, "255 215 170 180");
-                     b.Weapon({-240, -272, 112}, 1, 90);
-                     b.Item({240, -272, 112}, 3);
-                     b.Npc({200, 100, 8}, 270);
-                     b.PropStatic(kBed, {-280, -300, 96}, 0);
+                     b.Weapon({-240, -272, 112}, 2, 90);
+                     b.Item({240, -272, 112}, 2);
+                     b.FixedProp(kBed, {-280, -300, 96}, 0);
                      b.Prop(kChair, {250, 200, 0}, 90);
                  }});
     d.push_back({"alley_metal_vault", "Metal Vault", "A sealed metal vault; what stands in it changes.", 4,
@@ -391,9 +379,8 @@ std::vector<Def> Definitions() {
                      b.Light({0, -100, 224}, "200 220 255 260");
                      b.Weapon({0, -300, 16}, 0, 90);
                      b.Item({-280, -300, 16}, 2);
-                     b.Npc({0, 0, 8}, 270);
                      b.Prop(kCanister, {250, -320, 0});
-                     b.PropStatic(kCloset, {-340, -340, 0}, 90);
+                     b.FixedProp(kCloset, {-340, -340, 0}, 90);
                  }});
 
     // ---- game start rooms: open to the north, the player starts here ----
@@ -405,7 +392,7 @@ std::vector<Def> Definitions() {
                      Cover(b, 256, -352, 352, -256, 48, s.mats.trim);
                      b.Light({0, 200, 224}, "255 220 180 160");
                      b.Prop(kCrate, {-300, -300, 48});
-                     b.PropStatic(kBedframe, {300, 200, 0}, 90);
+                     b.FixedProp(kBedframe, {300, 200, 0}, 90);
                  }});
     d.push_back({"start_sky_yard", "Yard Start", "The level starts in a yard under the open sky.", 5,
                  Shell(5, kBrick, 448, true), [start](RoomBuilder& b, const ShellPlan& s) {
@@ -423,7 +410,7 @@ std::vector<Def> Definitions() {
                  }});
     d.push_back({"start_brick_cellar", "Cellar Start", "The level starts in a brick cellar.", 5,
                  Shell(5, kBrick, 224), [start](RoomBuilder& b, const ShellPlan& s) {
-                     start(b, s, 3);
+                     start(b, s, 2);
                      for (double x : {-208.0, 208.0}) Pillar(b, x, 64, 24, s.height, s.mats.trim);
                      b.Light({0, 200, 192}, "255 200 150 180");
                      b.Prop(kDrum, {-300, 250, 0});
@@ -437,18 +424,16 @@ std::vector<Def> Definitions() {
                      finale(b, s, "You made it out. Well done!");
                      Pillar(b, -300, 200, 24, s.height, s.mats.trim);
                      Pillar(b, 300, 200, 24, s.height, s.mats.trim);
-                     b.Npc({-240, 120, 8}, 270);
                      b.Prop(kDrum, {-320, 300, 0});
-                     b.PropStatic(kCageLight, {-200, 360, 180}, 180);
+                     b.FixedProp(kCageLight, {-200, 360, 180}, 180);
                  }});
     d.push_back({"end_sky_finale", "Open Finale", "The sky opens above the end of the journey.", 6,
                  Shell(6, kBrick, 512, true), [finale](RoomBuilder& b, const ShellPlan& s) {
                      finale(b, s, "Daylight at last. You made it!");
                      Cover(b, -320, 96, -192, 128, 56, s.mats.trim);
                      Cover(b, 192, 96, 320, 128, 56, s.mats.trim);
-                     b.Npc({240, 200, 8}, 270);
                      b.Item({-280, 200, 16}, 0);
-                     b.PropStatic(kBench, {0, 300, 0}, 180);
+                     b.FixedProp(kBench, {0, 300, 0}, 180);
                  }});
     d.push_back({"end_metal_chamber", "Exit Chamber", "A metal chamber at the end of the line.", 6,
                  Shell(6, kMetal, 288), [finale](RoomBuilder& b, const ShellPlan& s) {
@@ -457,15 +442,13 @@ std::vector<Def> Definitions() {
                      Pillar(b, 256, 256, 40, s.height, s.mats.trim);
                      b.Light({0, 240, 256}, "200 220 255 200");
                      b.Prop(kCanister, {-320, 320, 0});
-                     b.PropStatic(kControlChair, {320, 100, 0}, 180);
+                     b.FixedProp(kControlChair, {320, 100, 0}, 180);
                  }});
     d.push_back({"end_brick_hall", "Last Hall", "A brick hall guarded one last time before the end.", 6,
                  Shell(6, kBrick, 320), [finale](RoomBuilder& b, const ShellPlan& s) {
                      finale(b, s, "The last hall is yours. You made it!");
                      Cover(b, -224, 32, -96, 64, 48, s.mats.trim);
                      Cover(b, 96, 32, 224, 64, 48, s.mats.trim);
-                     b.Npc({-160, 0, 8}, 90);
-                     b.Npc({160, 0, 8}, 90);
                      b.Weapon({300, 300, 16}, 2);
                      b.Prop(kCrate, {-300, 300, 0});
                      b.Prop(kDrum, {300, 250, 0});
@@ -476,11 +459,14 @@ std::vector<Def> Definitions() {
 
 }  // namespace
 
-std::vector<GeneratedRoom> BuildLibrary(const std::string& author) {
+std::vector<GeneratedRoom> BuildLibrary(const std::string& author, const roomkit::ModelKinds& models) {
     std::vector<GeneratedRoom> out;
     for (const auto& def : Definitions()) {
-        RoomBuilder b(def.name, def.type, def.description);
+        RoomBuilder b(def.name, def.type, def.description, &models);
         b.MakeShell(def.shell);
+        // Every room but the start holds a fight, the junctions a larger one (a room's plan may
+        // ask for more or fewer).
+        if (def.type != 5) b.Encounter(def.type == 2 || def.type == 3 ? 3 : 2);
         def.fill(b, def.shell);
         out.push_back({def.file, b.Finish(author)});
     }
@@ -520,9 +506,132 @@ RoomMakeup MakeupOf(const Node& map) {
         int brushes = 0;
         CountSolids(block, brushes, out.materials);
         if (cls == "func_detail") out.detailBrushes += brushes;
+        out.characters += cls == "vornic_npc";
+        out.nodes += cls.rfind("info_node", 0) == 0;
+        out.cubemaps += cls == "env_cubemap";
         if (cls.rfind("prop_", 0) == 0) out.models.insert(roomkit::LowerCase(block.Get("model")));
     }
     return out;
+}
+
+const std::vector<roomkit::PropModel>& FurnitureModels() {
+    static const std::vector<roomkit::PropModel> all{
+        kDrum, kDrumRed, kBlueBarrel, kCrate, kCrateBig, kPallet, kBoard, kBox, kBucket, kGasCan,
+        kCanister, kPushcart, kChair, kOfficeChair, kLaundryCart, kTrashcan, kPanel, kPot, kTable, kTable2,
+        kDesk, kDresser, kShelf, kKitchenShelf, kFridge, kRadiator, kCouch, kBed, kBedframe, kBathtub,
+        kFileCabinet, kCloset, kControlChair, kDumpster, kConcreteBarrier, kWoodFence, kCombineBarricade,
+        kCombineBarricadeMed, kCar, kCar2, kGasPump, kCashRegister, kBench, kBenchIndoor, kCafeTable,
+        kCafeBench, kStove, kCounter, kWasher, kDryer, kConcretePipe, kBoiler, kCooler, kDockPole,
+        kHangingLamp, kCageLight, kLampFixture, kStreetLamp};
+    return all;
+}
+
+std::vector<std::string> ContentFaults(const Node& map) {
+    std::vector<std::string> faults;
+    const roomkit::RoomSpace space = roomkit::SpaceOfMap(map);
+    int type = -1, nodes = 0, cubemaps = 0, lods = 0;
+    std::vector<Vec3> characters, groundNodes;
+    std::vector<std::pair<Vec3, Vec3>> saves, ending;
+    for (const auto& e : map.children) {
+        if (!e.isBlock || e.key != "entity") continue;
+        const std::string cls = e.Get("classname");
+        Vec3 at;
+        tessellon::ParseVector(e.Get("origin"), at);
+        if (cls == roomkit::kInfoClass) type = std::atoi(e.Get("roomtype").c_str());
+        if (cls.rfind("info_node", 0) == 0) ++nodes;
+        if (cls == "info_node" || cls == "info_node_hint") groundNodes.push_back(at);
+        if (cls == "vornic_npc") characters.push_back(at);
+        cubemaps += cls == "env_cubemap";
+        lods += cls == "water_lod_control";
+        for (const auto* solid : e.Blocks("solid")) {
+            std::string error;
+            int line = 0;
+            const auto b = roomkit::BrushFromSolid(*solid, error, line);
+            if (!b) continue;
+            if (cls == "trigger_autosave") saves.emplace_back(b->Min(), b->Max());
+            if (cls == "trigger_once" || cls == "trigger_hurt") ending.emplace_back(b->Min(), b->Max());
+        }
+    }
+    // None of the end room's characters waits where the ending happens.
+    for (const auto& c : characters)
+        for (const auto& [lo, hi] : ending)
+            if (c.x > lo.x && c.x < hi.x && c.y > lo.y && c.y < hi.y)
+                faults.push_back("a character at " + roomkit::FormatCoord(c.x) + " " + roomkit::FormatCoord(c.y) +
+                                 " stands where the level ends");
+    if (!space.Doors().empty()) {
+        const int first = space.DoorPlace(space.Doors().front());
+        const auto reach = space.Walk().Reach(first);
+        for (const auto& d : space.Doors())
+            if (first < 0 || space.DoorPlace(d) < 0 || !reach[static_cast<size_t>(space.DoorPlace(d))])
+                faults.push_back(std::string("the ") + roomkit::SideName(d.side) + " doorway cannot be reached");
+    }
+    // No placeholder inside a prop's rough box (a hanging lamp's hangs down from its origin).
+    std::vector<std::pair<Vec3, Vec3>> propBoxes;
+    for (const auto& e : map.children) {
+        if (!e.isBlock || e.key != "entity" || e.Get("classname").rfind("prop_", 0) != 0) continue;
+        const std::string model = roomkit::LowerCase(e.Get("model"));
+        const auto& all = FurnitureModels();
+        const auto m = std::find_if(all.begin(), all.end(), [&](const auto& pm) { return pm.path == model; });
+        if (m == all.end()) {
+            faults.push_back("a prop of a model with no assumed size: " + model);
+            continue;
+        }
+        Vec3 at, angles;
+        tessellon::ParseVector(e.Get("origin"), at);
+        tessellon::ParseVector(e.Get("angles"), angles);
+        const double turn = std::fmod(std::fabs(angles.y), 180);
+        double hx = m->halfX, hy = m->halfY;
+        if (std::fabs(turn - 90) < 1) std::swap(hx, hy);
+        else if (turn > 1 && turn < 179) hx = hy = std::max(hx, hy);
+        const double base = m->originAtCentre ? at.z - m->height / 2 : at.z;
+        propBoxes.emplace_back(Vec3{at.x - hx, at.y - hy, base}, Vec3{at.x + hx, at.y + hy, base + m->height});
+    }
+    for (const auto& e : map.children) {
+        if (!e.isBlock || e.key != "entity") continue;
+        const std::string cls = e.Get("classname");
+        if (cls != "vornic_npc" && cls != "vornic_item" && cls != "vornic_weapon" && cls != "info_player_start") continue;
+        Vec3 at;
+        tessellon::ParseVector(e.Get("origin"), at);
+        for (const auto& [lo, hi] : propBoxes)
+            if (at.x > lo.x && at.x < hi.x && at.y > lo.y && at.y < hi.y && at.z + 8 > lo.z && at.z < hi.z)
+                faults.push_back(cls + " at " + roomkit::FormatCoord(at.x) + " " + roomkit::FormatCoord(at.y) +
+                                 " stands inside a prop");
+    }
+    if (nodes < 1 || nodes > roomkit::kMaxRoomNodes)
+        faults.push_back(std::to_string(nodes) + " nodes (1 to " + std::to_string(roomkit::kMaxRoomNodes) + " wanted)");
+    for (const auto& d : space.Doors())
+        if (std::none_of(groundNodes.begin(), groundNodes.end(), [&](const Vec3& n) {
+                const Vec3 v = n - d.point;
+                return std::sqrt(Dot(v, v)) <= 64;
+            }))
+            faults.push_back(std::string("no node just inside the ") + roomkit::SideName(d.side) + " doorway");
+    const int wanted[2] = {type == 5 ? 0 : 2, type == 5 ? 0 : 4};
+    if (static_cast<int>(characters.size()) < wanted[0] || static_cast<int>(characters.size()) > wanted[1])
+        faults.push_back(std::to_string(characters.size()) + " characters");
+    const auto views = roomkit::StartViews(space);
+    for (const auto& c : characters)
+        if (roomkit::SeenFrom(space, c, views))
+            faults.push_back("a character at " + roomkit::FormatCoord(c.x) + " " + roomkit::FormatCoord(c.y) +
+                             " is in sight of a player start");
+    if (cubemaps < 1) faults.push_back("no cube map");
+    std::set<double> waterTops;
+    for (const auto& b : space.Brushes())
+        if (b.kind == roomkit::SpaceBrush::Water) waterTops.insert(b.hi.z);
+    if (!waterTops.empty() && lods != 1) faults.push_back("water without one water_lod_control");
+    if (waterTops.size() > 1) faults.push_back("more than one water height");
+    if (type == 0 && saves.empty()) faults.push_back("a one-way part without a save");
+    for (const auto& [lo, hi] : saves) {
+        if (const std::string f = roomkit::SaveZoneFault(space, lo, hi); !f.empty()) faults.push_back(f);
+        std::vector<Vec3> eyes;
+        for (double x = lo.x; x <= hi.x + 0.5; x += (hi.x - lo.x) / 2)
+            for (double y = lo.y; y <= hi.y + 0.5; y += (hi.y - lo.y) / 4)
+                for (double up : {36.0, 64.0}) eyes.push_back({x, y, lo.z + up});
+        for (const auto& c : characters)
+            if (roomkit::SeenFrom(space, c, eyes))
+                faults.push_back("a character at " + roomkit::FormatCoord(c.x) + " " + roomkit::FormatCoord(c.y) +
+                                 " sees the save");
+    }
+    return faults;
 }
 
 std::string ListText(const std::string& what, const std::set<std::string>& names) {

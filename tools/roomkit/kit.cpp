@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "roomkit/model_list.h"
 #include "roomkit/room_builder.h"
 #include "roomkit/room_check.h"
 #include "roomkit/room_file.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "roomkit/room_content.h"
 #include "roomkit/room_file.h"
 
 namespace roomkit {
@@ -15,8 +16,8 @@ bool Near(double a, double b) { return std::fabs(a - b) < 0.01; }
 
 }  // namespace
 
-RoomBuilder::RoomBuilder(std::string name, int type, std::string description)
-    : name_(std::move(name)), description_(std::move(description)), type_(type) {}
+RoomBuilder::RoomBuilder(std::string name, int type, std::string description, const ModelKinds* models)
+    : name_(std::move(name)), description_(std::move(description)), type_(type), models_(models) {}
 
 bool RoomBuilder::OnOutside(const std::vector<Vec3>& face, const Vec3& n) const {
     auto all = [&](auto pred) { return std::all_of(face.begin(), face.end(), pred); };
@@ -24,7 +25,7 @@ bool RoomBuilder::OnOutside(const std::vector<Vec3>& face, const Vec3& n) const 
     if (n.x < -0.5 && all([](const Vec3& v) { return Near(v.x, -kHalfCell); })) return true;
     if (n.y > 0.5 && all([](const Vec3& v) { return Near(v.y, kHalfCell); })) return true;
     if (n.y < -0.5 && all([](const Vec3& v) { return Near(v.y, -kHalfCell); })) return true;
-    if (n.z < -0.5 && all([](const Vec3& v) { return Near(v.z, -kWallThickness); })) return true;
+    if (n.z < -0.5 && all([&](const Vec3& v) { return Near(v.z, bottom_); })) return true;
     if (haveShell_ && n.z > 0.5 && all([&](const Vec3& v) { return Near(v.z, shell_.height + kWallThickness); }))
         return true;
     return false;
@@ -62,9 +63,9 @@ Node& RoomBuilder::Convex(const std::vector<std::vector<Vec3>>& faces, const std
         side.AddKey("material", mat);
         side.AddKey("uaxis", u);
         side.AddKey("vaxis", v);
-        side.AddKey("rotation", "0");
-        side.AddKey("lightmapscale", "16");
-        side.AddKey("smoothing_groups", "0");
+        // rotation, lightmapscale and smoothing_groups are left to their defaults (0, the
+        // material's own scale, none) as vbsp and Hammer take them: every line of a level is
+        // work for the build.
     }
     if (!into && !inShell_) {
         if (!detail_) detail_ = &BrushEntity("func_detail", {});
@@ -134,7 +135,20 @@ void RoomBuilder::MakeShell(const ShellPlan& plan) {
     haveShell_ = true;
     inShell_ = true;
     const double H = plan.height, W = kWallThickness, C = kHalfCell;
-    Box({-C, -C, -W}, {C, C, 0}, plan.mats.floor);
+    if (!plan.trench) {
+        Box({-C, -C, -W}, {C, C, 0}, plan.mats.floor);
+    } else {
+        // The floor stands on a slab under the trench's bottom; every piece of it reaches a
+        // side of the cell, so the trench keeps the room sealed and all of it is shell.
+        const Trench& t = *plan.trench;
+        const double D = kTrenchDepth;
+        bottom_ = -D - W;
+        Box({-C, -C, -D - W}, {C, C, -D}, plan.mats.floor);
+        Box({-C, -C, -D}, {t.x0, C, 0}, plan.mats.floor);
+        Box({t.x1, -C, -D}, {C, C, 0}, plan.mats.floor);
+        Box({t.x0, t.y1, -D}, {t.x1, C, 0}, plan.mats.floor);
+        Box({t.x0, -C, -D}, {t.x1, t.y0, 0}, plan.mats.floor);
+    }
     Box({-C, -C, H}, {C, C, H + W}, plan.sky ? kSkybox : plan.mats.ceiling);
     for (int s = 0; s < 4; ++s) {
         // North and south walls run the full width; east and west fit between them.
@@ -160,9 +174,30 @@ void RoomBuilder::MakeShell(const ShellPlan& plan) {
         if (zc + kDoorHeight < H) wall(-D, D, zc + kDoorHeight, H);
     }
     inShell_ = false;
+    if (plan.trench) {
+        const Trench& t = *plan.trench;
+        Water({t.x0, t.y0, -kTrenchDepth}, {t.x1, t.y1, -kTrenchFreeboard}, plan.water);
+        // The step out runs along the side facing the middle of the room.
+        const double ledgeTop = -kTrenchDepth / 2, L = kTrenchLedge;
+        if (t.x1 - t.x0 <= t.y1 - t.y0) {
+            if (std::fabs(t.x0) < std::fabs(t.x1))
+                Box({t.x0, t.y0, -kTrenchDepth}, {t.x0 + L, t.y1, ledgeTop}, plan.mats.trim);
+            else
+                Box({t.x1 - L, t.y0, -kTrenchDepth}, {t.x1, t.y1, ledgeTop}, plan.mats.trim);
+        } else {
+            if (std::fabs(t.y0) < std::fabs(t.y1))
+                Box({t.x0, t.y0, -kTrenchDepth}, {t.x1, t.y0 + L, ledgeTop}, plan.mats.trim);
+            else
+                Box({t.x0, t.y1 - L, -kTrenchDepth}, {t.x1, t.y1, ledgeTop}, plan.mats.trim);
+        }
+    }
 }
 
 Node& RoomBuilder::Entity(const std::string& cls, const Vec3& origin, const KeyValues& keys) {
+    if (cls == "info_player_start") starts_.push_back(origin);
+    if (cls == "vornic_npc") characters_.push_back(origin);
+    if (cls == "vornic_item" || cls == "vornic_weapon" || cls.rfind("item_", 0) == 0 || cls.rfind("weapon_", 0) == 0)
+        pickups_.push_back(origin);
     Node& e = entities_.emplace_back(Node::Block("entity"));
     e.AddKey("id", Id());
     e.AddKey("classname", cls);
@@ -185,8 +220,11 @@ void RoomBuilder::Light(const Vec3& at, const std::string& color) {
             {"style", "0"}});
 }
 
-void RoomBuilder::HangingLamp(const Vec3& at, const std::string& model, const std::string& color) {
-    PropStatic(model, at);
+void RoomBuilder::HangingLamp(const Vec3& at, const PropModel& model, const std::string& color) {
+    PlaceProp(model, at, 0, true);
+    // It hangs down from where it is fixed.
+    props_.back().lo.z = at.z - model.height;
+    props_.back().hi.z = at.z;
     Entity("light_spot", {at.x, at.y, at.z - 24},
            {{"angles", "-90 0 0"}, {"pitch", "-90"}, {"_light", color}, {"_lightHDR", "-1 -1 -1 1"},
             {"_lightscaleHDR", "1"}, {"_inner_cone", "40"}, {"_cone", "65"}, {"_exponent", "1"},
@@ -221,10 +259,53 @@ Node& RoomBuilder::SpawnGroup(const std::string& targetname) {
 
 void RoomBuilder::Prop(const std::string& model, const Vec3& at, double yaw) {
     Entity("prop_physics", at, {{"model", model}, {"angles", Yaw(yaw)}, {"skin", "0"}, {"spawnflags", "0"}});
+    props_.push_back({{at.x - 16, at.y - 16, at.z}, {at.x + 16, at.y + 16, at.z + 48}, false});
 }
 
 void RoomBuilder::PropStatic(const std::string& model, const Vec3& at, double yaw) {
     Entity("prop_static", at, {{"model", model}, {"angles", Yaw(yaw)}, {"skin", "0"}, {"solid", "6"}});
+    props_.push_back({{at.x - 16, at.y - 16, at.z}, {at.x + 16, at.y + 16, at.z + 48}, true});
+}
+
+void RoomBuilder::Prop(const PropModel& model, const Vec3& floor, double yaw) { PlaceProp(model, floor, yaw, false); }
+
+void RoomBuilder::FixedProp(const PropModel& model, const Vec3& floor, double yaw) { PlaceProp(model, floor, yaw, true); }
+
+void RoomBuilder::PlaceProp(const PropModel& m, const Vec3& floor, double yaw, bool fixed) {
+    PropUse use = PropUse::Unknown;
+    if (models_)
+        if (const auto it = models_->find(LowerCase(m.path)); it != models_->end()) use = it->second;
+    // A body with its origin at the middle would start half sunk into the floor; a unit over
+    // it, it settles as the level starts.
+    const Vec3 origin{floor.x, floor.y, floor.z + (m.originAtCentre ? m.height / 2 + 1 : 0)};
+    const KeyValues common{{"model", m.path}, {"angles", Yaw(yaw)}};
+    KeyValues keys = common;
+    std::string cls;
+    switch (use) {
+        case PropUse::Static:
+            cls = "prop_static";
+            keys.emplace_back("solid", "6");
+            break;
+        case PropUse::Physics:
+            cls = "prop_physics";
+            // 8: "Motion Disabled" (BasePropPhysics spawnflags in the game's FGD).
+            keys.emplace_back("spawnflags", fixed ? "8" : "0");
+            break;
+        default:
+            // prop_dynamic_override skips the prop_data test that deletes a prop_dynamic.
+            cls = "prop_dynamic_override";
+            keys.emplace_back("solid", "6");
+            break;
+    }
+    Entity(cls, origin, keys);
+    // The box turns with the prop; at an odd angle the larger half covers both ways.
+    const double turn = std::fmod(std::fabs(yaw), 180);
+    double hx = m.halfX, hy = m.halfY;
+    if (std::fabs(turn - 90) < 1) std::swap(hx, hy);
+    else if (turn > 1 && turn < 179) hx = hy = std::max(hx, hy);
+    const double base = m.originAtCentre ? floor.z + 1 : floor.z;
+    props_.push_back({{floor.x - hx, floor.y - hy, base}, {floor.x + hx, floor.y + hy, base + m.height},
+                      fixed || use != PropUse::Physics});
 }
 
 Node RoomBuilder::Finish(const std::string& author) const {
@@ -247,8 +328,99 @@ Node RoomBuilder::Finish(const std::string& author) const {
                            Origin({p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]}));
     }
     for (const auto& e : entities_) root.Add(e);
+    for (auto& e : Furnishings(id)) root.Add(std::move(e));
     EndRoomMap(root);
     return root;
+}
+
+RoomSpace RoomBuilder::Space() const {
+    std::vector<SpaceBrush> brushes;
+    AddSpaceBrushes(world_, "", brushes);
+    for (const auto& e : entities_) AddSpaceBrushes(e, e.Get("classname"), brushes);
+    std::vector<DoorInfo> doors;
+    if (haveShell_)
+        for (int s = 0; s < 4; ++s) {
+            if (!shell_.open[static_cast<size_t>(s)]) continue;
+            const auto p = StandardDoorPoint(s);
+            doors.push_back({s, {p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]},
+                             DoorHalfWidth(shell_.kind[static_cast<size_t>(s)])});
+        }
+    return RoomSpace(std::move(brushes), props_, std::move(doors));
+}
+
+void RoomBuilder::Autosave(const Vec3& lo, const Vec3& hi) { saves_.emplace_back(lo, hi); }
+
+std::vector<Node> RoomBuilder::Furnishings(int& id) const {
+    std::vector<Node> out;
+    auto add = [&](const std::string& cls, const Vec3& origin, const KeyValues& keys) -> Node& {
+        Node& e = out.emplace_back(Node::Block("entity"));
+        e.AddKey("id", std::to_string(id++));
+        e.AddKey("classname", cls);
+        for (const auto& [k, v] : keys) e.AddKey(k, v);
+        e.AddKey("origin", Origin(origin));
+        return e;
+    };
+    const RoomSpace space = Space();
+    std::vector<Vec3> seen = starts_;
+    seen.insert(seen.end(), characters_.begin(), characters_.end());
+    if (encounter_ > 0) {
+        // Out of sight of the player's start beyond any doorway and of every save.
+        std::vector<Vec3> eyes = StartViews(space);
+        auto keepOut = keepOut_;
+        for (const auto& [lo, hi] : saves_) {
+            keepOut.emplace_back(lo - Vec3{32, 32, 32}, hi + Vec3{32, 32, 32});
+            for (double x = lo.x; x <= hi.x + 0.5; x += std::max(1.0, (hi.x - lo.x) / 2))
+                for (double y = lo.y; y <= hi.y + 0.5; y += std::max(1.0, (hi.y - lo.y) / 4))
+                    for (double up : {36.0, 64.0}) eyes.push_back({x, y, lo.z + up});
+        }
+        const auto spots = PlanEncounter(space, encounter_, keepOut, eyes);
+        for (const auto& at : spots) {
+            // Each faces the doorway nearest to it, where the player comes from.
+            double best = 1e9, yaw = 0;
+            for (const auto& d : space.Doors()) {
+                const double dist = std::hypot(d.point.x - at.x, d.point.y - at.y);
+                if (dist < best) best = dist, yaw = std::atan2(d.point.y - at.y, d.point.x - at.x) * 180 / 3.14159265358979;
+            }
+            add("vornic_npc", at, {{"angles", Yaw(std::round(yaw))}});
+        }
+        // Health and batteries in proportion to the fight: one pickup for every two characters.
+        std::vector<Vec3> taken = pickups_;
+        taken.insert(taken.end(), spots.begin(), spots.end());
+        for (const auto& at : PlanSupplies(space, spots, (static_cast<int>(spots.size()) + 1) / 2, taken))
+            add("vornic_item", at, {{"angles", "0 0 0"}, {"spawnwhat", "4"}});
+        seen.insert(seen.end(), spots.begin(), spots.end());
+    }
+    const bool air = haveShell_ && (shell_.sky || shell_.height >= 320);
+    for (const auto& node : PlanNodes(space, seen, air)) {
+        switch (node.type) {
+            case AiNode::Ground: add("info_node", node.at, {}); break;
+            case AiNode::Air: add("info_node_air", node.at, {}); break;
+            case AiNode::Hint:
+                add("info_node_hint", node.at, {{"angles", Yaw(node.yaw)}, {"hinttype", std::to_string(node.hintType)}});
+                break;
+        }
+    }
+    const auto cubemaps = PlanCubemaps(space);
+    for (const auto& at : cubemaps) add("env_cubemap", at, {});
+    const bool water = std::any_of(space.Brushes().begin(), space.Brushes().end(),
+                                   [](const SpaceBrush& b) { return b.kind == SpaceBrush::Water; });
+    if (water)
+        // The game's defaults (VDC water_lod_control): cheap water from 1000 units, all cheap at 2000.
+        add("water_lod_control", cubemaps.empty() ? Vec3{0, 0, 64} : cubemaps.front() + Vec3{0, 0, 16},
+            {{"cheapwaterstartdistance", "1000"}, {"cheapwaterenddistance", "2000"}});
+    for (const auto& [lo, hi] : saves_) {
+        Node& e = out.emplace_back(Node::Block("entity"));
+        e.AddKey("id", std::to_string(id++));
+        e.AddKey("classname", "trigger_autosave");
+        e.AddKey("spawnflags", "1");
+        RoomBuilder scratch("", 0, "");
+        Node solid = scratch.Box(lo, hi, kTrigger, &scratch.world_);
+        solid.Set("id", std::to_string(id++));
+        for (auto& side : solid.children)
+            if (side.isBlock && side.key == "side") side.Set("id", std::to_string(id++));
+        e.Add(std::move(solid));
+    }
+    return out;
 }
 
 }  // namespace roomkit

@@ -71,29 +71,52 @@ int Walkways::PlaceBelow(const Vec3& p, double maxDrop) const {
     return best;
 }
 
+std::vector<int> Walkways::Steps(int place) const {
+    std::vector<int> out;
+    const Place& p = places_[static_cast<size_t>(place)];
+    const int ix = p.column / kColumns, iy = p.column % kColumns;
+    const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (const auto& d : steps) {
+        const int jx = ix + d[0], jy = iy + d[1];
+        if (jx < 0 || jy < 0 || jx >= kColumns || jy >= kColumns) continue;
+        for (int k : byColumn_[static_cast<size_t>(jx * kColumns + jy)]) {
+            const Place& q = places_[static_cast<size_t>(k)];
+            // Both ways are limited to a step, so that every way found can be walked back too.
+            if (q.roomy && q.z - p.z <= kStep && p.z - q.z <= kStep) out.push_back(k);
+        }
+    }
+    return out;
+}
+
 std::vector<bool> Walkways::Reach(int from) const {
     std::vector<bool> seen(places_.size(), false);
     if (from < 0) return seen;
     std::deque<int> todo{from};
     seen[static_cast<size_t>(from)] = true;
     while (!todo.empty()) {
-        const Place& p = places_[static_cast<size_t>(todo.front())];
+        const int p = todo.front();
         todo.pop_front();
-        const int ix = p.column / kColumns, iy = p.column % kColumns;
-        const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-        for (const auto& d : steps) {
-            const int jx = ix + d[0], jy = iy + d[1];
-            if (jx < 0 || jy < 0 || jx >= kColumns || jy >= kColumns) continue;
-            for (int k : byColumn_[static_cast<size_t>(jx * kColumns + jy)]) {
-                const Place& q = places_[static_cast<size_t>(k)];
-                // Both ways are limited to a step, so that every way found can be walked back too.
-                if (seen[static_cast<size_t>(k)] || !q.roomy || q.z - p.z > kStep || p.z - q.z > kStep) continue;
-                seen[static_cast<size_t>(k)] = true;
-                todo.push_back(k);
-            }
+        for (int k : Steps(p)) {
+            if (seen[static_cast<size_t>(k)]) continue;
+            seen[static_cast<size_t>(k)] = true;
+            todo.push_back(k);
         }
     }
     return seen;
+}
+
+bool Walkways::BlockedAt(double x, double y, double from, double to) const {
+    const int ix = static_cast<int>(std::floor((x + kHalfCell) / 16));
+    const int iy = static_cast<int>(std::floor((y + kHalfCell) / 16));
+    if (ix < 0 || iy < 0 || ix >= kColumns || iy >= kColumns) return true;
+    return Blocked(ix * kColumns + iy, from, to);
+}
+
+std::vector<int> Walkways::PlacesAt(double x, double y) const {
+    const int ix = static_cast<int>(std::floor((x + kHalfCell) / 16));
+    const int iy = static_cast<int>(std::floor((y + kHalfCell) / 16));
+    if (ix < 0 || iy < 0 || ix >= kColumns || iy >= kColumns) return {};
+    return byColumn_[static_cast<size_t>(ix * kColumns + iy)];
 }
 
 Vec3 Walkways::PlacePoint(int place) const {

@@ -22,6 +22,14 @@ public:
     std::vector<bool> Reach(int from) const;
     Vec3 PlacePoint(int place) const;
     int PlaceCount() const { return static_cast<int>(places_.size()); }
+    bool Roomy(int place) const { return places_[static_cast<size_t>(place)].roomy; }
+    // The places one step away from `place` that a player walks to (and back from).
+    std::vector<int> Steps(int place) const;
+    // Whether something solid stands between heights from and to in the column over (x, y);
+    // true outside the cell.
+    bool BlockedAt(double x, double y, double from, double to) const;
+    // The places over the column holding (x, y).
+    std::vector<int> PlacesAt(double x, double y) const;
 
 private:
     struct Place {
