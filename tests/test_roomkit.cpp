@@ -162,7 +162,8 @@ TEST(RoomImport, TakesTheHeaderFromTheMarkersAndWritesOneTokenPerLine) {
     const auto withHidden =
         Built(OneWay(), "hidden\n{\nentity\n{\n\"classname\" \"vornic_npc\"\n}\n}\n" + WriteVmf(hidden));
     EXPECT_EQ(std::count(withHidden.begin(), withHidden.end(), "vornic_npc"), 1);
-    EXPECT_EQ(std::count(withHidden.begin(), withHidden.end(), "solid"), 11);
+    // The shell's ten brushes, the three of each doorway's frame, and the hidden one.
+    EXPECT_EQ(std::count(withHidden.begin(), withHidden.end(), "solid"), 17);
 }
 
 TEST(RoomImport, RefusesMapsThatCannotMakeARoom) {
@@ -286,7 +287,7 @@ TEST_F(KitProgram, EveryShippedRoomPassesTheCheckAndSurvivesExportAndImport) {
 }
 
 TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
-    const auto room = Load(ShippedRooms() / "turn_concrete_bend.rgr");
+    const auto room = Load(ShippedRooms() / "turn_cellars_0.rgr");
     auto offPoint = room, noEnd = room, foreign = room;
     offPoint[7] = "352";  // east X
     noEnd.erase(std::find(noEnd.begin(), noEnd.end(), kEndMarker));
@@ -295,12 +296,17 @@ TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
     ASSERT_NE(model, foreign.end());
     *(model + 1) = "models/props_custom/statue.mdl";
     const std::string modelLine = std::to_string(model - foreign.begin() + 2);
+    // The prop's class is the nearest classname before its model.
+    auto cls = model;
+    while (*cls != "classname") --cls;
+    const std::string propClass = *(cls + 1);
     const std::tuple<const char*, Lines, std::string> cases[] = {
-        // The tenth solid of the shell is the west wall, closed in a turn part.
-        {"nowall.rgr", WithoutBlock(room, "solid", 9), ":16: the closed west side has a hole"},
+        // The tenth solid of the shell is the west wall, closed in a turn part (a bare shell:
+        // the shipped rooms' walls inside it close the side as well).
+        {"nowall.rgr", WithoutBlock(Built(OneWay(0, 256, 1)), "solid", 9), ":16: the closed west side has a hole"},
         {"offpoint.rgr", offPoint, ":8: east connection point (352 0 0) is off the cell boundary"},
         {"noend.rgr", noEnd, ":" + std::to_string(noEnd.size()) + ": the end marker /\\/EOF\\/\\ is missing"},
-        {"foreign.rgr", foreign, ":" + modelLine + ": prop_physics model \"models/props_custom/statue.mdl\" is not in"},
+        {"foreign.rgr", foreign, ":" + modelLine + ": " + propClass + " model \"models/props_custom/statue.mdl\" is not in"},
     };
     for (const auto& [name, lines, expected] : cases) {
         const auto run = Kit({"check", Write(name, lines)});
@@ -310,7 +316,7 @@ TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
 }
 
 TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain) {
-    const auto shipped = (ShippedRooms() / "oneway_sky_yard.rgr").string();
+    const auto shipped = (ShippedRooms() / "oneway_street_lane.rgr").string();
     const auto vmf = Path("room.vmf"), rgr = Path("room.rgr");
     ASSERT_EQ(Kit({"export", shipped, "-o", vmf}).code, 0);
     Lines import = {"import", vmf, "-o", rgr, "--check"};
@@ -393,7 +399,7 @@ TEST(RoomBuilder, OnlyTheShellAndWaterStayInTheWorld) {
                         ASSERT_TRUE(ParsePlanePoints(side->Get("plane"), pts));
                         EXPECT_TRUE(pts[0].z == 16 && pts[1].z == 16 && pts[2].z == 16) << "water shows on its top only";
                     }
-    EXPECT_EQ(world, 10 + 1);  // the shell of a one-way room, and the water
+    EXPECT_EQ(world, 10 + 6 + 1);  // the shell of a one-way room, its doorways' frames, and the water
     EXPECT_EQ(detail, 1 + 2);  // the block and two steps
     EXPECT_EQ(waterTops, 1);
 }
@@ -453,7 +459,7 @@ TEST(RoomCheck, TheKitNamesStructuralClutterForeignModelsAndStrayEntities) {
         Lines room;
         std::string words;
     } cases[] = {
-        {Built(pillar), "touches no side of the cell, so it is no part of the shell: make it func_detail"},
+        {Built(pillar), "touches no side of the cell, so it is no part of the shell, nor a wall dividing the room"},
         {Built(foreign), "prop_static model \"models/props_custom/statue.mdl\" is not in the list"},
         {Built(stray), "origin (0 420 64) lies outside the room's cell"},
     };

@@ -394,3 +394,57 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
 }
 
 }  // namespace tessellon
+
+namespace tessellon {
+
+SpaceRegions FindSpaceRegions(const std::vector<SealingBody>& bodies, const std::vector<Vec3>& points,
+                              std::size_t maxCells) {
+    SpaceRegions out;
+    if (points.empty()) {
+        out.checked = true;
+        return out;
+    }
+    std::vector<LeakStart> starts;
+    starts.reserve(points.size());
+    for (const Vec3& p : points) starts.push_back({p, {}, {}});
+    AxisLines lines[3];
+    LeakResult sizes;
+    if (!CutSpace(bodies, starts, maxCells, lines, sizes)) {
+        out.skippedReason = sizes.skippedReason;
+        return out;
+    }
+    out.checked = true;
+    const PaddedGrid grid(lines);
+    std::vector<std::uint8_t> cell;
+    FillBodies(bodies, lines, grid, cell);
+    const auto cellsOf = StartCells(starts, lines, grid, cell);
+    // Each part is flooded once, from the first point found in it; a cell keeps its part's
+    // number (0 for not reached yet). Parts are only started from points, so 16 bits number them.
+    std::vector<std::uint16_t> part(grid.padded, 0);
+    std::vector<std::uint32_t> queue;
+    const std::size_t step[3] = {1, grid.strideY, grid.strideZ};
+    std::uint16_t parts = 0;
+    out.region.assign(points.size(), -1);
+    for (std::size_t p = 0; p < points.size(); ++p) {
+        if (cellsOf[p].empty()) continue;
+        const std::size_t first = cellsOf[p].front();
+        if (part[first] == 0) {
+            if (parts == 0xFFFF) continue;
+            part[first] = ++parts;
+            queue.assign(1, static_cast<std::uint32_t>(first));
+            for (std::size_t head = 0; head < queue.size(); ++head) {
+                const std::size_t c = queue[head];
+                for (int d = 0; d < 3; ++d)
+                    for (const std::size_t n : {c + step[d], c - step[d]})
+                        if (cell[n] != kFilled && part[n] == 0) {
+                            part[n] = parts;
+                            queue.push_back(static_cast<std::uint32_t>(n));
+                        }
+            }
+        }
+        out.region[p] = static_cast<int>(part[first]) - 1;
+    }
+    return out;
+}
+
+}  // namespace tessellon

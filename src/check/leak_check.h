@@ -46,3 +46,19 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
                     std::size_t maxCells = kMaxLeakCells);
 
 }  // namespace tessellon
+
+namespace tessellon {
+
+// The connected parts of open space between bodies: region[i] numbers the part points[i] lies
+// in (points in one part share a number), -1 for a point inside a body. The space outside all
+// bodies is a part as well. Runs on the leak flood's grid; checked is false (with the reason)
+// when that grid would be too large.
+struct SpaceRegions {
+    bool checked = false;
+    std::string skippedReason;
+    std::vector<int> region;
+};
+SpaceRegions FindSpaceRegions(const std::vector<SealingBody>& bodies, const std::vector<Vec3>& points,
+                              std::size_t maxCells = kMaxLeakCells);
+
+}  // namespace tessellon

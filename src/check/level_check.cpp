@@ -1,5 +1,7 @@
 #include "check/level_check.h"
 
+#include "check/areaportal_check.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -314,6 +316,8 @@ public:
         CheckLimits();
         if (options_.checkLeaks) CheckLeak();
         if (options_.checkNodeGraph) CheckNodeGraph();
+        if (options_.checkLeaks && doc_.errors.empty())
+            CheckAreaPortals(doc_, sealing, options_.extraSealing, report_.problems);
     }
 
     std::vector<SealingBody> sealing;
@@ -903,6 +907,7 @@ const char* ProblemKindName(ProblemKind kind) {
         case ProblemKind::NoNodes: return "no-nodes";
         case ProblemKind::NodeGraphCut: return "node-graph-cut";
         case ProblemKind::UnreachableCharacter: return "unreachable-character";
+        case ProblemKind::AreaPortal: return "areaportal";
     }
     return "unknown";
 }

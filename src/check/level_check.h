@@ -39,6 +39,7 @@ enum class ProblemKind {
     NoNodes,         // ground characters but no info_node at all (a warning: levels made before nodes)
     NodeGraphCut,    // the node graph does not join the player start to the end
     UnreachableCharacter,  // a ground character whose nearest node cannot reach the start's
+    AreaPortal,      // an areaportal that does not part the level in two
 };
 
 // A short stable name for programs ("duplicate-id", ...).

@@ -1,6 +1,8 @@
 #include "roomgen/library.h"
 
 #include "roomgen/plans.h"
+#include "roomgen/kit_v3.h"
+#include "roomgen/library_v3.h"
 
 #include <cctype>
 #include <cmath>
@@ -461,7 +463,7 @@ std::vector<Def> Definitions() {
 
 std::vector<GeneratedRoom> BuildLibrary(const std::string& author, const roomkit::ModelKinds& models) {
     std::vector<GeneratedRoom> out;
-    for (const auto& def : Definitions()) {
+    for (const auto& def : LibraryV3()) {
         RoomBuilder b(def.name, def.type, def.description, &models);
         b.MakeShell(def.shell);
         // Every room but the start holds a fight, the junctions a larger one (a room's plan may
@@ -506,6 +508,11 @@ RoomMakeup MakeupOf(const Node& map) {
         int brushes = 0;
         CountSolids(block, brushes, out.materials);
         if (cls == "func_detail") out.detailBrushes += brushes;
+        if (cls == "infodecal") {
+            std::string texture = block.Get("texture");
+            for (char& ch : texture) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            out.materials.insert(texture);
+        }
         out.characters += cls == "vornic_npc";
         out.nodes += cls.rfind("info_node", 0) == 0;
         out.cubemaps += cls == "env_cubemap";
@@ -523,7 +530,12 @@ const std::vector<roomkit::PropModel>& FurnitureModels() {
         kCombineBarricadeMed, kCar, kCar2, kGasPump, kCashRegister, kBench, kBenchIndoor, kCafeTable,
         kCafeBench, kStove, kCounter, kWasher, kDryer, kConcretePipe, kBoiler, kCooler, kDockPole,
         kHangingLamp, kCageLight, kLampFixture, kStreetLamp};
-    return all;
+    static const std::vector<roomkit::PropModel> withV3 = [] {
+        auto v = all;
+        v.insert(v.end(), v3::Models().begin(), v3::Models().end());
+        return v;
+    }();
+    return withV3;
 }
 
 std::vector<std::string> ContentFaults(const Node& map) {

@@ -4,6 +4,7 @@
 
 #include "roomkit/room_content.h"
 #include "roomkit/room_file.h"
+#include "roomkit/room_frames.h"
 
 namespace roomkit {
 
@@ -191,6 +192,7 @@ void RoomBuilder::MakeShell(const ShellPlan& plan) {
                 Box({t.x0, t.y1 - L, -kTrenchDepth}, {t.x1, t.y1, ledgeTop}, plan.mats.trim);
         }
     }
+    AddDoorwayFrames(*this, plan, plan.mats.trim);
 }
 
 Node& RoomBuilder::Entity(const std::string& cls, const Vec3& origin, const KeyValues& keys) {

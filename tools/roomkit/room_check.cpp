@@ -11,6 +11,7 @@
 #include "check/node_graph.h"
 #include "roomkit/brush.h"
 #include "roomkit/kit.h"
+#include "roomkit/room_rules.h"
 #include "roomkit/walkway.h"
 
 namespace roomkit {
@@ -256,7 +257,8 @@ constexpr double kInset = 8;  // samples lie half-way into the 16-unit wall
 
 // Walks the samples of one side; report is called with the first sample that fails.
 void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vector<Issue>& issues,
-               double halfWidth = kDoorHalfWidth) {
+               double halfWidth = kDoorHalfWidth, double passageHalf = kPassageHalfWidth,
+               double passageHeight = kPassageHeight) {
     const int line = 4 + 4 * s;
     const double depth = kHalfCell - kInset;
     auto at = [&](double u, double z) -> Vec3 {
@@ -272,6 +274,10 @@ void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vect
     auto inDoor = [&](double u, double z) {
         return open && std::fabs(u - center) < halfWidth && z > zc && z < zc + kDoorHeight;
     };
+    // The frame fills the opening around the passage; only the passage must be clear.
+    auto inPassage = [&](double u, double z) {
+        return open && std::fabs(u - center) < passageHalf && z > zc && z < zc + passageHeight;
+    };
     int gaps = 0, blocked = 0;
     Vec3 firstGap, firstBlock;
     for (double u = -kHalfCell + kStep / 2; u < kHalfCell; u += kStep)
@@ -279,7 +285,7 @@ void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vect
             const Vec3 p = at(u, z);
             const bool solid = shell.Solid(p);
             if (inDoor(u, z)) {
-                if (solid && !blocked++) firstBlock = p;
+                if (solid && inPassage(u, z) && !blocked++) firstBlock = p;
             } else if (!solid && !gaps++) {
                 firstGap = p;
             }
@@ -290,8 +296,9 @@ void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vect
             issues.push_back({line, "the " + side + " doorway (192 high from z " + FormatCoord(zc) +
                                         ") reaches above the room's top at z " + FormatCoord(shell.zhi)});
         if (blocked)
-            issues.push_back({line, "the " + side + " doorway is blocked at " + Pt(firstBlock) +
-                                        ": an open side needs a clear 192 x 192 doorway above its connection point"});
+            issues.push_back({line, "the " + side + " doorway is blocked at " + Pt(firstBlock) + ": an open side needs a clear " +
+                                        FormatCoord(2 * passageHalf) + " x " + FormatCoord(passageHeight) +
+                                        " passage above its connection point"});
         if (gaps)
             issues.push_back({line, "the " + side + " wall has a hole at " + Pt(firstGap) +
                                         " outside its doorway (" + std::to_string(gaps) + " samples open)"});
@@ -557,7 +564,8 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
     const auto open = OpenSides(hv.type);
     for (int s = 0; s < 4; ++s) {
         if (open[static_cast<size_t>(s)] && !hv.sidesRead[s]) continue;
-        CheckSide(shell, s, open[static_cast<size_t>(s)], hv.point[s], issues, DoorHalfWidth(hv.kind[s]));
+        CheckSide(shell, s, open[static_cast<size_t>(s)], hv.point[s], issues, DoorHalfWidth(hv.kind[s]),
+                  PassageHalfWidth(hv.kind[s]), PassageHeight(hv.kind[s]));
     }
     CheckFloorAndTop(shell, issues, kHeaderLines + 1);
     std::vector<const Brush*> blocking;
@@ -567,6 +575,11 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
     const Reach reach = CheckWalkways(body, hv, walk, blocking, issues);
     if (options && options->nodes) CheckNodes(body, hv, walk, reach, blocking, *options, issues);
     CheckSealed(lines, body, hv, issues);
+    std::vector<DoorwaySide> doorways;
+    for (int s = 0; s < 4; ++s)
+        if (open[static_cast<size_t>(s)] && hv.sidesRead[s]) doorways.push_back({s, hv.point[s], hv.kind[s]});
+    CheckDoorwayFrames(doorways, shell.world, blockingBrushes, issues);
+    CheckDoorsAndPortals(lines, body, doorways, issues);
 }
 
 }  // namespace
@@ -606,22 +619,29 @@ bool IsWater(const Node& solid) {
     return false;
 }
 
-// The shell is what touches the cell's sides: walls, floor and ceiling. Anything else in the
-// world only shapes the inside and would cut the level's visibility for nothing.
+// The shell is what touches the cell's sides: walls, floor and ceiling; walls that divide the
+// room stand up to its ceiling. Anything else in the world only shapes the inside and would cut
+// the level's visibility for nothing.
 void CheckDetailBrushes(const RoomBody& body, std::vector<Issue>& issues) {
+    std::vector<const Node*> solids;
+    std::vector<tessellon::Box> boxes;
+    double top = -1e9;
     for (const auto& c : body.world.children) {
         if (!c.isBlock || c.key != "solid" || IsWater(c)) continue;
         std::string error;
         int line = 0;
         const auto b = BrushFromSolid(c, error, line);
         if (!b) continue;  // reported by the shape check
-        const Vec3 lo = b->Min(), hi = b->Max();
-        const double reach = std::max({-lo.x, hi.x, -lo.y, hi.y});
-        if (reach < kHalfCell - 0.01)
-            issues.push_back({c.line, "the world brush from " + Pt(lo) + " to " + Pt(hi) +
-                                          " touches no side of the cell, so it is no part of the shell: "
-                                          "make it func_detail"});
+        solids.push_back(&c);
+        boxes.push_back({b->Min(), b->Max()});
+        top = std::max(top, b->Max().z);
     }
+    const std::vector<bool> structural = StructuralWorld(boxes, top - kWallThickness);
+    for (size_t i = 0; i < solids.size(); ++i)
+        if (!structural[i])
+            issues.push_back({solids[i]->line, "the world brush from " + Pt(boxes[i].min) + " to " + Pt(boxes[i].max) +
+                                                   " touches no side of the cell, so it is no part of the shell, nor a "
+                                                   "wall dividing the room up to its ceiling: make it func_detail"});
 }
 
 void CollectProps(const Node& n, const RoomCheckOptions& options, std::vector<Issue>& issues) {

@@ -18,6 +18,13 @@ constexpr double kDoorHeight = 192;
 constexpr int kWideGateKind = 1;
 constexpr double kWideGateHalfWidth = 160;
 constexpr double DoorHalfWidth(int kind) { return kind == kWideGateKind ? kWideGateHalfWidth : kDoorHalfWidth; }
+// Every doorway carries a frame in its opening (not world geometry) that leaves a passage of a
+// person's scale: 128 wide and 144 high in a doorway, 256 x 176 in a wide gate. The openings
+// stay the size the rooms join at, so rooms without frames still seal against framed ones.
+constexpr double kPassageHalfWidth = 64, kPassageHeight = 144;
+constexpr double kGatePassageHalfWidth = 128, kGatePassageHeight = 176;
+constexpr double PassageHalfWidth(int kind) { return kind == kWideGateKind ? kGatePassageHalfWidth : kPassageHalfWidth; }
+constexpr double PassageHeight(int kind) { return kind == kWideGateKind ? kGatePassageHeight : kPassageHeight; }
 constexpr int kHeaderLines = 21;
 using tessellon::kEndMarker;
 using tessellon::kRoomLinesCapacity;

@@ -54,8 +54,8 @@ void AddSpaceBrushes(const Node& owner, const std::string& classname, std::vecto
     SpaceBrush::Kind kind = SpaceBrush::Always;
     if (classname == "func_vornic_spawngroup")
         kind = SpaceBrush::SpawnGroup;
-    else if (classname.rfind("trigger_", 0) == 0)
-        kind = SpaceBrush::Passable;
+    else if (classname.rfind("trigger_", 0) == 0 || classname == "func_areaportal")
+        kind = SpaceBrush::Passable;  // a door's areaportal is no wall: the door opens for everyone
     else if (classname == "func_wall_toggle")
         kind = SpaceBrush::Closable;
     for (const auto& c : owner.children) {
