@@ -48,7 +48,8 @@ std::size_t ReadAndSplit(const std::string& path) {
             i = end + 1;
         } else {
             std::size_t end = i;
-            while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != '\r' && text[end] != '\n') ++end;
+            while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != '\r' && text[end] != '\n')
+                ++end;
             words.emplace_back(text.data() + i, end - i);
             i = end;
         }
@@ -95,7 +96,8 @@ bool BoxBrush(const tessellon::VmfBlock& solid, tessellon::Box& box, std::string
         tessellon::Vec3 p[3];
         tessellon::Plane plane;
         const std::string_view* text = side.Find("plane");
-        if (!text || !tessellon::ParsePlanePoints(*text, p) || !tessellon::PlaneFromPoints(p[0], p[1], p[2], plane)) return false;
+        if (!text || !tessellon::ParsePlanePoints(*text, p) || !tessellon::PlaneFromPoints(p[0], p[1], p[2], plane))
+            return false;
         planes.push_back(plane);
         if (plane.normal.z > 0.99) topMaterial = side.Get("material");
     }
@@ -139,8 +141,9 @@ struct NodedLevel {
         std::vector<tessellon::Vec3> spots;
         for (const tessellon::Box& b : floors) {
             const double cx = (b.min.x + b.max.x) / 2, cy = (b.min.y + b.max.y) / 2, z = b.max.z + 16;
-            const double around[13][2] = {{-256, -256}, {0, -256}, {256, -256}, {-256, 0}, {0, 0},  {256, 0}, {-256, 256},
-                                          {0, 256},     {256, 256}, {352, 0},   {-352, 0}, {0, 352}, {0, -352}};
+            const double around[13][2] = {{-256, -256}, {0, -256},   {256, -256}, {-256, 0},  {0, 0},
+                                          {256, 0},     {-256, 256}, {0, 256},    {256, 256}, {352, 0},
+                                          {-352, 0},    {0, 352},    {0, -352}};
             for (const auto& a : around)
                 if (!brushes.Inside({cx + a[0], cy + a[1], z})) spots.push_back({cx + a[0], cy + a[1], z});
         }
@@ -148,8 +151,8 @@ struct NodedLevel {
         for (const tessellon::Vec3& p : spots) {
             char origin[96];
             std::snprintf(origin, sizeof origin, "%g %g %g", p.x, p.y, p.z);
-            added += "entity\n{\n\t\"id\" \"" + std::to_string(++id) + "\"\n\t\"classname\" \"info_node\"\n\t\"origin\" \"" +
-                     origin + "\"\n}\n";
+            added += "entity\n{\n\t\"id\" \"" + std::to_string(++id) +
+                     "\"\n\t\"classname\" \"info_node\"\n\t\"origin\" \"" + origin + "\"\n}\n";
             ++nodes;
         }
         path = (Level().home.Path() / "level_nodes.vmf").string();

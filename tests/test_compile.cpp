@@ -114,7 +114,8 @@ TEST_F(CompileTest, CompilersGetExactArgumentsAtIdlePriorityAndTheOlderLevelIsKe
     EXPECT_FALSE(t.ui.compilePanel);
     for (const double pct : {25.0, 50.0, 75.0, 100.0})
         EXPECT_NE(std::find(t.ui.progressColumns.begin(), t.ui.progressColumns.end(), ProgressColumns(pct)),
-                  t.ui.progressColumns.end()) << pct;
+                  t.ui.progressColumns.end())
+            << pct;
 }
 
 TEST_F(CompileTest, TheGameStartsWithItsParametersDirectlyOrThroughSteamAndTheProgramEnds) {
@@ -123,9 +124,11 @@ TEST_F(CompileTest, TheGameStartsWithItsParametersDirectlyOrThroughSteamAndThePr
     s.settings.RunMapAfterCompile = true;
     s.settings.AllWeapons = true;
     s.settings.GameDifficulty = 3;
-    EXPECT_EQ(GameParams(s.settings), " skill 3;bind f12 +toggleconsole ;sv_cheats = 1;impulse 101;impulse 101;echo All weapons enabled;");
-    const std::vector<std::string> params{"skill", "3;bind", "f12", "+toggleconsole", ";sv_cheats", "=", "1;impulse",
-                                          "101;impulse", "101;echo", "All", "weapons", "enabled;"};
+    EXPECT_EQ(GameParams(s.settings),
+              " skill 3;bind f12 +toggleconsole ;sv_cheats = 1;impulse 101;impulse 101;echo All weapons enabled;");
+    const std::vector<std::string> params{"skill",      "3;bind", "f12",       "+toggleconsole",
+                                          ";sv_cheats", "=",      "1;impulse", "101;impulse",
+                                          "101;echo",   "All",    "weapons",   "enabled;"};
     const struct {
         GameStart how;
         fs::path program;
@@ -228,7 +231,8 @@ TEST_F(CompileTest, OutputIsShownKeptAndExplainedAndTheStatusSaysWhereTheLevelWe
     EXPECT_EQ(r.rows[2].exitCode, 1);
     std::vector<CompileProblemKind> kinds;
     for (const auto& p : r.problems) kinds.push_back(p.kind);
-    EXPECT_EQ(kinds, (std::vector<CompileProblemKind>{CompileProblemKind::MissingMaterial, CompileProblemKind::MissingModel,
+    EXPECT_EQ(kinds,
+              (std::vector<CompileProblemKind>{CompileProblemKind::MissingMaterial, CompileProblemKind::MissingModel,
                                                CompileProblemKind::StaticPropPhysics, CompileProblemKind::Leak,
                                                CompileProblemKind::NoPortals, CompileProblemKind::EngineLimit}));
     EXPECT_EQ(r.problems[3].items, (std::vector<std::string>{"info_player_start (-512.00 128.00 64.00)"}));
@@ -285,7 +289,11 @@ TEST_F(CompileTest, ACompilerThatIsMissingOrCannotStartEndsTheBuildNamingIt) {
         std::function<void(const fs::path&)> spoil;
     } cases[] = {
         {&g.vvis, [](const fs::path& p) { fs::remove(p); }},
-        {&g.vrad, [](const fs::path& p) { WriteFile(p, "not a program"); fs::permissions(p, fs::perms::owner_all); }},
+        {&g.vrad,
+         [](const fs::path& p) {
+             WriteFile(p, "not a program");
+             fs::permissions(p, fs::perms::owner_all);
+         }},
     };
     for (const auto& c : cases) {
         SetUp();
@@ -325,13 +333,15 @@ TEST(CompilerOutput, ValvesMessagesAreRecognisedAndOrdinaryLinesAreNot) {
         const char* item;
     } known[] = {
         {"**** leaked ****", CompileProblemKind::Leak, ""},
-        {"Entity prop_physics (12.50 -3.00 40.00) leaked!\r", CompileProblemKind::Leak, "prop_physics (12.50 -3.00 40.00)"},
+        {"Entity prop_physics (12.50 -3.00 40.00) leaked!\r", CompileProblemKind::Leak,
+         "prop_physics (12.50 -3.00 40.00)"},
         {"LoadPortals: couldn't read c:\\maps\\level1.prt", CompileProblemKind::NoPortals, "c:\\maps\\level1.prt"},
         {"Material not found!: CONCRETE/NOPE", CompileProblemKind::MissingMaterial, "CONCRETE/NOPE"},
         {"WARNING: material not found: \"brick/gone\"", CompileProblemKind::MissingMaterial, "brick/gone"},
         {"Error loading studio model \"models/a.mdl\"!", CompileProblemKind::MissingModel, "models/a.mdl"},
         {"Error! prop_static using model \"models/b.mdl\", which must be used on a dynamic entity (i.e. prop_physics). "
-         "Deleted.", CompileProblemKind::StaticPropPhysics, "models/b.mdl"},
+         "Deleted.",
+         CompileProblemKind::StaticPropPhysics, "models/b.mdl"},
         {"Brush 812: MAX_MAP_PLANES", CompileProblemKind::EngineLimit, "Brush 812: MAX_MAP_PLANES"},
         {"Too many unique verts, max = 65536 (map has too much brush geometry)", CompileProblemKind::EngineLimit, ""},
         {"The map overflows the max portal count (9000 of max 8192)!", CompileProblemKind::EngineLimit, ""},
@@ -365,7 +375,8 @@ TEST(CompilerOutput, ValvesMessagesAreRecognisedAndOrdinaryLinesAreNot) {
     reader.Feed(r, "vrad", "Loading level\nError opening level1.bsp");
     EXPECT_TRUE(reader.Ended(r, "vrad", 1, false));
     EXPECT_EQ(r.problems.back().kind, CompileProblemKind::CompilerError);
-    EXPECT_EQ(r.problems.back().items, (std::vector<std::string>{"exit status 1", "Loading level", "Error opening level1.bsp"}));
+    EXPECT_EQ(r.problems.back().items,
+              (std::vector<std::string>{"exit status 1", "Loading level", "Error opening level1.bsp"}));
     EXPECT_FALSE(reader.Ended(r, "vbsp", 1, true)) << "a compiler the user stopped has no problem";
 }
 
@@ -382,8 +393,8 @@ TEST(CommandLine, SplitsLikeWindowsAndQuotingRoundTrips) {
         {"", {}},
     };
     for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.args) << c.line;
-    for (const std::string& nasty : {std::string("plain"), std::string("a \"quoted\"; path\\"), std::string("\\\\server\\share\\"),
-                                     std::string(""), std::string("x\\\"y")})
+    for (const std::string& nasty : {std::string("plain"), std::string("a \"quoted\"; path\\"),
+                                     std::string("\\\\server\\share\\"), std::string(""), std::string("x\\\"y")})
         EXPECT_EQ(SplitCommandLine(QuoteArgument(nasty) + " next"), (std::vector<std::string>{nasty, "next"})) << nasty;
     EXPECT_EQ(QuoteArgument("C:\\Steam\\vbsp.exe"), "\"C:\\Steam\\vbsp.exe\"");
 }
@@ -442,18 +453,18 @@ TEST(BuildCommand, CompilesIntoTodaysLayoutInASecondLibraryAndLogsCompilerOutput
     fs::create_directories(game / "HL2" / "Maps");
 
     const CliRun r = Cli({"build", "--home", home.path().string(), "--seed", "3", "--clock", "2026-01-01 10:00:00",
-                          "--map-size", "5", "--quiet", "--write-log-file", "--compile", "--steam", steam.path().string(),
-                          "--compiler-runner", "none"});
+                          "--map-size", "5", "--quiet", "--write-log-file", "--compile", "--steam",
+                          steam.path().string(), "--compiler-runner", "none"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_NE(r.out.find((game / "HL2" / "Maps" / "level1.bsp").string()), std::string::npos) << r.out;
     EXPECT_TRUE(fs::exists(game / "HL2" / "Maps" / "level1.bsp"));
     const auto calls = CallsOf(game / "bin" / "vbsp.exe");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].args, (std::vector<std::string>{"-v", "-game", (game / "HL2").string(),
-                                                        (fs::absolute(home.path()) / "level1").string()}));
+                                                       (fs::absolute(home.path()) / "level1").string()}));
     const std::string log = ReadFile(home.path() / "vorniclog 1-10-0.log");
-    for (const char* expected : {"Running BSP at ", "vbsp.exe: working on the level\n", "vrad.exe: working on the level\n",
-                                 "Moving level 1 to hl2/maps folder..."})
+    for (const char* expected : {"Running BSP at ", "vbsp.exe: working on the level\n",
+                                 "vrad.exe: working on the level\n", "Moving level 1 to hl2/maps folder..."})
         EXPECT_NE(log.find(expected), std::string::npos) << expected;
 
     // Headless, a compile that makes no level ends with status 1 and never moves in the stale

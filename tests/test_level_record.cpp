@@ -16,9 +16,20 @@ TEST(LevelRecord, TwentyLevelsBuiltWithTheClockRunningAreReplayedByteForByte) {
     const char* seasons[] = {"summer", "autumn", "winter", "spring"};
     for (int i = 0; i < 20; ++i) {
         // No --clock: every re-seed reads the real, running clock; some builds tick a seed.
-        std::vector<std::string> args{"build", "--home", original.path().string(), "--quiet", "--restart-delay", "0",
-                                      "--map-size", std::to_string(5 + i % 4), "--time-of-day", std::to_string(i * 7 % 49),
-                                      "--season", seasons[i % 4], "--enemy-difficulty", std::to_string(i % 11)};
+        std::vector<std::string> args{"build",
+                                      "--home",
+                                      original.path().string(),
+                                      "--quiet",
+                                      "--restart-delay",
+                                      "0",
+                                      "--map-size",
+                                      std::to_string(5 + i % 4),
+                                      "--time-of-day",
+                                      std::to_string(i * 7 % 49),
+                                      "--season",
+                                      seasons[i % 4],
+                                      "--enemy-difficulty",
+                                      std::to_string(i % 11)};
         if (i % 3 == 0) args.insert(args.end(), {"--seed", std::to_string(1000 + i) + ".5"});
         if (i % 4 == 1) args.insert(args.end(), {"--latitude", std::to_string(-60 + i * 6)});
         if (i % 5 == 2) args.insert(args.end(), {"--all-weapons", "--no-monsters"});

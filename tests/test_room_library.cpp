@@ -105,9 +105,10 @@ TEST(RoomLibrary, EveryFamilyHasTenFurnishedLitRoomsMadeOfTheGamesModelsAndMater
         EXPECT_GE(makeup.models.size(), 1u) << room.file << " has no props";
         // A hanging lamp shines: a spot light right under it.
         for (const auto& l : lamps)
-            EXPECT_TRUE(std::any_of(spots.begin(), spots.end(), [&](const roomkit::Vec3& s) {
-                return s.x == l.x && s.y == l.y && s.z < l.z && s.z > l.z - 48;
-            })) << room.file << ": a lamp at " << l.x << " " << l.y << " " << l.z << " has no light_spot";
+            EXPECT_TRUE(std::any_of(
+                spots.begin(), spots.end(),
+                [&](const roomkit::Vec3& s) { return s.x == l.x && s.y == l.y && s.z < l.z && s.z > l.z - 48; }))
+                << room.file << ": a lamp at " << l.x << " " << l.y << " " << l.z << " has no light_spot";
     }
     for (int f = 0; f < 7; ++f) EXPECT_GE(perFamily[static_cast<size_t>(f)], 10) << "family " << f;
     EXPECT_EQ(Missing(models, hl2Models), "") << "models the game does not ship";

@@ -31,8 +31,10 @@ TEST(TextLayout, LongPathsBreakAfterSeparatorsAndNothingIsLost) {
     const auto lines = WrapText(text, width, Width);
     for (const auto& l : lines) EXPECT_LE(Width(l), width) << l;
     // Every letter is kept (only the blanks at breaks go) and the compiler's name is whole.
-    EXPECT_EQ(WithoutBlanks(Joined(lines)), WithoutBlanks(text.substr(0, text.find('\n')) + text.substr(text.find('\n') + 1)));
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.find("vvis.exe") != std::string::npos; }));
+    EXPECT_EQ(WithoutBlanks(Joined(lines)),
+              WithoutBlanks(text.substr(0, text.find('\n')) + text.substr(text.find('\n') + 1)));
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.find("vvis.exe") != std::string::npos; }));
     for (const auto& l : lines) {
         // A path is broken only after a separator.
         if (l.find("steamapps") != std::string::npos) {
@@ -40,7 +42,8 @@ TEST(TextLayout, LongPathsBreakAfterSeparatorsAndNothingIsLost) {
         }
     }
     // The text's own break starts a line.
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("Check the", 0) == 0; }));
+    EXPECT_TRUE(
+        std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("Check the", 0) == 0; }));
     EXPECT_EQ(WrapText("a\n\nb", 70, Width), (std::vector<std::string>{"a", "", "b"}));
 
     // A word without separators longer than a line is cut where it must be.
@@ -48,7 +51,8 @@ TEST(TextLayout, LongPathsBreakAfterSeparatorsAndNothingIsLost) {
     EXPECT_EQ(cut, (std::vector<std::string>{std::string(10, 'x'), std::string(10, 'x'), std::string(10, 'x'), "end"}));
     // The e-mail address of the fatal box stays whole on its line.
     const auto mail = WrapText("Please send this to bugs@tessellon.org if you want", 24 * 7, Width);
-    EXPECT_TRUE(std::any_of(mail.begin(), mail.end(), [](const std::string& l) { return l.find("bugs@tessellon.org") != std::string::npos; }));
+    EXPECT_TRUE(std::any_of(mail.begin(), mail.end(),
+                            [](const std::string& l) { return l.find("bugs@tessellon.org") != std::string::npos; }));
 }
 
 TEST(TextLayout, TheStatusLineShrinksItsTextThenCutsIt) {

@@ -61,7 +61,8 @@ int App::Run() {
     BuildMainWindow();
     BuildAccountWindow();
     BuildSteamWindow();
-    for (Fl_Widget* w : {static_cast<Fl_Widget*>(main_), static_cast<Fl_Widget*>(account_), static_cast<Fl_Widget*>(steam_)})
+    for (Fl_Widget* w :
+         {static_cast<Fl_Widget*>(main_), static_cast<Fl_Widget*>(account_), static_cast<Fl_Widget*>(steam_)})
         ScaleWindow(w);
     main_->size_range(main_->w(), main_->h());
     for (const auto& [name, widget] : controls_)
@@ -97,9 +98,9 @@ void App::Quit(int code) {
     s_.StopCompiler = true;
     s_.CompileAborted = true;
     Fl::remove_timeout(RestartTick, this);
-    for (Fl_Window* w : {static_cast<Fl_Window*>(splash_), static_cast<Fl_Window*>(main_),
-                         static_cast<Fl_Window*>(account_), static_cast<Fl_Window*>(steam_),
-                         static_cast<Fl_Window*>(drawLine_)})
+    for (Fl_Window* w :
+         {static_cast<Fl_Window*>(splash_), static_cast<Fl_Window*>(main_), static_cast<Fl_Window*>(account_),
+          static_cast<Fl_Window*>(steam_), static_cast<Fl_Window*>(drawLine_)})
         if (w) w->hide();
 }
 
@@ -211,8 +212,7 @@ GuiOptions ParseGuiOptions(const std::vector<std::string>& args) {
             const auto choice = ParseScale(v);
             if (!choice) throw UsageError("--scale needs auto or a size from 100% to 300% (got \"" + v + "\").");
             if (!choice->automatic) o.scale = choice->scale;
-        }
-        else if (a == "--restart-delay") o.restartDelayMs = ParseIntOption(a, value(), 0, 10000);
+        } else if (a == "--restart-delay") o.restartDelayMs = ParseIntOption(a, value(), 0, 10000);
         else if (TakeCompileSetupOption(a, value, o.setup)) continue;
         else throw UsageError("unknown option \"" + a + "\". See tessellon gui --help.");
     }

@@ -69,8 +69,7 @@ public:
     void SetStatus(const std::string& text) override;
     void SetProgress(double percent, int filledColumns) override;
     void Yield() override;
-    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon icon,
-                         BoxButtons buttons) override;
+    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon icon, BoxButtons buttons) override;
     std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultAnswer) override;
     void LockBuildControls(bool locked) override;
@@ -195,7 +194,7 @@ private:
     Fl_Button* compileAbort_ = nullptr;
     Fl_Button* compileClose_ = nullptr;
     Fl_Button* lastCompile_ = nullptr;  // opens the last compile's panel again to read it
-    PictureBox* levelMap_ = nullptr;      // the level taking shape, over the world map
+    PictureBox* levelMap_ = nullptr;    // the level taking shape, over the world map
     PictureBox* compileLevelMap_ = nullptr;
     std::string captionText_;
 

@@ -79,9 +79,18 @@ MessageDialog::MessageDialog(const std::string& title, const std::string& text, 
     iconBox->labelsize(Px(34));
     iconBox->labelcolor(FL_WHITE);
     switch (icon) {
-    case BoxIcon::Information: iconBox->color(fl_rgb_color(40, 100, 190)); iconBox->label("i"); break;
-    case BoxIcon::Critical: iconBox->color(fl_rgb_color(200, 40, 40)); iconBox->label("!"); break;
-    case BoxIcon::Question: iconBox->color(fl_rgb_color(40, 140, 90)); iconBox->label("?"); break;
+    case BoxIcon::Information:
+        iconBox->color(fl_rgb_color(40, 100, 190));
+        iconBox->label("i");
+        break;
+    case BoxIcon::Critical:
+        iconBox->color(fl_rgb_color(200, 40, 40));
+        iconBox->label("!");
+        break;
+    case BoxIcon::Question:
+        iconBox->color(fl_rgb_color(40, 140, 90));
+        iconBox->label("?");
+        break;
     }
     const int textX = Px(82);
     if (scrolls) {

@@ -102,8 +102,7 @@ void App::BuildMainWindow() {
         const auto choice = ParseScale(item && item->label() ? item->label() : "auto");
         if (choice && SaveScaleSetting(s_.programFolder, *choice))
             SetStatus("The window scale " + ScaleText(*choice) + " takes effect at the next start.");
-        else
-            SetStatus("The window scale could not be saved in " + (s_.programFolder / "window.ini").string() + ".");
+        else SetStatus("The window scale could not be saved in " + (s_.programFolder / "window.ini").string() + ".");
     });
     auto* levels = Text(10, 396, 100, 20, "Levels:");
     levels->labelfont(FL_HELVETICA_BOLD);
@@ -136,7 +135,8 @@ void App::BuildMainWindow() {
 
     // Time of the day, moon, season and place.
     auto* timeFrame = Frame(505, 26, 485, 134, "Time of the Day");
-    static const SliderControl kClock{"ClockBar", "Clock (half hours):", {"0:00", "12:00", "24:00"}, 0, 48, 24, "", &BuildSettings::TimeOfDay};
+    static const SliderControl kClock{"ClockBar", "Clock (half hours):",    {"0:00", "12:00", "24:00"}, 0, 48, 24,
+                                      "",         &BuildSettings::TimeOfDay};
     static const SliderControl kMoon{"MoonBar", "Moon:", {"new", "full"}, 1, 5, 3, "", &BuildSettings::Moon};
     clockBar_ = new OptionSlider(517, 34, 300, kClock);
     Name(clockBar_->Slider(), "ClockBar");
@@ -481,8 +481,8 @@ void App::ShowLevelPlan(const LevelPlan& plan, int roomsDone) {
     const int rooms = static_cast<int>(plan.rooms.size()) - 1;
     levelMap_->SetPicture(DrawLevelPlan(plan, s_.RoomCatalogue, roomsDone, levelMap_->w() - 4, levelMap_->h() - 22));
     levelMap_->SetCaption(roomsDone == 0 ? "Maze laid out: " + std::to_string(rooms) + " rooms"
-                                         : "Level layout: " + std::to_string(roomsDone) + " of " + std::to_string(rooms) +
-                                               " rooms (press for the world map)");
+                                         : "Level layout: " + std::to_string(roomsDone) + " of " +
+                                               std::to_string(rooms) + " rooms (press for the world map)");
     levelMap_->show();
     compileLevelMap_->SetPicture(
         DrawLevelPlan(plan, s_.RoomCatalogue, roomsDone, compileLevelMap_->w() - 4, compileLevelMap_->h() - 22));
@@ -523,7 +523,8 @@ namespace {
 std::string Duration(double seconds) {
     char text[32];
     if (seconds < 60) std::snprintf(text, sizeof text, "%.1f s", seconds);
-    else std::snprintf(text, sizeof text, "%d:%02d min", static_cast<int>(seconds) / 60, static_cast<int>(seconds) % 60);
+    else
+        std::snprintf(text, sizeof text, "%d:%02d min", static_cast<int>(seconds) / 60, static_cast<int>(seconds) % 60);
     return text;
 }
 
@@ -532,8 +533,8 @@ std::string RowText(const CompilerRow& row) {
     case CompilerState::Waiting: return "waiting";
     case CompilerState::Running: return "running for " + Duration(std::floor(row.seconds));
     case CompilerState::Finished:
-        return "finished in " + Duration(row.seconds) + (row.exitCode == 0 ? ", exit status 0 (no error)"
-                                                                           : ", exit status " + std::to_string(row.exitCode));
+        return "finished in " + Duration(row.seconds) +
+               (row.exitCode == 0 ? ", exit status 0 (no error)" : ", exit status " + std::to_string(row.exitCode));
     case CompilerState::Stopped: return "stopped after " + Duration(row.seconds);
     }
     return "";

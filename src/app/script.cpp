@@ -77,7 +77,8 @@ std::string Shown(Fl_Widget* w) {
     if (auto* p = dynamic_cast<ProgressBar*>(w)) return std::to_string(p->Filled());
     if (auto* picture = dynamic_cast<PictureBox*>(w)) return picture->Caption();
     if (auto* map = dynamic_cast<WorldMapBox*>(w)) return std::to_string(static_cast<long>(map->Marker()));
-    if (auto* b = dynamic_cast<Fl_Button*>(w); b && (b->type() == FL_TOGGLE_BUTTON || dynamic_cast<Fl_Light_Button*>(w)))
+    if (auto* b = dynamic_cast<Fl_Button*>(w);
+        b && (b->type() == FL_TOGGLE_BUTTON || dynamic_cast<Fl_Light_Button*>(w)))
         return b->value() ? "1" : "0";
     return w->label() ? w->label() : "";
 }
@@ -130,7 +131,8 @@ void Script::Advance() {
         }
         if (!ran) {
             const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - since_).count();
-            if (waited > timeoutSeconds_) Fail(line, "it could not run within " + std::to_string(static_cast<int>(timeoutSeconds_)) + " s");
+            if (waited > timeoutSeconds_)
+                Fail(line, "it could not run within " + std::to_string(static_cast<int>(timeoutSeconds_)) + " s");
             return;
         }
         since_ = std::chrono::steady_clock::now();
@@ -193,8 +195,7 @@ bool Script::Try(const Line& line) {
         const bool wild = !want.empty() && want.back() == '*';
         if (wild ? now.compare(0, want.size() - 1, want, 0, want.size() - 1) != 0 : now != want) {
             const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - since_).count();
-            if (waited > timeoutSeconds_)
-                Fail(line, w[1] + " shows \"" + Shown(control(w[1])) + "\"");
+            if (waited > timeoutSeconds_) Fail(line, w[1] + " shows \"" + Shown(control(w[1])) + "\"");
             return false;
         }
         begin();

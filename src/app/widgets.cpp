@@ -30,7 +30,8 @@ void ProgressBar::draw() {
     for (int col = 1; col <= filled_; ++col) {
         const ProgressColor c = ProgressColumnColor(col);
         fl_color(fl_rgb_color(static_cast<uchar>(c.red), static_cast<uchar>(c.green), static_cast<uchar>(c.blue)));
-        const int left = x() + 2 + (col - 1) * inner / kProgressColumns, right = x() + 2 + col * inner / kProgressColumns;
+        const int left = x() + 2 + (col - 1) * inner / kProgressColumns,
+                  right = x() + 2 + col * inner / kProgressColumns;
         fl_rectf(left, top, std::max(1, right - left), height);
     }
 }
@@ -67,8 +68,8 @@ void WorldMapBox::draw() {
 
 int WorldMapBox::handle(int event) {
     if (event == FL_PUSH && Fl::event_button() == FL_LEFT_MOUSE && active_r()) {
-        const double yUnits = std::clamp(static_cast<double>(Fl::event_y() - y() - 2), 0.0, h() - 4.0) /
-                              (h() - 4.0) * kWorldMapUnitsHigh;
+        const double yUnits =
+            std::clamp(static_cast<double>(Fl::event_y() - y() - 2), 0.0, h() - 4.0) / (h() - 4.0) * kWorldMapUnitsHigh;
         if (onPress) onPress(yUnits);
         return 1;
     }
@@ -85,13 +86,15 @@ void MoonBox::draw() {
     const double r = (w() - 12) / 2.0;
     const double cx = x() + w() / 2.0, cy = y() + h() / 2.0;
     fl_color(fl_rgb_color(50, 55, 70));
-    fl_pie(static_cast<int>(cx - r), static_cast<int>(cy - r), static_cast<int>(2 * r), static_cast<int>(2 * r), 0, 360);
+    fl_pie(static_cast<int>(cx - r), static_cast<int>(cy - r), static_cast<int>(2 * r), static_cast<int>(2 * r), 0,
+           360);
     fl_color(fl_rgb_color(240, 232, 190));
     for (int dy = static_cast<int>(-r); dy <= static_cast<int>(r); ++dy) {
         const double half = std::sqrt(std::max(0.0, r * r - dy * dy));
         const double edge = half * (1 - 2 * lit);  // the terminator
-        if (edge < half) fl_xyline(static_cast<int>(std::lround(cx + edge)), static_cast<int>(cy + dy),
-                                   static_cast<int>(std::lround(cx + half)));
+        if (edge < half)
+            fl_xyline(static_cast<int>(std::lround(cx + edge)), static_cast<int>(cy + dy),
+                      static_cast<int>(std::lround(cx + half)));
     }
 }
 
@@ -114,7 +117,9 @@ OptionSlider::OptionSlider(int x, int y, int w, const SliderControl& control)
     const auto& sides = control.sideLabels;
     for (std::size_t i = 0; i < sides.size(); ++i) {
         const int lw = w - 90;
-        Fl_Align a = FL_ALIGN_INSIDE | (i == 0 ? FL_ALIGN_LEFT : i + 1 == sides.size() ? FL_ALIGN_RIGHT : FL_ALIGN_CENTER);
+        Fl_Align a = FL_ALIGN_INSIDE | (i == 0                  ? FL_ALIGN_LEFT
+                                        : i + 1 == sides.size() ? FL_ALIGN_RIGHT
+                                                                : FL_ALIGN_CENTER);
         auto* side = new Fl_Box(x, y + 33, lw, 14, sides[i]);
         side->labelsize(10);
         side->labelcolor(fl_rgb_color(90, 90, 90));

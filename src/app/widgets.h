@@ -33,8 +33,14 @@ private:
 class WorldMapBox : public Fl_Widget {
 public:
     WorldMapBox(int x, int y, int w, int h);
-    void SetMap(WorldMap map) { map_ = std::move(map); redraw(); }
-    void SetMarker(double yUnits) { marker_ = yUnits; redraw(); }
+    void SetMap(WorldMap map) {
+        map_ = std::move(map);
+        redraw();
+    }
+    void SetMarker(double yUnits) {
+        marker_ = yUnits;
+        redraw();
+    }
     double Marker() const { return marker_; }
     std::function<void(double yUnits)> onPress;
 
@@ -49,7 +55,10 @@ private:
 class MoonBox : public Fl_Widget {
 public:
     MoonBox(int x, int y, int size);
-    void SetImage(int image) { image_ = image; redraw(); }
+    void SetImage(int image) {
+        image_ = image;
+        redraw();
+    }
     int Image() const { return image_; }
 
 private:
@@ -83,7 +92,10 @@ public:
     PictureBox(int x, int y, int w, int h);
     void SetPicture(RgbImage picture);
     const RgbImage& Picture() const { return picture_; }
-    void SetCaption(std::string text) { caption_ = std::move(text); redraw(); }
+    void SetCaption(std::string text) {
+        caption_ = std::move(text);
+        redraw();
+    }
     const std::string& Caption() const { return caption_; }
     std::function<void()> onPress;
 

@@ -26,7 +26,7 @@ struct LeakStart {
 };
 
 struct LeakResult {
-    bool checked = false;       // false when the check could not run (see skippedReason)
+    bool checked = false;  // false when the check could not run (see skippedReason)
     std::string skippedReason;
     bool leaked = false;
     std::vector<std::size_t> leakingStarts;  // indices into the starts, ascending

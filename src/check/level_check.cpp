@@ -46,8 +46,8 @@ bool ContainsNoCase(std::string_view s, std::string_view lowerNeedle) {
 MaterialRole RoleOf(std::string_view material) {
     const std::string_view name = StartsWithNoCase(material, "tools/") ? material.substr(6) : std::string_view();
     if (NamesEqual(name, "toolshint") || NamesEqual(name, "toolsskip")) return MaterialRole::FaceOnly;
-    static const char* const kNonSolidTools[] = {"toolsclip", "toolsplayerclip", "toolsnpcclip", "toolstrigger",
-                                                 "toolsinvisible", "toolsareaportal"};
+    static const char* const kNonSolidTools[] = {"toolsclip",    "toolsplayerclip", "toolsnpcclip",
+                                                 "toolstrigger", "toolsinvisible",  "toolsareaportal"};
     for (const char* t : kNonSolidTools)
         if (StartsWithNoCase(name, t)) return MaterialRole::NonSolid;
     if (ContainsNoCase(material, "water")) return MaterialRole::NonSolid;
@@ -74,28 +74,28 @@ enum class PlayRole { None, Node, Start, Character, Trigger, Relay, Ending };
 
 PlayRole PlayRoleOf(std::string_view lowerClass) {
     switch (lowerClass.empty() ? '\0' : lowerClass[0]) {
-        case 'i':
-            if (IsGroundNode(lowerClass)) return PlayRole::Node;
-            if (lowerClass == "info_player_start") return PlayRole::Start;
-            break;
-        case 'n':
-            if (IsGroundCharacter(lowerClass)) return PlayRole::Character;
-            break;
-        case 't':
-            if (lowerClass == "trigger_once" || lowerClass == "trigger_multiple") return PlayRole::Trigger;
-            break;
-        case 'l':
-            if (lowerClass == "logic_relay") return PlayRole::Relay;
-            break;
-        case 'g':
-        case 'p':
-        case 'e':
-            // What ends a level or its view: the map's end, a command sent to end it, a fade out.
-            if (lowerClass == "game_end" || lowerClass == "point_clientcommand" || lowerClass == "point_servercommand" ||
-                lowerClass == "env_fade")
-                return PlayRole::Ending;
-            break;
-        default: break;
+    case 'i':
+        if (IsGroundNode(lowerClass)) return PlayRole::Node;
+        if (lowerClass == "info_player_start") return PlayRole::Start;
+        break;
+    case 'n':
+        if (IsGroundCharacter(lowerClass)) return PlayRole::Character;
+        break;
+    case 't':
+        if (lowerClass == "trigger_once" || lowerClass == "trigger_multiple") return PlayRole::Trigger;
+        break;
+    case 'l':
+        if (lowerClass == "logic_relay") return PlayRole::Relay;
+        break;
+    case 'g':
+    case 'p':
+    case 'e':
+        // What ends a level or its view: the map's end, a command sent to end it, a fade out.
+        if (lowerClass == "game_end" || lowerClass == "point_clientcommand" || lowerClass == "point_servercommand" ||
+            lowerClass == "env_fade")
+            return PlayRole::Ending;
+        break;
+    default: break;
     }
     return PlayRole::None;
 }
@@ -137,7 +137,9 @@ std::size_t Fnv(const Steps& steps) {
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
 struct PlaneKeyHash {
-    std::size_t operator()(const PlaneKey& k) const { return Fnv(std::initializer_list<std::int64_t>{k.nx, k.ny, k.nz, k.d}); }
+    std::size_t operator()(const PlaneKey& k) const {
+        return Fnv(std::initializer_list<std::int64_t>{k.nx, k.ny, k.nz, k.d});
+    }
 };
 // Ids are short runs of digits, which FNV spreads well.
 struct IdHash {
@@ -190,7 +192,7 @@ public:
     const Value* SeenOrNote(const Key& key, const Value& value) {
         if ((count_ + 1) * 2 > slots_.size()) Grow();
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = Hash{}(key) & mask;; i = (i + 1) & mask) {
+        for (std::size_t i = Hash{}(key)&mask;; i = (i + 1) & mask) {
             Slot& slot = slots_[i];
             if (!slot.used) {
                 slot = Slot{key, value, true};
@@ -281,8 +283,11 @@ struct SideKeys {
             const std::string_view k = kv.key;
             const std::string_view** slot = nullptr;
             if (k.size() == 2) slot = NamesEqual(k, "id") ? &id : nullptr;
-            else if (k.size() == 5) slot = NamesEqual(k, "plane") ? &plane : NamesEqual(k, "uaxis") ? &uaxis
-                                          : NamesEqual(k, "vaxis") ? &vaxis : nullptr;
+            else if (k.size() == 5)
+                slot = NamesEqual(k, "plane")   ? &plane
+                       : NamesEqual(k, "uaxis") ? &uaxis
+                       : NamesEqual(k, "vaxis") ? &vaxis
+                                                : nullptr;
             else if (k.size() == 8) slot = NamesEqual(k, "material") ? &material : nullptr;
             if (slot && !*slot) *slot = &kv.value;
         }
@@ -361,7 +366,8 @@ private:
         }
     }
 
-    void Add(Severity severity, ProblemKind kind, std::string object, std::string id, TextPosition at, std::string message) {
+    void Add(Severity severity, ProblemKind kind, std::string object, std::string id, TextPosition at,
+             std::string message) {
         report_.problems.push_back(Problem{severity, kind, std::move(object), std::move(id), at, std::move(message)});
     }
 
@@ -415,17 +421,18 @@ private:
             const std::string_view* planeText = keys.plane;
             if (!planeText || !ParsePlanePoints(*planeText, pts)) {
                 Add(Severity::Error, ProblemKind::BadPlane, "side", std::string(sideId), side->at,
-                    sideWho() + (planeText ? " has a plane that is not three points (x y z): " + Quoted(*planeText) + "."
-                                         : " has no plane."));
+                    sideWho() + (planeText
+                                     ? " has a plane that is not three points (x y z): " + Quoted(*planeText) + "."
+                                     : " has no plane."));
                 broken = true;
                 continue;
             }
             if (!PlaneFromPoints(pts[0], pts[1], pts[2], plane)) {
-                const bool repeated = Length(pts[0] - pts[1]) < 1e-9 || Length(pts[1] - pts[2]) < 1e-9 ||
-                                      Length(pts[0] - pts[2]) < 1e-9;
+                const bool repeated =
+                    Length(pts[0] - pts[1]) < 1e-9 || Length(pts[1] - pts[2]) < 1e-9 || Length(pts[0] - pts[2]) < 1e-9;
                 Add(Severity::Error, ProblemKind::BadPlane, "side", std::string(sideId), side->at,
                     sideWho() + (repeated ? " repeats a point in its plane, so the plane is undefined."
-                                        : " has three plane points on one line, so the plane is undefined."));
+                                          : " has three plane points on one line, so the plane is undefined."));
                 broken = true;
                 continue;
             }
@@ -466,10 +473,13 @@ private:
                 if (faces[i].empty()) continue;
                 kept.push_back(planes[i]);
                 for (const Vec3& v : faces[i]) {
-                    if (std::fabs(v.x) > kUnboundedReach || std::fabs(v.y) > kUnboundedReach || std::fabs(v.z) > kUnboundedReach)
+                    if (std::fabs(v.x) > kUnboundedReach || std::fabs(v.y) > kUnboundedReach ||
+                        std::fabs(v.z) > kUnboundedReach)
                         unbounded = true;
-                    bounds.min = {std::min(bounds.min.x, v.x), std::min(bounds.min.y, v.y), std::min(bounds.min.z, v.z)};
-                    bounds.max = {std::max(bounds.max.x, v.x), std::max(bounds.max.y, v.y), std::max(bounds.max.z, v.z)};
+                    bounds.min = {std::min(bounds.min.x, v.x), std::min(bounds.min.y, v.y),
+                                  std::min(bounds.min.z, v.z)};
+                    bounds.max = {std::max(bounds.max.x, v.x), std::max(bounds.max.y, v.y),
+                                  std::max(bounds.max.z, v.z)};
                 }
             }
             if (kept.empty()) {
@@ -524,8 +534,7 @@ private:
             else if (const double along = Dot(axis.direction, plane.normal);  // |along| > 0.999 |direction|, squared
                      along * along > 0.999 * 0.999 * Dot(axis.direction, axis.direction))
                 fault = " has a " + std::string(key) + " along the face normal, so its texture cannot be laid.";
-            else if (axis.scale == 0)
-                fault = " has a " + std::string(key) + " with a scale of 0.";
+            else if (axis.scale == 0) fault = " has a " + std::string(key) + " with a scale of 0.";
             if (!fault.empty())
                 Add(Severity::Error, ProblemKind::BadTextureAxis, "side", side.Get("id"), side.at, sideWho() + fault);
         }
@@ -586,7 +595,8 @@ private:
                 for (const auto& kv : child.keys) {
                     // "target,input,parameter,delay,times"; newer editors separate with ESC.
                     const std::size_t cut = kv.value.find_first_of(",\x1b");
-                    references_.push_back({std::string(kv.value.substr(0, cut)), "output " + std::string(kv.key), id, classname, kv.at});
+                    references_.push_back(
+                        {std::string(kv.value.substr(0, cut)), "output " + std::string(kv.key), id, classname, kv.at});
                 }
             }
         }
@@ -650,8 +660,8 @@ private:
         for (const auto& r : references_) {
             if (NameExists(r.name)) continue;
             Add(Severity::Warning, ProblemKind::UnknownTarget, "entity", r.entityId, r.at,
-                Named("Entity", r.entityId) + (r.classname.empty() ? "" : " (" + r.classname + ")") + ": its " + r.what +
-                    " names " + Quoted(r.name) + ", which no entity in the level carries.");
+                Named("Entity", r.entityId) + (r.classname.empty() ? "" : " (" + r.classname + ")") + ": its " +
+                    r.what + " names " + Quoted(r.name) + ", which no entity in the level carries.");
         }
     }
 
@@ -716,7 +726,8 @@ private:
         // A relay may fire another relay that ends it: a few rounds reach any sensible chain.
         for (int round = 0; round < 4; ++round)
             for (const Relay& r : relays_)
-                if (!endingNames_.count(r.name) && endsLevel(r.firstReference, r.endReference)) endingNames_.insert(r.name);
+                if (!endingNames_.count(r.name) && endsLevel(r.firstReference, r.endReference))
+                    endingNames_.insert(r.name);
         for (auto t = triggers_.rbegin(); t != triggers_.rend(); ++t)
             if (endsLevel(t->firstReference, t->endReference)) return &*t;
         return nullptr;
@@ -786,8 +797,8 @@ private:
                         "The node graph does not join the player start to the end: " + node(startNode) +
                             ", nearest the start, cannot reach " + node(endNode) + ", nearest " +
                             entity(end->id, end->classname) + " that ends the level. The start's part holds " +
-                            std::to_string(reached) + " of the " + std::to_string(graph.Size()) +
-                            " nodes; of them " + node(edge) + " lies nearest the end.");
+                            std::to_string(reached) + " of the " + std::to_string(graph.Size()) + " nodes; of them " +
+                            node(edge) + " lies nearest the end.");
                 }
             }
         }
@@ -890,24 +901,24 @@ std::vector<SealingBody> SealingBodies(const VmfDocument& doc) {
 
 const char* ProblemKindName(ProblemKind kind) {
     switch (kind) {
-        case ProblemKind::Parse: return "parse";
-        case ProblemKind::MissingBlock: return "missing-block";
-        case ProblemKind::DuplicateId: return "duplicate-id";
-        case ProblemKind::TooFewSides: return "too-few-sides";
-        case ProblemKind::BadPlane: return "bad-plane";
-        case ProblemKind::OpenSolid: return "open-solid";
-        case ProblemKind::BadTextureAxis: return "bad-texture-axis";
-        case ProblemKind::OutOfBounds: return "out-of-bounds";
-        case ProblemKind::NoClassname: return "no-classname";
-        case ProblemKind::NoOrigin: return "no-origin";
-        case ProblemKind::UnknownTarget: return "unknown-target";
-        case ProblemKind::Placeholder: return "placeholder";
-        case ProblemKind::Limit: return "limit";
-        case ProblemKind::LeakSkipped: return "leak-skipped";
-        case ProblemKind::NoNodes: return "no-nodes";
-        case ProblemKind::NodeGraphCut: return "node-graph-cut";
-        case ProblemKind::UnreachableCharacter: return "unreachable-character";
-        case ProblemKind::AreaPortal: return "areaportal";
+    case ProblemKind::Parse: return "parse";
+    case ProblemKind::MissingBlock: return "missing-block";
+    case ProblemKind::DuplicateId: return "duplicate-id";
+    case ProblemKind::TooFewSides: return "too-few-sides";
+    case ProblemKind::BadPlane: return "bad-plane";
+    case ProblemKind::OpenSolid: return "open-solid";
+    case ProblemKind::BadTextureAxis: return "bad-texture-axis";
+    case ProblemKind::OutOfBounds: return "out-of-bounds";
+    case ProblemKind::NoClassname: return "no-classname";
+    case ProblemKind::NoOrigin: return "no-origin";
+    case ProblemKind::UnknownTarget: return "unknown-target";
+    case ProblemKind::Placeholder: return "placeholder";
+    case ProblemKind::Limit: return "limit";
+    case ProblemKind::LeakSkipped: return "leak-skipped";
+    case ProblemKind::NoNodes: return "no-nodes";
+    case ProblemKind::NodeGraphCut: return "node-graph-cut";
+    case ProblemKind::UnreachableCharacter: return "unreachable-character";
+    case ProblemKind::AreaPortal: return "areaportal";
     }
     return "unknown";
 }
@@ -933,25 +944,27 @@ std::string JsonString(std::string_view s) {
     std::string out = "\"";
     for (unsigned char c : s) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
         }
     }
     return out + "\"";
 }
 
-std::string JsonPoint(const Vec3& p) { return "[" + FormatCoord(p.x) + "," + FormatCoord(p.y) + "," + FormatCoord(p.z) + "]"; }
+std::string JsonPoint(const Vec3& p) {
+    return "[" + FormatCoord(p.x) + "," + FormatCoord(p.y) + "," + FormatCoord(p.z) + "]";
+}
 
 }  // namespace
 
@@ -969,17 +982,20 @@ std::string FormatReportText(const CheckReport& report) {
     if (leak.leaked) {
         const auto& first = leak.leakingEntities.front();
         out += file + ": leak: the void outside the level is reached from " + Named("entity", first.id) +
-               (first.classname.empty() ? "" : " (" + first.classname + ")") + " at (" + FormatPoint(first.origin) + ")";
+               (first.classname.empty() ? "" : " (" + first.classname + ")") + " at (" + FormatPoint(first.origin) +
+               ")";
         if (leak.leakingEntities.size() > 1)
-            out += "; " + Plural(static_cast<int>(leak.leakingEntities.size() - 1), "other entity leaks", "other entities leak") +
-                   " as well";
+            out +=
+                "; " +
+                Plural(static_cast<int>(leak.leakingEntities.size() - 1), "other entity leaks", "other entities leak") +
+                " as well";
         out += ".\n";
     }
     const auto& c = report.counts;
     out += file + ": " + Plural(c.brushes, "brush", "brushes") + ", " + Plural(c.brushSides, "side", "sides") + ", " +
            Plural(c.planes, "plane", "planes") + ", " + Plural(c.entities, "entity", "entities") + "; ";
-    out += Plural(report.ErrorCount(), "error", "errors") + ", " + Plural(report.WarningCount(), "warning", "warnings") +
-           ", ";
+    out += Plural(report.ErrorCount(), "error", "errors") + ", " +
+           Plural(report.WarningCount(), "warning", "warnings") + ", ";
     out += leak.leaked ? "leak found" : leak.checked ? "sealed" : "leaks not checked";
     out += report.Passed() ? " - passed.\n" : " - failed.\n";
     return out;
@@ -989,7 +1005,8 @@ std::string FormatReportJson(const CheckReport& report) {
     std::string out = "{\"file\":" + JsonString(report.path) + ",\"readable\":" + (report.readable ? "true" : "false");
     if (!report.readable) out += ",\"reason\":" + JsonString(report.unreadableReason);
     out += ",\"passed\":" + std::string(report.Passed() ? "true" : "false");
-    out += ",\"errors\":" + std::to_string(report.ErrorCount()) + ",\"warnings\":" + std::to_string(report.WarningCount());
+    out +=
+        ",\"errors\":" + std::to_string(report.ErrorCount()) + ",\"warnings\":" + std::to_string(report.WarningCount());
     out += ",\"problems\":[";
     for (std::size_t i = 0; i < report.problems.size(); ++i) {
         const Problem& p = report.problems[i];
@@ -1000,8 +1017,9 @@ std::string FormatReportJson(const CheckReport& report) {
                ",\"column\":" + std::to_string(p.at.column) + ",\"message\":" + JsonString(p.message) + "}";
     }
     const auto& c = report.counts;
-    out += "],\"counts\":{\"brushes\":" + std::to_string(c.brushes) + ",\"brushSides\":" + std::to_string(c.brushSides) +
-           ",\"planes\":" + std::to_string(c.planes) + ",\"entities\":" + std::to_string(c.entities) + "}";
+    out += "],\"counts\":{\"brushes\":" + std::to_string(c.brushes) +
+           ",\"brushSides\":" + std::to_string(c.brushSides) + ",\"planes\":" + std::to_string(c.planes) +
+           ",\"entities\":" + std::to_string(c.entities) + "}";
     const LeakReport& leak = report.leak;
     out += ",\"leak\":{\"checked\":" + std::string(leak.checked ? "true" : "false") +
            ",\"found\":" + (leak.leaked ? "true" : "false");

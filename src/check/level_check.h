@@ -22,24 +22,24 @@ constexpr int kMaxMapEntities = 8192;     // MAX_MAP_ENTITIES (the world counts 
 enum class Severity { Warning, Error };
 
 enum class ProblemKind {
-    Parse,           // braces, quotes, stray words
-    MissingBlock,    // no versioninfo or world block (or more than one world)
-    DuplicateId,     // a solid, side or entity id used twice
-    TooFewSides,     // a solid with fewer than 4 sides
-    BadPlane,        // plane text unreadable, or its three points repeated or on one line
-    OpenSolid,       // a side that keeps no face, or sides that do not enclose a body
-    BadTextureAxis,  // a texture axis of zero length, along the face normal, or of scale 0
-    OutOfBounds,     // a coordinate beyond +-16384
-    NoClassname,     // an entity without a class
-    NoOrigin,        // a point entity without an origin
-    UnknownTarget,   // a target, parentname or output naming no entity (a warning)
-    Placeholder,     // a "vornic_" placeholder class left in the level
-    Limit,           // more brushes, sides, planes or entities than the engine takes
-    LeakSkipped,     // the leak check could not run (a warning)
-    NoNodes,         // ground characters but no info_node at all (a warning: levels made before nodes)
-    NodeGraphCut,    // the node graph does not join the player start to the end
+    Parse,                 // braces, quotes, stray words
+    MissingBlock,          // no versioninfo or world block (or more than one world)
+    DuplicateId,           // a solid, side or entity id used twice
+    TooFewSides,           // a solid with fewer than 4 sides
+    BadPlane,              // plane text unreadable, or its three points repeated or on one line
+    OpenSolid,             // a side that keeps no face, or sides that do not enclose a body
+    BadTextureAxis,        // a texture axis of zero length, along the face normal, or of scale 0
+    OutOfBounds,           // a coordinate beyond +-16384
+    NoClassname,           // an entity without a class
+    NoOrigin,              // a point entity without an origin
+    UnknownTarget,         // a target, parentname or output naming no entity (a warning)
+    Placeholder,           // a "vornic_" placeholder class left in the level
+    Limit,                 // more brushes, sides, planes or entities than the engine takes
+    LeakSkipped,           // the leak check could not run (a warning)
+    NoNodes,               // ground characters but no info_node at all (a warning: levels made before nodes)
+    NodeGraphCut,          // the node graph does not join the player start to the end
     UnreachableCharacter,  // a ground character whose nearest node cannot reach the start's
-    AreaPortal,      // an areaportal that does not part the level in two
+    AreaPortal,            // an areaportal that does not part the level in two
 };
 
 // A short stable name for programs ("duplicate-id", ...).
@@ -48,17 +48,17 @@ const char* ProblemKindName(ProblemKind kind);
 struct Problem {
     Severity severity = Severity::Error;
     ProblemKind kind = ProblemKind::Parse;
-    std::string object;  // "solid", "side", "entity", "world", "versioninfo" or "level"
-    std::string id;      // the object's id as written, empty when it has none
-    TextPosition at;     // where the object starts (line 0 when not tied to one place)
-    std::string message; // one plain sentence
+    std::string object;   // "solid", "side", "entity", "world", "versioninfo" or "level"
+    std::string id;       // the object's id as written, empty when it has none
+    TextPosition at;      // where the object starts (line 0 when not tied to one place)
+    std::string message;  // one plain sentence
 };
 
 struct LevelCounts {
-    int brushes = 0;     // every solid, in the world and in brush entities
+    int brushes = 0;  // every solid, in the world and in brush entities
     int brushSides = 0;
-    int planes = 0;      // distinct planes, each counted with its flip as the compiler stores them
-    int entities = 0;    // the world and every entity block
+    int planes = 0;    // distinct planes, each counted with its flip as the compiler stores them
+    int entities = 0;  // the world and every entity block
 };
 
 struct LeakReport {
@@ -87,8 +87,8 @@ struct NodeGraphReport {
 };
 
 struct CheckReport {
-    std::string path;        // the file checked, empty for text
-    bool readable = true;    // false when the file could not be read at all
+    std::string path;      // the file checked, empty for text
+    bool readable = true;  // false when the file could not be read at all
     std::string unreadableReason;
     std::vector<Problem> problems;  // in the order found: reading, structure, limits
     LevelCounts counts;

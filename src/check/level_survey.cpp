@@ -12,20 +12,30 @@ const char* WeaponForAmmo(std::string_view lowerClass) {
         std::string_view item;
         const char* weapon;
     } kAmmo[] = {
-        {"item_ammo_pistol", "weapon_pistol"},        {"item_box_srounds", "weapon_pistol"},  // Pistol
-        {"item_ammo_pistol_large", "weapon_pistol"},  {"item_large_box_srounds", "weapon_pistol"},
-        {"item_ammo_smg1", "weapon_smg1"},            {"item_box_mrounds", "weapon_smg1"},  // SMG1
-        {"item_ammo_smg1_large", "weapon_smg1"},      {"item_large_box_mrounds", "weapon_smg1"},
-        {"item_ammo_smg1_grenade", "weapon_smg1"},    {"item_ar2_grenade", "weapon_smg1"},  // SMG1_Grenade
-        {"item_ammo_ar2", "weapon_ar2"},              {"item_box_lrounds", "weapon_ar2"},  // AR2
-        {"item_ammo_ar2_large", "weapon_ar2"},        {"item_large_box_lrounds", "weapon_ar2"},
-        {"item_ammo_ar2_altfire", "weapon_ar2"},                                           // AR2AltFire
-        {"item_ammo_357", "weapon_357"},              {"item_ammo_357_large", "weapon_357"},  // 357
-        {"item_ammo_crossbow", "weapon_crossbow"},                                            // XBowBolt
-        {"item_rpg_round", "weapon_rpg"},             {"item_ml_grenade", "weapon_rpg"},  // RPG_Round
-        {"item_box_buckshot", "weapon_shotgun"},                                          // Buckshot
+        {"item_ammo_pistol", "weapon_pistol"},
+        {"item_box_srounds", "weapon_pistol"},  // Pistol
+        {"item_ammo_pistol_large", "weapon_pistol"},
+        {"item_large_box_srounds", "weapon_pistol"},
+        {"item_ammo_smg1", "weapon_smg1"},
+        {"item_box_mrounds", "weapon_smg1"},  // SMG1
+        {"item_ammo_smg1_large", "weapon_smg1"},
+        {"item_large_box_mrounds", "weapon_smg1"},
+        {"item_ammo_smg1_grenade", "weapon_smg1"},
+        {"item_ar2_grenade", "weapon_smg1"},  // SMG1_Grenade
+        {"item_ammo_ar2", "weapon_ar2"},
+        {"item_box_lrounds", "weapon_ar2"},  // AR2
+        {"item_ammo_ar2_large", "weapon_ar2"},
+        {"item_large_box_lrounds", "weapon_ar2"},
+        {"item_ammo_ar2_altfire", "weapon_ar2"},  // AR2AltFire
+        {"item_ammo_357", "weapon_357"},
+        {"item_ammo_357_large", "weapon_357"},      // 357
+        {"item_ammo_crossbow", "weapon_crossbow"},  // XBowBolt
+        {"item_rpg_round", "weapon_rpg"},
+        {"item_ml_grenade", "weapon_rpg"},        // RPG_Round
+        {"item_box_buckshot", "weapon_shotgun"},  // Buckshot
         // FlareRound and SniperRound: no weapon of the player's fires them.
-        {"item_flare_round", ""},                     {"item_box_flare_rounds", ""},
+        {"item_flare_round", ""},
+        {"item_box_flare_rounds", ""},
         {"item_box_sniper_rounds", ""},
     };
     for (const auto& a : kAmmo)
@@ -78,7 +88,10 @@ LevelSurvey SurveyLevel(const VmfDocument& doc, const CheckReport& report) {
 
 std::string FormatSurvey(const LevelSurvey& s) {
     std::string out = std::string("suit ") + (s.suit ? "yes" : "no") + ", nodes " + std::to_string(s.nodes) +
-                      ", start to end " + (!s.graphJudged ? "not judged" : s.startToEnd ? "joined" : "cut") +
+                      ", start to end " +
+                      (!s.graphJudged ? "not judged"
+                       : s.startToEnd ? "joined"
+                                      : "cut") +
                       ", unreachable characters " + std::to_string(s.unreachableCharacters) + ", autosaves " +
                       std::to_string(s.autosaves) + ", cubemaps " + std::to_string(s.cubemaps) +
                       ", ammunition without its weapon " + std::to_string(s.ammoWithoutWeapon.size());

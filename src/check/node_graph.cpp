@@ -116,15 +116,45 @@ bool IsGroundCharacter(std::string_view lowerClass) {
     // Half-Life 2's own classes (its FGD) that do not walk the ground graph: flyers and
     // swimmers use air nodes or none, turrets, cameras, barnacles and snipers stay put, and the
     // rest are spawners, grenades, drivers and markers.
-    static constexpr std::string_view kNotWalking[] = {
-        "npc_manhack", "npc_cscanner", "npc_clawscanner", "npc_combinegunship", "npc_combinedropship",
-        "npc_helicopter", "npc_crow", "npc_pigeon", "npc_seagull", "npc_ichthyosaur", "npc_turret_floor",
-        "npc_turret_ceiling", "npc_turret_ground", "npc_combine_camera", "npc_barnacle", "npc_sniper",
-        "npc_antlion_grub", "npc_apcdriver", "npc_vehicledriver", "npc_cranedriver", "npc_bullseye",
-        "npc_enemyfinder", "npc_enemyfinder_combinecannon", "npc_launcher", "npc_missiledefense", "npc_furniture",
-        "npc_puppet", "npc_spotlight", "npc_grenade_frag", "npc_grenade_bugbait", "npc_satchel", "npc_tripmine",
-        "npc_handgrenade", "npc_heli_avoidsphere", "npc_heli_avoidbox", "npc_heli_nobomb", "npc_maker",
-        "npc_template_maker", "npc_antlion_template_maker"};
+    static constexpr std::string_view kNotWalking[] = {"npc_manhack",
+                                                       "npc_cscanner",
+                                                       "npc_clawscanner",
+                                                       "npc_combinegunship",
+                                                       "npc_combinedropship",
+                                                       "npc_helicopter",
+                                                       "npc_crow",
+                                                       "npc_pigeon",
+                                                       "npc_seagull",
+                                                       "npc_ichthyosaur",
+                                                       "npc_turret_floor",
+                                                       "npc_turret_ceiling",
+                                                       "npc_turret_ground",
+                                                       "npc_combine_camera",
+                                                       "npc_barnacle",
+                                                       "npc_sniper",
+                                                       "npc_antlion_grub",
+                                                       "npc_apcdriver",
+                                                       "npc_vehicledriver",
+                                                       "npc_cranedriver",
+                                                       "npc_bullseye",
+                                                       "npc_enemyfinder",
+                                                       "npc_enemyfinder_combinecannon",
+                                                       "npc_launcher",
+                                                       "npc_missiledefense",
+                                                       "npc_furniture",
+                                                       "npc_puppet",
+                                                       "npc_spotlight",
+                                                       "npc_grenade_frag",
+                                                       "npc_grenade_bugbait",
+                                                       "npc_satchel",
+                                                       "npc_tripmine",
+                                                       "npc_handgrenade",
+                                                       "npc_heli_avoidsphere",
+                                                       "npc_heli_avoidbox",
+                                                       "npc_heli_nobomb",
+                                                       "npc_maker",
+                                                       "npc_template_maker",
+                                                       "npc_antlion_template_maker"};
     for (const std::string_view c : kNotWalking)
         if (lowerClass == c) return false;
     return true;
@@ -287,7 +317,8 @@ NodeGraph::NodeGraph(const BrushGrid& brushes, const std::vector<Vec3>& origins)
     if (origins_.empty()) return;
 
     double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-    for (const Vec3& o : origins_) x0 = std::min(x0, o.x), y0 = std::min(y0, o.y), x1 = std::max(x1, o.x), y1 = std::max(y1, o.y);
+    for (const Vec3& o : origins_)
+        x0 = std::min(x0, o.x), y0 = std::min(y0, o.y), x1 = std::max(x1, o.x), y1 = std::max(y1, o.y);
     const GridShape shape(x0, y0, x1, y1, kNearLink);
     originX_ = shape.originX, originY_ = shape.originY, cell_ = shape.cell;
     width_ = shape.width, height_ = shape.height;
@@ -304,7 +335,8 @@ NodeGraph::NodeGraph(const BrushGrid& brushes, const std::vector<Vec3>& origins)
     const auto tryLink = [&](std::uint32_t k, std::uint32_t m) {
         const int pi = Find(static_cast<int>(cellNodes_[k])), pj = Find(static_cast<int>(cellNodes_[m]));
         if (pi == pj) return;
-        if (!brushes_.Blocked(Standing(static_cast<int>(cellNodes_[k])) + up, Standing(static_cast<int>(cellNodes_[m])) + up))
+        if (!brushes_.Blocked(Standing(static_cast<int>(cellNodes_[k])) + up,
+                              Standing(static_cast<int>(cellNodes_[m])) + up))
             Join(pi, pj);
     };
     // Every pair of nodes at most `span` cells apart on each axis, once: within a cell, and with

@@ -77,8 +77,8 @@ const char* const kBuildHelp =
 
 struct BuildOptions {
     SessionOptions session;
-    std::string replay;            // a level record to build again
-    bool levelOptionGiven = false; // an option that shapes the level (the record holds those)
+    std::string replay;             // a level record to build again
+    bool levelOptionGiven = false;  // an option that shapes the level (the record holds those)
     bool quiet = false;
     int restartDelayMs = 1000;
     BuildSettings settings;
@@ -120,15 +120,13 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
             else if (v == "winter") st.season = Season::Winter;
             else if (v == "spring") st.season = Season::Spring;
             else throw UsageError("--season must be summer, autumn, winter or spring (got \"" + v + "\").");
-        }
-        else if (a == "--latitude") {
+        } else if (a == "--latitude") {
             double lat;
             const std::string v = value();
             if (!TryParseNumber(v, ".", lat) || lat < -90 || lat > 90)
                 throw UsageError("--latitude needs a number of degrees between -90 and 90 (got \"" + v + "\").");
             st.Latitude = lat;
-        }
-        else if (a == "--all-weapons") st.AllWeapons = true;
+        } else if (a == "--all-weapons") st.AllWeapons = true;
         else if (a == "--no-monsters") st.NoMonsters = true;
         else if (a == "--skip-lights") st.SkipLights = true;
         else if (a == "--write-log-file") st.WriteLogFile = true;
@@ -145,8 +143,9 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
     }
     o.session.TickSeed(st);
     if (!o.replay.empty() && o.levelOptionGiven)
-        throw UsageError("--replay builds the level its record describes; options that shape the level (the seed, "
-                         "the clock, the sliders and boxes) cannot go with it.");
+        throw UsageError(
+            "--replay builds the level its record describes; options that shape the level (the seed, "
+            "the clock, the sliders and boxes) cannot go with it.");
     if (!o.compile && (st.RunMapAfterCompile || st.CompilerUnhidden || !o.steam.empty() || !o.account.empty()))
         throw UsageError("--run-map, --compiler-unhidden, --steam and --account go with --compile.");
     return o;
@@ -156,11 +155,8 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
 int CompileExitCode(const Session& s, std::ostream& out, std::ostream& err) {
     if (!s.LastCompile) return kExitOk;
     switch (*s.LastCompile) {
-    case CompileOutcome::LaunchDeclined:
-        out << GamePathsFor(s.HL2Path).mapsFolder << "level1.bsp\n";
-        return kExitOk;
-    case CompileOutcome::Declined:
-        return kExitOk;
+    case CompileOutcome::LaunchDeclined: out << GamePathsFor(s.HL2Path).mapsFolder << "level1.bsp\n"; return kExitOk;
+    case CompileOutcome::Declined: return kExitOk;
     case CompileOutcome::Aborted:
         err << "tessellon build: the compile was aborted; level1.vmf is in the program folder.\n";
         return kExitFailed;
@@ -254,10 +250,8 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     HeadlessUi::InstallInterruptHandler();
     // Ctrl-C is the abort command of whatever runs: the build, or the compile panel's.
     ui.OnInterrupt([&s, &ui] {
-        if (ui.CompilePanelShown())
-            AbortCompile(s);
-        else
-            AbortBuild(s);
+        if (ui.CompilePanelShown()) AbortCompile(s);
+        else AbortBuild(s);
     });
 
     try {
@@ -288,8 +282,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
         case CreateOutcome::Aborted:
             err << "tessellon build: the build was aborted; no level file was written.\n";
             return kExitFailed;
-        case CreateOutcome::Cancelled:
-            return kExitUsage;
+        case CreateOutcome::Cancelled: return kExitUsage;
         }
     } catch (const ProgramEnd& e) {
         err << "tessellon build: " << e.Message() << '\n';

@@ -17,8 +17,7 @@ public:
     void SetStatus(const std::string& text) override;
     void SetProgress(double percent, int filledColumns) override;
     void Yield() override;
-    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon icon,
-                         BoxButtons buttons) override;
+    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon icon, BoxButtons buttons) override;
     std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultAnswer) override;
     void LockBuildControls(bool) override {}

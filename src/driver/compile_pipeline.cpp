@@ -39,12 +39,10 @@ std::string QuoteIfNeeded(const std::string& word) {
 // on another system, when it is installed.
 std::string RunnerPrefix(const Session& s, const std::string& compiler) {
     switch (s.compile.runner) {
-    case CompilerRunner::Direct:
-        return {};
+    case CompilerRunner::Direct: return {};
     case CompilerRunner::Program:
         return s.compile.runnerProgram.empty() ? std::string() : QuoteIfNeeded(s.compile.runnerProgram) + " ";
-    case CompilerRunner::Automatic:
-        break;
+    case CompilerRunner::Automatic: break;
     }
 #ifdef _WIN32
     (void)compiler;
@@ -134,7 +132,8 @@ public:
     // Runs compiler `index` of the rows; false when the compile panel's abort stopped it.
     bool Run(std::size_t index, const std::string& compiler, const std::string& commandLine, int windowStyle) {
         if (!FileExists(compiler))
-            MapError(s_, "The compiler " + compiler + " could not be found. Check the account's sourcesdk\\bin folder.", false);
+            MapError(s_, "The compiler " + compiler + " could not be found. Check the account's sourcesdk\\bin folder.",
+                     false);
         CompilerRow& row = report_.rows[index];
         const std::string line = RunnerPrefix(s_, compiler) + commandLine;
         Write("\n== " + row.name + ": " + line + "\n");
@@ -158,8 +157,10 @@ public:
         try {
             ran = ShellWait(s_, line, windowStyle, kIdlePriorityClass, &watch);
         } catch (const ProcessStartError& e) {
-            MapError(s_, "The compiler " + compiler + " could not be started: " + e.Program() + " (" +
-                             std::to_string(e.Code()) + " " + e.Description() + ").", false);
+            MapError(s_,
+                     "The compiler " + compiler + " could not be started: " + e.Program() + " (" +
+                         std::to_string(e.Code()) + " " + e.Description() + ").",
+                     false);
         }
         row.seconds = MonotonicSeconds() - started;
         row.state = ran ? CompilerState::Finished : CompilerState::Stopped;
@@ -168,8 +169,7 @@ public:
         char tail[96];
         if (ran)
             std::snprintf(tail, sizeof tail, "finished with exit status %d after %.1f s", row.exitCode, row.seconds);
-        else
-            std::snprintf(tail, sizeof tail, "stopped after %.1f s", row.seconds);
+        else std::snprintf(tail, sizeof tail, "stopped after %.1f s", row.seconds);
         Write("\n== " + row.name + " " + tail + "\n");
         Show();
         return ran.has_value();
@@ -216,8 +216,10 @@ void RemoveStaleLevel(Session& s, const fs::path& folder, int level) {
         fs::remove(aside, ec);
         fs::rename(old, aside, ec);
         if (ec && ext == std::string(".bsp"))
-            MapError(s, "The compiled level " + old.string() + " of an earlier compile could not be removed (" +
-                            ec.message() + "). Close the program that holds it and compile again.", false);
+            MapError(s,
+                     "The compiled level " + old.string() + " of an earlier compile could not be removed (" +
+                         ec.message() + "). Close the program that holds it and compile again.",
+                     false);
     }
 }
 
@@ -232,7 +234,7 @@ void Launch(Session& s, const GamePaths& paths) {
     MrProg(s, 100);
     Log(s, "Compilation complete! Running HL2...." + params);
     const std::string line = StartsThroughSteam(s, paths) ? SteamGameCommandLine(s.compile.steamProgram, paths, params)
-                                                           : GameCommandLine(paths, params);
+                                                          : GameCommandLine(paths, params);
     Log(s, "Start Parameters: " + line);
     StartOptions options;
     options.windowStyle = kWindowNormalFocus;
@@ -243,7 +245,8 @@ void Launch(Session& s, const GamePaths& paths) {
 
 }  // namespace
 
-std::string CompilerCommandLine(const std::string& compiler, const std::string& gameFolder, const std::string& levelBase) {
+std::string CompilerCommandLine(const std::string& compiler, const std::string& gameFolder,
+                                const std::string& levelBase) {
     return QuoteArgument(compiler) + " -v -game " + QuoteArgument(gameFolder) + " " + QuoteArgument(levelBase);
 }
 
@@ -274,8 +277,8 @@ std::string ProblemSummary(const CompileReport& r) {
 }  // namespace
 
 std::string InstalledStatus(const CompileReport& r) {
-    std::string text = "Compiled into " + r.installedLevel +
-                       ". To play it, start Half-Life 2, open the console and type: map level1";
+    std::string text =
+        "Compiled into " + r.installedLevel + ". To play it, start Half-Life 2, open the console and type: map level1";
     if (!r.problems.empty()) text += ". The compilers reported: " + ProblemSummary(r) + " (see " + r.logFile + ")";
     return text;
 }
@@ -408,7 +411,8 @@ CompileOutcome RunCompilePipeline(Session& s) {
             ui.SetStatus(NoMapStatus(run.Report()));
             return CompileOutcome::NoMap;
         }
-        run.Report().installedLevel = (fs::path(paths.mapsFolder) / ("level" + std::to_string(level) + ".bsp")).string();
+        run.Report().installedLevel =
+            (fs::path(paths.mapsFolder) / ("level" + std::to_string(level) + ".bsp")).string();
         MrProg(s, base + 100.0 / levelCount);
     }
     run.Finish();

@@ -54,13 +54,17 @@ std::optional<LineFinding> RecogniseLine(std::string_view raw) {
     if (StartsWith(line, "Entity ") && line.size() > 15 && line.substr(line.size() - 8) == " leaked!")
         return LineFinding{CompileProblemKind::Leak, std::string(line.substr(7, line.size() - 15))};
     // utils/vvis/vvis.cpp, LoadPortals: Error("LoadPortals: couldn't read %s\n", name)
-    if (StartsWith(line, "LoadPortals: couldn't read ")) return LineFinding{CompileProblemKind::NoPortals, std::string(line.substr(27))};
+    if (StartsWith(line, "LoadPortals: couldn't read "))
+        return LineFinding{CompileProblemKind::NoPortals, std::string(line.substr(27))};
     // utils/vbsp/textures.cpp, FindMiptex: Warning("Material not found!: %s\n", name)
-    if (StartsWith(line, "Material not found!: ")) return LineFinding{CompileProblemKind::MissingMaterial, std::string(line.substr(21))};
+    if (StartsWith(line, "Material not found!: "))
+        return LineFinding{CompileProblemKind::MissingMaterial, std::string(line.substr(21))};
     // utils/vbsp/textures.cpp, FindOrCreateTexData (with -v): "WARNING: material not found: \"%s\"\n"
-    if (StartsWith(line, "WARNING: material not found: ")) return LineFinding{CompileProblemKind::MissingMaterial, Quoted(line)};
+    if (StartsWith(line, "WARNING: material not found: "))
+        return LineFinding{CompileProblemKind::MissingMaterial, Quoted(line)};
     // utils/vbsp/staticprop.cpp, AddStaticPropToLump: Warning("Error loading studio model \"%s\"!\n", ...)
-    if (StartsWith(line, "Error loading studio model ")) return LineFinding{CompileProblemKind::MissingModel, Quoted(line)};
+    if (StartsWith(line, "Error loading studio model "))
+        return LineFinding{CompileProblemKind::MissingModel, Quoted(line)};
     // utils/vbsp/staticprop.cpp, LoadStudioModel: "Error! %s using model \"%s\", which must be used on a
     // dynamic entity (i.e. prop_physics). Deleted.\n"
     if (StartsWith(line, "Error! ") && line.find("which must be used on a dynamic entity") != std::string_view::npos)
@@ -99,7 +103,8 @@ void AddProblem(CompileReport& report, CompileProblemKind kind, const std::strin
         report.problems.push_back({kind, compiler, {}});
         it = report.problems.end() - 1;
     }
-    if (!item.empty() && std::find(it->items.begin(), it->items.end(), item) == it->items.end()) it->items.push_back(item);
+    if (!item.empty() && std::find(it->items.begin(), it->items.end(), item) == it->items.end())
+        it->items.push_back(item);
 }
 
 bool CompileOutputReader::Feed(CompileReport& report, const std::string& compiler, std::string_view text) {
@@ -147,8 +152,8 @@ bool CompileOutputReader::Ended(CompileReport& report, const std::string& compil
     // An error its output already explained (a limit, no portal file, a crash Wine reported)
     // needs no second entry.
     const bool explained = std::any_of(report.problems.begin(), report.problems.end(), [&](const CompileProblem& p) {
-                               return p.compiler == compiler && p.kind != CompileProblemKind::CompilerError;
-                           });
+        return p.compiler == compiler && p.kind != CompileProblemKind::CompilerError;
+    });
     if (explained) return found;
     AddProblem(report, CompileProblemKind::CompilerError, compiler, "exit status " + std::to_string(exitCode));
     for (const auto& l : last) AddProblem(report, CompileProblemKind::CompilerError, compiler, std::string(Trim(l)));
@@ -176,23 +181,25 @@ std::string ProblemExplanation(const CompileProblem& p, const CompileReport& rep
         return "vbsp found a hole between the inside of the level and the void" +
                (items.empty() ? std::string() : " (it reached " + items + ")") +
                ". A leaking level gets no visibility data and poor light. " +
-               (report.pointFile.empty() ? std::string("")
-                                         : "Open level1.vmf in Hammer and load the pointfile " + report.pointFile +
-                                               " (Map > Load Pointfile): its line runs from the entity out through the hole. ") +
+               (report.pointFile.empty()
+                    ? std::string("")
+                    : "Open level1.vmf in Hammer and load the pointfile " + report.pointFile +
+                          " (Map > Load Pointfile): its line runs from the entity out through the hole. ") +
                "In a built level a leak comes from a room piece with a gap: check the rooms with tessellonsdk check, "
                "or build again with another seed.";
     case CompileProblemKind::NoPortals:
         return "vvis reads the portal file that vbsp writes only for a sealed level, and there was none" +
                (items.empty() ? std::string() : " (" + items + ")") +
-               ". This follows a leak, or a vbsp that stopped early. The level plays without visibility data and runs slowly.";
+               ". This follows a leak, or a vbsp that stopped early. The level plays without visibility data and runs "
+               "slowly.";
     case CompileProblemKind::MissingMaterial:
         return "vbsp could not find " + std::string(p.items.size() == 1 ? "this material" : "these materials") +
                " in the game: " + items +
                ". Their faces show a purple and black checkerboard. A room uses a material Half-Life 2 does not ship; "
                "change it in the room, or install the content it comes from.";
     case CompileProblemKind::MissingModel:
-        return "vbsp could not load " + std::string(p.items.size() == 1 ? "this model" : "these models") + ": " + items +
-               ". Their props are left out of the level. Check the model paths in the rooms that use them.";
+        return "vbsp could not load " + std::string(p.items.size() == 1 ? "this model" : "these models") + ": " +
+               items + ". Their props are left out of the level. Check the model paths in the rooms that use them.";
     case CompileProblemKind::StaticPropPhysics:
         return "A prop_static uses a model made for physics props, so vbsp deleted it from the level: " + items +
                ". In the room, make it a prop_physics or prop_dynamic, or pick a model made for static props.";

@@ -208,7 +208,8 @@ std::optional<LevelRecord> ParseLevelRecord(const std::string& text, std::string
             if (!ParseDouble(value, d)) return bad("not a number");
             (key == "SunElevation" ? r.sunElevation : key == "SunYaw" ? r.sunYaw : r.moonLight) = static_cast<float>(d);
         } else if (key == "RandomState") {
-            if (!ParseInt(value, n) || n < 0 || n >= static_cast<long long>(RandomSource::kModulus)) return bad("not a generator state");
+            if (!ParseInt(value, n) || n < 0 || n >= static_cast<long long>(RandomSource::kModulus))
+                return bad("not a generator state");
             r.randomState = static_cast<std::uint32_t>(n);
         } else if (key == "Rooms") {
             r.rooms = value;
@@ -239,8 +240,8 @@ std::optional<std::string> ApplyLevelRecord(Session& s, const LevelRecord& r) {
                "; another version may build it differently.";
     const std::string rooms = RoomsFingerprint(s.RoomCatalogue);
     if (rooms != r.rooms)
-        return "the rooms folder " + (s.programFolder / "rooms").string() + " is not the one the level was built from (" +
-               rooms + " now, " + r.rooms + " then).";
+        return "the rooms folder " + (s.programFolder / "rooms").string() +
+               " is not the one the level was built from (" + rooms + " now, " + r.rooms + " then).";
     for (const auto& blocked : r.blockedRooms) {
         bool found = false;
         for (int i = 1; i <= s.RoomCatalogue.RoomCount(); ++i)

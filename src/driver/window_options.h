@@ -16,7 +16,7 @@ struct SliderControl {
     const char* caption;
     std::vector<const char*> sideLabels;  // left, (middle,) right
     int min, max, start;
-    const char* suffix;                   // drawn after the value
+    const char* suffix;  // drawn after the value
     int BuildSettings::*field;
 };
 

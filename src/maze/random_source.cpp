@@ -31,8 +31,9 @@ ClockTime SeedClock(Session& s) {
     SeedReadings& r = s.seedReadings;
     if (r.replaying) {
         if (r.next >= r.replay.size())
-            throw BuildFailure("The level record holds fewer clock readings than this build takes, so it cannot be "
-                               "replayed; it was made by another version of the program or from other rooms.");
+            throw BuildFailure(
+                "The level record holds fewer clock readings than this build takes, so it cannot be "
+                "replayed; it was made by another version of the program or from other rooms.");
         return r.replay[r.next++];
     }
     r.taken.push_back(s.clock.Now());
@@ -73,8 +74,7 @@ void Randa(Session& s) {
         if (TryToNumber(s, s.settings.CustomSeedBox, seed)) r.Reseed(seed);
         break;
     }
-    case CheckState::Greyed:
-        break;
+    case CheckState::Greyed: break;
     }
 }
 

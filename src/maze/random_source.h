@@ -13,7 +13,7 @@ class RandomSource {
 public:
     static constexpr std::uint32_t kModulus = 1u << 24;
     static constexpr std::uint64_t kMultiplier = 1140671485u;  // 0x43FD43FD
-    static constexpr std::uint64_t kIncrement = 12820163u;      // 0xC39EC3
+    static constexpr std::uint64_t kIncrement = 12820163u;     // 0xC39EC3
 
     // Next value in [0, 1).
     float Draw();

@@ -60,8 +60,8 @@ const char* SteamSourceName(SteamSource source);
 // headless front end and for the message when nothing was found).
 struct SteamDiscovery {
     SteamSource source = SteamSource::None;
-    std::string steamapps;               // the steamapps path with its final separator; empty when not found
-    std::vector<std::string> lookedAt;   // "place: what was there", in the order tried
+    std::string steamapps;              // the steamapps path with its final separator; empty when not found
+    std::vector<std::string> lookedAt;  // "place: what was there", in the order tried
     bool Found() const { return source != SteamSource::None; }
 };
 

@@ -95,8 +95,8 @@ namespace {
 
 std::string LastErrorText(DWORD code) {
     char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string out = text ? text : "unknown error";
     if (text) LocalFree(text);
     while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' ')) out.pop_back();
@@ -255,7 +255,8 @@ public:
             const pid_t r = waitpid(pid_, &status, WNOHANG);
             if (r == pid_) {
                 reaped_ = true;
-                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+                exitCode_ =
+                    WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
                 return WaitResult::Ended;
             }
             if (r < 0 && errno != EINTR) return WaitResult::Failed;
@@ -335,10 +336,8 @@ public:
                 dup2(output, STDERR_FILENO);
             }
             // Only a program named with a folder is taken as a path; a bare name is looked up.
-            if (program.find('/') != std::string::npos)
-                execv(program.c_str(), argv.data());
-            else
-                execvp(program.c_str(), argv.data());
+            if (program.find('/') != std::string::npos) execv(program.c_str(), argv.data());
+            else execvp(program.c_str(), argv.data());
             const int e = errno;
             ssize_t w = write(report[1], &e, sizeof e);
             (void)w;

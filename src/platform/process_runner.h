@@ -20,7 +20,9 @@ class ProcessStartError : public std::runtime_error {
 public:
     ProcessStartError(std::string program, int code, std::string description)
         : std::runtime_error("could not start " + program + " (" + std::to_string(code) + " " + description + ")"),
-          program_(std::move(program)), code_(code), description_(std::move(description)) {}
+          program_(std::move(program)),
+          code_(code),
+          description_(std::move(description)) {}
     const std::string& Program() const { return program_; }
     int Code() const { return code_; }
     const std::string& Description() const { return description_; }
@@ -32,9 +34,9 @@ private:
 };
 
 enum class WaitResult {
-    Ended,    // the process has ended (or was terminated)
-    TimedOut, // still running after the slice
-    Failed,   // the process cannot be waited on (lost handle, not our child)
+    Ended,     // the process has ended (or was terminated)
+    TimedOut,  // still running after the slice
+    Failed,    // the process cannot be waited on (lost handle, not our child)
 };
 
 // One started child process.

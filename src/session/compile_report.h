@@ -16,14 +16,14 @@ struct CompilerRow {
 
 // Known troubles the compilers' output shows, each with what the user can do about it.
 enum class CompileProblemKind {
-    Leak,              // vbsp: the level is open to the void; a pointfile shows where
-    NoPortals,         // vvis: no portal file, which follows a leak
-    MissingMaterial,   // vbsp: a material that is not in the game
-    MissingModel,      // vbsp: a model that could not be loaded
-    StaticPropPhysics, // vbsp: a prop_static with a model meant for physics (deleted)
-    EngineLimit,       // a fixed limit of the map format or engine was exceeded
-    Crash,             // a compiler ended by a fault rather than on its own
-    CompilerError,     // a compiler stopped with an error of its own
+    Leak,               // vbsp: the level is open to the void; a pointfile shows where
+    NoPortals,          // vvis: no portal file, which follows a leak
+    MissingMaterial,    // vbsp: a material that is not in the game
+    MissingModel,       // vbsp: a model that could not be loaded
+    StaticPropPhysics,  // vbsp: a prop_static with a model meant for physics (deleted)
+    EngineLimit,        // a fixed limit of the map format or engine was exceeded
+    Crash,              // a compiler ended by a fault rather than on its own
+    CompilerError,      // a compiler stopped with an error of its own
 };
 
 struct CompileProblem {
@@ -37,10 +37,10 @@ struct CompileProblem {
 struct CompileReport {
     std::vector<CompilerRow> rows;
     std::vector<CompileProblem> problems;
-    std::string logFile;        // compile.log with the whole output
-    std::string pointFile;      // the leak's pointfile (level1.lin) when vbsp wrote one
-    std::string installedLevel; // where the compiled level went; empty until it is there
-    bool finished = false;      // the compile is over (whatever its outcome)
+    std::string logFile;         // compile.log with the whole output
+    std::string pointFile;       // the leak's pointfile (level1.lin) when vbsp wrote one
+    std::string installedLevel;  // where the compiled level went; empty until it is there
+    bool finished = false;       // the compile is over (whatever its outcome)
 };
 
 }  // namespace tessellon

@@ -35,11 +35,11 @@ struct WeightTables;
 // record (level1.txt). A replay hands the recorded readings back in the same order instead of
 // reading the clock, and starts the generator from the recorded state.
 struct SeedReadings {
-    std::uint32_t startState = 0;     // the generator's state when the build began
-    std::vector<ClockTime> taken;     // this build's readings, in order
+    std::uint32_t startState = 0;  // the generator's state when the build began
+    std::vector<ClockTime> taken;  // this build's readings, in order
     bool replaying = false;
     std::uint32_t replayState = 0;
-    std::vector<ClockTime> replay;    // the readings to hand back
+    std::vector<ClockTime> replay;  // the readings to hand back
     std::size_t next = 0;
 };
 

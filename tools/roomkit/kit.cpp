@@ -109,7 +109,8 @@ std::string AllowedNote(const std::vector<Issue>& allowed) {
     for (const Issue& i : allowed) (i.message.find("info_node") != std::string::npos ? nodes : models)++;
     std::string note = "; allowed for now:";
     if (nodes) note += " no info_node";
-    if (models) note += std::string(nodes ? "," : "") + " " + std::to_string(models) + " prop_static of unmarked models";
+    if (models)
+        note += std::string(nodes ? "," : "") + " " + std::to_string(models) + " prop_static of unmarked models";
     return note;
 }
 
@@ -123,8 +124,7 @@ int Import(const InOut& io, std::ostream& out, std::ostream& err) {
     try {
         lines = ImportRoom(ParseVmf(text));
     } catch (const ParseError& e) {
-        err << io.in << ":" << e.line << ": " << e.message
-            << "\n";
+        err << io.in << ":" << e.line << ": " << e.message << "\n";
         return 1;
     }
     std::vector<Issue> allowed;
@@ -159,8 +159,7 @@ int Export(const InOut& io, std::ostream& out, std::ostream& err) {
     try {
         vmf = WriteVmf(ExportRoom(SplitLines(text)));
     } catch (const ParseError& e) {
-        err << io.in << ":" << e.line << ": " << e.message
-            << "\n";
+        err << io.in << ":" << e.line << ": " << e.message << "\n";
         return 1;
     }
     if (!WriteFileAtomically(io.out, vmf)) {
@@ -210,7 +209,6 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     return failed ? 1 : 0;
 }
 
-
 int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string path, name = "New Room";
     int type = -1;
@@ -238,8 +236,8 @@ int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
     }
     if (path.empty() || type < 0 || height < kDoorHeight + 16 || name.find_first_of("\"'") != std::string::npos) {
-        err << "tessellonsdk new: needs -o ROOM.vmf, --type 0..6, a height from 208 to "
-            << kMaxRoomHeight << " and a name without quotes\n";
+        err << "tessellonsdk new: needs -o ROOM.vmf, --type 0..6, a height from 208 to " << kMaxRoomHeight
+            << " and a name without quotes\n";
         return 2;
     }
     RoomBuilder b(name, type, "");

@@ -106,9 +106,9 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
         issues.push_back({2, "genre \"" + Shown(lines[1]) + "\" must be a whole number from 0 to 4"});
     int type = 0;
     if (!ReadWhole(lines[2], 0, 6, type))
-        issues.push_back({3, "room type \"" + Shown(lines[2]) + "\" must be a whole number from 0 (one-way) to 6 (game end)"});
-    else
-        hv.type = type;
+        issues.push_back(
+            {3, "room type \"" + Shown(lines[2]) + "\" must be a whole number from 0 (one-way) to 6 (game end)"});
+    else hv.type = type;
     for (int s = 0; s < 4; ++s) {
         const int first = 4 + 4 * s;  // line number of the side's X
         bool ok = true;
@@ -117,10 +117,10 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
             const std::string& t = lines[static_cast<size_t>(first - 1 + k)];
             const NumberRead read = t.empty() ? (c[k] = 0, NumberRead::Ok) : ReadNumber(t, c[k]);
             if (read != NumberRead::Ok) {
-                issues.push_back({first + k, std::string(SideName(s)) + " connection point: \"" + Shown(t) +
-                                                 (read == NumberRead::OutOfRange
-                                                      ? "\" is out of range"
-                                                      : "\" is not a number written with a period")});
+                issues.push_back(
+                    {first + k, std::string(SideName(s)) + " connection point: \"" + Shown(t) +
+                                    (read == NumberRead::OutOfRange ? "\" is out of range"
+                                                                    : "\" is not a number written with a period")});
                 ok = false;
             }
         }
@@ -129,8 +129,7 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
         if (!ReadWhole(kt, 0, 4, kind))
             issues.push_back({first + 3, std::string(SideName(s)) + " connection kind \"" + Shown(kt) +
                                              "\" must be a whole number from 0 to 4"});
-        else
-            hv.kind[s] = kind;
+        else hv.kind[s] = kind;
         if (ok) {
             hv.sidesRead[s] = true;
             hv.point[s] = {c[0], c[1], c[2]};
@@ -144,8 +143,8 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
         const Vec3& p = hv.point[s];
         if (std::fabs(p.x - want[0]) > 0.001 || std::fabs(p.y - want[1]) > 0.001)
             issues.push_back({4 + 4 * s, std::string(SideName(s)) + " connection point " + Pt(p) +
-                                             " is off the cell boundary: an open " + SideName(s) +
-                                             " side joins at (" + FormatCoord(want[0]) + " " + FormatCoord(want[1]) +
+                                             " is off the cell boundary: an open " + SideName(s) + " side joins at (" +
+                                             FormatCoord(want[0]) + " " + FormatCoord(want[1]) +
                                              " z), the middle of its doorway's floor edge"});
     }
     return hv;
@@ -167,7 +166,8 @@ void CheckValues(const Node& block, std::vector<Issue>& issues) {
                 issues.push_back({vl, "plane \"" + Shown(c.value) + "\" must be (x y z) (x y z) (x y z)"});
         } else if (k == "origin" || k == "point0" || k == "point1" || k == "attachpoint" || k == "angles") {
             if (!ReadTriple(c.value, v))
-                issues.push_back({vl, c.key + " \"" + Shown(c.value) + "\" must be three numbers written with a period"});
+                issues.push_back(
+                    {vl, c.key + " \"" + Shown(c.value) + "\" must be three numbers written with a period"});
         } else if (k == "uaxis" || k == "vaxis") {
             if (!ReadBracketed(c.value, 4, true))
                 issues.push_back({vl, c.key + " \"" + Shown(c.value) + "\" must be [x y z shift] scale"});
@@ -190,10 +190,11 @@ void CheckMarkers(const RoomBody& body, const HeaderValues& hv, const std::vecto
         if (cls == kInfoClass) {
             if (++infoCount > 1) issues.push_back({e.line, "a second " + kInfoClass + " entity"});
             if (e.Get("roomtype", lines[2]) != lines[2])
-                issues.push_back({e.line, kInfoClass + " says room type " + e.Get("roomtype") + " but the header says " +
-                                              lines[2]});
+                issues.push_back(
+                    {e.line, kInfoClass + " says room type " + e.Get("roomtype") + " but the header says " + lines[2]});
             if (e.Get("genre", lines[1]) != lines[1])
-                issues.push_back({e.line, kInfoClass + " says genre " + e.Get("genre") + " but the header says " + lines[1]});
+                issues.push_back(
+                    {e.line, kInfoClass + " says genre " + e.Get("genre") + " but the header says " + lines[1]});
         } else if (cls == kConnectorClass) {
             Vec3 p;
             if (!ReadTriple(e.Get("origin"), p)) continue;  // reported with the values
@@ -207,26 +208,22 @@ void CheckMarkers(const RoomBody& body, const HeaderValues& hv, const std::vecto
                                               " matches no open side's connection point in the header"});
             else if (connectorLine[static_cast<size_t>(side)])
                 issues.push_back({e.line, "a second " + kConnectorClass + " on the " + SideName(side) + " side"});
-            else
-                connectorLine[static_cast<size_t>(side)] = e.line;
+            else connectorLine[static_cast<size_t>(side)] = e.line;
         }
     }
     for (int s = 0; s < 4; ++s)
         if (open[static_cast<size_t>(s)] && hv.sidesRead[s] && !connectorLine[static_cast<size_t>(s)])
             issues.push_back({4 + 4 * s, "the open " + std::string(SideName(s)) + " side has no " + kConnectorClass +
                                              " marker at its connection point"});
-    if (hv.type == 5 && !playerStart)
-        issues.push_back({3, "a game start room needs an info_player_start"});
+    if (hv.type == 5 && !playerStart) issues.push_back({3, "a game start room needs an info_player_start"});
 }
 
 // Every brush block within an entity.
 void CollectSolids(const Node& n, std::vector<const Node*>& out) {
     for (const auto& c : n.children)
         if (c.isBlock) {
-            if (c.key == "solid")
-                out.push_back(&c);
-            else
-                CollectSolids(c, out);
+            if (c.key == "solid") out.push_back(&c);
+            else CollectSolids(c, out);
         }
 }
 
@@ -263,10 +260,10 @@ void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vect
     const double depth = kHalfCell - kInset;
     auto at = [&](double u, double z) -> Vec3 {
         switch (s) {
-            case North: return {u, depth, z};
-            case East: return {depth, u, z};
-            case South: return {u, -depth, z};
-            default: return {-depth, u, z};
+        case North: return {u, depth, z};
+        case East: return {depth, u, z};
+        case South: return {u, -depth, z};
+        default: return {-depth, u, z};
         }
     };
     const double center = (s == North || s == South) ? door.x : door.y;
@@ -296,12 +293,12 @@ void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vect
             issues.push_back({line, "the " + side + " doorway (192 high from z " + FormatCoord(zc) +
                                         ") reaches above the room's top at z " + FormatCoord(shell.zhi)});
         if (blocked)
-            issues.push_back({line, "the " + side + " doorway is blocked at " + Pt(firstBlock) + ": an open side needs a clear " +
-                                        FormatCoord(2 * passageHalf) + " x " + FormatCoord(passageHeight) +
-                                        " passage above its connection point"});
+            issues.push_back({line, "the " + side + " doorway is blocked at " + Pt(firstBlock) +
+                                        ": an open side needs a clear " + FormatCoord(2 * passageHalf) + " x " +
+                                        FormatCoord(passageHeight) + " passage above its connection point"});
         if (gaps)
-            issues.push_back({line, "the " + side + " wall has a hole at " + Pt(firstGap) +
-                                        " outside its doorway (" + std::to_string(gaps) + " samples open)"});
+            issues.push_back({line, "the " + side + " wall has a hole at " + Pt(firstGap) + " outside its doorway (" +
+                                        std::to_string(gaps) + " samples open)"});
         for (double u = center - halfWidth + kStep / 2; u < center + halfWidth; u += kStep)
             if (!shell.Solid(at(u, zc - kStep / 2))) {
                 issues.push_back({line, "the floor does not reach the " + side + " boundary under the doorway at " +
@@ -335,10 +332,10 @@ bool BlocksWalking(const std::string& cls) {
 Vec3 DoorStand(int s, const Vec3& door) {
     const double in = kHalfCell - kInset;
     switch (s) {
-        case North: return {door.x, in, door.z + 1};
-        case East: return {in, door.y, door.z + 1};
-        case South: return {door.x, -in, door.z + 1};
-        default: return {-in, door.y, door.z + 1};
+    case North: return {door.x, in, door.z + 1};
+    case East: return {in, door.y, door.z + 1};
+    case South: return {door.x, -in, door.z + 1};
+    default: return {-in, door.y, door.z + 1};
     }
 }
 
@@ -367,8 +364,9 @@ Reach CheckWalkways(const RoomBody& body, const HeaderValues& hv, const Walkways
             firstSide = s;
             reached = walk.Reach(place);
         } else if (!reached[static_cast<size_t>(place)]) {
-            issues.push_back({4 + 4 * s, std::string("the ") + SideName(s) + " doorway cannot be reached on foot from the " +
-                                             SideName(firstSide) + " doorway (with every spawn group present)"});
+            issues.push_back({4 + 4 * s, std::string("the ") + SideName(s) +
+                                             " doorway cannot be reached on foot from the " + SideName(firstSide) +
+                                             " doorway (with every spawn group present)"});
         }
     }
     for (const auto& e : body.entities.children) {
@@ -384,7 +382,8 @@ Reach CheckWalkways(const RoomBody& body, const HeaderValues& hv, const Walkways
         if ((pickup || cls == "info_player_start") && firstSide >= 0) {
             const int place = walk.PlaceBelow(p, 64);
             if (place < 0 || !reached[static_cast<size_t>(place)])
-                issues.push_back({e.line, cls + " at " + Pt(p) + " stands where a player cannot walk from the doorways"});
+                issues.push_back(
+                    {e.line, cls + " at " + Pt(p) + " stands where a player cannot walk from the doorways"});
         }
     }
     if (firstSide < 0) reached.assign(static_cast<size_t>(walk.PlaceCount()), true);
@@ -400,7 +399,8 @@ constexpr double kNodeDoorReach = 96;
 bool IsNodeClass(const std::string& lowerClass) { return lowerClass.rfind("info_node", 0) == 0; }
 
 void CheckNodes(const RoomBody& body, const HeaderValues& hv, const Walkways& walk, const Reach& reach,
-                const std::vector<const Brush*>& blocking, const RoomCheckOptions& options, std::vector<Issue>& issues) {
+                const std::vector<const Brush*>& blocking, const RoomCheckOptions& options,
+                std::vector<Issue>& issues) {
     std::vector<Vec3> ground;
     for (const auto& e : body.entities.children) {
         const std::string cls = LowerCase(e.Get("classname"));
@@ -411,8 +411,9 @@ void CheckNodes(const RoomBody& body, const HeaderValues& hv, const Walkways& wa
             issues.push_back({e.line, cls + " at " + Pt(p) + " sits inside a brush"});
     }
     if (ground.empty()) {
-        Issue none{kHeaderLines + 1, "the room has no info_node, so characters find no way through it: put nodes "
-                                     "over its floors and one just inside every doorway"};
+        Issue none{kHeaderLines + 1,
+                   "the room has no info_node, so characters find no way through it: put nodes "
+                   "over its floors and one just inside every doorway"};
         if (options.allowMissingNodes && options.allowed) options.allowed->push_back(std::move(none));
         else if (!options.allowMissingNodes) issues.push_back(std::move(none));
         return;  // the spots and doorways would only say the same again
@@ -434,14 +435,16 @@ void CheckNodes(const RoomBody& body, const HeaderValues& hv, const Walkways& wa
         if (d > farthest) farthest = d, farSpot = spot;
     }
     if (far)
-        issues.push_back({kHeaderLines + 1, "the walkable spot at " + Pt(farSpot) + " is " + FormatCoord(std::round(farthest)) +
+        issues.push_back({kHeaderLines + 1, "the walkable spot at " + Pt(farSpot) + " is " +
+                                                FormatCoord(std::round(farthest)) +
                                                 " units from the nearest info_node (" + std::to_string(far) +
                                                 " spots of 16 x 16 units lie more than 256 from every node)"});
     const auto open = OpenSides(hv.type);
     for (int s = 0; s < 4; ++s) {
         if (!open[static_cast<size_t>(s)] || !hv.sidesRead[s] || nearest(hv.point[s]) <= kNodeDoorReach) continue;
-        issues.push_back({4 + 4 * s, "no info_node within 96 units of the " + std::string(SideName(s)) + " doorway at " +
-                                         Pt(hv.point[s]) + ": put one just inside it so the nodes of the room joined "
+        issues.push_back({4 + 4 * s, "no info_node within 96 units of the " + std::string(SideName(s)) +
+                                         " doorway at " + Pt(hv.point[s]) +
+                                         ": put one just inside it so the nodes of the room joined "
                                          "there link with this room's"});
     }
 }
@@ -451,8 +454,9 @@ void CheckNodes(const RoomBody& body, const HeaderValues& hv, const Walkways& wa
 void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, const HeaderValues& hv,
                  std::vector<Issue>& issues) {
     namespace lc = tessellon;
-    const std::vector<std::string> bodyLines(lines.begin() + kHeaderLines,
-                                             lines.begin() + std::min<size_t>(lines.size(), static_cast<size_t>(body.endLine)));
+    const std::vector<std::string> bodyLines(
+        lines.begin() + kHeaderLines,
+        lines.begin() + std::min<size_t>(lines.size(), static_cast<size_t>(body.endLine)));
     const lc::VmfDocument doc = lc::ReadVmfTokenLines(bodyLines, kHeaderLines + 1);
     lc::CheckOptions options;
     options.requireMapHead = false;
@@ -467,18 +471,23 @@ void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, co
         const double w = DoorHalfWidth(hv.kind[s]);
         lc::Box plug;
         switch (s) {
-            case North: plug = {{d.x - w, lo, z0}, {d.x + w, hi, z1}}; break;
-            case East: plug = {{lo, d.y - w, z0}, {hi, d.y + w, z1}}; break;
-            case South: plug = {{d.x - w, -hi, z0}, {d.x + w, -lo, z1}}; break;
-            default: plug = {{-hi, d.y - w, z0}, {-lo, d.y + w, z1}}; break;
+        case North: plug = {{d.x - w, lo, z0}, {d.x + w, hi, z1}}; break;
+        case East: plug = {{lo, d.y - w, z0}, {hi, d.y + w, z1}}; break;
+        case South: plug = {{d.x - w, -hi, z0}, {d.x + w, -lo, z1}}; break;
+        default: plug = {{-hi, d.y - w, z0}, {-lo, d.y + w, z1}}; break;
         }
         options.extraSealing.push_back(plug);
         const Vec3 in = DoorStand(s, d);
         const double pull = 2 * kWallThickness;  // a little way into the room, at head height
-        const Vec3 start{in.x - (s == East ? pull : s == West ? -pull : 0),
-                         in.y - (s == North ? pull : s == South ? -pull : 0), d.z + 48};
-        options.extraStarts.push_back({{start.x, start.y, start.z}, std::to_string(4 + 4 * s),
-                                       std::string(SideName(s)) + " doorway"});
+        const Vec3 start{in.x - (s == East   ? pull
+                                 : s == West ? -pull
+                                             : 0),
+                         in.y - (s == North   ? pull
+                                 : s == South ? -pull
+                                              : 0),
+                         d.z + 48};
+        options.extraStarts.push_back(
+            {{start.x, start.y, start.z}, std::to_string(4 + 4 * s), std::string(SideName(s)) + " doorway"});
     }
     for (const auto& e : body.entities.children) {
         const std::string cls = e.Get("classname");
@@ -502,9 +511,9 @@ void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, co
         int idLine = 0;  // the kit names each extra start by its line
         const auto [idEnd, idError] = std::from_chars(from.id.data(), from.id.data() + from.id.size(), idLine);
         if (idError != std::errc() || idEnd != from.id.data() + from.id.size() || idLine < 1) idLine = kHeaderLines + 1;
-        issues.push_back({idLine,
-                          "the room leaks with its doorways plugged: the void reaches the " + from.classname + " at " +
-                              Pt({from.origin.x, from.origin.y, from.origin.z}) + " through " + Pt(through)});
+        issues.push_back({idLine, "the room leaks with its doorways plugged: the void reaches the " + from.classname +
+                                      " at " + Pt({from.origin.x, from.origin.y, from.origin.z}) + " through " +
+                                      Pt(through)});
     } else if (!report.leak.checked) {
         issues.push_back({kHeaderLines + 1, "the leak check could not run: " + report.leak.skippedReason});
     }
@@ -590,9 +599,8 @@ namespace {
 std::vector<Issue> CheckShape(const std::vector<std::string>& lines, const RoomCheckOptions* options) {
     std::vector<Issue> issues;
     if (lines.size() < static_cast<size_t>(kHeaderLines)) {
-        issues.push_back({static_cast<int>(lines.size()) + 1,
-                          "the file ends after " + std::to_string(lines.size()) +
-                              " lines; a room file starts with 21 header lines"});
+        issues.push_back({static_cast<int>(lines.size()) + 1, "the file ends after " + std::to_string(lines.size()) +
+                                                                  " lines; a room file starts with 21 header lines"});
         return issues;
     }
     const HeaderValues hv = CheckHeader(lines, issues);
@@ -656,7 +664,8 @@ void CollectProps(const Node& n, const RoomCheckOptions& options, std::vector<Is
         }
         const std::string path = LowerCase(model->value);
         if (options.models && !options.models->count(path)) {
-            issues.push_back({model->line + 1, cls + " model \"" + model->value + "\" is not in the list of the game's models"});
+            issues.push_back(
+                {model->line + 1, cls + " model \"" + model->value + "\" is not in the list of the game's models"});
             continue;
         }
         if (cls != "prop_static" || !options.modelUses) continue;
@@ -665,9 +674,10 @@ void CollectProps(const Node& n, const RoomCheckOptions& options, std::vector<Is
         const auto use = options.modelUses->find(path);
         if (use == options.modelUses->end() || use->second == ModelUse::Static) continue;
         if (use->second == ModelUse::Physics) {
-            issues.push_back({model->line + 1, "prop_static model \"" + model->value +
-                                                   "\" has physics data (marked physics in hl2_models.txt), so the map "
-                                                   "compiler removes it: make it prop_physics, or prop_dynamic to keep it still"});
+            issues.push_back(
+                {model->line + 1, "prop_static model \"" + model->value +
+                                      "\" has physics data (marked physics in hl2_models.txt), so the map "
+                                      "compiler removes it: make it prop_physics, or prop_dynamic to keep it still"});
         } else {
             Issue unknown{model->line + 1, "prop_static model \"" + model->value +
                                                "\" is not known to be free of physics data (marked unknown in "
