@@ -13,7 +13,7 @@ if [ "${1:-}" = "--tests" ]; then
   bash "$here/install-packages.sh" libgtest-dev libgmock-dev libbenchmark-dev \
     xvfb xauth imagemagick fonts-dejavu-core
   # The unit tests under the sanitizers and the fuzz targets: clang with its runtimes.
-  bash "$here/install-packages.sh" clang-14 libclang-rt-14-dev
+  bash "$here/install-packages.sh" clang-14 libclang-rt-14-dev clang-format-14
 elif [ $# -gt 0 ]; then
   echo "setup: the only option is --tests (got \"$1\")." >&2
   exit 2
