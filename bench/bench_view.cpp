@@ -64,8 +64,9 @@ void BM_ViewLevelFromStart(benchmark::State& state) {
     state.counters["bodies"] = bodies;
     state.counters["floor_ms"] = bestFloor * 1e3;
     state.counters["view_ms"] = bestView * 1e3;
-    bench::Record("view " + std::to_string(level.rooms) + "-room level", bench::Ms(bestView) + " = " + bench::Ratio(bestView / bestFloor),
-                  bench::Ms(bestFloor), "< 1 s (wall, all cores)", bestView < 1);
+    bench::Record("view " + std::to_string(level.rooms) + "-room level",
+                  bench::Ms(bestView) + " = " + bench::Ratio(bestView / bestFloor), bench::Ms(bestFloor),
+                  "< 1 s (wall, all cores)", bestView < 1);
 }
 BENCHMARK(BM_ViewLevelFromStart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -81,7 +82,8 @@ void BM_RenderOneThread(benchmark::State& state) {
     double bestFloor = 1e30, bestRender = 1e30;
     for (auto _ : state) {
         bestFloor = std::min(bestFloor, ReadFloor(level.path));
-        const double render = bench::SecondsOf([&] { benchmark::DoNotOptimize(file.scene.Render(*file.start, 800, 450, 1)); });
+        const double render =
+            bench::SecondsOf([&] { benchmark::DoNotOptimize(file.scene.Render(*file.start, 800, 450, 1)); });
         state.SetIterationTime(render);
         bestRender = std::min(bestRender, render);
     }

@@ -74,6 +74,10 @@ def solid_shape(solid):
     for p, mat in faces:
         if all(abs(q[2] - hi[2]) < 0.01 for q in p):
             top_mat = mat
+    # A wall that meets the ceiling hides its top; it shows by the material of its sides.
+    if (top_mat or "").startswith("TOOLS") and hi[2] - lo[2] > 64:
+        seen = [mat for _p, mat in faces if not mat.startswith("TOOLS")]
+        top_mat = seen[0] if seen else top_mat
     return lo, hi, top_mat or faces[0][1]
 
 

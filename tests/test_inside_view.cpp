@@ -29,8 +29,8 @@ FaceSurface Lit(Rgb c) { return {FaceLook::Lit, c}; }
 
 // An axis-aligned box, faces in the order +x, -x, +y, -y, +z, -z.
 void AddBox(ViewScene& scene, Vec3 mn, Vec3 mx, std::array<FaceSurface, 6> faces, bool blocksLight = true) {
-    const std::vector<Plane> planes = {{{1, 0, 0}, mx.x},  {{-1, 0, 0}, -mn.x}, {{0, 1, 0}, mx.y},
-                                       {{0, -1, 0}, -mn.y}, {{0, 0, 1}, mx.z},  {{0, 0, -1}, -mn.z}};
+    const std::vector<Plane> planes = {{{1, 0, 0}, mx.x},   {{-1, 0, 0}, -mn.x}, {{0, 1, 0}, mx.y},
+                                       {{0, -1, 0}, -mn.y}, {{0, 0, 1}, mx.z},   {{0, 0, -1}, -mn.z}};
     ASSERT_TRUE(scene.AddBody(planes, {faces.begin(), faces.end()}, blocksLight));
 }
 void AddBox(ViewScene& scene, Vec3 mn, Vec3 mx, FaceSurface all, bool blocksLight = true) {
@@ -64,13 +64,13 @@ const Vec3 kEye{0, 0, 64};
 TEST(InsideView, LooksTheWayTheGameTurnsYawAndPitch) {
     const ViewScene room = ColourRoom();
     auto centre = [&](double yaw, double pitch) { return Channels(Centre(room.Render({kEye, yaw, pitch}, 64, 36))); };
-    EXPECT_EQ(centre(0, 0), "r");      // yaw 0 looks along +x
-    EXPECT_EQ(centre(90, 0), "g");     // yaw 90 along +y
+    EXPECT_EQ(centre(0, 0), "r");   // yaw 0 looks along +x
+    EXPECT_EQ(centre(90, 0), "g");  // yaw 90 along +y
     EXPECT_EQ(centre(180, 0), "b");
     EXPECT_EQ(centre(270, 0), "rg");
     EXPECT_EQ(centre(-90, 0), "rg");
-    EXPECT_EQ(centre(0, 89), "gb");    // a positive pitch looks down
-    EXPECT_EQ(centre(0, -89), "rb");   // a negative one up
+    EXPECT_EQ(centre(0, 89), "gb");   // a positive pitch looks down
+    EXPECT_EQ(centre(0, -89), "rb");  // a negative one up
 }
 
 TEST(InsideView, LeftIsPlusYWhenLookingAlongX) {
@@ -118,7 +118,8 @@ TEST(InsideView, AHiddenFaceIsSeeThroughAndTheSkyAndTheVoidHaveTheirColours) {
     const FaceSurface hidden{FaceLook::Hidden, {}};
     ViewScene room = ColourRoom();
     // Its face toward the eye (-x) is nodraw: nothing of the box shows, as in the game.
-    AddBox(room, {128, -64, 0}, {160, 64, 256}, {Glow(kWhite), hidden, Glow(kWhite), Glow(kWhite), Glow(kWhite), Glow(kWhite)});
+    AddBox(room, {128, -64, 0}, {160, 64, 256},
+           {Glow(kWhite), hidden, Glow(kWhite), Glow(kWhite), Glow(kWhite), Glow(kWhite)});
     EXPECT_EQ(Channels(Centre(room.Render({kEye, 0, 0}, 64, 36))), "r");
     ViewScene solid = ColourRoom();
     AddBox(solid, {128, -64, 0}, {160, 64, 256}, Glow(kWhite));
@@ -217,7 +218,9 @@ TEST(InsideView, ToolMaterialsAreHiddenAsInTheGameAndFamiliesHaveTheirOwnColours
 // Small levels as the editor writes them.
 struct MapText {
     int ids = 1;
-    static std::string Point(Vec3 p) { return "(" + FormatNumber(p.x) + " " + FormatNumber(p.y) + " " + FormatNumber(p.z) + ")"; }
+    static std::string Point(Vec3 p) {
+        return "(" + FormatNumber(p.x) + " " + FormatNumber(p.y) + " " + FormatNumber(p.z) + ")";
+    }
     // An axis-aligned box, faces +x, -x, +y, -y, +z, -z; three points on each face in the order
     // that makes its normal point out of the box.
     std::string Box(Vec3 mn, Vec3 mx, std::array<std::string, 6> materials) {
@@ -232,8 +235,9 @@ struct MapText {
             Plane p;
             PlaneFromPoints(a, b, c, p);
             if (Dot(p.normal, n[f]) < 0) std::swap(a, c);
-            s += "\t\tside\n\t\t{\n\t\t\t\"id\" \"" + std::to_string(ids++) + "\"\n\t\t\t\"plane\" \"" + Point(a) + " " + Point(b) +
-                 " " + Point(c) + "\"\n\t\t\t\"material\" \"" + materials[static_cast<std::size_t>(f)] + "\"\n\t\t}\n";
+            s += "\t\tside\n\t\t{\n\t\t\t\"id\" \"" + std::to_string(ids++) + "\"\n\t\t\t\"plane\" \"" + Point(a) +
+                 " " + Point(b) + " " + Point(c) + "\"\n\t\t\t\"material\" \"" +
+                 materials[static_cast<std::size_t>(f)] + "\"\n\t\t}\n";
         }
         return s + "\t}\n";
     }
@@ -241,8 +245,9 @@ struct MapText {
         return Box(mn, mx, {material, material, material, material, material, material});
     }
     std::string Entity(const std::string& cls, Vec3 o, const std::string& keys = "", const std::string& solids = "") {
-        return "entity\n{\n\t\"id\" \"" + std::to_string(ids++) + "\"\n\t\"classname\" \"" + cls + "\"\n\t\"origin\" \"" +
-               FormatNumber(o.x) + " " + FormatNumber(o.y) + " " + FormatNumber(o.z) + "\"\n" + keys + solids + "}\n";
+        return "entity\n{\n\t\"id\" \"" + std::to_string(ids++) + "\"\n\t\"classname\" \"" + cls +
+               "\"\n\t\"origin\" \"" + FormatNumber(o.x) + " " + FormatNumber(o.y) + " " + FormatNumber(o.z) + "\"\n" +
+               keys + solids + "}\n";
     }
     // A closed room like ColourRoom's, its walls in the game's materials.
     std::string Level(const std::string& worldExtra, const std::string& entities) {
@@ -286,7 +291,9 @@ TEST(InsideView, PropsAreBoxesOfTheirModelsSizeAndCharactersAndPickupsMarks) {
     // A desk (60 long, 32 high, standing on its origin) 128 ahead of an eye 24 above the floor:
     // 90 degrees across 128 x 128 pixels, a height h on the desk's near face (98 ahead) shows at
     // row 64 (1 - (h - 24) / 98).
-    const ViewFile desk = ViewOf(m.Level("", m.Entity("prop_static", {128, 0, 0}, "\t\"model\" \"models/props_interiors/furniture_desk01a.mdl\"\n\t\"angles\" \"0 0 0\"\n")));
+    const ViewFile desk = ViewOf(m.Level(
+        "", m.Entity("prop_static", {128, 0, 0},
+                     "\t\"model\" \"models/props_interiors/furniture_desk01a.mdl\"\n\t\"angles\" \"0 0 0\"\n")));
     EXPECT_EQ(desk.props, 1);
     const RgbImage image = desk.scene.Render({{0, 0, 24}, 0, 0}, 128, 128);
     const ViewFile empty = ViewOf(m.Level("", ""));
@@ -295,7 +302,8 @@ TEST(InsideView, PropsAreBoxesOfTheirModelsSizeAndCharactersAndPickupsMarks) {
     EXPECT_EQ(image.At(64, 56), bare.At(64, 56));  // 35 units up: above it
 
     // A character is a red mark a person high, a pickup an orange one on the floor.
-    const ViewFile marks = ViewOf(m.Level("", m.Entity("npc_combine_s", {128, 0, 0}) + m.Entity("item_healthkit", {128, 96, 0})));
+    const ViewFile marks =
+        ViewOf(m.Level("", m.Entity("npc_combine_s", {128, 0, 0}) + m.Entity("item_healthkit", {128, 96, 0})));
     EXPECT_EQ(marks.marks, 2);
     const Rgb person = Centre(marks.scene.Render({kEye, 0, 0}, 256, 144));
     EXPECT_GT(person.red, 150);
@@ -311,14 +319,16 @@ TEST(InsideView, LightsPointAsTheMapCompilerReadsThem) {
     // A spot just under the ceiling: its "pitch" -90 points it down (the compiler's sign, the
     // opposite of a view's), so the floor under it is lit, and pointed up it is not.
     auto floorUnderSpot = [&](const std::string& pitch) {
-        const ViewFile f = ViewOf(m.Level("", m.Entity("light_spot", {0, 0, 240},
-                                                        "\t\"_light\" \"255 255 255 400\"\n\t\"angles\" \"0 0 0\"\n\t\"pitch\" \"" + pitch +
-                                                            "\"\n\t\"_inner_cone\" \"30\"\n\t\"_cone\" \"45\"\n")));
+        const ViewFile f =
+            ViewOf(m.Level("", m.Entity("light_spot", {0, 0, 240},
+                                        "\t\"_light\" \"255 255 255 400\"\n\t\"angles\" \"0 0 0\"\n\t\"pitch\" \"" +
+                                            pitch + "\"\n\t\"_inner_cone\" \"30\"\n\t\"_cone\" \"45\"\n")));
         return Brightness(Centre(f.scene.Render({{0, 0, 64}, 0, 89}, 32, 18)));
     };
     EXPECT_GT(floorUnderSpot("-90"), floorUnderSpot("90") + 100);
     // The player start: its place at eye height, looking its way.
-    const ViewFile start = ViewOf(m.Level("", m.Entity("info_player_start", {-100, 20, 0}, "\t\"angles\" \"0 90 0\"\n")));
+    const ViewFile start =
+        ViewOf(m.Level("", m.Entity("info_player_start", {-100, 20, 0}, "\t\"angles\" \"0 90 0\"\n")));
     ASSERT_TRUE(start.start);
     EXPECT_EQ(start.start->eye.x, -100);
     EXPECT_EQ(start.start->eye.z, kPlayerEyeHeight);
@@ -365,7 +375,8 @@ std::uint32_t BitwiseCrc(const std::string& bytes) {
 std::uint32_t Be(const std::string& s, std::size_t at) {
     return static_cast<std::uint32_t>(static_cast<unsigned char>(s[at])) << 24 |
            static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + 1])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + 2])) << 8 | static_cast<unsigned char>(s[at + 3]);
+           static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + 2])) << 8 |
+           static_cast<unsigned char>(s[at + 3]);
 }
 
 TEST(InsideView, PngFilesCarryEveryPixelWithValidChecksums) {
@@ -373,7 +384,8 @@ TEST(InsideView, PngFilesCarryEveryPixelWithValidChecksums) {
     RgbImage image(200, 150, {0, 0, 0});
     for (int y = 0; y < 150; ++y)
         for (int x = 0; x < 200; ++x)
-            image.Set(x, y, {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x ^ y)});
+            image.Set(x, y,
+                      {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x ^ y)});
     TempDir dir;
     ASSERT_TRUE(image.SavePng(dir.path() / "p.png"));
     const std::string png = ReadFile(dir.path() / "p.png");
@@ -417,7 +429,8 @@ TEST(InsideView, PngFilesCarryEveryPixelWithValidChecksums) {
         for (int x : {0, 123, 199}) {
             const std::size_t p = static_cast<std::size_t>(y) * 601 + 1 + static_cast<std::size_t>(x) * 3;
             EXPECT_EQ(raw[p - 1 - static_cast<std::size_t>(x) * 3], '\0');  // the row's filter: none
-            EXPECT_EQ(Rgb({static_cast<std::uint8_t>(raw[p]), static_cast<std::uint8_t>(raw[p + 1]), static_cast<std::uint8_t>(raw[p + 2])}),
+            EXPECT_EQ(Rgb({static_cast<std::uint8_t>(raw[p]), static_cast<std::uint8_t>(raw[p + 1]),
+                           static_cast<std::uint8_t>(raw[p + 2])}),
                       image.At(x, y));
         }
 }
@@ -470,7 +483,8 @@ TEST(ViewCommand, BadInputGetsAClearMessage) {
         {{"view", (dir.path() / "junk.vmf").string(), "--start", out}, 1, "holds nothing to draw"},
         {{"view", level, "--start", out}, 1, "needs a level with an info_player_start"},
         {{"view", level, "--doorway", out}, 1, "has no doorway"},
-        {{"view", level, "--from", "0", "0", "64", "--yaw", "0", (dir.path() / "no-such-folder" / "v.png").string()}, 1,
+        {{"view", level, "--from", "0", "0", "64", "--yaw", "0", (dir.path() / "no-such-folder" / "v.png").string()},
+         1,
          "could not be written"},
     };
     for (const Case& c : cases) {

@@ -145,8 +145,9 @@ void App::BuildRoomManager() {
     On(kit, [this] { tessellon::LaunchRoomKit(s_); });
     auto* close = new Fl_Button(818, 618, 162, 28, "Close");
     // The longest caption, "Restore Room Test Mode", fits its button at this size.
-    for (Fl_Widget* b : {static_cast<Fl_Widget*>(testRoom_), static_cast<Fl_Widget*>(deleteRoom_), static_cast<Fl_Widget*>(refresh),
-                         static_cast<Fl_Widget*>(kit), static_cast<Fl_Widget*>(close)})
+    for (Fl_Widget* b :
+         {static_cast<Fl_Widget*>(testRoom_), static_cast<Fl_Widget*>(deleteRoom_), static_cast<Fl_Widget*>(refresh),
+          static_cast<Fl_Widget*>(kit), static_cast<Fl_Widget*>(close)})
         b->labelsize(13);
     Name(close, "Command10");
     On(close, [this] {
@@ -242,7 +243,8 @@ void App::ToggleRoomTestMode() {
         if (!EnterRoomTestMode(s_, SelectedRoom())) return;
         testRoom_->label("Restore Room Test Mode");
         roomPicture_->hide();
-        testModeNoteText_ = "Room test mode is on.\n\nA build uses \"" + s_.RoomCatalogue.Row(SelectedRoom() + 1).Name() +
+        testModeNoteText_ = "Room test mode is on.\n\nA build uses \"" +
+                            s_.RoomCatalogue.Row(SelectedRoom() + 1).Name() +
                             "\" wherever a room of its type is needed; the other rooms of that type are blocked.\n\n"
                             "Press \"Restore Room Test Mode\" to lift the blocks.";
         testModeNote_->label(testModeNoteText_.c_str());

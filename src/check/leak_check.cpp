@@ -40,8 +40,10 @@ struct AxisLines {
         std::size_t first, last;
     };
     Span CellsAt(double v) const {
-        const std::size_t hi = static_cast<std::size_t>(std::upper_bound(at.begin(), at.end(), v + kMergeGap) - at.begin());
-        const std::size_t lo = static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), v - kMergeGap) - at.begin());
+        const std::size_t hi =
+            static_cast<std::size_t>(std::upper_bound(at.begin(), at.end(), v + kMergeGap) - at.begin());
+        const std::size_t lo =
+            static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), v - kMergeGap) - at.begin());
         // Lines in [lo, hi) lie on v; the cells touching v run from lo-1 to hi-1.
         const std::size_t first = lo == hi ? lo - 1 : (lo == 0 ? 0 : lo - 1);
         return {first, std::min(hi - 1, Cells() - 1)};
@@ -146,7 +148,8 @@ bool FrameMayReach(const std::uint8_t* cell, std::size_t nx, std::size_t ny, std
                 for (std::size_t w = 0; w < words; ++w) next[w] = FillRuns(next[w], bits[w]);
                 for (std::size_t w = 0; w + 1 < words; ++w) {
                     if ((next[w] >> 63) && (bits[w + 1] & 1) && !(next[w + 1] & 1)) next[w + 1] |= 1, again = true;
-                    if ((next[w + 1] & 1) && (bits[w] >> 63) && !(next[w] >> 63)) next[w] |= std::uint64_t(1) << 63, again = true;
+                    if ((next[w + 1] & 1) && (bits[w] >> 63) && !(next[w] >> 63))
+                        next[w] |= std::uint64_t(1) << 63, again = true;
                 }
             }
             for (std::size_t w = 0; w < words; ++w) {
@@ -163,7 +166,6 @@ bool FrameMayReach(const std::uint8_t* cell, std::size_t nx, std::size_t ny, std
         }
     return false;
 }
-
 
 // The grid lines of the flood: every body's bounds on each axis, and a frame a little outside
 // all bodies and starts, so the void around the level is one connected shell of cells.
@@ -192,7 +194,8 @@ bool CutSpace(const std::vector<SealingBody>& bodies, const std::vector<LeakStar
         lines[a].Finish();
         total *= lines[a].Cells();
         if (total > maxCells) {
-            result.skippedReason = "the level's brushes cut space into more than " + std::to_string(maxCells) + " cells";
+            result.skippedReason =
+                "the level's brushes cut space into more than " + std::to_string(maxCells) + " cells";
             return false;
         }
     }
@@ -204,8 +207,12 @@ bool CutSpace(const std::vector<SealingBody>& bodies, const std::vector<LeakStar
 struct PaddedGrid {
     std::size_t nx, ny, nz, strideY, strideZ, padded;
     explicit PaddedGrid(const AxisLines (&lines)[3])
-        : nx(lines[0].Cells()), ny(lines[1].Cells()), nz(lines[2].Cells()), strideY(nx + 2),
-          strideZ((nx + 2) * (ny + 2)), padded(strideZ * (nz + 2)) {}
+        : nx(lines[0].Cells()),
+          ny(lines[1].Cells()),
+          nz(lines[2].Cells()),
+          strideY(nx + 2),
+          strideZ((nx + 2) * (ny + 2)),
+          padded(strideZ * (nz + 2)) {}
     std::size_t At(std::size_t i, std::size_t j, std::size_t k) const {
         return (i + 1) + (j + 1) * strideY + (k + 1) * strideZ;
     }
@@ -353,7 +360,8 @@ void StraightenTrail(std::vector<Vec3>& trail) {
 
 SealingBody SealingBox(const Box& box) { return SealingBody{box, {}, true}; }
 
-LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<LeakStart>& starts, std::size_t maxCells) {
+LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<LeakStart>& starts,
+                    std::size_t maxCells) {
     LeakResult result;
     if (starts.empty()) {
         result.skippedReason = "there is no point to flood from";
@@ -391,6 +399,60 @@ LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<Le
     TraceLeaks(starts, startSpans, lines, grid, kept.cell, result);
     StraightenTrail(result.trail);
     return result;
+}
+
+}  // namespace tessellon
+
+namespace tessellon {
+
+SpaceRegions FindSpaceRegions(const std::vector<SealingBody>& bodies, const std::vector<Vec3>& points,
+                              std::size_t maxCells) {
+    SpaceRegions out;
+    if (points.empty()) {
+        out.checked = true;
+        return out;
+    }
+    std::vector<LeakStart> starts;
+    starts.reserve(points.size());
+    for (const Vec3& p : points) starts.push_back({p, {}, {}});
+    AxisLines lines[3];
+    LeakResult sizes;
+    if (!CutSpace(bodies, starts, maxCells, lines, sizes)) {
+        out.skippedReason = sizes.skippedReason;
+        return out;
+    }
+    out.checked = true;
+    const PaddedGrid grid(lines);
+    std::vector<std::uint8_t> cell;
+    FillBodies(bodies, lines, grid, cell);
+    const auto cellsOf = StartCells(starts, lines, grid, cell);
+    // Each part is flooded once, from the first point found in it; a cell keeps its part's
+    // number (0 for not reached yet). Parts are only started from points, so 16 bits number them.
+    std::vector<std::uint16_t> part(grid.padded, 0);
+    std::vector<std::uint32_t> queue;
+    const std::size_t step[3] = {1, grid.strideY, grid.strideZ};
+    std::uint16_t parts = 0;
+    out.region.assign(points.size(), -1);
+    for (std::size_t p = 0; p < points.size(); ++p) {
+        if (cellsOf[p].empty()) continue;
+        const std::size_t first = cellsOf[p].front();
+        if (part[first] == 0) {
+            if (parts == 0xFFFF) continue;
+            part[first] = ++parts;
+            queue.assign(1, static_cast<std::uint32_t>(first));
+            for (std::size_t head = 0; head < queue.size(); ++head) {
+                const std::size_t c = queue[head];
+                for (int d = 0; d < 3; ++d)
+                    for (const std::size_t n : {c + step[d], c - step[d]})
+                        if (cell[n] != kFilled && part[n] == 0) {
+                            part[n] = parts;
+                            queue.push_back(static_cast<std::uint32_t>(n));
+                        }
+            }
+        }
+        out.region[p] = static_cast<int>(part[first]) - 1;
+    }
+    return out;
 }
 
 }  // namespace tessellon

@@ -26,7 +26,7 @@ struct LeakStart {
 };
 
 struct LeakResult {
-    bool checked = false;       // false when the check could not run (see skippedReason)
+    bool checked = false;  // false when the check could not run (see skippedReason)
     std::string skippedReason;
     bool leaked = false;
     std::vector<std::size_t> leakingStarts;  // indices into the starts, ascending
@@ -44,5 +44,21 @@ constexpr std::size_t kMaxLeakCells = std::size_t(48) << 20;
 // it overlaps at all, which can hide a hole only a sloped face leaves, but never invents one.
 LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<LeakStart>& starts,
                     std::size_t maxCells = kMaxLeakCells);
+
+}  // namespace tessellon
+
+namespace tessellon {
+
+// The connected parts of open space between bodies: region[i] numbers the part points[i] lies
+// in (points in one part share a number), -1 for a point inside a body. The space outside all
+// bodies is a part as well. Runs on the leak flood's grid; checked is false (with the reason)
+// when that grid would be too large.
+struct SpaceRegions {
+    bool checked = false;
+    std::string skippedReason;
+    std::vector<int> region;
+};
+SpaceRegions FindSpaceRegions(const std::vector<SealingBody>& bodies, const std::vector<Vec3>& points,
+                              std::size_t maxCells = kMaxLeakCells);
 
 }  // namespace tessellon

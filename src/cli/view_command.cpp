@@ -87,7 +87,8 @@ int RunViewCommand(const std::vector<std::string>& args, std::ostream& out, std:
                 yaw = number(a);
             } else if (a == "--pitch") {
                 pitch = number(a);
-                if (pitch < -90 || pitch > 90) throw UsageError("--pitch must be between -90 and 90 (got " + args[i] + ").");
+                if (pitch < -90 || pitch > 90)
+                    throw UsageError("--pitch must be between -90 and 90 (got " + args[i] + ").");
             } else if (a == "--fov") {
                 fov = number(a);
                 if (fov < 10 || fov > 170) throw UsageError("--fov must be between 10 and 170 (got " + args[i] + ").");
@@ -106,13 +107,16 @@ int RunViewCommand(const std::vector<std::string>& args, std::ostream& out, std:
             }
         }
         if (files.size() != 2)
-            throw UsageError("give the file to look into and the picture to write, e.g. tessellon view level1.vmf "
-                             "--from 0 0 64 --yaw 90 view.png.");
+            throw UsageError(
+                "give the file to look into and the picture to write, e.g. tessellon view level1.vmf "
+                "--from 0 0 64 --yaw 90 view.png.");
         const int ways = (from || yaw ? 1 : 0) + (doorway ? 1 : 0) + (start ? 1 : 0);
         if (ways != 1)
-            throw UsageError("say where the eye is: --from X Y Z with --yaw DEG, or --doorway (a room), or --start (a level).");
+            throw UsageError(
+                "say where the eye is: --from X Y Z with --yaw DEG, or --doorway (a room), or --start (a level).");
         if (from.has_value() != yaw.has_value())
-            throw UsageError(from ? "--from needs --yaw to say which way to look." : "--yaw needs --from to say where the eye is.");
+            throw UsageError(from ? "--from needs --yaw to say which way to look."
+                                  : "--yaw needs --from to say where the eye is.");
         if (!HasExtension(files[1], ".png") && !HasExtension(files[1], ".bmp"))
             throw UsageError("the picture " + files[1] + " must be a .png or a .bmp file.");
     } catch (const UsageError& e) {
@@ -148,7 +152,8 @@ int RunViewCommand(const std::vector<std::string>& args, std::ostream& out, std:
         eye = *view.doorway;
     } else if (start) {
         if (!view.start) {
-            err << "tessellon view: --start needs a level with an info_player_start; " << file.string() << " has none.\n";
+            err << "tessellon view: --start needs a level with an info_player_start; " << file.string()
+                << " has none.\n";
             return kExitFailed;
         }
         eye = *view.start;

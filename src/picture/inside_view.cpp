@@ -41,10 +41,10 @@ struct Family {
 
 // The colour of each material family of the game (the first folder of the material's name).
 constexpr Family kFamilies[] = {
-    {"CONCRETE/", {150, 148, 140}}, {"BRICK/", {152, 84, 64}},    {"METAL/", {112, 122, 134}},
-    {"WOOD/", {142, 102, 64}},      {"PLASTER/", {198, 188, 166}}, {"TILE/", {182, 198, 198}},
-    {"STONE/", {140, 130, 114}},    {"NATURE/", {112, 104, 72}},   {"GLASS/", {150, 190, 204}},
-    {"BUILDINGS/", {164, 144, 120}}, {"COMBINE/", {62, 74, 94}},  {"PROPS/", {128, 84, 76}},
+    {"CONCRETE/", {150, 148, 140}},  {"BRICK/", {152, 84, 64}},     {"METAL/", {112, 122, 134}},
+    {"WOOD/", {142, 102, 64}},       {"PLASTER/", {198, 188, 166}}, {"TILE/", {182, 198, 198}},
+    {"STONE/", {140, 130, 114}},     {"NATURE/", {112, 104, 72}},   {"GLASS/", {150, 190, 204}},
+    {"BUILDINGS/", {164, 144, 120}}, {"COMBINE/", {62, 74, 94}},    {"PROPS/", {128, 84, 76}},
     {"DEV/", {176, 156, 124}},
 };
 constexpr Rgb kWater{44, 86, 112};
@@ -152,7 +152,8 @@ std::optional<ViewLight> PointLight(const VmfBlock& e, Vec3 origin, bool spot) {
     l.linear = NumberOf(e, "_linear_attn", 0);
     l.quadratic = NumberOf(e, "_quadratic_attn", 0);
     if (l.constant <= 0 && l.linear <= 0 && l.quadratic <= 0) l.quadratic = 1;
-    l.constant = std::max(l.constant, 0.0), l.linear = std::max(l.linear, 0.0), l.quadratic = std::max(l.quadratic, 0.0);
+    l.constant = std::max(l.constant, 0.0), l.linear = std::max(l.linear, 0.0),
+    l.quadratic = std::max(l.quadratic, 0.0);
     l.reach = std::max(NumberOf(e, "_distance", 0), 0.0);
     if (spot) {
         // The compiler's defaults and limits: a 10 degree inner cone, the outer cone no
@@ -249,12 +250,9 @@ constexpr Rgb kPickupMark{250, 150, 20};
 
 // Characters by class: the game's small and flying ones, everyone else a person's size.
 constexpr Shape kCharacterShapes[] = {
-    {"headcrab", 24, 24, 12, 0, kCharacterMark, true},
-    {"manhack", 16, 16, 16, -8, kCharacterMark, true},
-    {"cscanner", 24, 24, 24, -12, kCharacterMark, true},
-    {"rollermine", 24, 24, 24, 0, kCharacterMark, true},
-    {"turret", 24, 24, 60, 0, kCharacterMark, true},
-    {"antlionguard", 96, 96, 96, 0, kCharacterMark, true},
+    {"headcrab", 24, 24, 12, 0, kCharacterMark, true},   {"manhack", 16, 16, 16, -8, kCharacterMark, true},
+    {"cscanner", 24, 24, 24, -12, kCharacterMark, true}, {"rollermine", 24, 24, 24, 0, kCharacterMark, true},
+    {"turret", 24, 24, 60, 0, kCharacterMark, true},     {"antlionguard", 96, 96, 96, 0, kCharacterMark, true},
     {"antlion", 40, 40, 36, 0, kCharacterMark, true},
 };
 constexpr Shape kPerson{"", 32, 32, 72, 0, kCharacterMark, true};
@@ -279,10 +277,12 @@ bool IsInvisibleVolume(std::string_view cls) {
 
 // Tool materials that let light through: the compilers' helpers and the clips.
 bool PassesLight(std::string_view material) {
-    static constexpr std::string_view kPassing[] = {"TOOLSHINT", "TOOLSSKIP", "CLIP", "TOOLSTRIGGER", "TOOLSAREAPORTAL",
-                                                    "TOOLSOCCLUDER", "TOOLSORIGIN", "TOOLSFOG", "TOOLSINVISIBLE"};
+    static constexpr std::string_view kPassing[] = {"TOOLSHINT",    "TOOLSSKIP",       "CLIP",
+                                                    "TOOLSTRIGGER", "TOOLSAREAPORTAL", "TOOLSOCCLUDER",
+                                                    "TOOLSORIGIN",  "TOOLSFOG",        "TOOLSINVISIBLE"};
     if (!HasPrefix(material, "TOOLS/")) return HasPart(material, "WATER");
-    return std::any_of(std::begin(kPassing), std::end(kPassing), [&](std::string_view p) { return HasPart(material, p); });
+    return std::any_of(std::begin(kPassing), std::end(kPassing),
+                       [&](std::string_view p) { return HasPart(material, p); });
 }
 
 // ---- Rays
@@ -369,7 +369,9 @@ double LightReach(const ViewLight& l) {
     const double scale = l.constant + 100 * l.linear + 10000 * l.quadratic;
     const double need = strongest * scale / kFaintestLight;  // c + l d + q d^2 at the reach
     double d;
-    if (l.quadratic > 0) d = (-l.linear + std::sqrt(l.linear * l.linear + 4 * l.quadratic * std::max(need - l.constant, 0.0))) / (2 * l.quadratic);
+    if (l.quadratic > 0)
+        d = (-l.linear + std::sqrt(l.linear * l.linear + 4 * l.quadratic * std::max(need - l.constant, 0.0))) /
+            (2 * l.quadratic);
     else if (l.linear > 0) d = std::max(need - l.constant, 0.0) / l.linear;
     else d = 1e9;  // constant light reaches everywhere
     if (l.reach > 0) d = std::min(d, l.reach);
@@ -391,7 +393,8 @@ bool ViewScene::AddBody(const std::vector<Plane>& planes, const std::vector<Face
     bool any = false;
     for (const Polygon& face : BodyFaces(planes))
         for (const Vec3& v : face) {
-            if (std::fabs(v.x) >= kUnboundedReach || std::fabs(v.y) >= kUnboundedReach || std::fabs(v.z) >= kUnboundedReach)
+            if (std::fabs(v.x) >= kUnboundedReach || std::fabs(v.y) >= kUnboundedReach ||
+                std::fabs(v.z) >= kUnboundedReach)
                 return false;
             box.min = {std::min(box.min.x, v.x), std::min(box.min.y, v.y), std::min(box.min.z, v.z)};
             box.max = {std::max(box.max.x, v.x), std::max(box.max.y, v.y), std::max(box.max.z, v.z)};
@@ -414,9 +417,12 @@ void ViewScene::AddBox(Vec3 base, Vec3 size, double yaw, FaceSurface surface, bo
     const double c = std::cos(yaw * kPi / 180), s = std::sin(yaw * kPi / 180);
     const Vec3 along{c, s, 0}, across{-s, c, 0};
     std::vector<Plane> planes = {
-        {along, Dot(along, base) + size.x / 2},   {along * -1, -Dot(along, base) + size.x / 2},
-        {across, Dot(across, base) + size.y / 2}, {across * -1, -Dot(across, base) + size.y / 2},
-        {{0, 0, 1}, base.z + size.z},             {{0, 0, -1}, -base.z},
+        {along, Dot(along, base) + size.x / 2},
+        {along * -1, -Dot(along, base) + size.x / 2},
+        {across, Dot(across, base) + size.y / 2},
+        {across * -1, -Dot(across, base) + size.y / 2},
+        {{0, 0, 1}, base.z + size.z},
+        {{0, 0, -1}, -base.z},
     };
     AddBody(planes, std::vector<FaceSurface>(6, surface), blocksLight);
 }
@@ -425,8 +431,10 @@ Box ViewScene::Bounds() const {
     if (bodies_.empty()) return {};
     Box box = bodies_[0].bounds;
     for (const Body& b : bodies_) {
-        box.min = {std::min(box.min.x, b.bounds.min.x), std::min(box.min.y, b.bounds.min.y), std::min(box.min.z, b.bounds.min.z)};
-        box.max = {std::max(box.max.x, b.bounds.max.x), std::max(box.max.y, b.bounds.max.y), std::max(box.max.z, b.bounds.max.z)};
+        box.min = {std::min(box.min.x, b.bounds.min.x), std::min(box.min.y, b.bounds.min.y),
+                   std::min(box.min.z, b.bounds.min.z)};
+        box.max = {std::max(box.max.x, b.bounds.max.x), std::max(box.max.y, b.bounds.max.y),
+                   std::max(box.max.z, b.bounds.max.z)};
     }
     return box;
 }
@@ -469,7 +477,8 @@ const ViewScene::Grid& ViewScene::Ready() const {
         if ((listed <= kMostListed && cells <= kMostListed) || cells == 1) break;
         g->cell *= 2;
     }
-    const std::size_t cells = static_cast<std::size_t>(g->n[0]) * static_cast<std::size_t>(g->n[1]) * static_cast<std::size_t>(g->n[2]);
+    const std::size_t cells =
+        static_cast<std::size_t>(g->n[0]) * static_cast<std::size_t>(g->n[1]) * static_cast<std::size_t>(g->n[2]);
     g->first.assign(cells + 1, 0);
     for (const Body& b : bodies_) {
         cellRange(b.bounds, lo, hi);
@@ -530,9 +539,11 @@ const ViewScene::Grid& ViewScene::Ready() const {
     for (std::size_t i = 0; i < lights_.size(); ++i) {
         columnRange(i, x0, x1, y0, y1);
         for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) g->lightItems[lfill[static_cast<std::size_t>(y * g->ln[0] + x)]++] = static_cast<std::uint32_t>(i);
+            for (int x = x0; x <= x1; ++x)
+                g->lightItems[lfill[static_cast<std::size_t>(y * g->ln[0] + x)]++] = static_cast<std::uint32_t>(i);
     }
-    for (const FaceSurface& f : surfaces_) g->albedo.push_back({ToLinear(f.color.red), ToLinear(f.color.green), ToLinear(f.color.blue)});
+    for (const FaceSurface& f : surfaces_)
+        g->albedo.push_back({ToLinear(f.color.red), ToLinear(f.color.green), ToLinear(f.color.blue)});
     grid_ = std::move(g);
     return *grid_;
 }
@@ -599,7 +610,8 @@ public:
         for (;;) {
             const int c = grid_.Index(cell[0], cell[1], cell[2]);
             const double cellEnd = std::min({next[0], next[1], next[2]});
-            for (std::uint32_t k = grid_.first[static_cast<std::size_t>(c)]; k < grid_.first[static_cast<std::size_t>(c) + 1]; ++k) {
+            for (std::uint32_t k = grid_.first[static_cast<std::size_t>(c)];
+                 k < grid_.first[static_cast<std::size_t>(c) + 1]; ++k) {
                 const std::uint32_t b = grid_.items[k];
                 if (stamp_[b] == ray_) continue;
                 stamp_[b] = ray_;
@@ -729,7 +741,8 @@ RgbImage ViewScene::Render(const ViewPoint& view, int width, int height, int thr
                 const double u = (2 * (x + 0.5) / width - 1) * halfWidth;
                 const double v = (1 - 2 * (y + 0.5) / height) * halfHeight;
                 const Vec3 dir = Unit(forward + right * u + up * v);
-                const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+                const std::size_t at =
+                    static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
                 Hit hit;
                 if (!tracer.Trace(MakeRay(view.eye, dir), 0, kInf, Seek::Sight, hit)) continue;
                 const FaceSurface& surface = surfaces_[hit.plane];
@@ -743,7 +756,8 @@ RgbImage ViewScene::Render(const ViewPoint& view, int width, int height, int thr
                 const double shade = FaceShade(n);
                 const Vec3 albedo = grid.albedo[hit.plane];
                 if (surface.look == FaceLook::Glowing) {
-                    colorAt[at] = {ToDisplay(albedo.x * shade), ToDisplay(albedo.y * shade), ToDisplay(albedo.z * shade)};
+                    colorAt[at] = {ToDisplay(albedo.x * shade), ToDisplay(albedo.y * shade),
+                                   ToDisplay(albedo.z * shade)};
                     continue;
                 }
                 // Light leaves the face from just above it, so the face does not shade itself.
@@ -772,7 +786,8 @@ RgbImage ViewScene::Render(const ViewPoint& view, int width, int height, int thr
                         if (l.exponent > 0) cone *= std::pow(along, l.exponent);
                     }
                     const double d = std::max(dist, 1.0);
-                    const double falloff = terms.scale / std::max(l.constant + l.linear * d + l.quadratic * d * d, 1e-9);
+                    const double falloff =
+                        terms.scale / std::max(l.constant + l.linear * d + l.quadratic * d * d, 1e-9);
                     const double amount = facing * cone * falloff;
                     if (amount * terms.strongest < kFaintestLight / 2) continue;
                     // Shadows: the body that blocked this light at the last pixel most likely
@@ -827,8 +842,10 @@ RgbImage ViewScene::Render(const ViewPoint& view, int width, int height, int thr
     std::vector<bool> dark(faceAt.size(), false);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
-            const std::size_t neighbours[2] = {x + 1 < width ? at + 1 : at, y + 1 < height ? at + static_cast<std::size_t>(width) : at};
+            const std::size_t at =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+            const std::size_t neighbours[2] = {x + 1 < width ? at + 1 : at,
+                                               y + 1 < height ? at + static_cast<std::size_t>(width) : at};
             for (std::size_t other : neighbours) {
                 if (other == at || sameFace(faceAt[at], faceAt[other])) continue;
                 dark[depthAt[at] >= depthAt[other] ? at : other] = true;
@@ -836,7 +853,8 @@ RgbImage ViewScene::Render(const ViewPoint& view, int width, int height, int thr
         }
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+            const std::size_t at =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
             Rgb c = colorAt[at];
             if (dark[at] && faceAt[at] != kNothing && surfaces_[faceAt[at]].look != FaceLook::Sky) {
                 c.red = static_cast<std::uint8_t>(c.red * kOutline);
@@ -853,7 +871,8 @@ RgbImage ViewScene::Render(const ViewPoint& view, int width, int height, int thr
 namespace {
 
 // A brush's planes and faces; false when a side's plane cannot be read.
-bool BrushPlanes(const VmfBlock& solid, std::vector<Plane>& planes, std::vector<FaceSurface>& surfaces, bool& blocksLight) {
+bool BrushPlanes(const VmfBlock& solid, std::vector<Plane>& planes, std::vector<FaceSurface>& surfaces,
+                 bool& blocksLight) {
     planes.clear();
     surfaces.clear();
     blocksLight = false;
@@ -885,7 +904,8 @@ struct SceneReader {
             return;
         }
         // A brush of hidden faces only shows nothing, but may still cast its shadow.
-        const bool shows = std::any_of(surfaces.begin(), surfaces.end(), [](const FaceSurface& f) { return f.look != FaceLook::Hidden; });
+        const bool shows = std::any_of(surfaces.begin(), surfaces.end(),
+                                       [](const FaceSurface& f) { return f.look != FaceLook::Hidden; });
         if (!shows && !blocksLight) return;
         if (file.scene.AddBody(planes, surfaces, blocksLight)) ++file.brushes;
         else ++unreadBrushes;
@@ -945,8 +965,8 @@ void ReadBlocks(const std::pmr::vector<VmfBlock>& blocks, ViewFile& file) {
         }
     }
     if (reader.unreadBrushes > 0 && file.problem.empty())
-        file.problem = std::to_string(reader.unreadBrushes) + (reader.unreadBrushes == 1 ? " brush is" : " brushes are") +
-                       " not a closed body and left out.";
+        file.problem = std::to_string(reader.unreadBrushes) +
+                       (reader.unreadBrushes == 1 ? " brush is" : " brushes are") + " not a closed body and left out.";
 }
 
 // A room file has no sun of its own (the level gets one beside its start room), so a room open
@@ -969,7 +989,8 @@ ViewPoint LookingIn(const RoomDoorway& door) {
         double yaw;
         Vec3 step;
     };
-    static constexpr Inward kInward[] = {{0, {0, 0, 0}}, {270, {0, -1, 0}}, {180, {-1, 0, 0}}, {90, {0, 1, 0}}, {0, {1, 0, 0}}};
+    static constexpr Inward kInward[] = {
+        {0, {0, 0, 0}}, {270, {0, -1, 0}}, {180, {-1, 0, 0}}, {90, {0, 1, 0}}, {0, {1, 0, 0}}};
     const Inward& in = kInward[std::clamp(door.side, 1, 4)];
     return ViewPoint{door.point + in.step * kInsideDoorway + Vec3{0, 0, kPlayerEyeHeight}, in.yaw, 0};
 }

@@ -47,7 +47,7 @@ struct ViewLight {
     double constant = 0, linear = 0, quadratic = 1;
     double reach = 0;  // no light beyond this distance; 0 for none
     bool spot = false;
-    Vec3 direction;                  // where a spot shines
+    Vec3 direction;                     // where a spot shines
     double innerCos = 1, outerCos = 1;  // cosines of the cones' half angles
     double exponent = 0;
 };

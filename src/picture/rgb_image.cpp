@@ -9,7 +9,8 @@
 namespace tessellon {
 
 RgbImage::RgbImage(int width, int height, Rgb fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill) {}
 
 void RgbImage::Fill(Rgb color) { std::fill(pixels_.begin(), pixels_.end(), color); }
@@ -28,7 +29,9 @@ void RgbImage::FillRect(int x, int y, int w, int h, Rgb color) {
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int x1 = std::min(x + w, width_), y1 = std::min(y + h, height_);
     for (int j = y0; j < y1; ++j)
-        for (int i = x0; i < x1; ++i) pixels_[static_cast<std::size_t>(j) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(i)] = color;
+        for (int i = x0; i < x1; ++i)
+            pixels_[static_cast<std::size_t>(j) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(i)] =
+                color;
 }
 
 void RgbImage::FrameRect(int x, int y, int w, int h, Rgb color) {
@@ -56,7 +59,8 @@ void RgbImage::FillPolygon(const std::vector<PointF>& points, Rgb color) {
     if (points.size() < 3) return;
     double top = points[0].y, bottom = points[0].y;
     for (const PointF& p : points) top = std::min(top, p.y), bottom = std::max(bottom, p.y);
-    const int y0 = std::max(0, static_cast<int>(std::floor(top))), y1 = std::min(height_ - 1, static_cast<int>(std::ceil(bottom)));
+    const int y0 = std::max(0, static_cast<int>(std::floor(top))),
+              y1 = std::min(height_ - 1, static_cast<int>(std::ceil(bottom)));
     std::vector<double> crossings;
     for (int y = y0; y <= y1; ++y) {
         const double cy = y + 0.5;
@@ -168,7 +172,8 @@ bool RgbImage::SavePng(const std::filesystem::path& file) const {
     raw.reserve(static_cast<std::size_t>(height_) * (static_cast<std::size_t>(width_) * 3 + 1));
     for (int y = 0; y < height_; ++y) {
         raw.push_back('\0');
-        raw.append(reinterpret_cast<const char*>(pixels_.data()) + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) * 3,
+        raw.append(reinterpret_cast<const char*>(pixels_.data()) +
+                       static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) * 3,
                    static_cast<std::size_t>(width_) * 3);
     }
     // A zlib stream of stored deflate blocks (at most 65535 bytes each), then the Adler-32 of

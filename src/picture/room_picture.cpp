@@ -139,7 +139,9 @@ std::vector<int> OpenSidesOfType(int roomType) {
     case 1: return {kNorth, kEast};
     case 2: return {kNorth, kEast, kWest};
     case 3: return {kNorth, kEast, kSouth, kWest};
-    case 4: case 5: case 6: return {kNorth};
+    case 4:
+    case 5:
+    case 6: return {kNorth};
     default: return {};
     }
 }
@@ -221,15 +223,16 @@ RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int h
            maxY = maxX, floorTop = std::numeric_limits<double>::max();
     for (const Brush& b : brushes) {
         for (const PointF& p : b.outline)
-            minX = std::min(minX, p.x), maxX = std::max(maxX, p.x), minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+            minX = std::min(minX, p.x), maxX = std::max(maxX, p.x), minY = std::min(minY, p.y),
+            maxY = std::max(maxY, p.y);
         if (!b.entity) floorTop = std::min(floorTop, b.top);
     }
     if (floorTop == std::numeric_limits<double>::max()) floorTop = brushes.front().bottom;
     for (const auto& [side, p] : doors)
         minX = std::min(minX, p.x), maxX = std::max(maxX, p.x), minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
     const double margin = 8;
-    const double scale = std::min((width - 2 * margin) / std::max(maxX - minX, 1.0),
-                                  (height - 2 * margin) / std::max(maxY - minY, 1.0));
+    const double scale =
+        std::min((width - 2 * margin) / std::max(maxX - minX, 1.0), (height - 2 * margin) / std::max(maxY - minY, 1.0));
     const double offX = (width - (maxX - minX) * scale) / 2, offY = (height - (maxY - minY) * scale) / 2;
     // North (+y) is up.
     auto toImage = [&](PointF p) { return PointF{offX + (p.x - minX) * scale, offY + (maxY - p.y) * scale}; };
@@ -267,7 +270,8 @@ std::vector<std::pair<int, int>> PlanCells(const LevelPlan& plan) {
     std::vector<std::pair<int, int>> cells(plan.rooms.size(), {0, 0});
     for (std::size_t m = 2; m < plan.rooms.size(); ++m) {
         const PlannedRoom& r = plan.rooms[m];
-        const std::size_t from = r.from >= 1 && static_cast<std::size_t>(r.from) < m ? static_cast<std::size_t>(r.from) : m - 1;
+        const std::size_t from =
+            r.from >= 1 && static_cast<std::size_t>(r.from) < m ? static_cast<std::size_t>(r.from) : m - 1;
         cells[m] = {cells[from].first + StepX(r.direction), cells[from].second + StepY(r.direction)};
     }
     return cells;

@@ -17,9 +17,9 @@ struct LevelPlan;
 // What a room top view shows, beside the picture itself.
 struct RoomView {
     RgbImage image;
-    int brushes = 0;   // brushes drawn
-    int entities = 0;  // entities marked
-    int doorways = 0;  // open sides marked
+    int brushes = 0;      // brushes drawn
+    int entities = 0;     // entities marked
+    int doorways = 0;     // open sides marked
     std::string problem;  // why nothing (or not everything) could be drawn; empty when all went well
 };
 

@@ -20,7 +20,7 @@ struct GeneratedRoom {
 std::vector<GeneratedRoom> BuildLibrary(const std::string& author, const roomkit::ModelKinds& models);
 
 // What one room is made of: its world (shell) and detail brushes, and the models and
-// materials it uses (materials in capitals, models in lower case).
+// materials it uses (materials in capitals, decals among them; models in lower case).
 struct RoomMakeup {
     int worldBrushes = 0, detailBrushes = 0;
     int characters = 0, nodes = 0, cubemaps = 0;  // vornic_npc; info_node of every kind; env_cubemap
