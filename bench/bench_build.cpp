@@ -31,9 +31,9 @@ BuildFigures MeasureBuilds(benchmark::State& state, int mapSize, int wantRooms, 
     double bestScan = 1e30;
     for (auto _ : state) {
         f.bestFloor = std::min(f.bestFloor, bench::SecondsOf([&] {
-            benchmark::DoNotOptimize(bench::ReadFiles(roomFiles));
-            bench::WriteLinesLikeLevel(levelLines, home.Path() / "floor.vmf");
-        }));
+                                   benchmark::DoNotOptimize(bench::ReadFiles(roomFiles));
+                                   bench::WriteLinesLikeLevel(levelLines, home.Path() / "floor.vmf");
+                               }));
         stages.Clear();
         StageTimes::Install(&stages);
         double scan = 0;

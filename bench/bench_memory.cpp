@@ -33,8 +33,8 @@ void BM_PeakMemory2000Rooms(benchmark::State& state) {
     const int seed = bench::PickSeed(home.Path(), 35, 0, 4);
     long build = 0, idle = 0;
     for (auto _ : state) {
-        build = ChildPeakKb({"build", "--home", home.Path().string(), "--seed", std::to_string(seed), "--map-size", "35",
-                             "--clock", "2026-01-02 10:00:00", "--quiet"});
+        build = ChildPeakKb({"build", "--home", home.Path().string(), "--seed", std::to_string(seed), "--map-size",
+                             "35", "--clock", "2026-01-02 10:00:00", "--quiet"});
         idle = ChildPeakKb({"--help"});
     }
     if (build < 0 || idle < 0) {

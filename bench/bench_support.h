@@ -198,8 +198,8 @@ inline std::string Ratio(double r) {
     std::snprintf(buf, sizeof buf, "%.2fx", r);
     return buf;
 }
-inline void Record(const std::string& name, const std::string& value, const std::string& floor, const std::string& target,
-                   bool met) {
+inline void Record(const std::string& name, const std::string& value, const std::string& floor,
+                   const std::string& target, bool met) {
     Figures()[name] = Figure{name, value, floor, target, met};
 }
 

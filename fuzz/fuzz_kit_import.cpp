@@ -2,6 +2,7 @@
 // the kit judges; read as a room file, checked and given back as a map that must read again.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,14 +18,13 @@ namespace {
 
 RoomCheckOptions& Options() {
     static std::set<std::string> models;
+    static std::map<std::string, ModelUse> uses;
     static RoomCheckOptions options = [] {
         RoomCheckOptions o;
-        ModelKinds kinds;
-        std::vector<std::string> errors;
-        if (ReadModelKinds(std::string(TESSELLON_SOURCE_DIR) + "/data/hl2_models.txt", kinds, errors)) {
-            for (const auto& [model, use] : kinds) models.insert(model);
-            o.models = &models;
-        }
+        const std::string list = std::string(TESSELLON_SOURCE_DIR) + "/data/hl2_models.txt";
+        std::string whyNot;
+        if (ReadModelList(list, models)) o.models = &models;
+        if (ReadModelUses(list, uses, whyNot)) o.modelUses = &uses;
         return o;
     }();
     return options;

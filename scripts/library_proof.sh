@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The long proof of the room library: 310 levels over seeds and every map size through the
-# level checker, with placement checked and the per-level counts and room use printed; then
-# three levels drawn from above into out/screens/. Run after a build with tests:
+# level checker, with placement checked and the per-level counts and room use printed; for each
+# level what it offers a player (the suit, nodes, whether the node graph joins the start to the
+# end, characters that cannot reach the start, autosaves, cubemaps, ammunition without its
+# weapon); then three levels drawn from above into out/screens/. Run after a build with tests:
 #   cmake --preset default -DTESSELLON_TESTS=ON && cmake --build --preset default
 #   bash scripts/library_proof.sh [LEVELS]
 set -euo pipefail

@@ -33,6 +33,7 @@ std::string HallVmf(bool passesCheck) {
     s.open = roomkit::OpenSides(0);
     b.MakeShell(s);
     b.Light({0, 0, 200});
+    roomkit::AddStarterNodes(b, 0);
     // A brush reaching out of the cell fails the check but not the import.
     if (!passesCheck) b.Box({0, 0, 0}, {400, 16, 16}, "METAL/METALWALL001A", &b.World());
     return roomkit::WriteVmf(b.Finish("Tests"));
@@ -116,7 +117,8 @@ TEST(Catalogue, AnEmptyRoomFileThatCannotBeDeletedIsReportedOnceAndSkipped) {
     EXPECT_EQ(attempts, 1);
     EXPECT_TRUE(fs::exists(rooms / "aaa_empty.rgr"));
     ASSERT_EQ(ts.s.RoomCatalogue.RoomCount(), shipped);
-    for (int i = 1; i <= shipped; ++i) EXPECT_NE(ts.s.RoomCatalogue.Row(i).FilePath(), (rooms / "aaa_empty.rgr").string());
+    for (int i = 1; i <= shipped; ++i)
+        EXPECT_NE(ts.s.RoomCatalogue.Row(i).FilePath(), (rooms / "aaa_empty.rgr").string());
     int reports = 0;
     for (const auto& line : ts.ui.statuses)
         if (line.find((rooms / "aaa_empty.rgr").string()) != std::string::npos) ++reports;
@@ -139,7 +141,8 @@ TEST(RoomCheck, NumbersOutOfRangeAreReportedOnTheirLine) {
     ASSERT_NE(origin, body.end());
     origin[1] = "0 " + huge + " 0";
     const int line = static_cast<int>(origin - body.begin()) + 2;
-    EXPECT_TRUE(Mentions(roomkit::CheckRoom(body), line, "three numbers")) << roomkit::FormatIssues("room", roomkit::CheckRoom(body));
+    EXPECT_TRUE(Mentions(roomkit::CheckRoom(body), line, "three numbers"))
+        << roomkit::FormatIssues("room", roomkit::CheckRoom(body));
 
     TempDir dir;
     const KitRun r = Kit({"new", "-o", (dir.path() / "n.vmf").string(), "--type", "0", "--height", huge});
@@ -179,7 +182,8 @@ TEST(RoomCheck, LongAxisAndPositionValuesAreJudgedWithoutCrashing) {
     const auto side = std::find(room.begin() + roomkit::kHeaderLines, room.end(), "side");
     ASSERT_NE(side, room.end());
     room.insert(side + 2, {"startposition", "[" + longNumber + " 0 0]"});
-    EXPECT_TRUE(Mentions(roomkit::CheckRoom(room), 0, "startposition \"[777")) << roomkit::FormatIssues("room", roomkit::CheckRoom(room));
+    EXPECT_TRUE(Mentions(roomkit::CheckRoom(room), 0, "startposition \"[777"))
+        << roomkit::FormatIssues("room", roomkit::CheckRoom(room));
 }
 
 TEST(Nesting, DeeplyNestedBlocksAreCutOffWithAMessageNamingTheLine) {
@@ -221,7 +225,8 @@ TEST(Nesting, DeeplyNestedBlocksAreCutOffWithAMessageNamingTheLine) {
     nested.insert(nested.end(), static_cast<size_t>(deep), "}");
     room.insert(worldEnd, nested.begin(), nested.end());
     const auto issues = roomkit::CheckRoom(room);
-    EXPECT_TRUE(Mentions(issues, at + 2 * tessellon::kMaxBlockNesting + 1, "nest")) << roomkit::FormatIssues("room", issues).substr(0, 2000);
+    EXPECT_TRUE(Mentions(issues, at + 2 * tessellon::kMaxBlockNesting + 1, "nest"))
+        << roomkit::FormatIssues("room", issues).substr(0, 2000);
 }
 
 TEST(Catalogue, WholeNumberColumnsRefuseNumbersBeyondTheIntegerRange) {
@@ -229,7 +234,7 @@ TEST(Catalogue, WholeNumberColumnsRefuseNumbersBeyondTheIntegerRange) {
     tessellon::RoomRecord r;
     // A room type of 128 digits once went through an integer conversion of its own size.
     for (const std::string& text : {std::string(128, '6'), std::string("1e300"), std::string("-1e19"),
-                                   std::string("2147483648"), std::string("-2147483649"), std::string("2.5")}) {
+                                    std::string("2147483648"), std::string("-2147483649"), std::string("2.5")}) {
         r[kColRoomType] = text;
         EXPECT_FALSE(r.WholeNumber(kColRoomType).has_value()) << text;
         EXPECT_EQ(tessellon::RoomTypeName(text), "<unknown> (Not Supported)") << text;

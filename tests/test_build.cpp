@@ -66,8 +66,8 @@ TEST(CreateCommand, AbortOrAWriteFailureKeepsTheOlderLevel) {
 TEST(BuildCommand, LogsTheBuildAndKeepsSlowLinesOut) {
     TempDir home;
     InstallTestRooms(home.path());
-    const CliRun r = Cli({"build", "--home", home.path().string(), "--seed", "4", "--clock", "2026-01-01 10:00:00", "--quiet",
-                          "--write-log-file", "--map-size", "10"});
+    const CliRun r = Cli({"build", "--home", home.path().string(), "--seed", "4", "--clock", "2026-01-01 10:00:00",
+                          "--quiet", "--write-log-file", "--map-size", "10"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     EXPECT_TRUE(fs::exists(home.path() / "level1.vmf"));
     const std::string log = ReadFile(home.path() / "vorniclog 1-10-0.log");
@@ -112,7 +112,8 @@ struct AutoRestartTest : ::testing::Test {
         return aborted ? CreateOutcome::Aborted : CreateOutcome::Finished;
     }
     RestartReport Run(int maxRestarts = kMaxAutomaticRestarts) {
-        return RunWithAutomaticRestart(s, [this] { return Build(); }, [this](int ms) { waits.push_back(ms); }, maxRestarts);
+        return RunWithAutomaticRestart(
+            s, [this] { return Build(); }, [this](int ms) { waits.push_back(ms); }, maxRestarts);
     }
 };
 
@@ -147,7 +148,10 @@ TEST_F(AutoRestartTest, ALevelThatNeverFitsGivesUpVisiblyAndAnAbortIsNotRestarte
     EXPECT_EQ(builds, 1);
     EXPECT_FALSE(s.RestartTimerEnabled || s.BuildAborted);
     // A user's abort is not restarted.
-    EXPECT_EQ(RunWithAutomaticRestart(s, [] { return CreateOutcome::Aborted; }, [](int) {}).restarts, 0);
+    EXPECT_EQ(RunWithAutomaticRestart(
+                  s, [] { return CreateOutcome::Aborted; }, [](int) {})
+                  .restarts,
+              0);
 }
 
 // ---- whole builds -------------------------------------------------------------------------
@@ -156,15 +160,18 @@ TEST_F(AutoRestartTest, ALevelThatNeverFitsGivesUpVisiblyAndAnAbortIsNotRestarte
 std::vector<std::string> OriginalNames(const std::vector<std::string>& lines) {
     std::vector<std::string> out;
     for (const auto& raw : lines) {
-        const std::string l = raw.substr(raw.find_first_not_of('\t') == std::string::npos ? 0 : raw.find_first_not_of('\t'));
+        const std::string l =
+            raw.substr(raw.find_first_not_of('\t') == std::string::npos ? 0 : raw.find_first_not_of('\t'));
         const auto mid = l.find("\" \"");
         if (l.size() < 2 || l.front() != '"' || l.back() != '"' || mid == std::string::npos) continue;
         const std::string key = l.substr(1, mid - 1), value = l.substr(mid + 3, l.size() - mid - 4);
         std::string name;
         if (IsNameKey(key)) name = value;
-        else if (key.rfind("On", 0) == 0 && value.find(',') != std::string::npos) name = value.substr(0, value.find(','));
+        else if (key.rfind("On", 0) == 0 && value.find(',') != std::string::npos)
+            name = value.substr(0, value.find(','));
         else continue;
-        if (name.empty() || name.size() > 4 || name.find_first_not_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos)
+        if (name.empty() || name.size() > 4 ||
+            name.find_first_not_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos)
             out.push_back(key + "=" + value);
     }
     return out;
@@ -184,7 +191,8 @@ TEST_P(LevelBuildTest, LevelIsSoundAndLinkedRoomsMeet) {
     ASSERT_EQ(RunCreateCommand(s), CreateOutcome::Finished);
     // An automatic restart skips the question; the controls are locked only during the build.
     EXPECT_TRUE(t.ui.boxes.empty());
-    const auto lockedAt = std::find(t.ui.statuses.begin(), t.ui.statuses.end(), "Randomizing Levels...") - t.ui.statuses.begin();
+    const auto lockedAt =
+        std::find(t.ui.statuses.begin(), t.ui.statuses.end(), "Randomizing Levels...") - t.ui.statuses.begin();
     EXPECT_TRUE(t.ui.lockedAtStatus.at(static_cast<std::size_t>(lockedAt)) && !t.ui.locked && t.ui.Saw("Done!"));
     EXPECT_EQ(t.ui.progressColumns.back(), 0) << "the bar is reset at the end";
 
@@ -239,19 +247,21 @@ TEST_P(GoldenLevel, BuildWritesTheCheckedInLevel) {
     const std::string expected = ReadFile(golden);
     std::size_t at = 0;
     while (at < expected.size() && at < written.size() && expected[at] == written[at]) ++at;
-    EXPECT_EQ(at, expected.size()) << c.file << " differs at line " << std::count(written.begin(), written.begin() + at, '\n') + 1;
+    EXPECT_EQ(at, expected.size()) << c.file << " differs at line "
+                                   << std::count(written.begin(), written.begin() + at, '\n') + 1;
     EXPECT_EQ(written.size(), expected.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     SmallBuilds, GoldenLevel,
-    ::testing::Values(GoldenCase{"seed3_size5.vmf", {"--seed", "3", "--map-size", "5", "--clock", "2026-01-02 10:00:00"}},
+    ::testing::Values(GoldenCase{"seed3_size5.vmf",
+                                 {"--seed", "3", "--map-size", "5", "--clock", "2026-01-02 10:00:00"}},
                       GoldenCase{"seed11_size8_night.vmf",
-                                 {"--seed", "11", "--map-size", "8", "--clock", "2026-07-19 23:30:00", "--time-of-day", "44",
-                                  "--skip-lights", "--alien-combine-balance", "0"}},
+                                 {"--seed", "11", "--map-size", "8", "--clock", "2026-07-19 23:30:00", "--time-of-day",
+                                  "44", "--skip-lights", "--alien-combine-balance", "0"}},
                       GoldenCase{"seed42_size10_winter.vmf",
-                                 {"--seed", "42", "--map-size", "10", "--clock", "2026-12-24 08:15:30", "--season", "winter",
-                                  "--latitude", "60", "--alien-combine-balance", "20"}}),
+                                 {"--seed", "42", "--map-size", "10", "--clock", "2026-12-24 08:15:30", "--season",
+                                  "winter", "--latitude", "60", "--alien-combine-balance", "20"}}),
     [](const ::testing::TestParamInfo<GoldenCase>& info) {
         const std::string name = info.param.file;
         return name.substr(0, name.find('.'));
@@ -262,12 +272,23 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CommandLine, UsageErrorsWriteNothing) {
     TempDir home;
     const std::string h = home.path().string(), level = SourceFile("check/sealed_room.vmf");
-    const std::vector<std::vector<std::string>> bad = {
-        {"build", "--map-size", "36"}, {"build", "--map-size", "ten"}, {"build", "--seed", "12abc"}, {"build", "--season", "monsoon"},
-        {"build", "--latitude", "91"}, {"build", "--clock", "yesterday"}, {"build", "--frobnicate"}, {"maze"},
-        {"maze", "--length", "0"}, {"maze", "--length", "200"}, {"maze", "--length", "5", "--direction", "5"},
-        {"maze", "--length", "5", "--end-with", "3"}, {"maze", "--length", "5", "--batch", "100"}, {"maze", "--batch", "101"},
-        {"check", level, "--fast"}, {"check", level, level}, {"nonsense"}};
+    const std::vector<std::vector<std::string>> bad = {{"build", "--map-size", "36"},
+                                                       {"build", "--map-size", "ten"},
+                                                       {"build", "--seed", "12abc"},
+                                                       {"build", "--season", "monsoon"},
+                                                       {"build", "--latitude", "91"},
+                                                       {"build", "--clock", "yesterday"},
+                                                       {"build", "--frobnicate"},
+                                                       {"maze"},
+                                                       {"maze", "--length", "0"},
+                                                       {"maze", "--length", "200"},
+                                                       {"maze", "--length", "5", "--direction", "5"},
+                                                       {"maze", "--length", "5", "--end-with", "3"},
+                                                       {"maze", "--length", "5", "--batch", "100"},
+                                                       {"maze", "--batch", "101"},
+                                                       {"check", level, "--fast"},
+                                                       {"check", level, level},
+                                                       {"nonsense"}};
     for (auto args : bad) {
         if (args[0] != "check") args.insert(args.end(), {"--home", h});
         const CliRun r = Cli(args);

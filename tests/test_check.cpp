@@ -11,6 +11,7 @@
 
 #include "check/brush_geometry.h"
 #include "check/level_check.h"
+#include "check/level_survey.h"
 #include "session/text_helpers.h"
 #include "test_support.h"
 
@@ -25,29 +26,38 @@ std::string Dump(const CheckReport& r) { return FormatReportText(r); }
 // Small levels written the way the editor writes them, with fresh ids.
 class LevelText {
 public:
-    static std::string Point(Vec3 p) { return "(" + FormatNumber(p.x) + " " + FormatNumber(p.y) + " " + FormatNumber(p.z) + ")"; }
+    static std::string Point(Vec3 p) {
+        return "(" + FormatNumber(p.x) + " " + FormatNumber(p.y) + " " + FormatNumber(p.z) + ")";
+    }
 
     // An axis-aligned box brush with the editor's winding (normals out of the brush).
     std::string Box(Vec3 mn, Vec3 mx, const std::string& material = "BRICK/BRICKWALL001A") {
         const double x0 = mn.x, y0 = mn.y, z0 = mn.z, x1 = mx.x, y1 = mx.y, z1 = mx.z;
-        return Solid({{{x0, y1, z1}, {x1, y1, z1}, {x1, y0, z1}}, {{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}},
-                      {{x0, y1, z1}, {x0, y0, z1}, {x0, y0, z0}}, {{x1, y1, z0}, {x1, y0, z0}, {x1, y0, z1}},
-                      {{x1, y1, z1}, {x0, y1, z1}, {x0, y1, z0}}, {{x1, y0, z0}, {x0, y0, z0}, {x0, y0, z1}}},
+        return Solid({{{x0, y1, z1}, {x1, y1, z1}, {x1, y0, z1}},
+                      {{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}},
+                      {{x0, y1, z1}, {x0, y0, z1}, {x0, y0, z0}},
+                      {{x1, y1, z0}, {x1, y0, z0}, {x1, y0, z1}},
+                      {{x1, y1, z1}, {x0, y1, z1}, {x0, y1, z0}},
+                      {{x1, y0, z0}, {x0, y0, z0}, {x0, y0, z1}}},
                      material);
     }
     // A wedge filling x0..x1 whose +x face slopes: full height at x0, touching x1 only at the floor.
     std::string Wedge(Vec3 mn, Vec3 mx, const std::string& material = "BRICK/BRICKWALL001A") {
         const double x0 = mn.x, y0 = mn.y, z0 = mn.z, x1 = mx.x, y1 = mx.y, z1 = mx.z;
-        return Solid({{{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}}, {{x0, y1, z1}, {x0, y0, z1}, {x0, y0, z0}},
-                      {{x0, y1, z1}, {x1, y1, z0}, {x1, y0, z0}}, {{x1, y1, z0}, {x0, y1, z1}, {x0, y1, z0}},
+        return Solid({{{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}},
+                      {{x0, y1, z1}, {x0, y0, z1}, {x0, y0, z0}},
+                      {{x0, y1, z1}, {x1, y1, z0}, {x1, y0, z0}},
+                      {{x1, y1, z0}, {x0, y1, z1}, {x0, y1, z0}},
                       {{x1, y0, z0}, {x0, y0, z0}, {x0, y0, z1}}},
                      material);
     }
     std::string Entity(const std::string& classname, const std::string& body) {
-        return "entity\n{\n\t\"id\" \"" + std::to_string(nextEntity_++) + "\"\n\t\"classname\" \"" + classname + "\"\n" + body + "}\n";
+        return "entity\n{\n\t\"id\" \"" + std::to_string(nextEntity_++) + "\"\n\t\"classname\" \"" + classname +
+               "\"\n" + body + "}\n";
     }
     std::string PointEntity(const std::string& classname, Vec3 o, const std::string& keys = "") {
-        return Entity(classname, "\t\"origin\" \"" + FormatNumber(o.x) + " " + FormatNumber(o.y) + " " + FormatNumber(o.z) + "\"\n" + keys);
+        return Entity(classname, "\t\"origin\" \"" + FormatNumber(o.x) + " " + FormatNumber(o.y) + " " +
+                                     FormatNumber(o.z) + "\"\n" + keys);
     }
     // The head, a world of the given solids, then the entities.
     static std::string Level(const std::string& worldSolids, const std::string& entities) {
@@ -86,10 +96,11 @@ private:
             const Vec3 a = p.b - p.a, b = p.c - p.a;
             const double nx = std::fabs(a.y * b.z - a.z * b.y), nz = std::fabs(a.x * b.y - a.y * b.x);
             const std::string u = nx > nz ? "[0 1 0 0] 0.25" : "[1 0 0 0] 0.25";
-            const std::string v = nz > nx && nz > std::fabs(a.z * b.x - a.x * b.z) ? "[0 -1 0 0] 0.25" : "[0 0 -1 0] 0.25";
-            s += "\t\tside\n\t\t{\n\t\t\t\"id\" \"" + std::to_string(nextSide_++) + "\"\n\t\t\t\"plane\" \"" + Point(p.a) + " " +
-                 Point(p.b) + " " + Point(p.c) + "\"\n\t\t\t\"material\" \"" + material + "\"\n\t\t\t\"uaxis\" \"" + u +
-                 "\"\n\t\t\t\"vaxis\" \"" + v + "\"\n\t\t}\n";
+            const std::string v =
+                nz > nx && nz > std::fabs(a.z * b.x - a.x * b.z) ? "[0 -1 0 0] 0.25" : "[0 0 -1 0] 0.25";
+            s += "\t\tside\n\t\t{\n\t\t\t\"id\" \"" + std::to_string(nextSide_++) + "\"\n\t\t\t\"plane\" \"" +
+                 Point(p.a) + " " + Point(p.b) + " " + Point(p.c) + "\"\n\t\t\t\"material\" \"" + material +
+                 "\"\n\t\t\t\"uaxis\" \"" + u + "\"\n\t\t\t\"vaxis\" \"" + v + "\"\n\t\t}\n";
         }
         return s + "\t}\n";
     }
@@ -112,9 +123,10 @@ TEST(VmfReader, ReadsNestedBlocksQuotedAndBareWordsAndTokenLines) {
     EXPECT_EQ(side.at.column, 3);
 
     // The token-per-line form of room bodies, read up to the end marker.
-    const VmfDocument body = ReadVmfTokenLines({"solid", "{", "id", "3", "}", "/\\/worldend\\/\\", "entity", "{", "classname",
-                                                "light", "targetname", "", "origin", "1 2 3\r", "}", "/\\/EOF\\/\\", "}"},
-                                               22);
+    const VmfDocument body =
+        ReadVmfTokenLines({"solid", "{", "id", "3", "}", "/\\/worldend\\/\\", "entity", "{", "classname", "light",
+                           "targetname", "", "origin", "1 2 3\r", "}", "/\\/EOF\\/\\", "}"},
+                          22);
     ASSERT_TRUE(body.errors.empty()) << body.errors[0].message;
     ASSERT_EQ(body.blocks.size(), 2u);
     EXPECT_EQ(body.blocks[1].Get("targetname", "none"), "");  // an empty value stays paired with its key
@@ -173,12 +185,12 @@ TEST(VmfReader, CopiesAndMovesOfADocumentOutliveTheOriginal) {
     VmfDocument copied, assigned = read("old"), moved;
     {
         VmfDocument first = read("a");
-        copied = first;                          // copy assignment over an empty document
-        assigned = first;                        // copy assignment over a full one
+        copied = first;    // copy assignment over an empty document
+        assigned = first;  // copy assignment over a full one
         VmfDocument second = read("b");
-        moved = std::move(second);               // move assignment
+        moved = std::move(second);  // move assignment
         VmfDocument constructed(std::move(first));
-        assigned = std::move(constructed);       // and a move over a full one
+        assigned = std::move(constructed);  // and a move over a full one
     }
     EXPECT_EQ(copied.blocks.at(1).Get("targetname"), "a");
     EXPECT_EQ(assigned.blocks.at(1).Get("targetname"), "a");
@@ -231,10 +243,10 @@ TEST(LevelCheck, SealedRoomsHaveNoProblemAtAll) {
 TEST(LevelCheck, FindsEveryStructureProblemWithTheObjectsId) {
     const CheckReport r = CheckLevelFile(DataFile("broken_structure.vmf"));
     const std::pair<ProblemKind, const char*> found[] = {
-        {ProblemKind::TooFewSides, "11"},     {ProblemKind::BadPlane, "115"},       {ProblemKind::BadPlane, "121"},
-        {ProblemKind::OpenSolid, "900"},      {ProblemKind::BadTextureAxis, "130"}, {ProblemKind::BadTextureAxis, "132"},
-        {ProblemKind::OutOfBounds, "16"},     {ProblemKind::DuplicateId, "10"},     {ProblemKind::DuplicateId, "100"},
-        {ProblemKind::DuplicateId, "2001"},   {ProblemKind::NoOrigin, "2002"},      {ProblemKind::NoClassname, "2003"},
+        {ProblemKind::TooFewSides, "11"},   {ProblemKind::BadPlane, "115"},       {ProblemKind::BadPlane, "121"},
+        {ProblemKind::OpenSolid, "900"},    {ProblemKind::BadTextureAxis, "130"}, {ProblemKind::BadTextureAxis, "132"},
+        {ProblemKind::OutOfBounds, "16"},   {ProblemKind::DuplicateId, "10"},     {ProblemKind::DuplicateId, "100"},
+        {ProblemKind::DuplicateId, "2001"}, {ProblemKind::NoOrigin, "2002"},      {ProblemKind::NoClassname, "2003"},
         {ProblemKind::Placeholder, "2004"}};
     for (const auto& [kind, id] : found) EXPECT_TRUE(Has(r, kind, id)) << id << "\n" << Dump(r);
     EXPECT_TRUE(Has(r, ProblemKind::UnknownTarget, "2005", Severity::Warning));
@@ -287,7 +299,8 @@ TEST(LevelCheck, RepeatedIdsOfEveryFormAreFoundAndOnlyThose) {
 
 TEST(LevelCheck, MapHeadIsRequiredInALevel) {
     LevelText t;
-    const CheckReport level = CheckLevelText(t.Box({0, 0, 0}, {64, 64, 64}) + t.PointEntity("info_player_start", {0, 0, 100}));
+    const CheckReport level =
+        CheckLevelText(t.Box({0, 0, 0}, {64, 64, 64}) + t.PointEntity("info_player_start", {0, 0, 100}));
     EXPECT_TRUE(Has(level, ProblemKind::MissingBlock, ""));
     EXPECT_EQ(level.ErrorCount(), 2) << Dump(level);  // versioninfo and world
 }
@@ -311,7 +324,9 @@ TEST(LevelCheck, TargetsResolveByNameWildcardClassAndEngineNames) {
 TEST(LevelCheck, CountsPlanesInPairsAndEnforcesTheEngineLimits) {
     LevelText t;
     // Two stacked boxes share the plane z = 64: 7 distinct planes, stored with their flips.
-    EXPECT_EQ(CheckLevelText(t.Level(t.Box({0, 0, 0}, {64, 64, 64}) + t.Box({0, 0, 64}, {64, 64, 128}), "")).counts.planes, 14);
+    EXPECT_EQ(
+        CheckLevelText(t.Level(t.Box({0, 0, 0}, {64, 64, 64}) + t.Box({0, 0, 64}, {64, 64, 128}), "")).counts.planes,
+        14);
     std::string many;
     for (int i = 0; i < kMaxMapEntities; ++i) many += t.PointEntity("info_null", {0, 0, 0});
     const CheckReport full = CheckLevelText(t.Level("", many));  // with the world, one too many
@@ -322,9 +337,9 @@ TEST(LevelCheck, CountsPlanesInPairsAndEnforcesTheEngineLimits) {
 // ---- leaks --------------------------------------------------------------------------------
 
 TEST(LeakCheck, HandMadeLevelsLeakWhereTheyShould) {
-    const std::pair<const char*, bool> cases[] = {{"sealed_room.vmf", false},      {"two_rooms.vmf", false},
-                                                  {"gap_wall.vmf", true},          {"brush_entity_wall.vmf", true},
-                                                  {"missing_floor.vmf", true},     {"clip_wall.vmf", true}};
+    const std::pair<const char*, bool> cases[] = {{"sealed_room.vmf", false},  {"two_rooms.vmf", false},
+                                                  {"gap_wall.vmf", true},      {"brush_entity_wall.vmf", true},
+                                                  {"missing_floor.vmf", true}, {"clip_wall.vmf", true}};
     for (const auto& [file, leaks] : cases) {
         const CheckReport r = CheckLevelFile(DataFile(file));
         EXPECT_EQ(r.ErrorCount(), 0) << file << Dump(r);
@@ -341,7 +356,8 @@ TEST(LeakCheck, AGapOfOneUnitOrLessLeaksAndTouchingWallsSeal) {
     // The east wall in two pieces: y -368..0 and y gap..368.
     for (double gap : {1.0, 0.25, 0.0, -8.0}) {
         LevelText t;
-        const CheckReport r = t.Shell({"east"}, t.Box({368, -368, 0}, {384, 0, 256}) + t.Box({368, gap, 0}, {384, 368, 256}));
+        const CheckReport r =
+            t.Shell({"east"}, t.Box({368, -368, 0}, {384, 0, 256}) + t.Box({368, gap, 0}, {384, 368, 256}));
         EXPECT_EQ(r.ErrorCount(), 0) << Dump(r);
         EXPECT_EQ(r.leak.leaked, gap > 0) << gap;
     }
@@ -356,15 +372,17 @@ TEST(LeakCheck, OnlyTheOpenRoomInALongRowLeaks) {
             std::vector<LeakStart> starts;
             for (int r = 0; r < rooms; ++r) {
                 const double x0 = r * 96.0, x1 = x0 + 80;  // walls 8 thick around 64 of room
-                const Box walls[] = {{{x0, 0, 0}, {x1, 80, 8}},  {{x0, 0, 72}, {x1, 80, 80}},  {{x0, 0, 0}, {x0 + 8, 80, 80}},
-                                     {{x1 - 8, 0, 0}, {x1, 80, 80}}, {{x0, 0, 0}, {x1, 8, 80}}, {{x0, 72, 0}, {x1, 80, 80}}};
+                const Box walls[] = {{{x0, 0, 0}, {x1, 80, 8}},      {{x0, 0, 72}, {x1, 80, 80}},
+                                     {{x0, 0, 0}, {x0 + 8, 80, 80}}, {{x1 - 8, 0, 0}, {x1, 80, 80}},
+                                     {{x0, 0, 0}, {x1, 8, 80}},      {{x0, 72, 0}, {x1, 80, 80}}};
                 for (int w = 0; w < 6; ++w)
                     if (r != open || w != 5) bodies.push_back(SealingBox(walls[w]));
                 starts.push_back({{x0 + 40, 40, 40}, std::to_string(r), "info_null"});
             }
             const LeakResult result = FindLeak(bodies, starts);
             ASSERT_TRUE(result.checked) << result.skippedReason;
-            EXPECT_EQ(result.leakingStarts, open < 0 ? std::vector<std::size_t>{} : std::vector<std::size_t>{std::size_t(open)})
+            EXPECT_EQ(result.leakingStarts,
+                      open < 0 ? std::vector<std::size_t>{} : std::vector<std::size_t>{std::size_t(open)})
                 << rooms << " rooms, room " << open << " open";
             EXPECT_TRUE(result.startsInSolid.empty());
         }
@@ -378,17 +396,16 @@ TEST(LeakCheck, AWindingCorridorLeaksOnlyThroughItsOpening) {
     constexpr int kWalls = 40;
     const double east = kWalls * 32 + 16;
     for (const bool door : {false, true}) {
-        std::vector<SealingBody> bodies = {SealingBox({{-16, -16, -16}, {east + 16, 528, 0}}),
-                                           SealingBox({{-16, -16, 128}, {east + 16, 528, 144}}),
-                                           SealingBox({{-16, -16, 0}, {east + 16, 0, 128}}),
-                                           SealingBox({{-16, 512, 0}, {east + 16, 528, 128}}),
-                                           SealingBox({{east, 0, 0}, {east + 16, 512, 128}}),
-                                           SealingBox({{-16, 0, 0}, {0, 200, 128}}),
-                                           SealingBox({{-16, 300, 0}, {0, 512, 128}})};
+        std::vector<SealingBody> bodies = {
+            SealingBox({{-16, -16, -16}, {east + 16, 528, 0}}), SealingBox({{-16, -16, 128}, {east + 16, 528, 144}}),
+            SealingBox({{-16, -16, 0}, {east + 16, 0, 128}}),   SealingBox({{-16, 512, 0}, {east + 16, 528, 128}}),
+            SealingBox({{east, 0, 0}, {east + 16, 512, 128}}),  SealingBox({{-16, 0, 0}, {0, 200, 128}}),
+            SealingBox({{-16, 300, 0}, {0, 512, 128}})};
         if (!door) bodies.push_back(SealingBox({{-16, 200, 0}, {0, 300, 128}}));
         for (int q = 0; q < kWalls; ++q) {
             const double x = 32.0 * q + 16;
-            bodies.push_back(q % 2 == 0 ? SealingBox({{x, 0, 0}, {x + 8, 480, 128}}) : SealingBox({{x, 32, 0}, {x + 8, 512, 128}}));
+            bodies.push_back(q % 2 == 0 ? SealingBox({{x, 0, 0}, {x + 8, 480, 128}})
+                                        : SealingBox({{x, 32, 0}, {x + 8, 512, 128}}));
         }
         const LeakResult r = FindLeak(bodies, {{{east - 8, 256, 64}, "far", ""}});
         ASSERT_TRUE(r.checked) << r.skippedReason;
@@ -404,7 +421,8 @@ TEST(LeakCheck, AWindingCorridorLeaksOnlyThroughItsOpening) {
 
 TEST(LeakCheck, TrailRunsFromTheEntityThroughTheHoleToTheVoid) {
     LevelText t;
-    const CheckReport r = t.Shell({"east"}, t.Box({368, -368, 0}, {384, 100, 256}) + t.Box({368, 101, 0}, {384, 368, 256}));
+    const CheckReport r =
+        t.Shell({"east"}, t.Box({368, -368, 0}, {384, 100, 256}) + t.Box({368, 101, 0}, {384, 368, 256}));
     ASSERT_TRUE(r.leak.leaked);
     const auto& trail = r.leak.trail;
     ASSERT_GE(trail.size(), 2u);
@@ -426,13 +444,15 @@ TEST(LeakCheck, TrailRunsFromTheEntityThroughTheHoleToTheVoid) {
 TEST(LeakCheck, EntitiesOnAFaceFloodFromTheOpenSideAndBuriedOnesNotAtAll) {
     // Origin, without a ceiling, leaks?  On the floor, against a wall, in a corner, buried in
     // the wall, on the wall's outer face.
-    const std::tuple<Vec3, bool, bool> cases[] = {{{0, 0, 0}, false, false},   {{368, 0, 16}, false, false},
+    const std::tuple<Vec3, bool, bool> cases[] = {{{0, 0, 0}, false, false},       {{368, 0, 16}, false, false},
                                                   {{-368, -368, 0}, false, false}, {{376, 0, 100}, false, false},
-                                                  {{384, 0, 100}, false, true},  {{0, 0, 0}, true, true},
-                                                  {{368, 0, 16}, true, true},    {{-368, 0, 16}, true, true}};
+                                                  {{384, 0, 100}, false, true},    {{0, 0, 0}, true, true},
+                                                  {{368, 0, 16}, true, true},      {{-368, 0, 16}, true, true}};
     for (const auto& [at, open, leaks] : cases) {
         LevelText t;
-        EXPECT_EQ(t.Shell(open ? std::vector<std::string>{"ceiling"} : std::vector<std::string>{}, "", "", at).leak.leaked, leaks)
+        EXPECT_EQ(
+            t.Shell(open ? std::vector<std::string>{"ceiling"} : std::vector<std::string>{}, "", "", at).leak.leaked,
+            leaks)
             << LevelText::Point(at) << (open ? " open" : "");
     }
     // Every entity reaching the void is named.
@@ -448,7 +468,8 @@ TEST(LeakCheck, WhatSealsAndWhatDoesNot) {
     // A wedge whose sloped face looks into the room seals; one leaving the top open does not.
     EXPECT_FALSE(t.Shell({"east"}, t.Wedge({352, -368, 0}, {384, 368, 256})).leak.leaked);
     EXPECT_TRUE(t.Shell({"east"}, t.Wedge({352, -368, 0}, {384, 368, 128})).leak.leaked);
-    for (const char* material : {"TOOLS/TOOLSNPCCLIP", "TOOLS/TOOLSINVISIBLE", "NATURE/WATER_CANALS03", "TOOLS/TOOLSHINT"})
+    for (const char* material :
+         {"TOOLS/TOOLSNPCCLIP", "TOOLS/TOOLSINVISIBLE", "NATURE/WATER_CANALS03", "TOOLS/TOOLSHINT"})
         EXPECT_TRUE(t.Shell({"east"}, t.Box({368, -368, 0}, {384, 368, 256}, material)).leak.leaked) << material;
     EXPECT_FALSE(t.Shell({"east"}, t.Box({368, -368, 0}, {384, 368, 256}, "TOOLS/TOOLSNODRAW")).leak.leaked);
     // Hidden in the editor, still built by the compilers; a displacement does not seal.
@@ -497,6 +518,188 @@ TEST(LeakCheck, SkippedChecksAreReportedNotPassedSilently) {
     EXPECT_FALSE(capped.skippedReason.empty());
 }
 
+// ---- the node graph -----------------------------------------------------------------------
+
+// Two rooms side by side on x (-384..384 and 384..1152), floor top at 0, ceiling at 256, parted
+// by a wall at x 376..392 with a doorway (y -96..96, 192 high) unless `closed`; a player start
+// in the first room, and in the second a trigger that fades the level out.
+struct TwoRooms {
+    LevelText t;
+    std::string world, entities;
+
+    explicit TwoRooms(bool closed = false) {
+        world = t.Box({-384, -384, -16}, {1152, 384, 0}) + t.Box({-384, -384, 256}, {1152, 384, 272}) +
+                t.Box({-384, -384, 0}, {-368, 384, 256}) + t.Box({1136, -384, 0}, {1152, 384, 256}) +
+                t.Box({-368, 368, 0}, {1136, 384, 256}) + t.Box({-368, -384, 0}, {1136, -368, 256});
+        world += closed ? t.Box({376, -368, 0}, {392, 368, 256})
+                        : t.Box({376, -368, 0}, {392, -96, 256}) + t.Box({376, 96, 0}, {392, 368, 256}) +
+                              t.Box({376, -96, 192}, {392, 96, 256});
+        entities = t.PointEntity("info_player_start", {-200, 0, 16}) +
+                   t.Entity("trigger_once", "\tconnections\n\t{\n\t\t\"OnTrigger\" \"end_fade,Fade,,0,-1\"\n\t}\n" +
+                                                t.Box({900, -100, 0}, {1100, 100, 128}, "TOOLS/TOOLSTRIGGER")) +
+                   t.PointEntity("env_fade", {1000, 0, 64}, "\t\"targetname\" \"end_fade\"\n");
+    }
+    TwoRooms& Nodes(std::initializer_list<Vec3> at) {
+        for (const Vec3& p : at) entities += t.PointEntity("info_node", p);
+        return *this;
+    }
+    TwoRooms& Add(const std::string& classname, Vec3 at) {
+        entities += t.PointEntity(classname, at);
+        return *this;
+    }
+    CheckReport Check() const { return CheckLevelText(LevelText::Level(world, entities)); }
+};
+
+bool Joined(const CheckReport& r) { return r.nodeGraph.judged && r.nodeGraph.startToEnd; }
+
+// The id an entity's text gives it.
+std::string IdOf(const std::string& entity) {
+    const std::size_t at = entity.find("\"id\" \"") + 6;
+    return entity.substr(at, entity.find('"', at) - at);
+}
+
+TEST(NodeGraph, NodesLinkThroughADoorwayAndUpTo720UnitsApartButNotThroughAWall) {
+    const CheckReport open = TwoRooms().Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}}).Check();
+    EXPECT_TRUE(open.problems.empty()) << Dump(open);
+    EXPECT_TRUE(Joined(open));
+    EXPECT_EQ(open.nodeGraph.groundNodes, 4);
+
+    const CheckReport walled = TwoRooms(true).Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}}).Check();
+    EXPECT_TRUE(walled.nodeGraph.judged && !walled.nodeGraph.startToEnd);
+    ASSERT_EQ(walled.ErrorCount(), 1) << Dump(walled);
+    EXPECT_EQ(walled.problems[0].kind, ProblemKind::NodeGraphCut);
+    EXPECT_NE(walled.problems[0].message.find("holds 2 of the 4 nodes"), std::string::npos) << Dump(walled);
+
+    // Beside the doorway only walls stand between the rooms' nodes; a pair in the doorway joins them.
+    TwoRooms beside;
+    beside.Nodes({{0, 0, 16}, {300, 300, 16}, {480, 300, 16}, {800, 0, 16}});
+    EXPECT_FALSE(Joined(beside.Check()));
+    EXPECT_TRUE(Joined(beside.Nodes({{352, 0, 16}, {416, 0, 16}}).Check()));
+
+    // The engine's reach: 720 units, through the doorway.
+    EXPECT_TRUE(Joined(TwoRooms().Nodes({{0, 0, 16}, {720, 0, 16}}).Check()));
+    EXPECT_FALSE(Joined(TwoRooms().Nodes({{0, 0, 16}, {730, 0, 16}}).Check()));
+}
+
+TEST(NodeGraph, DetailAndSolidBrushEntitiesStopCharactersOtherBrushesDoNot) {
+    const std::pair<std::string, bool> doorways[] = {
+        {"func_detail", false}, {"func_brush", false}, {"func_illusionary", true}, {"func_door", true}};
+    for (const auto& [classname, joined] : doorways) {
+        TwoRooms r;
+        r.Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+        r.entities += r.t.Entity(classname, r.t.Box({376, -96, 0}, {392, 96, 192}));
+        EXPECT_EQ(Joined(r.Check()), joined) << classname;
+    }
+    const std::pair<std::string, bool> materials[] = {
+        {"TOOLS/TOOLSNPCCLIP", false}, {"TOOLS/TOOLSPLAYERCLIP", true}, {"TOOLS/TOOLSTRIGGER", true}};
+    for (const auto& [material, joined] : materials) {
+        TwoRooms r;
+        r.Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+        r.world += r.t.Box({376, -96, 0}, {392, 96, 192}, material);
+        EXPECT_EQ(Joined(r.Check()), joined) << material;
+    }
+    // A node is where it would stand: dropped to its floor, where a knee-high wall cuts its line.
+    TwoRooms low;
+    low.Nodes({{0, 0, 150}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+    low.entities += low.t.Entity("func_detail", low.t.Box({140, -368, 0}, {160, 368, 64}));
+    const CheckReport dropped = low.Check();
+    EXPECT_FALSE(Joined(dropped)) << "the node at 150 should have dropped to the floor";
+}
+
+TEST(NodeGraph, GroundCharactersCutOffFromTheStartAreNamedFlyersAreNot) {
+    TwoRooms r(true);
+    r.Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+    r.Add("npc_zombie", {100, 100, 16}).Add("npc_combine_s", {700, 100, 16}).Add("npc_manhack", {700, -100, 64});
+    const CheckReport cut = r.Check();
+    EXPECT_EQ(cut.nodeGraph.groundCharacters, 2);
+    EXPECT_EQ(cut.nodeGraph.unreachableCharacters, 1);
+    const auto unreachable = std::find_if(cut.problems.begin(), cut.problems.end(),
+                                          [](const Problem& p) { return p.kind == ProblemKind::UnreachableCharacter; });
+    ASSERT_NE(unreachable, cut.problems.end()) << Dump(cut);
+    EXPECT_NE(unreachable->message.find("(npc_combine_s) at (700 100 16) cannot reach the player start"),
+              std::string::npos)
+        << unreachable->message;
+
+    // No node of its own room in sight: the first room's lie behind the wall.
+    TwoRooms bare(true);
+    bare.Nodes({{0, 0, 16}, {300, 0, 16}}).Add("npc_metropolice", {600, 0, 16});
+    const CheckReport blind = bare.Check();
+    EXPECT_EQ(blind.nodeGraph.unreachableCharacters, 1);
+    EXPECT_NE(Dump(blind).find("has no info_node within 720 units in sight"), std::string::npos) << Dump(blind);
+}
+
+TEST(NodeGraph, NoNodesWarnsOnlyWhereCharactersNeedThemAndOldReportsStayAsTheyWere) {
+    LevelText t;
+    const CheckReport zombie = t.Shell({}, "", t.PointEntity("npc_zombie", {100, 100, 16}));
+    EXPECT_TRUE(zombie.Passed());
+    EXPECT_TRUE(Has(zombie, ProblemKind::NoNodes, "", Severity::Warning)) << Dump(zombie);
+    EXPECT_NE(FormatReportJson(zombie).find("\"kind\":\"no-nodes\""), std::string::npos);
+    EXPECT_TRUE(t.Shell({}, "", t.PointEntity("npc_cscanner", {100, 100, 64})).problems.empty());
+    // A start and an end but no character: nothing needs a graph, nothing is said.
+    const CheckReport empty = TwoRooms().Check();
+    EXPECT_TRUE(empty.problems.empty()) << Dump(empty);
+    EXPECT_FALSE(empty.nodeGraph.judged);
+}
+
+TEST(NodeGraph, TheEndIsTheTriggerThatEndsTheLevelEvenThroughARelay) {
+    // The fade is fired through a relay that also sends the player to the menu; a trigger in the
+    // first room that only switches a light is no end.
+    TwoRooms r(true);
+    const std::string light =
+        r.t.Entity("trigger_once", "\tconnections\n\t{\n\t\t\"OnTrigger\" \"lamp,TurnOff,,0,-1\"\n\t}\n" +
+                                       r.t.Box({0, -100, 0}, {200, 100, 128}, "TOOLS/TOOLSTRIGGER"));
+    const std::string finale = r.t.Entity("trigger_once",
+                                          "\tconnections\n\t{\n\t\t\"OnTrigger\" \"finale\x1b"
+                                          "Trigger\x1b\x1b"
+                                          "0\x1b-1\"\n\t}\n" +
+                                              r.t.Box({900, -100, 0}, {1100, 100, 128}, "TOOLS/TOOLSTRIGGER"));
+    r.entities = r.t.PointEntity("info_player_start", {-200, 0, 16}) + light + finale;
+    r.entities += r.t.PointEntity("light", {0, 0, 200}, "\t\"targetname\" \"lamp\"\n");
+    r.entities += r.t.PointEntity(
+        "logic_relay", {1000, 0, 64},
+        "\t\"targetname\" \"finale\"\n\tconnections\n\t{\n\t\t\"OnTrigger\" \"menu,Command,startupmenu,4,-1\"\n\t}\n");
+    r.entities += r.t.PointEntity("point_clientcommand", {1000, 0, 80}, "\t\"targetname\" \"menu\"\n");
+    r.Nodes({{0, 0, 16}, {800, 0, 16}});
+    const CheckReport cut = r.Check();
+    ASSERT_EQ(cut.ErrorCount(), 1) << Dump(cut);
+    EXPECT_EQ(cut.problems[0].kind, ProblemKind::NodeGraphCut);
+    EXPECT_EQ(cut.problems[0].id, IdOf(finale)) << "the trigger that ends the level";
+
+    // Without anything that ends the level, start and end are not judged.
+    TwoRooms noEnd(true);
+    noEnd.entities = noEnd.t.PointEntity("info_player_start", {-200, 0, 16});
+    noEnd.Nodes({{0, 0, 16}, {800, 0, 16}});
+    const CheckReport unjudged = noEnd.Check();
+    EXPECT_FALSE(unjudged.nodeGraph.judged);
+    EXPECT_TRUE(unjudged.problems.empty()) << Dump(unjudged);
+}
+
+// ---- what a level offers a player -------------------------------------------------------------
+
+TEST(LevelSurvey, CountsTheSuitSavesCubemapsNodesAndAmmunitionForWeaponsNeverGiven) {
+    TwoRooms r;
+    r.Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
+    for (const char* c :
+         {"item_suit", "env_cubemap", "env_cubemap", "weapon_pistol", "item_ammo_pistol", "item_box_buckshot",
+          "item_ammo_smg1_grenade", "item_rpg_round", "item_box_sniper_rounds", "item_healthkit"})
+        r.Add(c, {-100, -100, 16});
+    r.entities += r.t.PointEntity("game_player_equip", {-100, 0, 16}, "\t\"weapon_smg1\" \"1\"\n") +
+                  r.t.Entity("trigger_autosave", r.t.Box({200, -100, 0}, {300, 100, 128}, "TOOLS/TOOLSTRIGGER"));
+    const std::string text = LevelText::Level(r.world, r.entities);
+    const LevelSurvey survey = SurveyLevel(ReadVmfText(text), CheckLevelText(text));
+    EXPECT_EQ(FormatSurvey(survey),
+              "suit yes, nodes 4, start to end joined, unreachable characters 0, autosaves 1, cubemaps 2, "
+              "ammunition without its weapon 3 (item_box_buckshot item_rpg_round item_box_sniper_rounds)");
+    EXPECT_EQ(FormatSurvey(SurveyLevel(ReadVmfText(LevelText::Level(r.world, "")), CheckReport{})),
+              "suit no, nodes 0, start to end not judged, unreachable characters 0, autosaves 0, cubemaps 0, "
+              "ammunition without its weapon 0");
+    // Old box names give the same rounds as the new ones; an unknown box of rounds fits no weapon.
+    EXPECT_STREQ(WeaponForAmmo("item_large_box_lrounds"), "weapon_ar2");
+    EXPECT_STREQ(WeaponForAmmo("item_ammo_357_large"), "weapon_357");
+    EXPECT_STREQ(WeaponForAmmo("item_ammo_laser"), "");
+    EXPECT_EQ(WeaponForAmmo("item_battery"), nullptr);
+}
+
 // ---- the check command --------------------------------------------------------------------
 
 CliRun RunCheck(std::vector<std::string> args) {
@@ -537,6 +740,16 @@ TEST(CheckCommand, PointFileIsWrittenBesideALeakingLevelOnly) {
     EXPECT_FALSE(fs::exists(dir.path() / "sealed_room.lin"));
 }
 
+TEST(CheckCommand, ACutNodeGraphFailsTheLevelWithTheTriggerItCannotReach) {
+    TempDir dir;
+    TwoRooms r(true);
+    r.Nodes({{0, 0, 16}, {800, 0, 16}});
+    WriteFile(dir.path() / "cut.vmf", LevelText::Level(r.world, r.entities));
+    const CliRun run = RunCheck({(dir.path() / "cut.vmf").string(), "--json"});
+    EXPECT_EQ(run.code, kExitFailed);
+    EXPECT_NE(run.out.find("\"kind\":\"node-graph-cut\",\"object\":\"entity\""), std::string::npos) << run.out;
+}
+
 TEST(CheckCommand, JsonIsOneObjectForPrograms) {
     const CliRun r = RunCheck({DataFile("brush_entity_wall.vmf"), "--json"});
     EXPECT_EQ(r.code, kExitFailed);
@@ -565,7 +778,8 @@ TEST(BrushGeometry, BothNumberReadersRoundAsTheFullConversion) {
     for (int n = 0; n < 20000; ++n) {
         std::string text = random() % 3 == 0 ? "-" : "";
         const int whole = 1 + static_cast<int>(random() % 9), fraction = static_cast<int>(random() % 9);
-        for (int d = 0; d < whole; ++d) text += static_cast<char>('0' + (d == 0 && whole > 1 ? 1 + random() % 9 : random() % 10));
+        for (int d = 0; d < whole; ++d)
+            text += static_cast<char>('0' + (d == 0 && whole > 1 ? 1 + random() % 9 : random() % 10));
         if (fraction > 0) text += '.';
         for (int d = 0; d < fraction; ++d) text += static_cast<char>('0' + random() % 10);
         double expected = 0;
@@ -581,9 +795,23 @@ TEST(BrushGeometry, BothNumberReadersRoundAsTheFullConversion) {
 }
 
 TEST(BrushGeometry, ShortDecimalsAndBoxBrushesAgreeWithTheGeneralRoutes) {
-    const char* numbers[] = {"0",      "-0",     "384",    "-384.5", "0.1",    "0.3",   "12.345678901234",
-                             "0.000125", ".5",   "5.",     "1e3",    "123456789012345", "1234567890123456",
-                             "9007199254740993",  "0.1234567890123456", "-0.000000000000001", "33.333"};
+    const char* numbers[] = {"0",
+                             "-0",
+                             "384",
+                             "-384.5",
+                             "0.1",
+                             "0.3",
+                             "12.345678901234",
+                             "0.000125",
+                             ".5",
+                             "5.",
+                             "1e3",
+                             "123456789012345",
+                             "1234567890123456",
+                             "9007199254740993",
+                             "0.1234567890123456",
+                             "-0.000000000000001",
+                             "33.333"};
     for (const char* text : numbers) {
         double expected = 0;
         const std::string s(text);
@@ -623,9 +851,9 @@ TEST(BrushGeometry, ShortDecimalsAndBoxBrushesAgreeWithTheGeneralRoutes) {
         return planes;
     };
     Box unused;
-    EXPECT_FALSE(AxialBox(changed(1, plane({0, 0, -1}, -9)), unused));              // inside out: no space
-    EXPECT_FALSE(AxialBox(changed(1, plane({0, 0, 1}, 4)), unused));                // two tops, no bottom
-    EXPECT_FALSE(AxialBox(changed(2, plane({0.6, 0.8, 0}, 16)), unused));           // a sloped side
+    EXPECT_FALSE(AxialBox(changed(1, plane({0, 0, -1}, -9)), unused));                  // inside out: no space
+    EXPECT_FALSE(AxialBox(changed(1, plane({0, 0, 1}, 4)), unused));                    // two tops, no bottom
+    EXPECT_FALSE(AxialBox(changed(2, plane({0.6, 0.8, 0}, 16)), unused));               // a sloped side
     EXPECT_FALSE(AxialBox(changed(0, plane({0, 0, 1}, 2 * kUnboundedReach)), unused));  // open upwards
     auto seven = box;
     seven.push_back(box[0]);

@@ -60,7 +60,8 @@ TEST(Sun, SessionValuesAndWindowTexts) {
 
     EXPECT_EQ(ClockText(15), "7:30");
     EXPECT_EQ(std::pair(LatitudeFromPress(915), LatitudeFromPress(457.5)), std::pair(-50, 20));
-    EXPECT_EQ(LatitudeText(-50) + SunAngleText(89.96f) + SunAngleText(-2.63f, ","), "-50" + kDeg + "90" + kDeg + "-2,6" + kDeg);
+    EXPECT_EQ(LatitudeText(-50) + SunAngleText(89.96f) + SunAngleText(-2.63f, ","),
+              "-50" + kDeg + "90" + kDeg + "-2,6" + kDeg);
 }
 
 TEST(Sky, FollowsTheTimeOfDay) {
@@ -97,13 +98,16 @@ TEST(WeightTables, ValuesRowsAndDashes) {
     // Numbers stand in the system's form; a comma inside one needs quotes.
     EXPECT_EQ(ParseItemTable("1\na\n\"2,5\"\n", ",")[0].share, "2,5");
 
-    const auto guns = ParseGunTable("2\n0\nweapon_crowbar\n-\n-\n-\n12.5\nweapon_smg1\nitem_ammo_smg1\nx\n\"-\"\n", ".");
+    const auto guns =
+        ParseGunTable("2\n0\nweapon_crowbar\n-\n-\n-\n12.5\nweapon_smg1\nitem_ammo_smg1\nx\n\"-\"\n", ".");
     ASSERT_EQ(guns.size(), 2u);
     EXPECT_EQ(guns[0].ammoClass + guns[1].spare2, "");  // "-", quoted or not, names nothing
     EXPECT_DOUBLE_EQ(guns[1].threshold, 12.5);
 
     const auto npcs = ParseNpcTable(
-        "2\nnpc_metropolice\n25\nC\n2\nadditionalequipment weapon_pistol weapon_smg1\n2\nmanhacks 1\n1\nnpc_zombie,0,x,0\n", ".");
+        "2\nnpc_metropolice\n25\nC\n2\nadditionalequipment weapon_pistol weapon_smg1\n2\nmanhacks "
+        "1\n1\nnpc_zombie,0,x,0\n",
+        ".");
     ASSERT_EQ(npcs.size(), 2u);
     EXPECT_EQ(std::pair(npcs[0].faction, npcs[0].threshold), std::pair(std::string("c"), 0.25));  // percent to fraction
     ASSERT_EQ(npcs[0].keys.size(), 2u);
@@ -121,10 +125,13 @@ TEST(WeightTables, BadFilesNameFileRowAndLine) {
         {items, "3\na\n1\nb\n2\n", "itemdata.ini ends in row 3 of 3"},
         {items, "2\n\"a\nb\"\n1\nb\nmany\n", "itemdata.ini, row 2 (line 6): the share \"many\" is not a number"},
         {guns, "1\n5\n-\n-\n-\n-\n", "gundata.ini, row 1 (line 3): the weapon class is missing"},
-        {guns, "1\nsoon\nweapon_pistol\n-\n-\n-\n", "gundata.ini, row 1 (line 2): the threshold \"soon\" is not a number"},
+        {guns, "1\nsoon\nweapon_pistol\n-\n-\n-\n",
+         "gundata.ini, row 1 (line 2): the threshold \"soon\" is not a number"},
         {npcs, "1\nnpc_zombie\n0\nz\n0\n", "npcdata.ini, row 1 (line 4): the faction letter \"z\""},
-        {npcs, "1\nnpc_zombie\n0\nx\n7\n", "npcdata.ini, row 1 (line 5): the number of extra keys must be a whole number from 0 to 6"},
-        {npcs, "1\nnpc_combine_s\n0\nc\n1\nNumGrenades 1 2\n3\n", "npcdata.ini, row 1 (line 7): the key NumGrenades draws among 3"},
+        {npcs, "1\nnpc_zombie\n0\nx\n7\n",
+         "npcdata.ini, row 1 (line 5): the number of extra keys must be a whole number from 0 to 6"},
+        {npcs, "1\nnpc_combine_s\n0\nc\n1\nNumGrenades 1 2\n3\n",
+         "npcdata.ini, row 1 (line 7): the key NumGrenades draws among 3"},
         {npcs, "2\nnpc_zombie\n0\nx\n0\nnpc_headcrab\n0\n", "npcdata.ini ends in row 2 of 2"},
     };
     for (const auto& [parse, text, expected] : cases) {
@@ -203,7 +210,7 @@ TEST_F(EntitiesTest, ShareListDrawsByCumulativeShareAndRefusesBadRows) {
     ShareList_Add(s, "never", "0");
     ShareList_Add(s, "", "2");  // an empty name is the choice of nothing
     const std::pair<double, const char*> draws[] = {{0.0, "pistol"}, {0.2499, "pistol"}, {0.25, "smg"},
-                                                    {0.4999, "smg"},  {0.5, ""},          {0.99, ""}};
+                                                    {0.4999, "smg"}, {0.5, ""},          {0.99, ""}};
     for (const auto& [r, want] : draws) EXPECT_EQ(DrawAt(r), want) << r;
     ShareList_Clear(s);
     ShareList_Add(s, "never", "0");
@@ -217,11 +224,52 @@ TEST_F(EntitiesTest, ShareListDrawsByCumulativeShareAndRefusesBadRows) {
 
 TEST_F(EntitiesTest, NamedEntityGoesToTheEntitiesAndASpawnGroupsBlocksToTheWorld) {
     t.LoadRoom({"/\\/worldend\\/\\",
-                "entity", "{", "id", "5", "classname", "prop_physics", "targetname", "crate", "origin", "1 2 3", "}",
-                "entity", "{", "id", "6", "classname", "func_vornic_spawngroup", "targetname", "group1", "spawnflags", "0",
-                "solid", "{", "id", "7", "side", "{", "plane", "(0 0 0) (0 1 0) (1 1 0)", "}", "}",
-                "editor", "{", "color", "0 255 0", "}", "}",
-                "entity", "{", "id", "10", "classname", "prop_static", "targetname", "crate", "}",
+                "entity",
+                "{",
+                "id",
+                "5",
+                "classname",
+                "prop_physics",
+                "targetname",
+                "crate",
+                "origin",
+                "1 2 3",
+                "}",
+                "entity",
+                "{",
+                "id",
+                "6",
+                "classname",
+                "func_vornic_spawngroup",
+                "targetname",
+                "group1",
+                "spawnflags",
+                "0",
+                "solid",
+                "{",
+                "id",
+                "7",
+                "side",
+                "{",
+                "plane",
+                "(0 0 0) (0 1 0) (1 1 0)",
+                "}",
+                "}",
+                "editor",
+                "{",
+                "color",
+                "0 255 0",
+                "}",
+                "}",
+                "entity",
+                "{",
+                "id",
+                "10",
+                "classname",
+                "prop_static",
+                "targetname",
+                "crate",
+                "}",
                 "/\\/EOF\\/\\"});
     Print_Entity_To_World(s, "Crate");  // names match exactly
     Print_Entity_To_World(s, "nobody");

@@ -91,13 +91,18 @@ TEST(MightFlipAndBet, OddsHoldAndCertainOddsAreCertain) {
 // ---- numbers and text ---------------------------------------------------------------------
 
 TEST(NumberFormat, GeneralFormattingAsRoomFilesExpect) {
-    const std::pair<double, const char*> cases[] = {{64, "64"},       {-12.5, "-12.5"},
-                                                    {-0.0, "0"},      {0.1 + 0.2, "0.3"},  // 15 digits hide the binary noise
-                                                    {1.0 / 3, "0.333333333333333"},        {123456789.125, "123456789.125"},
-                                                    {0.05, "0.05"},   {1e15, "1000000000000000"}};  // never an exponent
+    const std::pair<double, const char*> cases[] = {{64, "64"},
+                                                    {-12.5, "-12.5"},
+                                                    {-0.0, "0"},
+                                                    {0.1 + 0.2, "0.3"},  // 15 digits hide the binary noise
+                                                    {1.0 / 3, "0.333333333333333"},
+                                                    {123456789.125, "123456789.125"},
+                                                    {0.05, "0.05"},
+                                                    {1e15, "1000000000000000"}};  // never an exponent
     for (const auto& [v, want] : cases) EXPECT_EQ(FormatNumber(v), want);
     EXPECT_EQ(FormatNumber(-2.5, ","), "-2,5");
-    for (const auto& [v, want] : std::vector<std::pair<double, double>>{{22.5, 22}, {21.5, 22}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {2.5001, 3}})
+    for (const auto& [v, want] : std::vector<std::pair<double, double>>{
+             {22.5, 22}, {21.5, 22}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {2.5001, 3}})
         EXPECT_EQ(RoundHalfEven(v), want) << v;
 }
 
@@ -116,7 +121,8 @@ TEST(NumberFormat, DecimalSymbolRoundTripAndStrictReading) {
     t.s.DecimalSymbol = ".";
     EXPECT_EQ(FuckAmerican(t.s, "-12.75"), "-12.75");
     EXPECT_EQ(HailAmerican("ab", "a.b"), "a.b") << "a symbol of two characters never matches one";
-    for (const auto& [in, neg, pos] : std::vector<std::array<std::string, 3>>{{"-0.5", "-0.5", "0.5"}, {"16", "-16", "16"}, {"0", "0", "0"}}) {
+    for (const auto& [in, neg, pos] :
+         std::vector<std::array<std::string, 3>>{{"-0.5", "-0.5", "0.5"}, {"16", "-16", "16"}, {"0", "0", "0"}}) {
         text = in;
         EXPECT_EQ(Neg(t.s, text), neg);
         EXPECT_EQ(Pos(t.s, text), pos);
@@ -125,7 +131,8 @@ TEST(NumberFormat, DecimalSymbolRoundTripAndStrictReading) {
     EXPECT_EQ(v, -64);
     EXPECT_TRUE(TryParseNumber("+.5", ".", v));
     EXPECT_EQ(v, 0.5);
-    for (const char* bad : {"", "-", ".", "1.2.3", "12abc", "1e5", "0x10", "1 2"}) EXPECT_FALSE(TryParseNumber(bad, ".", v)) << bad;
+    for (const char* bad : {"", "-", ".", "1.2.3", "12abc", "1e5", "0x10", "1 2"})
+        EXPECT_FALSE(TryParseNumber(bad, ".", v)) << bad;
     EXPECT_THROW(ToNumber(t.s, "wall"), NumberFormatError);
 }
 
@@ -177,7 +184,8 @@ TEST(LevelWriter, QuotesIndentsAndEndsLinesWithCrLfInAFreshFile) {
     w.PrintToFile(std::string("'message' 'it's here'"), 0);
     w.PrintToFile(std::string("{"), 3);
     w.Close();
-    EXPECT_EQ(ReadFile(dir.path() / "temp.dta"), "\t\"skyname\" \"sky_day01_09\"\r\n\"message\" \"it\"s here\"\r\n\t\t\t{\r\n");
+    EXPECT_EQ(ReadFile(dir.path() / "temp.dta"),
+              "\t\"skyname\" \"sky_day01_09\"\r\n\"message\" \"it\"s here\"\r\n\t\t\t{\r\n");
     WriteFile(dir.path() / "level1.vmf", "old level");
     EXPECT_EQ(w.NameLevel(1), dir.path() / "level1.vmf");
     EXPECT_EQ(ReadFile(dir.path() / "level1.vmf").substr(0, 4), "\t\"sk") << "the old level is replaced";
@@ -230,7 +238,8 @@ TEST(MapError, FatalWritesErrorLogAndEndsTheProgram) {
     EXPECT_EQ(FailureOf([&] { MapError(t.s, "bad line", true, "details for the log"); }), "bad line");
     ASSERT_EQ(t.ui.boxes.size(), 3u);
     EXPECT_EQ(t.ui.boxes[0].title, "Warning!");
-    EXPECT_EQ(t.ui.boxes[0].text, "An error occoured when creating map. Following error message was returned: bad line");
+    EXPECT_EQ(t.ui.boxes[0].text,
+              "An error occoured when creating map. Following error message was returned: bad line");
     EXPECT_EQ(t.ui.boxes[1].title, "Fatal!");
     EXPECT_EQ(t.ui.boxes[1].icon, BoxIcon::Critical);
     EXPECT_EQ(t.ui.boxes[2].text, "Vornic will now exit.");
@@ -248,7 +257,8 @@ TEST(MrProg, ColumnsGradientAndTimers) {
     const std::pair<int, int> columns[] = {{100, 673}, {50, 336}, {85, 572}, {0, 0}, {120, 673}};
     for (const auto& [pct, want] : columns) EXPECT_EQ(ProgressColumns(pct), want) << pct;
     const auto left = ProgressColumnColor(1), right = ProgressColumnColor(673);
-    EXPECT_EQ(std::make_tuple(left.red, left.blue, right.red, right.green, right.blue), std::make_tuple(0, 128, 128, 128, 0));
+    EXPECT_EQ(std::make_tuple(left.red, left.blue, right.red, right.green, right.blue),
+              std::make_tuple(0, 128, 128, 128, 0));
     for (int x = 1; x <= 673; ++x) ASSERT_NEAR(ProgressColumnColor(x).red + ProgressColumnColor(x).blue, 128, 1) << x;
     TestSession t;
     StartTimer(t.s);

@@ -36,9 +36,15 @@ struct InstanceTest : ::testing::Test {
         step();
         return t.RoomBody();
     }
-    Lines Turn(const Lines& body, int turns) { return After(body, [&] { Rotator(s, turns); }); }
-    Lines Move(const Lines& body, double x, double y, double z) { return After(body, [&] { SetOrigins(s, x, y, z); }); }
-    Lines Fix(const Lines& body) { return After(body, [&] { NameFixer(s); }); }
+    Lines Turn(const Lines& body, int turns) {
+        return After(body, [&] { Rotator(s, turns); });
+    }
+    Lines Move(const Lines& body, double x, double y, double z) {
+        return After(body, [&] { SetOrigins(s, x, y, z); });
+    }
+    Lines Fix(const Lines& body) {
+        return After(body, [&] { NameFixer(s); });
+    }
 };
 
 // ---- the room pipeline --------------------------------------------------------------------
@@ -55,10 +61,20 @@ TEST_F(InstanceTest, PrintRoomIndentsByDepthPairsKeysAndSplitsAtTheWorldEnd) {
 }
 
 TEST_F(InstanceTest, ClearRandsRemovesPlaceholdersWholeAndLightsOnlyWhenAsked) {
-    const Lines body = {"entity", "{", "classname", "vornic_npc", "solid", "{", "id", "3", "}", "}",
-                        "entity", "{", "classname", "light", "origin", "0 0 0", "}",
-                        "entity", "{", "classname", "light_spot", "}",
-                        "entity", "{", "classname", "light_dynamic", "}"};
+    const Lines body = {"entity",     "{",
+                        "classname",  "vornic_npc",
+                        "solid",      "{",
+                        "id",         "3",
+                        "}",          "}",
+                        "entity",     "{",
+                        "classname",  "light",
+                        "origin",     "0 0 0",
+                        "}",          "entity",
+                        "{",          "classname",
+                        "light_spot", "}",
+                        "entity",     "{",
+                        "classname",  "light_dynamic",
+                        "}"};
     t.LoadRoom(body);
     ClearRands(s);
     Lines out = t.RoomBody();
@@ -112,9 +128,9 @@ TEST_F(InstanceTest, GetReadyPlacesARoomWithFreshIdsAndNamesAndNoPlaceholders) {
     EXPECT_TRUE(Contains(world, "\"plane\" \"(1152 384 80) (1152 -384 80) (768 -384 80)\""));
     EXPECT_FALSE(Contains(entities, "vornic_"));
     EXPECT_FALSE(Contains(entities, "door1") || Contains(entities, "DOOR1") || Contains(entities, "'lamp'"));
-    for (const char* l : {"'targetname' 'a'", "'target' 'a'", "'OnTrigger' 'a,Open,,0,-1'", "'OnTrigger' 'b,TurnOn,,1.5,-1'",
-                          "'angles' '0 90 0'", "'angles' '0 315 0'", "'origin' '868 -100 16'", "'origin' '720 -32.5 112'",
-                          "'angles' '-45 90 0'"})
+    for (const char* l : {"'targetname' 'a'", "'target' 'a'", "'OnTrigger' 'a,Open,,0,-1'",
+                          "'OnTrigger' 'b,TurnOn,,1.5,-1'", "'angles' '0 90 0'", "'angles' '0 315 0'",
+                          "'origin' '868 -100 16'", "'origin' '720 -32.5 112'", "'angles' '-45 90 0'"})
         EXPECT_TRUE(Contains(entities, l)) << l;
     EXPECT_EQ(s.NameList.Count(), 0);
 }
@@ -176,7 +192,8 @@ TEST_F(InstanceTest, FactionLetterFollowsTheBalance) {
     s.settings.CustomSeed = CheckState::Ticked;
     s.settings.CustomSeedBox = "11";
     // balance, letter never drawn, letter and its expected share
-    const std::tuple<int, const char*, const char*, double> cases[] = {{10, "", "c", 0.5}, {0, "c", "", 0.1}, {20, "x", "c", 0.9}};
+    const std::tuple<int, const char*, const char*, double> cases[] = {
+        {10, "", "c", 0.5}, {0, "c", "", 0.1}, {20, "x", "c", 0.9}};
     for (const auto& [balance, never, letter, share] : cases) {
         s.settings.AlienCombineBalance = balance;
         std::map<std::string, int> seen;
@@ -195,13 +212,21 @@ TEST_F(InstanceTest, TurningPointsAxesAndYaws) {
         {{"point0", "0 1.5 2", "startposition", "[10 0 -4]"}, 1, {"point0", "1.5 0 2", "startposition", "[0 -10 -4]"}},
         {{"plane", "(0 0 0) (0 64 0) (64 64 0)"}, 1, {"plane", "(0 0 0) (64 0 0) (64 -64 0)"}},
         // Texture axes turn but keep their shift and scale.
-        {{"uaxis", "[1 0 0 16] 0.25", "vaxis", "[0 -1 0 -8] 0.25"}, 1, {"uaxis", "[0 -1 0 16] 0.25", "vaxis", "[-1 0 0 -8] 0.25"}},
-        {{"angles", "0 45 0", "angles", "0 90 0", "angles", "10 0 5", "angles", "0 12.5 0"}, 1,
+        {{"uaxis", "[1 0 0 16] 0.25", "vaxis", "[0 -1 0 -8] 0.25"},
+         1,
+         {"uaxis", "[0 -1 0 16] 0.25", "vaxis", "[-1 0 0 -8] 0.25"}},
+        {{"angles", "0 45 0", "angles", "0 90 0", "angles", "10 0 5", "angles", "0 12.5 0"},
+         1,
          {"angles", "0 315 0", "angles", "0 0 0", "angles", "10 270 5", "angles", "0 282.5 0"}},
         // Brush entities keep their yaw; keys ignore case.
-        {{"classname", "FUNC_door", "angles", "0 45 0", "classname", "prop_static", "ANGLES", "0 45 0", "ORIGIN", "1 2 3"}, 1,
-         {"classname", "FUNC_door", "angles", "0 45 0", "classname", "prop_static", "ANGLES", "0 315 0", "ORIGIN", "2 -1 3"}},
-        {{"origin", "16.50 -0 8", "plane", "(1 2 3) (4 5 6) (7 8 9)"}, 0, {"origin", "16.50 -0 8", "plane", "(1 2 3) (4 5 6) (7 8 9)"}},
+        {{"classname", "FUNC_door", "angles", "0 45 0", "classname", "prop_static", "ANGLES", "0 45 0", "ORIGIN",
+          "1 2 3"},
+         1,
+         {"classname", "FUNC_door", "angles", "0 45 0", "classname", "prop_static", "ANGLES", "0 315 0", "ORIGIN",
+          "2 -1 3"}},
+        {{"origin", "16.50 -0 8", "plane", "(1 2 3) (4 5 6) (7 8 9)"},
+         0,
+         {"origin", "16.50 -0 8", "plane", "(1 2 3) (4 5 6) (7 8 9)"}},
     };
     for (const auto& [body, turns, want] : cases) EXPECT_EQ(Turn(body, turns), want) << body[1];
     t.LoadRoom({"origin", "a b c"});
@@ -211,10 +236,18 @@ TEST_F(InstanceTest, TurningPointsAxesAndYaws) {
 TEST_F(InstanceTest, SeveralTurnsAtOnceWriteWhatOneTurnAtATimeWrites) {
     // Values whose text changes on the way (trailing zeros, "-0", a decimal comma, a missing or
     // an extra word, a brush entity's yaw), so a turn that skipped a step's rewriting would show.
-    const Lines body = {"classname", "prop_static", "origin", "16.50 -0 8", "angles", "0 12.5 0",
-                        "plane", "(1.25 2 3) (4 -5.50 6) (7 8 9)", "uaxis", "[1 0 0 16.0] 0.25",
-                        "vaxis", "[0 -1 0 -8] 0.25", "startposition", "[10.5 0 -4]", "point0", "1 2",
-                        "point1", "1 2 3 4", "classname", "func_door", "angles", "0 45 0", "attachpoint", "-0.5 0.5 0"};
+    const Lines body = {"classname",     "prop_static",
+                        "origin",        "16.50 -0 8",
+                        "angles",        "0 12.5 0",
+                        "plane",         "(1.25 2 3) (4 -5.50 6) (7 8 9)",
+                        "uaxis",         "[1 0 0 16.0] 0.25",
+                        "vaxis",         "[0 -1 0 -8] 0.25",
+                        "startposition", "[10.5 0 -4]",
+                        "point0",        "1 2",
+                        "point1",        "1 2 3 4",
+                        "classname",     "func_door",
+                        "angles",        "0 45 0",
+                        "attachpoint",   "-0.5 0.5 0"};
     for (const char* symbol : {".", ","}) {
         s.DecimalSymbol = symbol;
         for (int turns = 2; turns <= 5; ++turns) {
@@ -246,8 +279,8 @@ TEST_F(InstanceTest, EveryCoordinateKeyMovesAndTextureShiftsWrap) {
     EXPECT_EQ(Move({"origin", "0 0 0", "point1", "1 1 1", "attachpoint", "0.5 0 0", "startposition", "[1 2 3]", "plane",
                     "(0 0 0) (1 0 0) (0 1 0)"},
                    1024, -512, 64),
-              (Lines{"origin", "1024 -512 64", "point1", "1025 -511 65", "attachpoint", "1024.5 -512 64", "startposition",
-                     "[1025 -510 67]", "plane", "(1024 -512 64) (1025 -512 64) (1024 -511 64)"}));
+              (Lines{"origin", "1024 -512 64", "point1", "1025 -511 65", "attachpoint", "1024.5 -512 64",
+                     "startposition", "[1025 -510 67]", "plane", "(1024 -512 64) (1025 -512 64) (1024 -511 64)"}));
     EXPECT_EQ(Move({"origin", "16.50 0 0"}, 0, 0, 0), (Lines{"origin", "16.5 0 0"}));
     EXPECT_EQ(Move({"Origin", "1 1 1"}, 5, 5, 5), (Lines{"Origin", "1 1 1"})) << "moving compares keys exactly";
     EXPECT_EQ(Move({"uaxis", "[1 0 0 0] 0.25"}, 1024, 0, 0), (Lines{"uaxis", "[1 0 0 -4096] 0.25"}));
@@ -262,9 +295,10 @@ TEST_F(InstanceTest, EveryCoordinateKeyMovesAndTextureShiftsWrap) {
 TEST_F(InstanceTest, TextureCoordinateOfAVertexStaysOnTheMovedBrush) {
     // u = p . axis / scale + shift, modulo 512 because the shift wraps there; a wrapped shift
     // is rounded to a whole texel, so the wrapping cases use whole shifts.
-    const std::pair<std::string, Vec3> cases[] = {{"[1 0 0 16] 0.25", {1024, -512, 64}}, {"[0 -1 0 -8] 0.5", {768, 1536, 0}},
-                                                 {"[-1 0 0 0] 0.25", {1024, 0, 0}},     {"[0.707107 0.707107 0 3.5] 0.25", {768, 384, 16}},
-                                                 {"[0 0 -1 100] 1", {0, 0, -200}},      {"[1 0 0 0] 2", {-2304, 4608, 0}}};
+    const std::pair<std::string, Vec3> cases[] = {
+        {"[1 0 0 16] 0.25", {1024, -512, 64}}, {"[0 -1 0 -8] 0.5", {768, 1536, 0}},
+        {"[-1 0 0 0] 0.25", {1024, 0, 0}},     {"[0.707107 0.707107 0 3.5] 0.25", {768, 384, 16}},
+        {"[0 0 -1 100] 1", {0, 0, -200}},      {"[1 0 0 0] 2", {-2304, 4608, 0}}};
     for (const auto& [axis, off] : cases) {
         const auto moved = Move({"uaxis", axis}, off.x, off.y, off.z);
         TextureAxis a, b;
@@ -318,7 +352,8 @@ TEST_F(InstanceTest, NineBoundaryErrorsAreLoggedAndTheTenthAbortsAndArmsTheResta
 // ---- names --------------------------------------------------------------------------------
 
 TEST(NtN, WritesBijectiveBaseTwentySixAndNeverRepeats) {
-    const std::pair<int, const char*> cases[] = {{1, "a"}, {26, "z"}, {27, "aa"}, {52, "az"}, {53, "ba"}, {702, "zz"}, {703, "aaa"}};
+    const std::pair<int, const char*> cases[] = {{1, "a"},   {26, "z"},   {27, "aa"},  {52, "az"},
+                                                 {53, "ba"}, {702, "zz"}, {703, "aaa"}};
     for (const auto& [n, name] : cases) EXPECT_EQ(NtN(n), name);
     std::set<std::string> seen;
     for (int n = 1; n <= kNameCounterLimit; ++n) {
@@ -331,18 +366,21 @@ TEST(NtN, WritesBijectiveBaseTwentySixAndNeverRepeats) {
 TEST(NameKeys, ListedKeysIgnoreCaseAndNodePrefixIsExact) {
     for (const char* k : {"targetname", "TargetName", "M_ISZENTITY", "defaulttarget", "node_exit", "nodefoo", "node"})
         EXPECT_TRUE(IsNameKey(k)) << k;
-    for (const char* k : {"classname", "Node_exit2", "NODEX", "targetnames", "nod", ""}) EXPECT_FALSE(IsNameKey(k)) << k;
+    for (const char* k : {"classname", "Node_exit2", "NODEX", "targetnames", "nod", ""})
+        EXPECT_FALSE(IsNameKey(k)) << k;
 }
 
 TEST_F(InstanceTest, ReferencesToOneNameShareTheNewNameInKeysAndOutputs) {
-    Lines out = Fix({"entity", "{", "classname", "func_door", "targetname", "door1", "message", "target", "}",
-                     "entity", "{", "target", "DOOR1", "parentname", "frame", "nodefoo", "door1", "}"});
-    EXPECT_EQ((Lines{out[3], out[5], out[7], out[12], out[14], out[16]}), (Lines{"func_door", "a", "target", "a", "b", "a"}))
+    Lines out = Fix({"entity", "{", "classname", "func_door", "targetname", "door1", "message", "target", "}", "entity",
+                     "{", "target", "DOOR1", "parentname", "frame", "nodefoo", "door1", "}"});
+    EXPECT_EQ((Lines{out[3], out[5], out[7], out[12], out[14], out[16]}),
+              (Lines{"func_door", "a", "target", "a", "b", "a"}))
         << "other keys, and values that look like name keys, are left alone";
     out = Fix({"entity", "{", "targetname", "relay", "connections", "{", "OnTrigger", "Relay,Trigger,,0,-1", "OnUser1",
                ",Kill,,0,-1", "OnUser2", "lonely", "OnUser3", ",x", "}", "target", "", "}"});
     // Outputs rename their first field; all empty names of a room share one new name.
-    EXPECT_EQ((Lines{out[3], out[7], out[9], out[11], out[13], out[16]}), (Lines{"c", "c,Trigger,,0,-1", "d,Kill,,0,-1", "e", "d,x", "d"}));
+    EXPECT_EQ((Lines{out[3], out[7], out[9], out[11], out[13], out[16]}),
+              (Lines{"c", "c,Trigger,,0,-1", "d,Kill,,0,-1", "e", "d,x", "d"}));
     EXPECT_GT(t.ui.yields, 0) << "long output lists let the window breathe";
 }
 

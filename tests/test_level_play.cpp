@@ -46,7 +46,8 @@ public:
     explicit SightLines(const roomkit::Node& map) {
         for (const auto& block : map.children) {
             if (!block.isBlock) continue;
-            const bool owner = block.key == "world" || (block.key == "entity" && block.Get("classname") == "func_detail");
+            const bool owner =
+                block.key == "world" || (block.key == "entity" && block.Get("classname") == "func_detail");
             if (!owner) continue;
             for (const auto& c : block.children) {
                 if (!c.isBlock || c.key != "solid") continue;
@@ -151,7 +152,8 @@ TEST(RoomLibraryLevels, LevelsPlayAsHalfLife2) {
     int levels = 62;
     if (const char* n = std::getenv("TESSELLON_LIBRARY_LEVELS")) levels = std::max(1, std::atoi(n));
     std::map<std::string, Stats> stats;
-    long earlyRepeats = 0, ammoWithoutWeapon = 0, seenAtStart = 0, seenSaves = 0, longGaps = 0, noSuit = 0, roomsWithoutCubemap = 0;
+    long earlyRepeats = 0, ammoWithoutWeapon = 0, seenAtStart = 0, seenSaves = 0, longGaps = 0, noSuit = 0,
+         roomsWithoutCubemap = 0;
     int built = 0;
     for (int i = 0; i < levels; ++i) {
         const int seed = 2000 + 41 * i, mapSize = 5 + i % 31;
@@ -224,8 +226,8 @@ TEST(RoomLibraryLevels, LevelsPlayAsHalfLife2) {
 
         // The suit lies where the player starts, so the game begins with it on.
         const bool suited = starts.size() == 1 && std::any_of(suits.begin(), suits.end(), [&](const Thing& su) {
-            return std::hypot(su.at.x - starts[0].at.x, su.at.y - starts[0].at.y) < 24;
-        });
+                                return std::hypot(su.at.x - starts[0].at.x, su.at.y - starts[0].at.y) < 24;
+                            });
         noSuit += !suited;
         EXPECT_TRUE(suited) << where;
         for (const auto& a : ammo) {
@@ -252,8 +254,8 @@ TEST(RoomLibraryLevels, LevelsPlayAsHalfLife2) {
                 for (double fx : {0.1, 0.5, 0.9})
                     for (double fy : {0.1, 0.5, 0.9})
                         for (double up : {36.0, 64.0})
-                            sees = sees || sight.Clear(Up(c.at, 56), {lo.x + (hi.x - lo.x) * fx, lo.y + (hi.y - lo.y) * fy,
-                                                                      lo.z + up});
+                            sees = sees || sight.Clear(Up(c.at, 56), {lo.x + (hi.x - lo.x) * fx,
+                                                                      lo.y + (hi.y - lo.y) * fy, lo.z + up});
                 if (sees) {
                     ++seenSaves;
                     ADD_FAILURE() << where << ": " << c.cls << " at " << c.at.x << " " << c.at.y << " sees a save";
@@ -277,7 +279,8 @@ TEST(RoomLibraryLevels, LevelsPlayAsHalfLife2) {
         for (const auto& a : arms) {
             const int m = roomOf(a.at);
             for (const auto& g : guns)
-                if (g.weaponClass == a.cls && m > 0 && plan.rooms[static_cast<size_t>(m)].progress * 100 < g.threshold) ++early;
+                if (g.weaponClass == a.cls && m > 0 && plan.rooms[static_cast<size_t>(m)].progress * 100 < g.threshold)
+                    ++early;
         }
         stats["weapons before their threshold"].Add(early);
         // The rocket launcher is handed out last, near the end of the way, where the strongest
@@ -300,7 +303,8 @@ TEST(RoomLibraryLevels, LevelsPlayAsHalfLife2) {
         stats["health and batteries"].Add(heal);
         stats["weapons"].Add(static_cast<double>(weapons.size()));
         stats["nodes"].Add(nodes);
-        if (!characters.empty()) stats["health per 10 characters"].Add(10.0 * heal / static_cast<double>(characters.size()));
+        if (!characters.empty())
+            stats["health per 10 characters"].Add(10.0 * heal / static_cast<double>(characters.size()));
     }
     EXPECT_EQ(built, levels);
     EXPECT_EQ(roomsWithoutCubemap, 0);

@@ -27,16 +27,21 @@ std::string FirstLine(const fs::path& p) {
 // ---- codes and turning --------------------------------------------------------------------
 
 TEST(ConnectionCodes, EachCodeIsItsFamilyBaseTurnedAndDrawnThatWay) {
-    const std::map<CodeGroup, Openings> base = {{CodeGroup::OneWay, {0, 1, 0, 1, 0}}, {CodeGroup::Turn, {0, 1, 1, 0, 0}},
-                                                {CodeGroup::ThreeWay, {0, 1, 1, 0, 1}}, {CodeGroup::Cross, {0, 1, 1, 1, 1}}};
+    const std::map<CodeGroup, Openings> base = {{CodeGroup::OneWay, {0, 1, 0, 1, 0}},
+                                                {CodeGroup::Turn, {0, 1, 1, 0, 0}},
+                                                {CodeGroup::ThreeWay, {0, 1, 1, 0, 1}},
+                                                {CodeGroup::Cross, {0, 1, 1, 1, 1}}};
     const int glyphPoint[5] = {0, 1, 5, 7, 3};  // north, east, south, west in the 3 x 3 glyph
     for (const auto& c : ConnectionCodes()) {
         const auto it = base.find(c.group);
         const Openings from = it == base.end() ? Openings{0, 1, 0, 0, 0} : it->second;
         Openings turned{};
         for (int side = 1; side <= 4; ++side) {
-            turned[static_cast<std::size_t>(TurnSide(side, std::max(c.rotation, 0)))] = from[static_cast<std::size_t>(side)];
-            EXPECT_EQ(c.glyph[static_cast<std::size_t>(glyphPoint[side])] == '1', c.open[static_cast<std::size_t>(side)]) << c.code;
+            turned[static_cast<std::size_t>(TurnSide(side, std::max(c.rotation, 0)))] =
+                from[static_cast<std::size_t>(side)];
+            EXPECT_EQ(c.glyph[static_cast<std::size_t>(glyphPoint[side])] == '1',
+                      c.open[static_cast<std::size_t>(side)])
+                << c.code;
         }
         EXPECT_EQ(turned, c.open) << c.code;
     }
@@ -46,7 +51,8 @@ TEST(ConnectionCodes, EachCodeIsItsFamilyBaseTurnedAndDrawnThatWay) {
 TEST(RotateConnections, ValuesAndWholeSideRecordsMoveOnAndPointsTurnAboutTheOrigin) {
     TestSession ts;
     RoomRecord corner;
-    const char* cells[] = {"Corner", "0", "1", "0", "384", "16", "2", "384", "0", "32", "3", "0", "0", "0", "0", "0", "0", "0", "0"};
+    const char* cells[] = {"Corner", "0", "1", "0", "384", "16", "2", "384", "0", "32",
+                           "3",      "0", "0", "0", "0",   "0",  "0", "0",   "0"};
     for (int c = 0; c < 19; ++c) corner[c] = cells[c];
     RoomRecord r = corner;
     RotateConnections(ts.s, r, 1);
@@ -77,25 +83,26 @@ TEST(MapDirection, NumbersRoomsDepthFirstWithBranchesInDirectionOrder) {
         std::vector<std::pair<int, int>> rows;  // from, direction of rooms 1..
         const char* rest;
     };
-    const Case cases[] = {
-        {"31719", {{0, 3}, {1, 3}}, ""},
-        {"21610131411", {{0, 2}, {1, 2}, {2, 1}, {2, 2}, {2, 3}}, ""},
-        // A T-junction entered moving north: the east branch (a straight, an alley) comes first.
-        {"1150301140112", {{0, 1}, {1, 1}, {2, 2}, {3, 2}, {2, 4}, {5, 4}}, ""},
-        // Turns east at "07", south at "08"; the text after the end code comes back.
-        {"1150708111234", {{0, 1}, {1, 1}, {2, 2}, {3, 3}}, "1234"}};
+    const Case cases[] = {{"31719", {{0, 3}, {1, 3}}, ""},
+                          {"21610131411", {{0, 2}, {1, 2}, {2, 1}, {2, 2}, {2, 3}}, ""},
+                          // A T-junction entered moving north: the east branch (a straight, an alley) comes first.
+                          {"1150301140112", {{0, 1}, {1, 1}, {2, 2}, {3, 2}, {2, 4}, {5, 4}}, ""},
+                          // Turns east at "07", south at "08"; the text after the end code comes back.
+                          {"1150708111234", {{0, 1}, {1, 1}, {2, 2}, {3, 3}}, "1234"}};
     for (const auto& c : cases) {
         int d = 0, counter = 0;
         EXPECT_EQ(MapDirection(ts.s, c.line, d, 0, counter), c.rest);
         std::vector<std::pair<int, int>> rows;
-        for (int k = 1; k <= static_cast<int>(c.rows.size()); ++k) rows.emplace_back(ts.s.DirList.From(k), ts.s.DirList.Dir(k));
+        for (int k = 1; k <= static_cast<int>(c.rows.size()); ++k)
+            rows.emplace_back(ts.s.DirList.From(k), ts.s.DirList.Dir(k));
         EXPECT_EQ(rows, c.rows) << c.line;
     }
     int d = 0, counter = 0;
     EXPECT_THROW(MapDirection(ts.s, "00", d, 0, counter), ProgramEnd);  // no start direction
     d = 0, counter = 0;
     EXPECT_EQ(FailureOf([&] { MapDirection(ts.s, "11599", d, 0, counter); }), "Incorrect returner to <give direction>");
-    EXPECT_EQ(FirstLine(ts.dir.path() / "errorlog.txt"), "Give direction falut, got returner witch had incorrect value (99)");
+    EXPECT_EQ(FirstLine(ts.dir.path() / "errorlog.txt"),
+              "Give direction falut, got returner witch had incorrect value (99)");
 }
 
 TEST(MazeGrid, OverlapsLeavingTheGridAndFarBranchesFailTheAttempt) {
@@ -109,9 +116,17 @@ TEST(MazeGrid, OverlapsLeavingTheGridAndFarBranchesFailTheAttempt) {
     EXPECT_EQ(overlaps("07080912", 1), 1);  // north, east, south, west: back on the start cell
     EXPECT_EQ(overlaps("07080713", 1), 0);
     EXPECT_EQ(overlaps(std::string(300, '0') + "11", 1), 99);  // 150 rooms north, off the grid
-    EXPECT_EQ(overlaps("0101010101" "03" "1112", 2), 99);      // a junction six cells out
-    EXPECT_EQ(overlaps("01010101" "03" "1113", 2), 0);          // five cells out is inside
-    EXPECT_THROW(overlaps("051112", 1), BuildFailure);          // entered through its closed side
+    EXPECT_EQ(overlaps("0101010101"
+                       "03"
+                       "1112",
+                       2),
+              99);  // a junction six cells out
+    EXPECT_EQ(overlaps("01010101"
+                       "03"
+                       "1113",
+                       2),
+              0);                                       // five cells out is inside
+    EXPECT_THROW(overlaps("051112", 1), BuildFailure);  // entered through its closed side
     ts.s.DecimalSymbol = ",";
     EXPECT_FALSE(BadPos(ts.s, "16384", "-16383.5", "0"));
     EXPECT_TRUE(BadPos(ts.s, "0", "-16384.25", "0"));
@@ -135,7 +150,8 @@ std::size_t ReadBranch(const std::string& text, std::size_t pos, int x, int y, i
         y += StepY(d);
         ++w.rooms;
         if (!w.cells.insert({x, y}).second) return w.fault = "two rooms on one cell", pos;
-        if (!c->open[static_cast<std::size_t>(Opposite(d))]) return w.fault = std::string(c->code) + " turned away from its way in", pos;
+        if (!c->open[static_cast<std::size_t>(Opposite(d))])
+            return w.fault = std::string(c->code) + " turned away from its way in", pos;
         std::vector<int> exits;
         for (int side = 1; side <= 4; ++side)
             if (side != Opposite(d) && c->open[static_cast<std::size_t>(side)]) exits.push_back(side);
@@ -174,8 +190,9 @@ TEST(MazeLine, OneRoomLinesStartFacingTheirWay) {
 
 TEST(MazeCommand, PrintsTheLineAndOneRowPerRoomRepeatably) {
     TempDir home;
-    const std::vector<std::string> args = {"maze", "--length", "12", "--seed", "3", "--direction", "2",
-                                           "--clock", "2026-01-01 10:00:00", "--home", home.path().string()};
+    const std::vector<std::string> args = {
+        "maze",   "--length",          "12", "--seed", "3", "--direction", "2", "--clock", "2026-01-01 10:00:00",
+        "--home", home.path().string()};
     const CliRun a = Cli(args);
     ASSERT_EQ(a.code, kExitOk) << a.err;
     EXPECT_EQ(LineFault(a.out.substr(0, a.out.find('\n')), 12, 0, 1, 2), "") << a.out;
@@ -198,7 +215,8 @@ TEST(MazePicture, APassedLineIsDrawnWithItsGlyphsAndColours) {
     ASSERT_TRUE(p.SaveBmp(file));
     const std::string bytes = ReadFile(file);
     // Rows bottom up, blue green red: the start room's green point.
-    EXPECT_EQ(bytes.substr(54 + static_cast<std::size_t>(426 - 1 - 213) * 444 * 3 + 226 * 3, 3), std::string("\x00\xff\x00", 3));
+    EXPECT_EQ(bytes.substr(54 + static_cast<std::size_t>(426 - 1 - 213) * 444 * 3 + 226 * 3, 3),
+              std::string("\x00\xff\x00", 3));
 }
 
 TEST(MazeBatch, HundredSavedLinesAllObeyTheGrammar) {
@@ -239,7 +257,8 @@ TEST(MazeBatch, HundredSavedLinesAllObeyTheGrammar) {
 // A room file with the given header lines and an empty body.
 void WriteRoom(const fs::path& file, const std::string& name, const std::string& type) {
     std::string text;
-    for (const std::string& l : {name, std::string("0"), type, std::string("0"), std::string("384")}) text += l + "\r\n";
+    for (const std::string& l : {name, std::string("0"), type, std::string("0"), std::string("384")})
+        text += l + "\r\n";
     for (int k = 5; k < 19; ++k) text += (k == 12 ? "-384" : "0") + std::string("\r\n");
     WriteFile(file, text + "about " + name + "\r\nsomeone\r\n/\\/worldend\\/\\\r\n/\\/EOF\\/\\\r\n");
 }
@@ -271,10 +290,12 @@ TEST(Catalogue, AShortFileOrMoreThan2000FilesEndTheProgramNamingTheProblem) {
     const fs::path rooms = ts.dir.path() / "rooms";
     WriteRoom(rooms / "a.rgr", "A", "0");
     WriteFile(rooms / "short.rgr", "twenty\r\nlines\r\n");
-    EXPECT_EQ(FailureOf([&] { Categorize(ts.s); }), "The file:" + (rooms / "short.rgr").string() + " couldn't be opened. It's probably corrupt.");
+    EXPECT_EQ(FailureOf([&] { Categorize(ts.s); }),
+              "The file:" + (rooms / "short.rgr").string() + " couldn't be opened. It's probably corrupt.");
     EXPECT_FALSE(fs::exists(ts.dir.path() / "errorlog.txt"));
     fs::remove(rooms / "short.rgr");
-    for (int i = 0; i < 2000; ++i) fs::copy_file(rooms / "a.rgr", rooms / ("room" + std::to_string(10000 + i) + ".rgr"));
+    for (int i = 0; i < 2000; ++i)
+        fs::copy_file(rooms / "a.rgr", rooms / ("room" + std::to_string(10000 + i) + ".rgr"));
     EXPECT_NE(FailureOf([&] { Categorize(ts.s); }).find("2001 room files, but at most 2000"), std::string::npos);
     fs::remove(rooms / "a.rgr");
     Categorize(ts.s);
@@ -287,8 +308,10 @@ TEST(RoomsCommand, ListsTheCatalogueAndReportsABrokenFile) {
     const CliRun r = Cli({"rooms", "--home", home.path().string()});
     ASSERT_EQ(r.code, kExitOk) << r.err;
     const auto size = fs::file_size(home.path() / "rooms/start_room.rgr");
-    EXPECT_NE(r.out.find("\nstart_room.rgr\tStart room\t6 (Game Start)\tGenre #0\t" + std::to_string(size) + " bytes\n"),
-              std::string::npos) << r.out;
+    EXPECT_NE(
+        r.out.find("\nstart_room.rgr\tStart room\t6 (Game Start)\tGenre #0\t" + std::to_string(size) + " bytes\n"),
+        std::string::npos)
+        << r.out;
 }
 
 // The copy of the test rooms beside the program is the same.
@@ -305,7 +328,8 @@ RoomRecord Room(const std::string& genre, const std::string& type, const std::st
 
 TEST(RoomIndex, RoomsAreFoundUnderTheirSignatureOrTheKindOfOneSide) {
     Catalogue c;
-    for (const auto& r : {Room("0", "0"), Room("0", "0", "2"), Room("1", "0"), Room("0", "29"), Room("0", "0")}) c.Add(r);
+    for (const auto& r : {Room("0", "0"), Room("0", "0", "2"), Room("1", "0"), Room("0", "29"), Room("0", "0")})
+        c.Add(r);
     RoomIndex index;
     for (int i = 1; i <= c.RoomCount(); ++i) index.File(i, SignatureOf(c, i));
     const RoomSignature plain{1, 1, 0, 0, 0, 0}, kinded{1, 1, 0, 0, 2, 0};
@@ -343,8 +367,10 @@ TEST(RoomFamily, TurnsFollowTheCodesAndFreeTurnsAreDrawn) {
     EXPECT_EQ(straightNS, (std::set<int>{0, 2}));
     EXPECT_EQ(straightEW, (std::set<int>{1, 3}));
     EXPECT_EQ(cross, (std::set<int>{0, 1, 2, 3}));
-    EXPECT_EQ(FailureOf([&] { RoomFamilyFor(ts.s, "24", "2160124"); }), "A level end room was passed through even though it's not supported!");
-    EXPECT_EQ(FirstLine(home.path() / "errorlog.txt"), "Level end room was passed? from 'getgoodline'! RoomLine: 2160124");
+    EXPECT_EQ(FailureOf([&] { RoomFamilyFor(ts.s, "24", "2160124"); }),
+              "A level end room was passed through even though it's not supported!");
+    EXPECT_EQ(FirstLine(home.path() / "errorlog.txt"),
+              "Level end room was passed? from 'getgoodline'! RoomLine: 2160124");
 }
 
 struct Plan : ::testing::Test {
@@ -365,7 +391,8 @@ Openings PlacedOpenings(Session& s, int row, int turns) {
     RotateConnections(s, r, turns);
     Openings open{};
     for (int side = 1; side <= 4; ++side)
-        open[static_cast<std::size_t>(side)] = r.Side(side, kSideX) == points[side][0] && r.Side(side, kSideY) == points[side][1];
+        open[static_cast<std::size_t>(side)] =
+            r.Side(side, kSideX) == points[side][0] && r.Side(side, kSideY) == points[side][1];
     return open;
 }
 
@@ -384,7 +411,8 @@ TEST_F(Plan, EveryRoomIsTurnedSoItsDoorwaysMeetItsNeighbours) {
             if (m == 1) continue;
             ASSERT_LT(room.from, m);
             const PlannedRoom& parent = plan.rooms[static_cast<std::size_t>(room.from)];
-            EXPECT_TRUE(PlacedOpenings(ts.s, parent.catalogueRow, parent.turns)[static_cast<std::size_t>(room.direction)]);
+            EXPECT_TRUE(
+                PlacedOpenings(ts.s, parent.catalogueRow, parent.turns)[static_cast<std::size_t>(room.direction)]);
             EXPECT_TRUE(open[static_cast<std::size_t>(Opposite(room.direction))]);
         }
     }
@@ -410,7 +438,8 @@ TEST_F(Plan, RoomsWithOtherSideKindsAreNeverDrawnForPlainDoorways) {
     }
     fs::remove(home.path() / "rooms/end_room.rgr");
     TestSession ts(home.path(), "7");
-    EXPECT_EQ(FailureOf([&] { PlanOnce(ts, 5); }), "Could not find any rooms to match current room connection type! (6)");
+    EXPECT_EQ(FailureOf([&] { PlanOnce(ts, 5); }),
+              "Could not find any rooms to match current room connection type! (6)");
 }
 
 // A new room file sorted first shifts every row by one: a build that kept the earlier
@@ -426,7 +455,8 @@ TEST_F(Plan, EachBuildFilesTheCatalogueAsItIsNow) {
     const LevelPlan& plan = ts.s.Plans.at(1);
     for (std::size_t m = 1; m < plan.rooms.size(); ++m)
         EXPECT_EQ(ts.s.RoomCatalogue.Row(plan.rooms[m].catalogueRow).WholeNumber(kColRoomType),
-                  FindCode(plan.roomLine.substr(2 * m - 1, 2))->family) << "room " << m;
+                  FindCode(plan.roomLine.substr(2 * m - 1, 2))->family)
+            << "room " << m;
 }
 
 TEST(RoomProgress, DepthOverTheEndRoomsDepth) {

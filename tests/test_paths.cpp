@@ -16,8 +16,10 @@ namespace {
 class MapRegistry final : public Registry {
 public:
     std::map<std::string, std::string> values;  // "root|key|value" -> text
-    std::optional<std::string> ReadString(RegistryRoot root, const std::string& key, const std::string& value) override {
-        const auto it = values.find(std::string(root == RegistryRoot::LocalMachine ? "HKLM" : "HKCU") + "|" + key + "|" + value);
+    std::optional<std::string> ReadString(RegistryRoot root, const std::string& key,
+                                          const std::string& value) override {
+        const auto it =
+            values.find(std::string(root == RegistryRoot::LocalMachine ? "HKLM" : "HKCU") + "|" + key + "|" + value);
         if (it == values.end()) return std::nullopt;
         return it->second;
     }
@@ -44,7 +46,8 @@ TEST(SteamFolder, SavedFileIsReadWithoutControlCharactersAndNeedsBothClientFiles
     MakeSteam(steam.path());
     const std::string folder = Sep(steam.path());
     const std::string expected = Sep(steam.path() / "steamapps");
-    for (const std::string& content : {folder + "\r\n", folder, "\t" + folder.substr(0, 3) + "\n" + folder.substr(3) + "\r\n"}) {
+    for (const std::string& content :
+         {folder + "\r\n", folder, "\t" + folder.substr(0, 3) + "\n" + folder.substr(3) + "\r\n"}) {
         WriteFile(home.path() / "spath.idf", content);
         EXPECT_EQ(InternalSteamPath(home.path()), expected) << "content: " << content;
     }
@@ -95,7 +98,8 @@ TEST(SteamFolder, ChooserAsksOnceThenSavesWithoutAskingAndQuitEndsTheProgram) {
     EXPECT_FALSE(chooser.FolderChanged(steam.path().string()));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].title, "Steam Folder");
-    EXPECT_EQ(ui.boxes[0].text, "Steam folder detected: " + Sep(steam.path()) + " do you want to use this as your steam folder?");
+    EXPECT_EQ(ui.boxes[0].text,
+              "Steam folder detected: " + Sep(steam.path()) + " do you want to use this as your steam folder?");
     EXPECT_EQ(chooser.caption, "Continiune");
     EXPECT_EQ(chooser.colour, SteamPathChooser::kGreen);
     EXPECT_FALSE(fs::exists(home.path() / "spath.idf"));
@@ -116,8 +120,12 @@ TEST(Accounts, ToRightTakesTheLastPartWithOrWithoutFinalSeparator) {
         std::string path, part;
         int pointer;
     } cases[] = {
-        {"a/b/c", "c", 4}, {"abc", "abc", 0}, {"C:\\steam\\steamapps\\player1\\", "player1", 19},
-        {"C:\\steam\\steamapps\\player1", "player1", 19}, {"x/", "x", 0}, {"", "", 0},
+        {"a/b/c", "c", 4},
+        {"abc", "abc", 0},
+        {"C:\\steam\\steamapps\\player1\\", "player1", 19},
+        {"C:\\steam\\steamapps\\player1", "player1", 19},
+        {"x/", "x", 0},
+        {"", "", 0},
     };
     for (const auto& c : cases) {
         int pointer = -1;
@@ -145,7 +153,8 @@ TEST(Accounts, ListSkipsSourceModsSortsByNameAndShowsWhatEachAccountHolds) {
     MapRegistry reg;
     AccountChooser chooser(home.path(), reg, {steam.path()});
     ASSERT_TRUE(chooser.ReadUsers());
-    EXPECT_EQ(chooser.selected, 0);
+    EXPECT_EQ(chooser.selected, 1) << "the first account with the game and the compilers is preselected";
+    chooser.Select(0);
     EXPECT_TRUE(chooser.status.hl2Installed);
     EXPECT_FALSE(chooser.status.sdkInstalled);
     EXPECT_FALSE(chooser.okEnabled);
@@ -158,6 +167,18 @@ TEST(Accounts, ListSkipsSourceModsSortsByNameAndShowsWhatEachAccountHolds) {
     EXPECT_EQ(ReadFile(home.path() / "hl2path.ini"), " 0 \r\n" + (apps / "zed").string() + "\r\n");
     EXPECT_FALSE(CheckSavedPaths(home.path(), "", false).usable);
     EXPECT_TRUE(CheckSavedPaths(home.path(), "", true).usable);
+
+    // Opened again (Change Account), the saved account is preselected before an earlier usable
+    // one, and its default tick is kept.
+    MakeLegacyAccount(apps / "alpha");
+    ASSERT_TRUE(WriteHl2PathIni(home.path(), true, (apps / "zed").string()));
+    AccountChooser again(home.path(), reg, {steam.path()});
+    ASSERT_TRUE(again.ReadUsers());
+    ASSERT_EQ(again.accounts[static_cast<std::size_t>(again.selected)].name, "zed");
+    EXPECT_TRUE(again.makeDefault);
+    again.Select(0);
+    ASSERT_EQ(again.Confirm(), (apps / "alpha").string());
+    EXPECT_EQ(ReadFile(home.path() / "hl2path.ini"), " 1 \r\n" + (apps / "alpha").string() + "\r\n");
 }
 
 TEST(Accounts, TodaysLayoutIsFoundInEveryLibraryWhateverTheLetterCase) {
@@ -198,7 +219,9 @@ TEST(Accounts, SavedPathsNeedTheGameAndVbspAndWarnForEachOtherCompiler) {
     fs::remove(account.path() / "sourcesdk" / "bin" / "vrad.exe");
     c = CheckSavedPaths(home.path(), "", false);
     ASSERT_EQ(c.warnings.size(), 2u);
-    EXPECT_EQ(c.warnings[0], "Vvis.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps correctly!");
+    EXPECT_EQ(c.warnings[0],
+              "Vvis.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps "
+              "correctly!");
 
     fs::remove(account.path() / "sourcesdk" / "bin" / "vbsp.exe");
     c = CheckSavedPaths(home.path(), "", false);
@@ -212,7 +235,8 @@ TEST(Vdf, ReadsBothLibraryFormsEscapesAndCommentsAndRejectsBrokenText) {
         " \"1\" { \"label\" \"\" \"path\" \"D:\\\\Games \\\"A\\\"\" }\n \"contentstatsid\" \"-123\"\n}\n";
     EXPECT_EQ(LibraryFoldersFromVdf(current),
               (std::vector<std::string>{"C:\\Program Files (x86)\\Steam", "D:\\Games \"A\""}));
-    const std::string older = "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1\"\n\t\"1\"\t\t\"E:\\\\Lib\"\n}\n";
+    const std::string older =
+        "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1\"\n\t\"1\"\t\t\"E:\\\\Lib\"\n}\n";
     EXPECT_EQ(LibraryFoldersFromVdf(older), (std::vector<std::string>{"E:\\Lib"}));
 
     for (const char* broken : {"\"a\" { \"b\" \"c\"", "\"a\" \"unclosed", "{ \"a\" \"b\" }", "\"a\" }"}) {
@@ -252,6 +276,24 @@ TEST(PathsCommand, SaysWhereItLookedWhenThereIsNoSteamAndReportsAFoundAccount) {
     EXPECT_NE(r.out.find("(in a usual folder)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("gordon: HL2 Installed, Source SDK Installed"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Missing: nothing"), std::string::npos) << r.out;
+
+    // The Flatpak and Snap clients keep Steam in their sandbox folders; each is looked at and
+    // listed, and one is used when it is the only client.
+    fs::remove_all(steam);
+    const fs::path flatpak =
+        userHome.path() / ".var" / "app" / "com.valvesoftware.Steam" / ".local" / "share" / "Steam";
+    const fs::path snap = userHome.path() / "snap" / "steam" / "common" / ".local" / "share" / "Steam";
+    for (const fs::path& sandboxed : {flatpak, snap}) {
+        WriteFile(sandboxed / "steam.sh", "#!/bin/sh");
+        MakeLegacyAccount(sandboxed / "steamapps" / "gordon");
+    }
+    r = Cli({"paths", "--home", home.path().string()});
+    EXPECT_EQ(r.code, kExitOk) << r.out;
+    EXPECT_NE(r.out.find("Steam folder: " + flatpak.string() + " (in a usual folder)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(snap.string() + ": a Steam folder too (not used)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find((userHome.path() / "snap" / "steam" / "common" / ".steam" / "steam").string() + ": missing"),
+              std::string::npos)
+        << r.out;
 
     r = Cli({"paths", "--home", home.path().string(), "--account", "nobody"});
     EXPECT_EQ(r.code, kExitFailed);

@@ -101,7 +101,8 @@ TEST(SpawnRands, AppendsAtThePlaceholderAndLeavesItInPlace) {
     // A key outside any entity is not a placeholder's; keys after a nested block still are.
     const Lines body = Join({{"spawnwhat", "1", "solid", "{", "classname", "vornic_weapon", "}"},
                              {"entity", "{", "classname", "vornic_weapon", "editor", "{", "color", "0 0 0", "}"},
-                             {"origin", "1 2 3", "spawnwhat", "1", "}"}, kWeapon});
+                             {"origin", "1 2 3", "spawnwhat", "1", "}"},
+                             kWeapon});
     const auto added = r.Spawn(body, 0.1f);
     ASSERT_EQ(added.size(), 2u);
     EXPECT_EQ(added[0].keys.at("origin"), "1 2 3");
@@ -116,7 +117,8 @@ TEST(SpawnRands, WeaponsInTableOrderNeverTwiceWhileANewOneIsInReach) {
     Lines given;
     for (float progress : {0.1f, 0.2f, 0.31f, 0.51f, 0.6f, 0.81f}) given.push_back(r.One(kWeapon, progress));
     // The second time nothing new is in reach: a weapon already given.
-    EXPECT_EQ(Lines(given.begin(), given.begin() + 4), (Lines{"weapon_crowbar", "weapon_crowbar", "weapon_pistol", "weapon_smg1"}));
+    EXPECT_EQ(Lines(given.begin(), given.begin() + 4),
+              (Lines{"weapon_crowbar", "weapon_crowbar", "weapon_pistol", "weapon_smg1"}));
     EXPECT_NE(given[4], "weapon_rpg");
     EXPECT_EQ(given[5], "weapon_rpg");
 
@@ -165,9 +167,11 @@ TEST(SpawnRands, TablesThatCannotServeEndTheBuild) {
     EXPECT_NE(fatal("2\nitem_battery\n1\nitem_healthkit\n1\n", kGuns, Entity("vornic_item"))
                   .find("No valid items to place on map! Check for itemdata.ini corruption!|"),
               std::string::npos);
-    EXPECT_NE(fatal(kItems, "1\n0\nweapon_crowbar\n-\n-\n-\n", Item("3")).find("No Valid Ammunition!|"), std::string::npos);
+    EXPECT_NE(fatal(kItems, "1\n0\nweapon_crowbar\n-\n-\n-\n", Item("3")).find("No Valid Ammunition!|"),
+              std::string::npos);
     EXPECT_NE(fatal(kItems, "0\n", kWeapon)
-                  .find("No weapons in weapons library!|No weapons found in the weapons library while creating rand_weapon entity!\r\n"),
+                  .find("No weapons in weapons library!|No weapons found in the weapons library while creating "
+                        "rand_weapon entity!\r\n"),
               std::string::npos);
     Room badNpcs(kItems, kGuns, "1\nnpc_zombie\nearly\nx\n0\n");
     EXPECT_THROW(badNpcs.Spawn(kWeapon, 0.5f), TableError);
@@ -226,8 +230,10 @@ TEST(SpawnRands, SpawnControllerHandsItsDrawnGroupToTheWorld) {
     EXPECT_EQ(r.s.random.State(), state);  // no group, no draw
 
     // The only group with a share, against a share of 0 for nothing: always placed.
-    const Lines group = {"entity", "{", "classname", "func_vornic_spawngroup", "targetname", "crates", "solid", "{", "}", "}"};
-    const auto controller = Entity("vornic_spawn_contoller", {{"controll2", "crates"}, {"shares2", "1"}, {"nospawnshares", "0"}});
+    const Lines group = {"entity", "{", "classname", "func_vornic_spawngroup", "targetname", "crates", "solid",
+                         "{",      "}", "}"};
+    const auto controller =
+        Entity("vornic_spawn_contoller", {{"controll2", "crates"}, {"shares2", "1"}, {"nospawnshares", "0"}});
     for (int i = 0; i < 5; ++i) {
         r.s.WorldInsertLines.Clear();
         r.Spawn(Join({controller, group}), 0.5f);
@@ -257,18 +263,23 @@ struct Level {
 
 Level Build(int seed, Lines options = {}) {
     tt::TempDir home;
-    for (const char* table : {"itemdata.ini", "gundata.ini", "npcdata.ini"}) fs::copy_file(kExeDir / table, home.path() / table);
+    for (const char* table : {"itemdata.ini", "gundata.ini", "npcdata.ini"})
+        fs::copy_file(kExeDir / table, home.path() / table);
     for (const auto& entry : fs::directory_iterator(kExeDir / "rooms")) {
         std::string text = tt::ReadFile(entry.path());
         const auto end = text.find("/\\/EOF\\/\\");
         if (entry.path().extension() != ".rgr" || end == std::string::npos) continue;
-        for (const auto& [cls, origin] : {std::pair{"vornic_weapon\r\nspawnwhat\r\n1", "64 64"}, {"vornic_item", "-64 64"},
-                                          {"vornic_npc", "64 -64"}, {"vornic_npc", "-64 -64"}})
+        for (const auto& [cls, origin] : {std::pair{"vornic_weapon\r\nspawnwhat\r\n1", "64 64"},
+                                          {"vornic_item", "-64 64"},
+                                          {"vornic_npc", "64 -64"},
+                                          {"vornic_npc", "-64 -64"}})
             text.insert(end, std::string("entity\r\n{\r\nid\r\n1\r\nclassname\r\n") + cls + "\r\norigin\r\n" + origin +
                                  " 16\r\n}\r\n");
         tt::WriteFile(home.path() / "rooms" / entry.path().filename(), text);
     }
-    Lines args = {"build", "--home", home.path().string(), "--seed", std::to_string(seed), "--clock", "2026-05-01 12:00:00", "--quiet"};
+    Lines args = {
+        "build",  "--home", home.path().string(), "--seed", std::to_string(seed), "--clock", "2026-05-01 12:00:00",
+        "--quiet"};
     args.insert(args.end(), options.begin(), options.end());
     const auto run = tt::Cli(args);
     EXPECT_EQ(run.code, 0) << run.err;

@@ -85,13 +85,15 @@ ModelKinds ShippedKinds() {
 TEST(ModelList, ReadsEachModelsUseAndNamesTheLinesItCannotRead) {
     tessellon::testing::TempDir dir;
     const auto path = (dir.path() / "models.txt").string();
-    ASSERT_TRUE(WriteFileAtomically(path, "# header\nmodels/a.mdl static\nmodels/B.mdl physics  # [crate]\n"
-                                          "models/c.mdl unknown\nmodels/d.mdl\nmodels/e.mdl wobbly\n"
-                                          "models/f.mdl static more\n"));
+    ASSERT_TRUE(WriteFileAtomically(path,
+                                    "# header\nmodels/a.mdl static\nmodels/B.mdl physics  # [crate]\n"
+                                    "models/c.mdl unknown\nmodels/d.mdl\nmodels/e.mdl wobbly\n"
+                                    "models/f.mdl static more\n"));
     ModelKinds kinds;
     std::vector<std::string> errors;
     ASSERT_TRUE(ReadModelKinds(path, kinds, errors));
-    EXPECT_EQ(kinds, (ModelKinds{{"models/a.mdl", PropUse::Static}, {"models/b.mdl", PropUse::Physics},
+    EXPECT_EQ(kinds, (ModelKinds{{"models/a.mdl", PropUse::Static},
+                                 {"models/b.mdl", PropUse::Physics},
                                  {"models/c.mdl", PropUse::Unknown}}));
     ASSERT_EQ(errors.size(), 3u);
     EXPECT_EQ(errors[0].rfind("5:", 0), 0u) << errors[0];
@@ -194,7 +196,7 @@ TEST(RoomBuilder, CoverHintsStandBehindLowCoverFacingItAndStairsAreNoCover) {
     RoomBuilder b("Cover", 0, "");
     b.MakeShell(Plan(0, 256, {64, 0, 0, 0}));
     b.Box({-368, 224, 0}, {368, 368, 64}, kPlain.trim);
-    b.Stairs(-64, 64, 96, 0, 64, North, kPlain.trim);  // 16-unit steps up to the north door
+    b.Stairs(-64, 64, 96, 0, 64, North, kPlain.trim);    // 16-unit steps up to the north door
     b.Box({-200, -40, 0}, {-80, -16, 56}, kPlain.trim);  // waist-high block
     b.Box({120, -40, 0}, {240, -16, 40}, kPlain.trim);   // knee-high block
     const Node map = b.Finish("Tests");
@@ -204,7 +206,8 @@ TEST(RoomBuilder, CoverHintsStandBehindLowCoverFacingItAndStairsAreNoCover) {
     for (const auto& h : hints) {
         const bool left = h.at.x < 0;
         EXPECT_EQ(h.node->Get("hinttype"), left ? "100" : "101");
-        const Vec3 lo = left ? Vec3{-200, -40, 0} : Vec3{120, -40, 0}, hi = left ? Vec3{-80, -16, 56} : Vec3{240, -16, 40};
+        const Vec3 lo = left ? Vec3{-200, -40, 0} : Vec3{120, -40, 0},
+                   hi = left ? Vec3{-80, -16, 56} : Vec3{240, -16, 40};
         // Crouched behind it, the block hides the hint from a doorway...
         bool hidden = false;
         for (const auto& d : space.Doors()) {
@@ -306,7 +309,8 @@ TEST(RoomLibrary, EveryGeneratedRoomCarriesWhatPlayNeeds) {
             if (e.cls == "prop_physics") EXPECT_EQ(use, PropUse::Physics) << room.file << " " << e.node->Get("model");
             if (e.cls == "prop_dynamic_override") EXPECT_EQ(use, PropUse::Unknown) << room.file;
             // Ammunition is asked for owned weapons only.
-            if (e.cls == "vornic_item" || e.cls == "vornic_weapon") EXPECT_NE(e.node->Get("spawnwhat"), "3") << room.file;
+            if (e.cls == "vornic_item" || e.cls == "vornic_weapon")
+                EXPECT_NE(e.node->Get("spawnwhat"), "3") << room.file;
         }
         if (type == "5") {
             // The suit at the player's feet, then the first weapons, before any other pickup.
@@ -318,7 +322,8 @@ TEST(RoomLibrary, EveryGeneratedRoomCarriesWhatPlayNeeds) {
             })) << room.file;
             std::vector<std::string> pickups;
             for (const auto& e : entities)
-                if (e.cls == "vornic_weapon" || e.cls == "vornic_item") pickups.push_back(e.cls + e.node->Get("spawnwhat"));
+                if (e.cls == "vornic_weapon" || e.cls == "vornic_item")
+                    pickups.push_back(e.cls + e.node->Get("spawnwhat"));
             ASSERT_GE(pickups.size(), 2u);
             EXPECT_EQ(pickups[0], "vornic_weapon1");
             EXPECT_EQ(pickups[1], "vornic_weapon1");
@@ -368,9 +373,10 @@ TEST(WeightTables, ShippedTablesHandWeaponsOutInTheGamesOrderAndPutCharactersInS
     // Characters that fight together carry a squad; no squad is shared across the factions.
     std::map<std::string, std::string> squadFaction;
     for (const auto& row : t.npcs) {
-        const bool squadFighter = row.className == "npc_metropolice" || row.className == "npc_combine_s" ||
-                                  row.className == "npc_antlion";
-        const auto squad = std::find_if(row.keys.begin(), row.keys.end(), [](const auto& k) { return k.name == "squadname"; });
+        const bool squadFighter =
+            row.className == "npc_metropolice" || row.className == "npc_combine_s" || row.className == "npc_antlion";
+        const auto squad =
+            std::find_if(row.keys.begin(), row.keys.end(), [](const auto& k) { return k.name == "squadname"; });
         EXPECT_EQ(squad != row.keys.end(), squadFighter) << row.className;
         if (squad == row.keys.end()) continue;
         for (const auto& name : tessellon::SSplit(squad->alternatives)) {

@@ -67,7 +67,8 @@ TEST(RoomLibraryV3, EnoughDifferentRoomsInEveryFamily) {
         // Two rooms are the same when their bodies are, names and ids aside.
         std::string body;
         for (size_t i = roomkit::kHeaderLines; i < lines.size(); ++i)
-            if (lines[i] != "id" && (i == 0 || lines[i - 1] != "id") && lines[i - 1] != "targetname" && lines[i - 1] != "target")
+            if (lines[i] != "id" && (i == 0 || lines[i - 1] != "id") && lines[i - 1] != "targetname" &&
+                lines[i - 1] != "target")
                 body += lines[i] + "\n";
         EXPECT_TRUE(bodies.insert(body).second) << room.file << " is the same as another room";
     }
@@ -86,7 +87,8 @@ TEST(RoomLibraryV3, RoomsAreDividedAndHaveDoorsWithTheirAreaportals) {
                 for (const Node* solid : block.Blocks("solid")) {
                     std::string error;
                     int line = 0;
-                    if (const auto b = roomkit::BrushFromSolid(*solid, error, line)) top = std::max(top, b->Max().z - 16);
+                    if (const auto b = roomkit::BrushFromSolid(*solid, error, line))
+                        top = std::max(top, b->Max().z - 16);
                 }
         }
         for (const auto& block : room.map.children) {
@@ -100,8 +102,8 @@ TEST(RoomLibraryV3, RoomsAreDividedAndHaveDoorsWithTheirAreaportals) {
                     // down to a doorway's height, inside the cell.
                     const Vec3 lo = b->Min(), hi = b->Max();
                     const double w = hi.x - lo.x, d = hi.y - lo.y;
-                    heads += std::min(w, d) == 16 && std::max(w, d) <= 128 && lo.z > 100 && lo.z < 200 &&
-                             hi.z >= top && std::max({-lo.x, hi.x, -lo.y, hi.y}) < roomkit::kHalfCell - 16;
+                    heads += std::min(w, d) == 16 && std::max(w, d) <= 128 && lo.z > 100 && lo.z < 200 && hi.z >= top &&
+                             std::max({-lo.x, hi.x, -lo.y, hi.y}) < roomkit::kHalfCell - 16;
                 }
             if (block.key != "entity") continue;
             const std::string cls = block.Get("classname");

@@ -134,7 +134,8 @@ TEST_F(RoomManagerTest, DeletionAsksRemovesOnlyThatFileAndItsRowAndNeverHalfDoes
     EXPECT_EQ(FolderFiles(), expected);
     EXPECT_EQ(s.RoomCatalogue.RoomCount(), 7);
     EXPECT_EQ(IndexOf("oneway_tall.rgr"), -1);
-    EXPECT_EQ(DetailsOf(s, IndexOf("threeway_hall.rgr")).name, s.RoomCatalogue.Row(IndexOf("threeway_hall.rgr") + 1).Name());
+    EXPECT_EQ(DetailsOf(s, IndexOf("threeway_hall.rgr")).name,
+              s.RoomCatalogue.Row(IndexOf("threeway_hall.rgr") + 1).Name());
 
     // Deleting the room under test lifts the blocks it had set.
     const int plain = IndexOf("oneway_plain.rgr");
@@ -187,10 +188,12 @@ std::string Box(double x0, double y0, double z0, double x1, double y1, double z1
         return "(" + std::to_string(static_cast<int>(x)) + " " + std::to_string(static_cast<int>(y)) + " " +
                std::to_string(static_cast<int>(z)) + ")";
     };
-    const std::string planes[6] = {
-        p(x0, y1, z1) + " " + p(x1, y1, z1) + " " + p(x1, y0, z1), p(x0, y0, z0) + " " + p(x1, y0, z0) + " " + p(x1, y1, z0),
-        p(x0, y1, z1) + " " + p(x0, y0, z1) + " " + p(x0, y0, z0), p(x1, y1, z0) + " " + p(x1, y0, z0) + " " + p(x1, y0, z1),
-        p(x1, y1, z1) + " " + p(x0, y1, z1) + " " + p(x0, y1, z0), p(x1, y0, z0) + " " + p(x0, y0, z0) + " " + p(x0, y0, z1)};
+    const std::string planes[6] = {p(x0, y1, z1) + " " + p(x1, y1, z1) + " " + p(x1, y0, z1),
+                                   p(x0, y0, z0) + " " + p(x1, y0, z0) + " " + p(x1, y1, z0),
+                                   p(x0, y1, z1) + " " + p(x0, y0, z1) + " " + p(x0, y0, z0),
+                                   p(x1, y1, z0) + " " + p(x1, y0, z0) + " " + p(x1, y0, z1),
+                                   p(x1, y1, z1) + " " + p(x0, y1, z1) + " " + p(x0, y1, z0),
+                                   p(x1, y0, z0) + " " + p(x0, y0, z0) + " " + p(x0, y0, z1)};
     std::string out = "solid\n{\n";
     for (const auto& plane : planes) out += "side\n{\nplane\n" + plane + "\nmaterial\n" + material + "\n}\n";
     return out + "}\n";

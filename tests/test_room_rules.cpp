@@ -25,7 +25,8 @@ const std::string kWall = "CONCRETE/CONCRETEWALL001A";
 Lines Built(const RoomBuilder& b) { return ImportRoom(ParseVmf(WriteVmf(b.Finish("Tests")))); }
 
 bool Mentions(const std::vector<Issue>& issues, const std::string& words) {
-    return std::any_of(issues.begin(), issues.end(), [&](const Issue& i) { return i.message.find(words) != std::string::npos; });
+    return std::any_of(issues.begin(), issues.end(),
+                       [&](const Issue& i) { return i.message.find(words) != std::string::npos; });
 }
 
 std::string Dump(const std::vector<Issue>& issues) { return FormatIssues("room", issues); }
@@ -64,13 +65,11 @@ TEST(SpaceRegions, PointsShareARegionOnlyWhereOpenSpaceJoinsThem) {
     using tessellon::SealingBox;
     // Two rooms side by side in one box, parted by a wall at x 0..16 that a hole may pierce.
     auto rooms = [](bool hole) {
-        std::vector<tessellon::SealingBody> b{SealingBox(Box{{-208, -16, -16}, {224, 208, 0}}),
-                                              SealingBox(Box{{-208, -16, 128}, {224, 208, 144}}),
-                                              SealingBox(Box{{-208, -16, 0}, {224, 0, 128}}),
-                                              SealingBox(Box{{-208, 192, 0}, {224, 208, 128}}),
-                                              SealingBox(Box{{-208, 0, 0}, {-192, 192, 128}}),
-                                              SealingBox(Box{{208, 0, 0}, {224, 192, 128}}),
-                                              SealingBox(Box{{0, 0, 0}, {16, 96, 128}})};
+        std::vector<tessellon::SealingBody> b{
+            SealingBox(Box{{-208, -16, -16}, {224, 208, 0}}), SealingBox(Box{{-208, -16, 128}, {224, 208, 144}}),
+            SealingBox(Box{{-208, -16, 0}, {224, 0, 128}}),   SealingBox(Box{{-208, 192, 0}, {224, 208, 128}}),
+            SealingBox(Box{{-208, 0, 0}, {-192, 192, 128}}),  SealingBox(Box{{208, 0, 0}, {224, 192, 128}}),
+            SealingBox(Box{{0, 0, 0}, {16, 96, 128}})};
         b.push_back(SealingBox(Box{{0, hole ? 100.0 : 96.0, 0}, {16, 192, 128}}));
         return b;
     };
@@ -79,7 +78,7 @@ TEST(SpaceRegions, PointsShareARegionOnlyWhereOpenSpaceJoinsThem) {
     ASSERT_TRUE(closed.checked);
     EXPECT_NE(closed.region[0], closed.region[1]);
     EXPECT_EQ(closed.region[0], closed.region[2]);
-    EXPECT_EQ(closed.region[3], -1);  // inside the wall
+    EXPECT_EQ(closed.region[3], -1);                // inside the wall
     EXPECT_NE(closed.region[4], closed.region[0]);  // the void outside is a region of its own
     // A slit of four units joins the two rooms.
     const auto open = tessellon::FindSpaceRegions(rooms(true), points);
@@ -155,12 +154,12 @@ TEST(RoomRules, WallsThatDivideTheRoomUpToItsCeilingAreStructure) {
     const double top = 256;
     const std::vector<Box> world{
         {{-384, -384, 0}, {-368, 384, 272}},  // the west wall of the shell
-        {{-368, 0, 0}, {-28, 16, top}},      // a wall across the room, from the shell
-        {{-28, 0, 112}, {28, 16, top}},      // over the door in it
-        {{28, 0, 0}, {200, 16, top}},        // on across, carried by the head
-        {{-32, -200, 0}, {32, -136, top}},   // a column standing free
-        {{200, -300, 0}, {216, -100, top}},  // a wall standing free in the room
-        {{-368, 200, 0}, {-200, 216, 96}},   // a low wall against the shell
+        {{-368, 0, 0}, {-28, 16, top}},       // a wall across the room, from the shell
+        {{-28, 0, 112}, {28, 16, top}},       // over the door in it
+        {{28, 0, 0}, {200, 16, top}},         // on across, carried by the head
+        {{-32, -200, 0}, {32, -136, top}},    // a column standing free
+        {{200, -300, 0}, {216, -100, top}},   // a wall standing free in the room
+        {{-368, 200, 0}, {-200, 216, 96}},    // a low wall against the shell
     };
     const auto s = StructuralWorld(world, top);
     EXPECT_EQ(s, (std::vector<bool>{true, true, true, true, false, false, false}));

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <sstream>
 #include <tuple>
 
 #include "roomkit/brush.h"
@@ -83,6 +85,20 @@ RoomBuilder OneWay(double northZ = 0, double height = 256, int type = 0) {
 }
 
 std::string Vmf(const RoomBuilder& b) { return WriteVmf(b.Finish("Tests")); }
+
+// The allowances the build's import grants the shipped rooms (CMakeLists.txt), as arguments.
+Lines ShippedAllowances() {
+    std::istringstream in(TESSELLON_ROOM_ALLOWANCES);
+    Lines out;
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
+// A room with the nodes `tessellonsdk new` starts one with.
+RoomBuilder Noded(RoomBuilder b, int type = 0) {
+    AddStarterNodes(b, type);
+    return b;
+}
 // The room as imported, with more map text after what the builder wrote.
 Lines Built(const RoomBuilder& b, const std::string& more = "") { return ImportRoom(ParseVmf(Vmf(b) + more)); }
 
@@ -116,10 +132,13 @@ TEST(BrushGeometry, BoxesHaveEightCornersAndInsideOutPlanesEncloseNothing) {
     EXPECT_EQ(std::tuple(brush->Contains({0, 0, 4}), brush->Contains({0, 40, 4}), brush->Contains({16, 0, 4})),
               std::tuple(true, false, false));
     // Planes that enclose nothing: the same box with one face turned inside out.
-    Node& side = *std::find_if(solid.children.begin(), solid.children.end(), [](const Node& n) { return n.key == "side"; });
+    Node& side =
+        *std::find_if(solid.children.begin(), solid.children.end(), [](const Node& n) { return n.key == "side"; });
     Vec3 p[3];
     ASSERT_TRUE(ParsePlanePoints(side.Get("plane"), p));
-    auto point = [](const Vec3& v) { return "(" + FormatCoord(v.x) + " " + FormatCoord(v.y) + " " + FormatCoord(v.z) + ")"; };
+    auto point = [](const Vec3& v) {
+        return "(" + FormatCoord(v.x) + " " + FormatCoord(v.y) + " " + FormatCoord(v.z) + ")";
+    };
     side.Set("plane", point(p[2]) + " " + point(p[1]) + " " + point(p[0]));
     EXPECT_FALSE(BrushFromSolid(solid, error, line));
 }
@@ -127,13 +146,18 @@ TEST(BrushGeometry, BoxesHaveEightCornersAndInsideOutPlanesEncloseNothing) {
 TEST(RoomImport, TakesTheHeaderFromTheMarkersAndWritesOneTokenPerLine) {
     RoomBuilder b = OneWay();
     Node& trigger = b.Entity("trigger_once", {0, 0, 8});
-    trigger.Add(Node::Block("connections")).AddKey("OnTrigger", "msg\x1b" "Display\x1b\x1b" "0\x1b-1");
+    trigger.Add(Node::Block("connections"))
+        .AddKey("OnTrigger",
+                "msg\x1b"
+                "Display\x1b\x1b"
+                "0\x1b-1");
     trigger.Add(Node::Block("editor")).AddKey("color", "0 255 0");
     const auto lines = Built(b);
     ASSERT_GE(lines.size(), 22u);
     EXPECT_EQ(Lines(lines.begin(), lines.begin() + 22),
-              (Lines{"Test Hall", "0", "0", "0", "384", "0", "0", "0", "0", "0", "0", "0", "-384", "0", "0", "0", "0",
-                     "0", "0", "A hall for tests", "Tests", "solid"}));
+              (Lines{"Test Hall", "0",    "0",    "0", "384", "0", "0", "0", "0", "0",
+                     "0",         "0",    "-384", "0", "0",   "0", "0", "0", "0", "A hall for tests",
+                     "Tests",     "solid"}));
     EXPECT_EQ(lines.back(), kEndMarker);
     // Editor-only blocks stay behind; output fields are joined with commas.
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "editor"), 0);
@@ -142,7 +166,9 @@ TEST(RoomImport, TakesTheHeaderFromTheMarkersAndWritesOneTokenPerLine) {
 
     // What the mapper has hidden in Hammer is still part of the room.
     Node hidden = Node::Block("");
-    hidden.Add(Node::Block("world")).Add(Node::Block("hidden")).Add(b.Box({-200, -200, 0}, {-100, -100, 32}, "METAL/METALWALL001A"));
+    hidden.Add(Node::Block("world"))
+        .Add(Node::Block("hidden"))
+        .Add(b.Box({-200, -200, 0}, {-100, -100, 32}, "METAL/METALWALL001A"));
     const auto withHidden =
         Built(OneWay(), "hidden\n{\nentity\n{\n\"classname\" \"vornic_npc\"\n}\n}\n" + WriteVmf(hidden));
     EXPECT_EQ(std::count(withHidden.begin(), withHidden.end(), "vornic_npc"), 1);
@@ -204,7 +230,8 @@ TEST(RoomCheck, NamesTheLineOfHeaderStructureAndShellFaults) {
         {Built(deep), 0, "beyond the +-16384 limit of the map in height"},
         {WithoutBlock(good, "entity", 2), 12, "no vornic_connector"},  // the markers must agree with the header
     };
-    for (const auto& c : cases) EXPECT_TRUE(Mentions(CheckRoom(c.room), c.line, c.words)) << c.words << "\n" << Dump(CheckRoom(c.room));
+    for (const auto& c : cases)
+        EXPECT_TRUE(Mentions(CheckRoom(c.room), c.line, c.words)) << c.words << "\n" << Dump(CheckRoom(c.room));
 }
 
 TEST(RoomCheck, TheSealingFloodFindsGapsTooThinForTheWallSamples) {
@@ -224,7 +251,8 @@ TEST(RoomCheck, TheSealingFloodFindsGapsTooThinForTheWallSamples) {
     auto triggerWalls = Built(OneWay());
     for (size_t i = 0; i < triggerWalls.size(); ++i)
         if (triggerWalls[i] == "material") triggerWalls[i + 1] = kTrigger;
-    EXPECT_TRUE(Mentions(CheckRoom(triggerWalls), 0, "leaks with its doorways plugged")) << Dump(CheckRoom(triggerWalls));
+    EXPECT_TRUE(Mentions(CheckRoom(triggerWalls), 0, "leaks with its doorways plugged"))
+        << Dump(CheckRoom(triggerWalls));
 }
 
 // The kit program as the room manager starts it.
@@ -248,10 +276,12 @@ TEST_F(KitProgram, EveryShippedRoomPassesTheCheckAndSurvivesExportAndImport) {
     const auto files = ShippedRoomFiles();
     ASSERT_GE(files.size(), 28u);
     Lines args = {"check"};
+    for (const auto& a : ShippedAllowances()) args.push_back(a);
     for (const auto& f : files) {
         args.push_back(f.string());
         const auto lines = Load(f);
-        EXPECT_EQ(ImportRoom(ParseVmf(WriteVmf(ExportRoom(lines)))), lines) << f << " changed on its way through Hammer's format";
+        EXPECT_EQ(ImportRoom(ParseVmf(WriteVmf(ExportRoom(lines)))), lines)
+            << f << " changed on its way through Hammer's format";
         // What the game needs beyond a sound shell: light, groups their controllers name, a goal.
         std::set<std::string> classes, groups, controlled;
         std::string cls;
@@ -262,7 +292,8 @@ TEST_F(KitProgram, EveryShippedRoomPassesTheCheckAndSurvivesExportAndImport) {
         }
         EXPECT_TRUE(classes.count("light") || classes.count("light_spot")) << f << " has no light";
         EXPECT_EQ(groups, controlled) << f;
-        EXPECT_TRUE(lines[2] != "6" || (classes.count("trigger_once") && classes.count("game_text") && classes.count("env_fade")))
+        EXPECT_TRUE(lines[2] != "6" ||
+                    (classes.count("trigger_once") && classes.count("game_text") && classes.count("env_fade")))
             << f << " does not tell the player they made it";
     }
     const auto run = Kit(args);
@@ -289,7 +320,8 @@ TEST_F(KitProgram, CheckFailsWithFileAndLineOnBrokenRooms) {
         {"nowall.rgr", WithoutBlock(Built(OneWay(0, 256, 1)), "solid", 9), ":16: the closed west side has a hole"},
         {"offpoint.rgr", offPoint, ":8: east connection point (352 0 0) is off the cell boundary"},
         {"noend.rgr", noEnd, ":" + std::to_string(noEnd.size()) + ": the end marker /\\/EOF\\/\\ is missing"},
-        {"foreign.rgr", foreign, ":" + modelLine + ": " + propClass + " model \"models/props_custom/statue.mdl\" is not in"},
+        {"foreign.rgr", foreign,
+         ":" + modelLine + ": " + propClass + " model \"models/props_custom/statue.mdl\" is not in"},
     };
     for (const auto& [name, lines, expected] : cases) {
         const auto run = Kit({"check", Write(name, lines)});
@@ -302,7 +334,9 @@ TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain
     const auto shipped = (ShippedRooms() / "oneway_street_lane.rgr").string();
     const auto vmf = Path("room.vmf"), rgr = Path("room.rgr");
     ASSERT_EQ(Kit({"export", shipped, "-o", vmf}).code, 0);
-    ASSERT_EQ(Kit({"import", vmf, "-o", rgr, "--check"}).code, 0);
+    Lines import = {"import", vmf, "-o", rgr, "--check"};
+    for (const auto& a : ShippedAllowances()) import.push_back(a);
+    ASSERT_EQ(Kit(import).code, 0);
     EXPECT_EQ(Load(rgr), Load(shipped));
 
     // Move the north connector off the door: the header then points at a wall.
@@ -346,11 +380,10 @@ TEST(RoomBuilder, ShellFacesOutsideTheCellAreNodraw) {
             ASSERT_TRUE(ParsePlanePoints(side->Get("plane"), pts));
             Plane plane;
             ASSERT_TRUE(PlaneFromPoints(pts[0], pts[1], pts[2], plane));
-            const bool outside =
-                (std::fabs(plane.normal.x) > 0.5 && std::fabs(std::fabs(plane.dist) - 384) < 0.01) ||
-                (std::fabs(plane.normal.y) > 0.5 && std::fabs(std::fabs(plane.dist) - 384) < 0.01) ||
-                (plane.normal.z < -0.5 && std::fabs(plane.dist - 16) < 0.01) ||
-                (plane.normal.z > 0.5 && std::fabs(plane.dist - 272) < 0.01);
+            const bool outside = (std::fabs(plane.normal.x) > 0.5 && std::fabs(std::fabs(plane.dist) - 384) < 0.01) ||
+                                 (std::fabs(plane.normal.y) > 0.5 && std::fabs(std::fabs(plane.dist) - 384) < 0.01) ||
+                                 (plane.normal.z < -0.5 && std::fabs(plane.dist - 16) < 0.01) ||
+                                 (plane.normal.z > 0.5 && std::fabs(plane.dist - 272) < 0.01);
             EXPECT_EQ(side->Get("material") == kNodraw, outside) << side->Get("plane");
             nodraw += outside;
         }
@@ -378,10 +411,11 @@ TEST(RoomBuilder, OnlyTheShellAndWaterStayInTheWorld) {
                         ++waterTops;
                         Vec3 pts[3];
                         ASSERT_TRUE(ParsePlanePoints(side->Get("plane"), pts));
-                        EXPECT_TRUE(pts[0].z == 16 && pts[1].z == 16 && pts[2].z == 16) << "water shows on its top only";
+                        EXPECT_TRUE(pts[0].z == 16 && pts[1].z == 16 && pts[2].z == 16)
+                            << "water shows on its top only";
                     }
     EXPECT_EQ(world, 10 + 6 + 1);  // the shell of a one-way room, its doorways' frames, and the water
-    EXPECT_EQ(detail, 1 + 2);  // the block and two steps
+    EXPECT_EQ(detail, 1 + 2);      // the block and two steps
     EXPECT_EQ(waterTops, 1);
 }
 
@@ -426,13 +460,13 @@ TEST(RoomCheck, TheKitNamesStructuralClutterForeignModelsAndStrayEntities) {
     const std::set<std::string> models{"models/props_c17/oildrum001.mdl"};
     RoomCheckOptions options;
     options.models = &models;
-    RoomBuilder good = OneWay();
-    good.Box({-64, -64, 0}, {64, 64, 48}, kPlain.trim);  // cover goes to the func_detail
-    good.Water({-368, 200, 0}, {-200, 368, 16}, "NATURE/WATER_CANALS_WATER2");  // water stays in the world
-    good.Prop("models/props_c17/OilDrum001.mdl", {200, 200, 0});  // the game ignores letter case
+    RoomBuilder good = Noded(OneWay());
+    good.Box({64, 64, 0}, {160, 160, 48}, kPlain.trim);                         // cover goes to the func_detail
+    good.Water({-368, 100, 0}, {-300, 200, 16}, "NATURE/WATER_CANALS_WATER2");  // water stays in the world
+    good.Prop("models/props_c17/OilDrum001.mdl", {200, 200, 0});                // the game ignores letter case
     ASSERT_TRUE(CheckRoom(Built(good), options).empty()) << Dump(CheckRoom(Built(good), options));
 
-    RoomBuilder pillar = OneWay(), foreign = OneWay(), stray = OneWay();
+    RoomBuilder pillar = OneWay(), foreign = Noded(OneWay()), stray = OneWay();
     pillar.Box({-32, -32, 0}, {32, 32, 256}, kPlain.trim, &pillar.World());
     foreign.PropStatic("models/props_custom/statue.mdl", {0, 0, 0});
     stray.Entity("info_target", {0, 420, 64});
@@ -445,10 +479,117 @@ TEST(RoomCheck, TheKitNamesStructuralClutterForeignModelsAndStrayEntities) {
         {Built(stray), "origin (0 420 64) lies outside the room's cell"},
     };
     for (const auto& c : cases)
-        EXPECT_TRUE(Mentions(CheckRoom(c.room, options), 0, c.words)) << c.words << "\n" << Dump(CheckRoom(c.room, options));
+        EXPECT_TRUE(Mentions(CheckRoom(c.room, options), 0, c.words)) << c.words << "\n"
+                                                                      << Dump(CheckRoom(c.room, options));
     // Without a list the models are not judged; the shape still is.
     EXPECT_TRUE(CheckRoom(Built(foreign), RoomCheckOptions{}).empty());
     EXPECT_FALSE(CheckRoom(Built(pillar), RoomCheckOptions{}).empty());
+}
+
+TEST(RoomCheck, NodesCoverEveryFloorAndDoorwayAndStayOutOfBrushes) {
+    RoomCheckOptions options;
+    const auto good = Built(Noded(OneWay()));
+    ASSERT_TRUE(CheckRoom(good, options).empty()) << Dump(CheckRoom(good, options));
+
+    // None at all is one finding, not one for every spot and doorway as well.
+    const auto bare = Built(OneWay());
+    const auto none = CheckRoom(bare, options);
+    ASSERT_EQ(none.size(), 1u) << Dump(none);
+    EXPECT_TRUE(Mentions(none, kHeaderLines + 1, "the room has no info_node"));
+
+    RoomBuilder wall = Noded(OneWay()), crate = Noded(OneWay()), half = OneWay(), doorless = OneWay();
+    wall.Entity("info_node_hint", {200, 376, 64});              // inside the north wall
+    crate.Box({-300, -300, 0}, {-200, -200, 48}, kPlain.trim);  // over the node at (-256 -256 8)
+    for (const double x : {-256.0, 0.0, 256.0}) half.Entity("info_node", {x, -256, 8});
+    half.Entity("info_node", {0, 336, 8});
+    half.Entity("info_node", {0, -336, 8});
+    for (const double x : {-256.0, 0.0, 256.0})
+        for (const double y : {-256.0, 0.0, 256.0}) doorless.Entity("info_node", {x, y, 8});
+    const struct {
+        Lines room;
+        int line;
+        std::string words;
+    } cases[] = {
+        {Built(wall), 0, "info_node_hint at (200 376 64) sits inside a brush"},
+        {Built(crate), 0, "info_node at (-256 -256 8) sits inside a brush"},
+        {Built(half), kHeaderLines + 1, "units from the nearest info_node ("},
+        {Built(doorless), 4, "no info_node within 96 units of the north doorway at (0 384 0)"},
+        {Built(doorless), 12, "no info_node within 96 units of the south doorway at (0 -384 0)"},
+    };
+    // The build's allowance passes a room without nodes (and says so), never one with them.
+    std::vector<Issue> allowed;
+    options.allowMissingNodes = true;
+    options.allowed = &allowed;
+    EXPECT_TRUE(CheckRoom(bare, options).empty());
+    EXPECT_EQ(allowed.size(), 1u);
+    for (const auto& c : cases)
+        EXPECT_TRUE(Mentions(CheckRoom(c.room, options), c.line, c.words)) << c.words << "\n"
+                                                                           << Dump(CheckRoom(c.room, options));
+    EXPECT_FALSE(Mentions(CheckRoom(Built(doorless), options), 0, "units from the nearest"))
+        << "the grid covers the floor";
+}
+
+TEST(RoomCheck, AStaticPropNeedsAModelMarkedStatic) {
+    const std::string chair = "models/props_c17/chair02a.mdl", lamp = "models/props_c17/lamp001a.mdl",
+                      crate = "models/props_junk/wood_crate001a.mdl";
+    const std::set<std::string> models{chair, lamp, crate};
+    const std::map<std::string, ModelUse> uses{
+        {chair, ModelUse::Physics}, {lamp, ModelUse::Static}, {crate, ModelUse::Unknown}};
+    RoomCheckOptions options;
+    options.models = &models;
+    options.modelUses = &uses;
+    options.nodes = false;
+    RoomBuilder fine = OneWay(), physicsStatic = OneWay(), unknownStatic = OneWay();
+    fine.PropStatic("models/props_c17/Lamp001a.mdl", {200, 200, 0});
+    fine.Prop(chair, {-200, 200, 0});
+    fine.Prop(crate, {-200, -200, 0});
+    physicsStatic.PropStatic(chair, {-200, 200, 0});
+    unknownStatic.PropStatic(crate, {-200, -200, 0});
+    EXPECT_TRUE(CheckRoom(Built(fine), options).empty()) << Dump(CheckRoom(Built(fine), options));
+    EXPECT_TRUE(Mentions(CheckRoom(Built(physicsStatic), options), 0,
+                         "prop_static model \"" + chair + "\" has physics data (marked physics in hl2_models.txt)"));
+    EXPECT_TRUE(Mentions(CheckRoom(Built(unknownStatic), options), 0, "(marked unknown in hl2_models.txt)"));
+    // The build's allowance lets an unknown model stand as a static prop for now, never a physics one.
+    std::vector<Issue> allowed;
+    options.allowUnmarkedModels = true;
+    options.allowed = &allowed;
+    EXPECT_TRUE(CheckRoom(Built(unknownStatic), options).empty());
+    EXPECT_EQ(allowed.size(), 1u);
+    EXPECT_TRUE(Mentions(CheckRoom(Built(physicsStatic), options), 0, "has physics data"));
+}
+
+TEST(ModelList, APathAloneOrWithItsUseReadsAndAnyOtherWordIsNamedWithItsLine) {
+    tessellon::testing::TempDir dir;
+    const std::string list = (dir.path() / "hl2_models.txt").string();
+    ASSERT_TRUE(WriteFileAtomically(list,
+                                    "# the game's models\r\nmodels/A.mdl static\r\nmodels/b.mdl   physics # a chair\r\n"
+                                    "models/c.mdl\r\n\r\nmodels/d.mdl unknown\r\n"));
+    std::map<std::string, ModelUse> uses;
+    std::string whyNot;
+    ASSERT_TRUE(ReadModelUses(list, uses, whyNot)) << whyNot;
+    EXPECT_EQ(uses, (std::map<std::string, ModelUse>{{"models/a.mdl", ModelUse::Static},
+                                                     {"models/b.mdl", ModelUse::Physics},
+                                                     {"models/c.mdl", ModelUse::Unknown},
+                                                     {"models/d.mdl", ModelUse::Unknown}}));
+    std::set<std::string> paths;  // the plain reader, as the lists of used models and materials need it
+    ASSERT_TRUE(ReadModelList(list, paths));
+    EXPECT_EQ(paths, (std::set<std::string>{"models/a.mdl", "models/b.mdl", "models/c.mdl", "models/d.mdl"}));
+    for (const char* bad : {"models/e.mdl statik", "models/e.mdl static physics"}) {
+        ASSERT_TRUE(WriteFileAtomically(list, std::string("models/a.mdl static\n") + bad + "\n"));
+        EXPECT_FALSE(ReadModelUses(list, uses, whyNot));
+        EXPECT_NE(whyNot.find("hl2_models.txt:2: \"" + std::string(bad) + "\""), std::string::npos) << whyNot;
+    }
+}
+
+TEST_F(KitProgram, CheckNamesTheAllowancesThatLetARoomPass) {
+    const std::string room = Write("bare.rgr", Built(OneWay()));
+    const auto strict = Kit({"check", room});
+    EXPECT_EQ(strict.code, 1);
+    EXPECT_NE(strict.out.find(room + ":22: the room has no info_node"), std::string::npos) << strict.out;
+    const auto allowing = Kit({"check", "--allow-missing-nodes", room});
+    EXPECT_EQ(allowing.code, 0) << allowing.out;
+    EXPECT_NE(allowing.out.find(room + ": ok (allowed for now: no info_node)"), std::string::npos) << allowing.out;
+    EXPECT_EQ(Kit({"check", "--allow-everything", room}).code, 2);
 }
 
 TEST(RoomCheck, AWideGateIsJudgedByItsKind) {

@@ -64,6 +64,12 @@ public:
     void LockBuildControls(bool l) override { locked = l; }
     bool compilePanel = false;
     void ShowCompilePanel(bool shown) override { compilePanel = shown; }
+    std::string compileOutput;              // every ShowCompileProgress's new output, joined
+    std::vector<CompilerState> vbspStates;  // vbsp's row at every ShowCompileProgress
+    void ShowCompileProgress(const CompileReport& r, const std::string& newOutput) override {
+        compileOutput += newOutput;
+        if (!r.rows.empty()) vbspStates.push_back(r.rows[0].state);
+    }
     std::vector<int> levelPlanShows;  // roomsDone of every ShowLevelPlan
     void ShowLevelPlan(const LevelPlan&, int roomsDone) override { levelPlanShows.push_back(roomsDone); }
     bool Saw(const std::string& status) const {
@@ -86,8 +92,13 @@ public:
     ClockTime Now() override {
         seconds_ += 0.0137;
         const auto whole = static_cast<long long>(seconds_);
-        return {2026, 12, 5, static_cast<int>(whole / 3600 % 24), static_cast<int>(whole / 60 % 60),
-                static_cast<int>(whole % 60), seconds_ - static_cast<double>(whole)};
+        return {2026,
+                12,
+                5,
+                static_cast<int>(whole / 3600 % 24),
+                static_cast<int>(whole / 60 % 60),
+                static_cast<int>(whole % 60),
+                seconds_ - static_cast<double>(whole)};
     }
 
 private:
@@ -136,10 +147,13 @@ inline std::vector<std::string> FileLines(const fs::path& p) {
 }
 
 inline bool Contains(const std::vector<std::string>& lines, const std::string& needle) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(needle) != std::string::npos; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.find(needle) != std::string::npos; });
 }
 
-inline std::string SourceFile(const std::string& relative) { return std::string(TESSELLON_SOURCE_DIR) + "/tests/data/" + relative; }
+inline std::string SourceFile(const std::string& relative) {
+    return std::string(TESSELLON_SOURCE_DIR) + "/tests/data/" + relative;
+}
 
 // Copies the small set of test rooms into folder/rooms.
 inline void InstallTestRooms(const fs::path& folder) {

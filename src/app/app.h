@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ class Fl_Hold_Browser;
 class Fl_Multiline_Output;
 class Fl_Input;
 class Fl_Output;
+class Fl_Text_Buffer;
+class Fl_Text_Display;
 class Fl_Widget;
 class Fl_Window;
 
@@ -36,6 +39,7 @@ class OptionSlider;
 class ProgressBar;
 class Script;
 class SplashWindow;
+class StatusLine;
 class WorldMapBox;
 class FolderList;
 class PictureBox;
@@ -47,6 +51,7 @@ struct GuiOptions {
     int restartDelayMs = 1000;
     std::string script;
     int slowYieldMs = 0;
+    std::optional<double> scale;  // --scale: this run only, over the saved setting
 };
 
 // The program as the user sees it: the windows, their controls and the flow between them. It
@@ -64,14 +69,14 @@ public:
     void SetStatus(const std::string& text) override;
     void SetProgress(double percent, int filledColumns) override;
     void Yield() override;
-    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon icon,
-                         BoxButtons buttons) override;
+    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon icon, BoxButtons buttons) override;
     std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultAnswer) override;
     void LockBuildControls(bool locked) override;
     void ShowCompilePanel(bool shown) override;
     void ShowLevelPlan(const LevelPlan& plan, int roomsDone) override;
     void ShowMazePreview(const MazePicture& picture) override;
+    void ShowCompileProgress(const CompileReport& report, const std::string& newOutput) override;
 
     // For the script: a control by its name, the status text, which windows are up.
     Fl_Widget* Control(const std::string& name) const;
@@ -106,12 +111,15 @@ private:
     void ShowMapPress(const MapPress& p);
     void ShowSun(const SunDisplay& sun);
     void OnClockChanged();
+    void ShowLastCompile();
 
     // The room manager panel.
     void OpenRoomManager();
     void RefreshRoomList();
     void RefreshRooms();
     void ShowRoomDetails();
+    // The selected room seen from just inside its first doorway, looking in.
+    void ShowInsideView(const std::filesystem::path& roomFile);
     void ToggleRoomTestMode();
     void ShowTestModeOff();
     void DeleteSelectedRoom();
@@ -153,7 +161,8 @@ private:
     // Main window controls.
     std::vector<OptionSlider*> sliders_;
     std::vector<Fl_Widget*> lockable_;
-    Fl_Box* statusLabel_ = nullptr;
+    StatusLine* statusLabel_ = nullptr;
+    Fl_Choice* windowScale_ = nullptr;
     std::string statusText_;
     ProgressBar* progg_ = nullptr;
     Fl_Button* create_ = nullptr;
@@ -174,7 +183,18 @@ private:
     Fl_Output* userAccount_ = nullptr;
     Fl_Group* compileFrame_ = nullptr;
     Fl_Check_Button* compileRunMap_ = nullptr;
-    PictureBox* levelMap_ = nullptr;      // the level taking shape, over the world map
+    Fl_Box* compileTitle_ = nullptr;
+    std::vector<Fl_Box*> compileRows_;
+    std::vector<std::string> compileRowText_;
+    Fl_Text_Buffer* compileText_ = nullptr;
+    Fl_Text_Display* compileOutput_ = nullptr;
+    Fl_Text_Buffer* problemsText_ = nullptr;
+    Fl_Text_Display* compileProblems_ = nullptr;
+    std::string problemsShown_;
+    Fl_Button* compileAbort_ = nullptr;
+    Fl_Button* compileClose_ = nullptr;
+    Fl_Button* lastCompile_ = nullptr;  // opens the last compile's panel again to read it
+    PictureBox* levelMap_ = nullptr;    // the level taking shape, over the world map
     PictureBox* compileLevelMap_ = nullptr;
     std::string captionText_;
 
@@ -186,6 +206,7 @@ private:
     Fl_Button* testRoom_ = nullptr;
     Fl_Button* deleteRoom_ = nullptr;
     PictureBox* roomPicture_ = nullptr;
+    PictureBox* roomInsideView_ = nullptr;
     PictureBox* roomConnections_ = nullptr;
     PictureBox* testModePicture_ = nullptr;
     Fl_Box* testModeNote_ = nullptr;

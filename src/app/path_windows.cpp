@@ -80,7 +80,8 @@ std::vector<std::string> DriveRoots() {
 void App::BuildAccountWindow() {
     account_ = new Fl_Double_Window(520, 420, "Select User Account");
     Name(account_, "AccountWindow");
-    auto* head = Note(16, 12, 488, 44, "Select Your Steam User Account.\nYou need to have Half-Life 2 and Source SDK installed.", 14);
+    auto* head = Note(16, 12, 488, 44,
+                      "Select Your Steam User Account.\nYou need to have Half-Life 2 and Source SDK installed.", 14);
     head->labelfont(FL_HELVETICA_BOLD);
     accountFolder_ = new Fl_Output(110, 62, 394, 24, "Accounts in:");
     accountFolder_->labelsize(12);
@@ -112,7 +113,8 @@ void App::BuildAccountWindow() {
     Bind(accountOk_, [this] { ConfirmAccount(); });
     Note(16, 352, 330, 56,
          "No game on this computer yet? You can still build level files; they are compiled once an "
-         "account with Half-Life 2 and the Source SDK is chosen.", 11);
+         "account with Half-Life 2 and the Source SDK is chosen.",
+         11);
     auto* noGame = new Fl_Button(354, 362, 150, 34, "Build Without Game");
     noGame->labelsize(12);
     Name(noGame, "NoGame@account");
@@ -130,6 +132,7 @@ void App::FillAccountList() {
     for (const AccountEntry& a : accounts_.accounts) accountList_->add(a.name.c_str());
     accountFolder_->value(accounts_.steam.steamapps.c_str());
     if (accounts_.selected >= 0) accountList_->select(accounts_.selected + 1);
+    makeDefault_->value(accounts_.makeDefault ? 1 : 0);
     AccountSelected();
 }
 
@@ -174,7 +177,8 @@ void App::BuildSteamWindow() {
     Note(16, 86, 250, 130,
          "If you don't know where you have installed steam, left click on your steam icon and select "
          "\"properties\". You should be able so see where the shortcut lead. Select that folder in this list "
-         "to the right.", 12);
+         "to the right.",
+         12);
     Note(16, 222, 250, 36, "You need to have steam installed to run Tessellon.", 12);
     for (int i = 0; i < 4; ++i) {
         auto* a = new Arrow(190, 268 + i * 18, 80);
@@ -262,8 +266,8 @@ void App::SteamFolderChanged(const std::string& folder) {
 void App::ShowSteamWindow() {
     account_->hide();
     if (!steamChooser_) steamChooser_ = std::make_unique<SteamPathChooser>(*this, s_.programFolder);
-    const std::string start = folders_->Folder().empty() ? (DriveRoots().empty() ? "/" : DriveRoots()[0])
-                                                         : folders_->Folder();
+    const std::string start =
+        folders_->Folder().empty() ? (DriveRoots().empty() ? "/" : DriveRoots()[0]) : folders_->Folder();
     folders_->SetFolder(start);
     steam_->show();
     SteamFolderChanged(folders_->Folder());

@@ -17,6 +17,7 @@
 #include "driver/room_manager.h"
 #include "maze/directions.h"
 #include "maze/maze_picture.h"
+#include "picture/inside_view.h"
 #include "picture/room_picture.h"
 
 namespace tessellon::app {
@@ -24,37 +25,43 @@ namespace tessellon::app {
 namespace {
 
 constexpr int kPanelW = 1000, kPanelH = 666;
-constexpr int kTopView = 320;
+// The two views side by side above the details: the top view square, the view from inside
+// in the game's 16:9.
+constexpr int kTopView = 240;
+constexpr int kInsideViewW = 456, kInsideViewH = 256;
+constexpr int kViewsH = kInsideViewH + 22;
+constexpr int kBadge = 120;  // the connections and test mode pictures
+constexpr const char* kInsideViewCaption = "From inside its first doorway, at eye height";
 
 // How the selected room joins its neighbours before it is turned: its open sides as corridors.
 RgbImage ConnectionPicture(const std::string& roomType) {
-    RgbImage image(140, 140, {246, 244, 238});
+    RgbImage image(kBadge, kBadge, {246, 244, 238});
     RoomRecord probe;
     probe[kColRoomType] = roomType;
     const auto type = probe.WholeNumber(kColRoomType);
     const Rgb room = type == kBlockedRoomType ? Rgb{150, 150, 150} : Rgb{62, 70, 84};
-    image.FillRect(45, 45, 50, 50, room);
+    image.FillRect(38, 38, 44, 44, room);
     const Rgb open{30, 170, 60};
     for (int side : OpenSidesOfType(type.value_or(-1))) {
-        if (side == kNorth) image.FillRect(60, 10, 20, 35, open);
-        if (side == kSouth) image.FillRect(60, 95, 20, 35, open);
-        if (side == kEast) image.FillRect(95, 60, 35, 20, open);
-        if (side == kWest) image.FillRect(10, 60, 35, 20, open);
+        if (side == kNorth) image.FillRect(51, 8, 18, 30, open);
+        if (side == kSouth) image.FillRect(51, 82, 18, 30, open);
+        if (side == kEast) image.FillRect(82, 51, 30, 18, open);
+        if (side == kWest) image.FillRect(8, 51, 30, 18, open);
     }
     return image;
 }
 
 // Room test mode's badge: a padlock, shut and amber while the mode is on.
 RgbImage TestModePicture(bool on) {
-    RgbImage image(140, 140, {246, 244, 238});
+    RgbImage image(kBadge, kBadge, {246, 244, 238});
     const Rgb c = on ? Rgb{225, 150, 20} : Rgb{170, 175, 180};
     const Rgb paper{246, 244, 238};
-    image.FillCircle({70, 52}, 26, c);
-    image.FillCircle({70, 52}, 16, paper);
-    if (!on) image.FillRect(78, 40, 20, 30, paper);  // the shackle stands open
-    image.FillRect(38, 60, 64, 50, c);
-    image.FillCircle({70, 80}, 6, paper);
-    image.FillRect(67, 82, 6, 14, paper);
+    image.FillCircle({60, 44}, 22, c);
+    image.FillCircle({60, 44}, 14, paper);
+    if (!on) image.FillRect(67, 34, 17, 26, paper);  // the shackle stands open
+    image.FillRect(32, 51, 56, 44, c);
+    image.FillCircle({60, 69}, 5, paper);
+    image.FillRect(58, 70, 5, 12, paper);
     return image;
 }
 
@@ -70,69 +77,78 @@ void App::BuildRoomManager() {
     title->labelsize(20);
     title->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
 
-    roomList_ = new Fl_Hold_Browser(20, 66, 260, 580, "Availible Rooms:");
+    roomList_ = new Fl_Hold_Browser(20, 66, 230, 514, "Availible Rooms:");
     roomList_->align(FL_ALIGN_TOP_LEFT);
     roomList_->labelsize(12);
     roomList_->textsize(12);
     Name(roomList_, "RoomList");
     On(roomList_, [this] { ShowRoomDetails(); });
+    Text(20, 588, 230, 58,
+         "Tessellon SDK makes room files: start a room for Hammer, import a finished map as a room and "
+         "check rooms. Press Refresh afterwards to see new rooms here.",
+         11)
+        ->labelcolor(fl_rgb_color(70, 70, 70));
 
-    auto* details = Frame(300, 66, 340, 330, "Details");
+    roomPicture_ = new PictureBox(270, 66, kTopView, kViewsH);
+    roomPicture_->SetCaption("Seen from above, north up");
+    Name(roomPicture_, "Picture3");
+    testModeNote_ = Text(280, 76, kTopView - 20, kTopView, "", 14);
+    testModeNote_->hide();
+    Name(testModeNote_, "TestModeNote");
+    roomInsideView_ = new PictureBox(520, 66, kInsideViewW + 4, kViewsH);
+    roomInsideView_->SetCaption(kInsideViewCaption);
+    Name(roomInsideView_, "RoomInsideView");
+    auto* legend = Text(270, 348, 710, 32,
+                        "Above: floor light, walls dark, brush entities blue, doorways green; characters red, pickups "
+                        "orange, lights yellow, player start green, props brown. Inside: the same marks, props as "
+                        "boxes, lit by the room's lights.",
+                        11);
+    legend->labelcolor(fl_rgb_color(70, 70, 70));
+
+    auto* details = Frame(270, 404, 370, 242, "Details");
     Name(details, "Frame7");
     static const char* const kLabels[] = {"Room Name:", "Type:", "Genre:", "Size:", "Author:"};
     static const char* const kNames[] = {"RM_RoomName", "RM_RoomType", "RM_Genre", "RM_Size", "RM_Author"};
     for (int i = 0; i < 5; ++i) {
-        auto* box = new Fl_Output(400, 78 + i * 32, 228, 24, kLabels[i]);
+        auto* box = new Fl_Output(370, 414 + i * 28, 258, 24, kLabels[i]);
         box->labelsize(12);
         box->textsize(12);
         Name(box, kNames[i]);
         roomDetails_.push_back(box);
     }
-    roomDescription_ = new Fl_Multiline_Output(400, 238, 228, 146, "Description:");
+    roomDescription_ = new Fl_Multiline_Output(370, 556, 258, 82, "Description:");
     roomDescription_->labelsize(12);
     roomDescription_->textsize(12);
     roomDescription_->wrap(1);
     Name(roomDescription_, "RM_Description");
     details->end();
 
-    roomConnections_ = new PictureBox(300, 410, 160, 170);
+    roomConnections_ = new PictureBox(648, 404, 162, kBadge + 22);
     roomConnections_->SetCaption("Connections");
     Name(roomConnections_, "Picture4");
-    testModePicture_ = new PictureBox(480, 410, 160, 170);
+    testModePicture_ = new PictureBox(818, 404, 162, kBadge + 22);
     testModePicture_->SetPicture(TestModePicture(false));
     testModePicture_->SetCaption("Room test mode: off");
     Name(testModePicture_, "Picture5");
 
-    roomPicture_ = new PictureBox(660, 66, kTopView, kTopView + 20);
-    roomPicture_->SetCaption("Seen from above, north up");
-    Name(roomPicture_, "Picture3");
-    testModeNote_ = Text(670, 76, kTopView - 20, kTopView, "", 14);
-    testModeNote_->hide();
-    Name(testModeNote_, "TestModeNote");
-    auto* legend = Text(660, 412, kTopView, 34,
-                        "Floor light, walls dark, brush entities blue, doorways green; characters red, pickups "
-                        "orange, lights yellow, player start green, props brown.",
-                        11);
-    legend->labelcolor(fl_rgb_color(70, 70, 70));
-
-    testRoom_ = new Fl_Button(660, 462, 155, 30, "Test This Room");
+    testRoom_ = new Fl_Button(648, 552, 162, 28, "Test This Room");
     Name(testRoom_, "Command7");
     On(testRoom_, [this] { ToggleRoomTestMode(); });
-    deleteRoom_ = new Fl_Button(825, 462, 155, 30, "Delete This Room");
+    deleteRoom_ = new Fl_Button(818, 552, 162, 28, "Delete This Room");
     Name(deleteRoom_, "Command8");
     On(deleteRoom_, [this] { DeleteSelectedRoom(); });
-    auto* refresh = new Fl_Button(660, 500, 155, 30, "Refresh");
+    auto* refresh = new Fl_Button(648, 585, 162, 28, "Refresh");
     Name(refresh, "Command11");
     On(refresh, [this] { RefreshRooms(); });
-    auto* kit = new Fl_Button(825, 500, 155, 30, "Launch Tessellon SDK");
+    auto* kit = new Fl_Button(818, 585, 162, 28, "Launch Tessellon SDK");
     Name(kit, "Command9");
     On(kit, [this] { tessellon::LaunchRoomKit(s_); });
-    Text(660, 536, 320, 66,
-         "Tessellon SDK makes room files: start a room for Hammer, import a finished map as a room and "
-         "check rooms. Press Refresh afterwards to see new rooms here.",
-         11)
-        ->labelcolor(fl_rgb_color(70, 70, 70));
-    auto* close = new Fl_Button(825, 610, 155, 30, "Close");
+    auto* close = new Fl_Button(818, 618, 162, 28, "Close");
+    // The longest caption, "Restore Room Test Mode", fits its button at this size.
+    for (Fl_Widget* b :
+         {static_cast<Fl_Widget*>(testRoom_), static_cast<Fl_Widget*>(deleteRoom_), static_cast<Fl_Widget*>(refresh),
+          static_cast<Fl_Widget*>(kit), static_cast<Fl_Widget*>(close)})
+        b->labelsize(13);
     Name(close, "Command10");
     On(close, [this] {
         roomManager_->hide();
@@ -159,7 +175,8 @@ void App::RefreshRoomList() {
     if (index >= 0) roomList_->select(index + 1);
     const bool any = roomList_->size() > 0;
     for (Fl_Widget* w : {static_cast<Fl_Widget*>(testRoom_), static_cast<Fl_Widget*>(deleteRoom_),
-                         static_cast<Fl_Widget*>(roomPicture_), static_cast<Fl_Widget*>(roomConnections_)}) {
+                         static_cast<Fl_Widget*>(roomPicture_), static_cast<Fl_Widget*>(roomInsideView_),
+                         static_cast<Fl_Widget*>(roomConnections_)}) {
         if (any) w->activate();
         else w->deactivate();
     }
@@ -188,14 +205,31 @@ void App::ShowRoomDetails() {
     roomDescription_->value(d.description.c_str());
     if (index < 0 || index >= s_.RoomCatalogue.RoomCount()) {
         roomPicture_->SetPicture(RgbImage());
+        roomInsideView_->SetPicture(RgbImage());
+        roomInsideView_->SetCaption(kInsideViewCaption);
         roomConnections_->SetPicture(RgbImage());
         return;
     }
     const RoomRecord& row = s_.RoomCatalogue.Row(index + 1);
-    const RoomView view = DrawRoomTopView(s_.programFolder / "rooms" / FileNamePart(row.FilePath()), kTopView - 4, kTopView - 4);
+    const std::filesystem::path file = s_.programFolder / "rooms" / FileNamePart(row.FilePath());
+    const RoomView view = DrawRoomTopView(file, kTopView - 4, kTopView - 4);
     roomPicture_->SetPicture(view.image);
     roomPicture_->SetCaption(view.brushes > 0 ? "Seen from above, north up" : view.problem);
+    ShowInsideView(file);
     roomConnections_->SetPicture(ConnectionPicture(row[kColRoomType]));
+}
+
+void App::ShowInsideView(const std::filesystem::path& roomFile) {
+    const ViewFile room = ReadViewFile(roomFile);
+    if (!room.readable || room.scene.Bodies() == 0 || !room.doorway) {
+        roomInsideView_->SetPicture(RgbImage());
+        if (!room.readable) roomInsideView_->SetCaption(room.problem);
+        else if (room.scene.Bodies() == 0) roomInsideView_->SetCaption("The room has nothing to draw.");
+        else roomInsideView_->SetCaption("The room has no doorway to look in from.");
+        return;
+    }
+    roomInsideView_->SetPicture(room.scene.Render(*room.doorway, kInsideViewW, kInsideViewH));
+    roomInsideView_->SetCaption(kInsideViewCaption);
 }
 
 void App::SetCaption() {
@@ -209,7 +243,8 @@ void App::ToggleRoomTestMode() {
         if (!EnterRoomTestMode(s_, SelectedRoom())) return;
         testRoom_->label("Restore Room Test Mode");
         roomPicture_->hide();
-        testModeNoteText_ = "Room test mode is on.\n\nA build uses \"" + s_.RoomCatalogue.Row(SelectedRoom() + 1).Name() +
+        testModeNoteText_ = "Room test mode is on.\n\nA build uses \"" +
+                            s_.RoomCatalogue.Row(SelectedRoom() + 1).Name() +
                             "\" wherever a room of its type is needed; the other rooms of that type are blocked.\n\n"
                             "Press \"Restore Room Test Mode\" to lift the blocks.";
         testModeNote_->label(testModeNoteText_.c_str());

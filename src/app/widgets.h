@@ -33,8 +33,14 @@ private:
 class WorldMapBox : public Fl_Widget {
 public:
     WorldMapBox(int x, int y, int w, int h);
-    void SetMap(WorldMap map) { map_ = std::move(map); redraw(); }
-    void SetMarker(double yUnits) { marker_ = yUnits; redraw(); }
+    void SetMap(WorldMap map) {
+        map_ = std::move(map);
+        redraw();
+    }
+    void SetMarker(double yUnits) {
+        marker_ = yUnits;
+        redraw();
+    }
     double Marker() const { return marker_; }
     std::function<void(double yUnits)> onPress;
 
@@ -49,7 +55,10 @@ private:
 class MoonBox : public Fl_Widget {
 public:
     MoonBox(int x, int y, int size);
-    void SetImage(int image) { image_ = image; redraw(); }
+    void SetImage(int image) {
+        image_ = image;
+        redraw();
+    }
     int Image() const { return image_; }
 
 private:
@@ -83,7 +92,10 @@ public:
     PictureBox(int x, int y, int w, int h);
     void SetPicture(RgbImage picture);
     const RgbImage& Picture() const { return picture_; }
-    void SetCaption(std::string text) { caption_ = std::move(text); redraw(); }
+    void SetCaption(std::string text) {
+        caption_ = std::move(text);
+        redraw();
+    }
     const std::string& Caption() const { return caption_; }
     std::function<void()> onPress;
 
@@ -92,6 +104,36 @@ private:
     int handle(int event) override;
     RgbImage picture_;
     std::string caption_;
+};
+
+// Lines of text drawn as they are given (no '@' symbols, no wrapping of its own).
+class TextLines : public Fl_Widget {
+public:
+    TextLines(int x, int y, int w, int h, std::vector<std::string> lines, int size);
+
+private:
+    void draw() override;
+    std::vector<std::string> lines_;
+};
+
+// The status line: one line at its full size; a longer text on two lines at a smaller size,
+// and cut short only when even that is too little (then its tooltip holds the whole text).
+class StatusLine : public Fl_Widget {
+public:
+    StatusLine(int x, int y, int w, int h);
+    void SetText(const std::string& text);
+    const std::string& Text() const { return text_; }
+    // The tooltip while the text fits (a cut text shows itself whole as the tooltip).
+    void SetRestingTooltip(const std::string& tip);
+    void resize(int x, int y, int w, int h) override;
+
+private:
+    void Fit();
+    void draw() override;
+    std::string text_;
+    std::vector<std::string> lines_;
+    std::string restingTip_;
+    int size_ = 13;
 };
 
 // The splash: our tile picture and the program's name, without a border, for 2.5 s.

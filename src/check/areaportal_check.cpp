@@ -74,12 +74,9 @@ std::array<Vec3, 2> PortalSides(const Box& b) {
     const Vec3 size = b.max - b.min, centre = (b.min + b.max) * 0.5;
     // 12 units beyond the portal's faces clears the 16-unit wall a portal usually stands in.
     Vec3 off;
-    if (size.x <= size.y && size.x <= size.z)
-        off = {size.x / 2 + 12, 0, 0};
-    else if (size.y <= size.z)
-        off = {0, size.y / 2 + 12, 0};
-    else
-        off = {0, 0, size.z / 2 + 12};
+    if (size.x <= size.y && size.x <= size.z) off = {size.x / 2 + 12, 0, 0};
+    else if (size.y <= size.z) off = {0, size.y / 2 + 12, 0};
+    else off = {0, 0, size.z / 2 + 12};
     return {centre - off, centre + off};
 }
 
@@ -124,15 +121,18 @@ void CheckAreaPortals(const VmfDocument& doc, const std::vector<SealingBody>& se
     };
     const PortalSeparation sep = PortalsSeparate(std::move(bodies), portals);
     if (!sep.checked) {
-        problems.push_back(Problem{Severity::Warning, ProblemKind::AreaPortal, "level", "", {},
+        problems.push_back(Problem{Severity::Warning,
+                                   ProblemKind::AreaPortal,
+                                   "level",
+                                   "",
+                                   {},
                                    "The areaportals were not checked: " + sep.skippedReason + "."});
         return;
     }
     for (size_t i = 0; i < portals.size(); ++i) {
         const AreaPortal& p = portals[i];
         const std::string who = "Entity " + (p.id.empty() ? std::string("without an id") : p.id) + " (func_areaportal)";
-        if (!p.hasBrush)
-            add(p.id, p.at, who + " has no brush, so it closes nothing.");
+        if (!p.hasBrush) add(p.id, p.at, who + " has no brush, so it closes nothing.");
         else if (!sep.separates[i])
             add(p.id, p.at,
                 who + " at " + Where(p.bounds) +
@@ -140,7 +140,11 @@ void CheckAreaPortals(const VmfDocument& doc, const std::vector<SealingBody>& se
                     "the areas on its sides leaking into each other.");
     }
     if (static_cast<int>(portals.size()) > kMaxMapAreaPortals || sep.areas > kMaxMapAreas)
-        problems.push_back(Problem{Severity::Error, ProblemKind::Limit, "level", "", {},
+        problems.push_back(Problem{Severity::Error,
+                                   ProblemKind::Limit,
+                                   "level",
+                                   "",
+                                   {},
                                    "The level has " + std::to_string(portals.size()) + " areaportals parting " +
                                        std::to_string(sep.areas) + " areas; the engine takes at most " +
                                        std::to_string(kMaxMapAreaPortals) + " areaportals and " +

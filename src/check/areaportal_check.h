@@ -20,7 +20,7 @@ constexpr int kMaxMapAreaPortals = 1024;  // MAX_MAP_AREAPORTALS
 struct AreaPortal {
     std::string id, target;
     TextPosition at;
-    Box bounds;              // of all its readable brushes
+    Box bounds;  // of all its readable brushes
     bool hasBrush = false;
 };
 

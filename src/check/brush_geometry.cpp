@@ -54,7 +54,8 @@ public:
     // both the digits and the power of ten are exact doubles, so one division rounds exactly as
     // the full conversion would; anything else goes to from_chars.
     [[gnu::always_inline]] bool Number(double& out) {
-        static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        static constexpr double kTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         const char* p = Blank(p_);
         // from_chars takes no leading plus; the editor never writes one, but hand edits might.
         if (*p == '+') ++p;

@@ -40,8 +40,10 @@ struct AxisLines {
         std::size_t first, last;
     };
     Span CellsAt(double v) const {
-        const std::size_t hi = static_cast<std::size_t>(std::upper_bound(at.begin(), at.end(), v + kMergeGap) - at.begin());
-        const std::size_t lo = static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), v - kMergeGap) - at.begin());
+        const std::size_t hi =
+            static_cast<std::size_t>(std::upper_bound(at.begin(), at.end(), v + kMergeGap) - at.begin());
+        const std::size_t lo =
+            static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), v - kMergeGap) - at.begin());
         // Lines in [lo, hi) lie on v; the cells touching v run from lo-1 to hi-1.
         const std::size_t first = lo == hi ? lo - 1 : (lo == 0 ? 0 : lo - 1);
         return {first, std::min(hi - 1, Cells() - 1)};
@@ -146,7 +148,8 @@ bool FrameMayReach(const std::uint8_t* cell, std::size_t nx, std::size_t ny, std
                 for (std::size_t w = 0; w < words; ++w) next[w] = FillRuns(next[w], bits[w]);
                 for (std::size_t w = 0; w + 1 < words; ++w) {
                     if ((next[w] >> 63) && (bits[w + 1] & 1) && !(next[w + 1] & 1)) next[w + 1] |= 1, again = true;
-                    if ((next[w + 1] & 1) && (bits[w] >> 63) && !(next[w] >> 63)) next[w] |= std::uint64_t(1) << 63, again = true;
+                    if ((next[w + 1] & 1) && (bits[w] >> 63) && !(next[w] >> 63))
+                        next[w] |= std::uint64_t(1) << 63, again = true;
                 }
             }
             for (std::size_t w = 0; w < words; ++w) {
@@ -163,7 +166,6 @@ bool FrameMayReach(const std::uint8_t* cell, std::size_t nx, std::size_t ny, std
         }
     return false;
 }
-
 
 // The grid lines of the flood: every body's bounds on each axis, and a frame a little outside
 // all bodies and starts, so the void around the level is one connected shell of cells.
@@ -192,7 +194,8 @@ bool CutSpace(const std::vector<SealingBody>& bodies, const std::vector<LeakStar
         lines[a].Finish();
         total *= lines[a].Cells();
         if (total > maxCells) {
-            result.skippedReason = "the level's brushes cut space into more than " + std::to_string(maxCells) + " cells";
+            result.skippedReason =
+                "the level's brushes cut space into more than " + std::to_string(maxCells) + " cells";
             return false;
         }
     }
@@ -204,8 +207,12 @@ bool CutSpace(const std::vector<SealingBody>& bodies, const std::vector<LeakStar
 struct PaddedGrid {
     std::size_t nx, ny, nz, strideY, strideZ, padded;
     explicit PaddedGrid(const AxisLines (&lines)[3])
-        : nx(lines[0].Cells()), ny(lines[1].Cells()), nz(lines[2].Cells()), strideY(nx + 2),
-          strideZ((nx + 2) * (ny + 2)), padded(strideZ * (nz + 2)) {}
+        : nx(lines[0].Cells()),
+          ny(lines[1].Cells()),
+          nz(lines[2].Cells()),
+          strideY(nx + 2),
+          strideZ((nx + 2) * (ny + 2)),
+          padded(strideZ * (nz + 2)) {}
     std::size_t At(std::size_t i, std::size_t j, std::size_t k) const {
         return (i + 1) + (j + 1) * strideY + (k + 1) * strideZ;
     }
@@ -353,7 +360,8 @@ void StraightenTrail(std::vector<Vec3>& trail) {
 
 SealingBody SealingBox(const Box& box) { return SealingBody{box, {}, true}; }
 
-LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<LeakStart>& starts, std::size_t maxCells) {
+LeakResult FindLeak(const std::vector<SealingBody>& bodies, const std::vector<LeakStart>& starts,
+                    std::size_t maxCells) {
     LeakResult result;
     if (starts.empty()) {
         result.skippedReason = "there is no point to flood from";

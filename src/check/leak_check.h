@@ -26,7 +26,7 @@ struct LeakStart {
 };
 
 struct LeakResult {
-    bool checked = false;       // false when the check could not run (see skippedReason)
+    bool checked = false;  // false when the check could not run (see skippedReason)
     std::string skippedReason;
     bool leaked = false;
     std::vector<std::size_t> leakingStarts;  // indices into the starts, ascending
@@ -72,6 +72,7 @@ struct SpaceCut {
     bool checked = false;
     std::size_t open = 0, faces = 0;
 };
-SpaceCut MeasureSpaceCut(const std::vector<SealingBody>& bodies, const Box& region, std::size_t maxCells = kMaxLeakCells);
+SpaceCut MeasureSpaceCut(const std::vector<SealingBody>& bodies, const Box& region,
+                         std::size_t maxCells = kMaxLeakCells);
 
 }  // namespace tessellon

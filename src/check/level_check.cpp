@@ -7,12 +7,14 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <limits>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "check/node_graph.h"
 #include "platform/spare_buffer.h"
 #include "session/text_helpers.h"
 
@@ -44,12 +46,58 @@ bool ContainsNoCase(std::string_view s, std::string_view lowerNeedle) {
 MaterialRole RoleOf(std::string_view material) {
     const std::string_view name = StartsWithNoCase(material, "tools/") ? material.substr(6) : std::string_view();
     if (NamesEqual(name, "toolshint") || NamesEqual(name, "toolsskip")) return MaterialRole::FaceOnly;
-    static const char* const kNonSolidTools[] = {"toolsclip", "toolsplayerclip", "toolsnpcclip", "toolstrigger",
-                                                 "toolsinvisible", "toolsareaportal"};
+    static const char* const kNonSolidTools[] = {"toolsclip",    "toolsplayerclip", "toolsnpcclip",
+                                                 "toolstrigger", "toolsinvisible",  "toolsareaportal"};
     for (const char* t : kNonSolidTools)
         if (StartsWithNoCase(name, t)) return MaterialRole::NonSolid;
     if (ContainsNoCase(material, "water")) return MaterialRole::NonSolid;
     return MaterialRole::Solid;
+}
+
+// Whether characters walk through a side of this material: triggers, water, player clip and area
+// portals let them; clip, NPC clip and invisible walls stop them as solid does (MASK_NPCWORLDSTATIC,
+// public/bspflags.h, names the contents a character's line stops at).
+bool CharactersPass(std::string_view material, MaterialRole role) {
+    if (role != MaterialRole::NonSolid) return false;
+    const std::string_view name = StartsWithNoCase(material, "tools/") ? material.substr(6) : std::string_view();
+    return !(NamesEqual(name, "toolsclip") || NamesEqual(name, "toolsnpcclip") || NamesEqual(name, "toolsinvisible"));
+}
+
+// Brush entities that stand in a character's way for good; doors, movers and breakables may not.
+bool BrushEntityBlocksCharacters(std::string_view lowerClass) {
+    return lowerClass == "func_detail" || lowerClass == "func_brush" || lowerClass == "func_wall" ||
+           lowerClass == "func_wall_toggle" || lowerClass == "func_lod";
+}
+
+// What an entity is to the node graph check.
+enum class PlayRole { None, Node, Start, Character, Trigger, Relay, Ending };
+
+PlayRole PlayRoleOf(std::string_view lowerClass) {
+    switch (lowerClass.empty() ? '\0' : lowerClass[0]) {
+    case 'i':
+        if (IsGroundNode(lowerClass)) return PlayRole::Node;
+        if (lowerClass == "info_player_start") return PlayRole::Start;
+        break;
+    case 'n':
+        if (IsGroundCharacter(lowerClass)) return PlayRole::Character;
+        break;
+    case 't':
+        if (lowerClass == "trigger_once" || lowerClass == "trigger_multiple") return PlayRole::Trigger;
+        break;
+    case 'l':
+        if (lowerClass == "logic_relay") return PlayRole::Relay;
+        break;
+    case 'g':
+    case 'p':
+    case 'e':
+        // What ends a level or its view: the map's end, a command sent to end it, a fade out.
+        if (lowerClass == "game_end" || lowerClass == "point_clientcommand" || lowerClass == "point_servercommand" ||
+            lowerClass == "env_fade")
+            return PlayRole::Ending;
+        break;
+    default: break;
+    }
+    return PlayRole::None;
 }
 
 std::string FormatCoord(double v) {
@@ -89,7 +137,9 @@ std::size_t Fnv(const Steps& steps) {
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
 struct PlaneKeyHash {
-    std::size_t operator()(const PlaneKey& k) const { return Fnv(std::initializer_list<std::int64_t>{k.nx, k.ny, k.nz, k.d}); }
+    std::size_t operator()(const PlaneKey& k) const {
+        return Fnv(std::initializer_list<std::int64_t>{k.nx, k.ny, k.nz, k.d});
+    }
 };
 // Ids are short runs of digits, which FNV spreads well.
 struct IdHash {
@@ -142,7 +192,7 @@ public:
     const Value* SeenOrNote(const Key& key, const Value& value) {
         if ((count_ + 1) * 2 > slots_.size()) Grow();
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = Hash{}(key) & mask;; i = (i + 1) & mask) {
+        for (std::size_t i = Hash{}(key)&mask;; i = (i + 1) & mask) {
             Slot& slot = slots_[i];
             if (!slot.used) {
                 slot = Slot{key, value, true};
@@ -233,8 +283,11 @@ struct SideKeys {
             const std::string_view k = kv.key;
             const std::string_view** slot = nullptr;
             if (k.size() == 2) slot = NamesEqual(k, "id") ? &id : nullptr;
-            else if (k.size() == 5) slot = NamesEqual(k, "plane") ? &plane : NamesEqual(k, "uaxis") ? &uaxis
-                                          : NamesEqual(k, "vaxis") ? &vaxis : nullptr;
+            else if (k.size() == 5)
+                slot = NamesEqual(k, "plane")   ? &plane
+                       : NamesEqual(k, "uaxis") ? &uaxis
+                       : NamesEqual(k, "vaxis") ? &vaxis
+                                                : nullptr;
             else if (k.size() == 8) slot = NamesEqual(k, "material") ? &material : nullptr;
             if (slot && !*slot) *slot = &kv.value;
         }
@@ -267,6 +320,7 @@ public:
         CheckReferences();
         CheckLimits();
         if (options_.checkLeaks) CheckLeak();
+        if (options_.checkNodeGraph) CheckNodeGraph();
         if (options_.checkLeaks && doc_.errors.empty())
             CheckAreaPortals(doc_, sealing, options_.extraSealing, report_.problems);
     }
@@ -274,6 +328,25 @@ public:
     std::vector<SealingBody> sealing;
 
 private:
+    // Kept small (the block holds the rest): a level may carry thousands of nodes.
+    struct PlacedEntity {
+        Vec3 origin;
+        const VmfBlock* block;
+        std::string Id() const { return block->Get("id"); }
+        std::string Classname() const { return block->Get("classname"); }
+    };
+    // A trigger's outputs are references_[firstReference, endReference), a relay's as well.
+    struct Trigger {
+        Box bounds;
+        std::string id, classname;
+        TextPosition at;
+        std::size_t firstReference, endReference;
+    };
+    struct Relay {
+        std::string name;
+        std::size_t firstReference, endReference;
+    };
+
     void CheckTopBlock(const VmfBlock& block) {
         if (NamesEqual(block.name, "versioninfo")) {
             ++versionInfos_;
@@ -285,6 +358,7 @@ private:
         } else if (NamesEqual(block.name, "entity")) {
             CheckEntity(block, false);
         } else if (NamesEqual(block.name, "solid")) {
+            ownerBlocksCharacters_ = true;
             CheckSolid(block, true);  // a room body keeps its world brushes at the top
         } else if (NamesEqual(block.name, "hidden")) {
             // Hidden in the editor only: the compilers still build what it holds.
@@ -292,7 +366,8 @@ private:
         }
     }
 
-    void Add(Severity severity, ProblemKind kind, std::string object, std::string id, TextPosition at, std::string message) {
+    void Add(Severity severity, ProblemKind kind, std::string object, std::string id, TextPosition at,
+             std::string message) {
         report_.problems.push_back(Problem{severity, kind, std::move(object), std::move(id), at, std::move(message)});
     }
 
@@ -333,7 +408,9 @@ private:
 
         std::vector<Plane>& planes = planesScratch_;
         planes.clear();
+        lastBoundsRead_ = false;
         bool seals = world, anySolidSide = false;
+        bool charactersPass = !ownerBlocksCharacters_, anyStopSide = false;
         for (const VmfBlock* side : sides) {
             const SideKeys keys(*side);
             const std::string_view sideId = keys.id ? *keys.id : std::string_view();
@@ -344,17 +421,18 @@ private:
             const std::string_view* planeText = keys.plane;
             if (!planeText || !ParsePlanePoints(*planeText, pts)) {
                 Add(Severity::Error, ProblemKind::BadPlane, "side", std::string(sideId), side->at,
-                    sideWho() + (planeText ? " has a plane that is not three points (x y z): " + Quoted(*planeText) + "."
-                                         : " has no plane."));
+                    sideWho() + (planeText
+                                     ? " has a plane that is not three points (x y z): " + Quoted(*planeText) + "."
+                                     : " has no plane."));
                 broken = true;
                 continue;
             }
             if (!PlaneFromPoints(pts[0], pts[1], pts[2], plane)) {
-                const bool repeated = Length(pts[0] - pts[1]) < 1e-9 || Length(pts[1] - pts[2]) < 1e-9 ||
-                                      Length(pts[0] - pts[2]) < 1e-9;
+                const bool repeated =
+                    Length(pts[0] - pts[1]) < 1e-9 || Length(pts[1] - pts[2]) < 1e-9 || Length(pts[0] - pts[2]) < 1e-9;
                 Add(Severity::Error, ProblemKind::BadPlane, "side", std::string(sideId), side->at,
                     sideWho() + (repeated ? " repeats a point in its plane, so the plane is undefined."
-                                        : " has three plane points on one line, so the plane is undefined."));
+                                          : " has three plane points on one line, so the plane is undefined."));
                 broken = true;
                 continue;
             }
@@ -368,15 +446,19 @@ private:
             if (materialName != lastMaterial_) {
                 lastMaterial_ = materialName;
                 lastRole_ = RoleOf(materialName);
+                lastCharactersPass_ = CharactersPass(materialName, lastRole_);
             }
             const MaterialRole role = lastRole_;
             if (role == MaterialRole::NonSolid) seals = false;
             if (role == MaterialRole::Solid) anySolidSide = true;
+            if (lastCharactersPass_) charactersPass = true;
+            else if (role != MaterialRole::FaceOnly) anyStopSide = true;
             // A displacement turns its brush into detail: it no longer seals.
             for (const auto& c : side->children)
-                if (NamesEqual(c.name, "dispinfo")) seals = false;
+                if (NamesEqual(c.name, "dispinfo")) seals = false, charactersPass = true;
         }
         seals = seals && anySolidSide;
+        const bool stopsCharacters = !charactersPass && anyStopSide;
         if (broken || planes.empty()) return;
 
         Box bounds{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};
@@ -391,10 +473,13 @@ private:
                 if (faces[i].empty()) continue;
                 kept.push_back(planes[i]);
                 for (const Vec3& v : faces[i]) {
-                    if (std::fabs(v.x) > kUnboundedReach || std::fabs(v.y) > kUnboundedReach || std::fabs(v.z) > kUnboundedReach)
+                    if (std::fabs(v.x) > kUnboundedReach || std::fabs(v.y) > kUnboundedReach ||
+                        std::fabs(v.z) > kUnboundedReach)
                         unbounded = true;
-                    bounds.min = {std::min(bounds.min.x, v.x), std::min(bounds.min.y, v.y), std::min(bounds.min.z, v.z)};
-                    bounds.max = {std::max(bounds.max.x, v.x), std::max(bounds.max.y, v.y), std::max(bounds.max.z, v.z)};
+                    bounds.min = {std::min(bounds.min.x, v.x), std::min(bounds.min.y, v.y),
+                                  std::min(bounds.min.z, v.z)};
+                    bounds.max = {std::max(bounds.max.x, v.x), std::max(bounds.max.y, v.y),
+                                  std::max(bounds.max.z, v.z)};
                 }
             }
             if (kept.empty()) {
@@ -418,14 +503,19 @@ private:
             }
             for (const Plane& p : kept) axial = axial && IsAxial(p);
         }
+        lastBounds_ = bounds;
+        lastBoundsRead_ = true;
         const double reach = kMapCoordinateLimit + 0.01;
         if (bounds.min.x < -reach || bounds.min.y < -reach || bounds.min.z < -reach || bounds.max.x > reach ||
             bounds.max.y > reach || bounds.max.z > reach)
             Add(Severity::Error, ProblemKind::OutOfBounds, "solid", id, solid.at,
                 who() + " reaches beyond the +-16384 limit of the map (it spans " + FormatPoint(bounds.min) + " to " +
                     FormatPoint(bounds.max) + ").");
-        if (faceless || !seals) return;
-        sealing.push_back(SealingBody{bounds, axial ? std::vector<Plane>{} : std::move(kept), axial});
+        if (faceless) return;
+        // Every sealing brush stops characters as well; the others that do are kept apart.
+        if (seals) sealing.push_back(SealingBody{bounds, axial ? std::vector<Plane>{} : std::move(kept), axial});
+        else if (stopsCharacters)
+            characterBlockers_.push_back(SealingBody{bounds, axial ? std::vector<Plane>{} : std::move(kept), axial});
     }
 
     template <class SideName>
@@ -444,8 +534,7 @@ private:
             else if (const double along = Dot(axis.direction, plane.normal);  // |along| > 0.999 |direction|, squared
                      along * along > 0.999 * 0.999 * Dot(axis.direction, axis.direction))
                 fault = " has a " + std::string(key) + " along the face normal, so its texture cannot be laid.";
-            else if (axis.scale == 0)
-                fault = " has a " + std::string(key) + " with a scale of 0.";
+            else if (axis.scale == 0) fault = " has a " + std::string(key) + " with a scale of 0.";
             if (!fault.empty())
                 Add(Severity::Error, ProblemKind::BadTextureAxis, "side", side.Get("id"), side.at, sideWho() + fault);
         }
@@ -468,34 +557,58 @@ private:
         const std::string id = entity.Get("id");
         if (!isWorld) NoteId(entityIds_, "entity", entity);
         const std::string classname = entity.Get("classname");
+        const std::string lowerClass = LowerCase(classname);
         const std::string who = isWorld ? std::string("The world") : Named("Entity", id);
-        if (!classname.empty()) classnames_.insert(LowerCase(classname));
-        if (const std::string_view* name = entity.Find("targetname"); name && !name->empty()) names_.insert(LowerCase(*name));
+        if (!classname.empty()) classnames_.insert(lowerClass);
+        const PlayRole role = isWorld ? PlayRole::None : PlayRoleOf(lowerClass);
+        std::string lowerName;
+        if (const std::string_view* name = entity.Find("targetname"); name && !name->empty()) {
+            lowerName = LowerCase(*name);
+            names_.insert(lowerName);
+            if (role == PlayRole::Ending) endingNames_.insert(lowerName);
+        }
+        ownerBlocksCharacters_ = isWorld || BrushEntityBlocksCharacters(lowerClass);
+        const std::size_t firstReference = references_.size();
+        Box triggerBounds{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};
+        const auto solid = [&](const VmfBlock& block) {
+            CheckSolid(block, isWorld);
+            if (role != PlayRole::Trigger || !lastBoundsRead_) return;
+            const Box& b = lastBounds_;
+            triggerBounds.min = {std::min(triggerBounds.min.x, b.min.x), std::min(triggerBounds.min.y, b.min.y),
+                                 std::min(triggerBounds.min.z, b.min.z)};
+            triggerBounds.max = {std::max(triggerBounds.max.x, b.max.x), std::max(triggerBounds.max.y, b.max.y),
+                                 std::max(triggerBounds.max.z, b.max.z)};
+        };
 
         bool hasBrushes = false;
         for (const auto& child : entity.children) {
             if (NamesEqual(child.name, "solid")) {
                 hasBrushes = true;
-                CheckSolid(child, isWorld);
+                solid(child);
             } else if (NamesEqual(child.name, "hidden")) {
                 for (const auto& inner : child.children)
                     if (NamesEqual(inner.name, "solid")) {
                         hasBrushes = true;
-                        CheckSolid(inner, isWorld);
+                        solid(inner);
                     }
             } else if (NamesEqual(child.name, "connections")) {
                 for (const auto& kv : child.keys) {
                     // "target,input,parameter,delay,times"; newer editors separate with ESC.
                     const std::size_t cut = kv.value.find_first_of(",\x1b");
-                    references_.push_back({std::string(kv.value.substr(0, cut)), "output " + std::string(kv.key), id, classname, kv.at});
+                    references_.push_back(
+                        {std::string(kv.value.substr(0, cut)), "output " + std::string(kv.key), id, classname, kv.at});
                 }
             }
         }
         if (isWorld) return;
+        const std::size_t endReference = references_.size();
+        if (role == PlayRole::Relay && !lowerName.empty()) relays_.push_back({lowerName, firstReference, endReference});
+        if (role == PlayRole::Trigger && triggerBounds.min.x <= triggerBounds.max.x)
+            triggers_.push_back({triggerBounds, id, classname, entity.at, firstReference, endReference});
 
         if (classname.empty()) {
             Add(Severity::Error, ProblemKind::NoClassname, "entity", id, entity.at, who + " has no classname.");
-        } else if (LowerCase(classname).find("vornic_") != std::string::npos) {
+        } else if (lowerClass.find("vornic_") != std::string::npos) {
             Add(Severity::Error, ProblemKind::Placeholder, "entity", id, entity.at,
                 who + " is the placeholder " + Quoted(classname) + ", which should have been replaced or removed.");
         }
@@ -525,6 +638,9 @@ private:
             Add(Severity::Error, ProblemKind::OutOfBounds, "entity", id, entity.at,
                 who + " stands at " + FormatPoint(origin) + ", beyond the +-16384 limit of the map.");
         starts_.push_back(LeakStart{origin, id, classname});
+        if (role == PlayRole::Node) nodes_.push_back({origin, &entity});
+        else if (role == PlayRole::Character) characters_.push_back({origin, &entity});
+        else if (role == PlayRole::Start && !start_.has_value()) start_ = PlacedEntity{origin, &entity};
     }
 
     bool NameExists(const std::string& name) const {
@@ -544,8 +660,8 @@ private:
         for (const auto& r : references_) {
             if (NameExists(r.name)) continue;
             Add(Severity::Warning, ProblemKind::UnknownTarget, "entity", r.entityId, r.at,
-                Named("Entity", r.entityId) + (r.classname.empty() ? "" : " (" + r.classname + ")") + ": its " + r.what +
-                    " names " + Quoted(r.name) + ", which no entity in the level carries.");
+                Named("Entity", r.entityId) + (r.classname.empty() ? "" : " (" + r.classname + ")") + ": its " +
+                    r.what + " names " + Quoted(r.name) + ", which no entity in the level carries.");
         }
     }
 
@@ -599,6 +715,107 @@ private:
                 "The leak check did not run: " + leak.skippedReason + ".");
     }
 
+    // The trigger whose outputs end the level (directly, or through a logic_relay), the last
+    // in the file when there are several; nullptr when none does.
+    const Trigger* EndTrigger() {
+        const auto endsLevel = [&](std::size_t first, std::size_t end) {
+            for (std::size_t k = first; k < end; ++k)
+                if (endingNames_.count(LowerCase(references_[k].name))) return true;
+            return false;
+        };
+        // A relay may fire another relay that ends it: a few rounds reach any sensible chain.
+        for (int round = 0; round < 4; ++round)
+            for (const Relay& r : relays_)
+                if (!endingNames_.count(r.name) && endsLevel(r.firstReference, r.endReference))
+                    endingNames_.insert(r.name);
+        for (auto t = triggers_.rbegin(); t != triggers_.rend(); ++t)
+            if (endsLevel(t->firstReference, t->endReference)) return &*t;
+        return nullptr;
+    }
+
+    void CheckNodeGraph() {
+        NodeGraphReport& graphReport = report_.nodeGraph;
+        graphReport.groundNodes = static_cast<int>(nodes_.size());
+        graphReport.groundCharacters = static_cast<int>(characters_.size());
+        if (nodes_.empty()) {
+            if (!characters_.empty())
+                Add(Severity::Warning, ProblemKind::NoNodes, "level", "", {},
+                    "The level has " + std::to_string(characters_.size()) +
+                        (characters_.size() == 1 ? " ground character" : " ground characters") +
+                        " but no info_node, so the game has no node graph for them to find their way by.");
+            return;
+        }
+        std::vector<const SealingBody*> bodies;
+        bodies.reserve(sealing.size() + characterBlockers_.size());
+        for (const SealingBody& b : sealing) bodies.push_back(&b);
+        for (const SealingBody& b : characterBlockers_) bodies.push_back(&b);
+        const BrushGrid brushes(std::move(bodies));
+        std::vector<Vec3> origins;
+        origins.reserve(nodes_.size());
+        for (const PlacedEntity& n : nodes_) origins.push_back(n.origin);
+        const NodeGraph graph(brushes, origins);
+        const auto node = [&](int n) {
+            const PlacedEntity& e = nodes_[static_cast<std::size_t>(n)];
+            return Named(e.Classname(), e.Id()) + " at (" + FormatPoint(e.origin) + ")";
+        };
+        const auto entity = [&](const std::string& id, const std::string& classname) {
+            return Named("Entity", id) + (classname.empty() ? "" : " (" + classname + ")");
+        };
+        const std::string noNode = " has no info_node within " + FormatCoord(kMaxNodeLinkDistance) + " units in sight";
+
+        // The start's node is what the end and the characters are judged by; a level with
+        // neither (a piece of a level) needs none.
+        const Trigger* end = start_ ? EndTrigger() : nullptr;
+        int startNode = -1;
+        if (start_ && (end || !characters_.empty())) {
+            startNode = graph.NearestTo(start_->origin);
+            if (startNode < 0)
+                Add(Severity::Error, ProblemKind::NodeGraphCut, "entity", start_->Id(), start_->block->at,
+                    "The player start at (" + FormatPoint(start_->origin) + ")" + noNode +
+                        ", so no character can find the way to the player.");
+        }
+        if (end) {
+            graphReport.judged = true;
+            const int endNode = graph.NearestTo(end->bounds);
+            if (endNode < 0) {
+                Add(Severity::Error, ProblemKind::NodeGraphCut, "entity", end->id, end->at,
+                    entity(end->id, end->classname) + ", which ends the level," + noNode + ".");
+            } else if (startNode >= 0) {
+                graphReport.startToEnd = graph.Part(startNode) == graph.Part(endNode);
+                if (!graphReport.startToEnd) {
+                    // Where the start's part of the graph stops: its node nearest the end.
+                    int reached = 0, edge = startNode;
+                    double edgeDistance = 1e300;
+                    const Vec3 goal = graph.Origin(endNode);
+                    for (int n = 0; n < graph.Size(); ++n) {
+                        if (graph.Part(n) != graph.Part(startNode)) continue;
+                        ++reached;
+                        const Vec3 d = graph.Origin(n) - goal;
+                        if (Dot(d, d) < edgeDistance) edgeDistance = Dot(d, d), edge = n;
+                    }
+                    Add(Severity::Error, ProblemKind::NodeGraphCut, "entity", end->id, end->at,
+                        "The node graph does not join the player start to the end: " + node(startNode) +
+                            ", nearest the start, cannot reach " + node(endNode) + ", nearest " +
+                            entity(end->id, end->classname) + " that ends the level. The start's part holds " +
+                            std::to_string(reached) + " of the " + std::to_string(graph.Size()) + " nodes; of them " +
+                            node(edge) + " lies nearest the end.");
+                }
+            }
+        }
+        for (const PlacedEntity& c : characters_) {
+            const int n = graph.NearestTo(c.origin);
+            std::string fault;
+            if (n < 0) fault = noNode + ", so it cannot use the node graph.";
+            else if (startNode >= 0 && graph.Part(n) != graph.Part(startNode))
+                fault = " cannot reach the player start through the node graph: its nearest node, " + node(n) +
+                        ", is cut off from " + node(startNode) + " nearest the start.";
+            if (fault.empty()) continue;
+            ++graphReport.unreachableCharacters;
+            Add(Severity::Error, ProblemKind::UnreachableCharacter, "entity", c.Id(), c.block->at,
+                entity(c.Id(), c.Classname()) + " at (" + FormatPoint(c.origin) + ")" + fault);
+        }
+    }
+
     const VmfDocument& doc_;
     const CheckOptions& options_;
     CheckReport& report_;
@@ -616,7 +833,20 @@ private:
     } axisMemo_[2];
     std::string_view lastMaterial_;
     MaterialRole lastRole_ = RoleOf({});
+    bool lastCharactersPass_ = false;
     int versionInfos_ = 0, worlds_ = 0;
+
+    // For the node graph: brushes that stop characters but do not seal, whether the brushes
+    // being read belong to such an owner, and the last brush's bounds (for triggers).
+    std::vector<SealingBody> characterBlockers_;
+    bool ownerBlocksCharacters_ = true;
+    Box lastBounds_;
+    bool lastBoundsRead_ = false;
+    std::vector<PlacedEntity> nodes_, characters_;
+    std::optional<PlacedEntity> start_;
+    std::vector<Trigger> triggers_;
+    std::vector<Relay> relays_;
+    std::unordered_set<std::string> endingNames_;  // targetnames of entities that end the level
 };
 
 }  // namespace
@@ -663,6 +893,7 @@ std::vector<SealingBody> SealingBodies(const VmfDocument& doc) {
     CheckOptions options;
     options.checkLeaks = false;
     options.requireMapHead = false;
+    options.checkNodeGraph = false;
     Checker checker(doc, options, scratch);
     checker.Run();
     return checker.sealing;
@@ -670,21 +901,24 @@ std::vector<SealingBody> SealingBodies(const VmfDocument& doc) {
 
 const char* ProblemKindName(ProblemKind kind) {
     switch (kind) {
-        case ProblemKind::Parse: return "parse";
-        case ProblemKind::MissingBlock: return "missing-block";
-        case ProblemKind::DuplicateId: return "duplicate-id";
-        case ProblemKind::TooFewSides: return "too-few-sides";
-        case ProblemKind::BadPlane: return "bad-plane";
-        case ProblemKind::OpenSolid: return "open-solid";
-        case ProblemKind::BadTextureAxis: return "bad-texture-axis";
-        case ProblemKind::OutOfBounds: return "out-of-bounds";
-        case ProblemKind::NoClassname: return "no-classname";
-        case ProblemKind::NoOrigin: return "no-origin";
-        case ProblemKind::UnknownTarget: return "unknown-target";
-        case ProblemKind::Placeholder: return "placeholder";
-        case ProblemKind::Limit: return "limit";
-        case ProblemKind::LeakSkipped: return "leak-skipped";
-        case ProblemKind::AreaPortal: return "areaportal";
+    case ProblemKind::Parse: return "parse";
+    case ProblemKind::MissingBlock: return "missing-block";
+    case ProblemKind::DuplicateId: return "duplicate-id";
+    case ProblemKind::TooFewSides: return "too-few-sides";
+    case ProblemKind::BadPlane: return "bad-plane";
+    case ProblemKind::OpenSolid: return "open-solid";
+    case ProblemKind::BadTextureAxis: return "bad-texture-axis";
+    case ProblemKind::OutOfBounds: return "out-of-bounds";
+    case ProblemKind::NoClassname: return "no-classname";
+    case ProblemKind::NoOrigin: return "no-origin";
+    case ProblemKind::UnknownTarget: return "unknown-target";
+    case ProblemKind::Placeholder: return "placeholder";
+    case ProblemKind::Limit: return "limit";
+    case ProblemKind::LeakSkipped: return "leak-skipped";
+    case ProblemKind::NoNodes: return "no-nodes";
+    case ProblemKind::NodeGraphCut: return "node-graph-cut";
+    case ProblemKind::UnreachableCharacter: return "unreachable-character";
+    case ProblemKind::AreaPortal: return "areaportal";
     }
     return "unknown";
 }
@@ -710,25 +944,27 @@ std::string JsonString(std::string_view s) {
     std::string out = "\"";
     for (unsigned char c : s) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
         }
     }
     return out + "\"";
 }
 
-std::string JsonPoint(const Vec3& p) { return "[" + FormatCoord(p.x) + "," + FormatCoord(p.y) + "," + FormatCoord(p.z) + "]"; }
+std::string JsonPoint(const Vec3& p) {
+    return "[" + FormatCoord(p.x) + "," + FormatCoord(p.y) + "," + FormatCoord(p.z) + "]";
+}
 
 }  // namespace
 
@@ -746,17 +982,20 @@ std::string FormatReportText(const CheckReport& report) {
     if (leak.leaked) {
         const auto& first = leak.leakingEntities.front();
         out += file + ": leak: the void outside the level is reached from " + Named("entity", first.id) +
-               (first.classname.empty() ? "" : " (" + first.classname + ")") + " at (" + FormatPoint(first.origin) + ")";
+               (first.classname.empty() ? "" : " (" + first.classname + ")") + " at (" + FormatPoint(first.origin) +
+               ")";
         if (leak.leakingEntities.size() > 1)
-            out += "; " + Plural(static_cast<int>(leak.leakingEntities.size() - 1), "other entity leaks", "other entities leak") +
-                   " as well";
+            out +=
+                "; " +
+                Plural(static_cast<int>(leak.leakingEntities.size() - 1), "other entity leaks", "other entities leak") +
+                " as well";
         out += ".\n";
     }
     const auto& c = report.counts;
     out += file + ": " + Plural(c.brushes, "brush", "brushes") + ", " + Plural(c.brushSides, "side", "sides") + ", " +
            Plural(c.planes, "plane", "planes") + ", " + Plural(c.entities, "entity", "entities") + "; ";
-    out += Plural(report.ErrorCount(), "error", "errors") + ", " + Plural(report.WarningCount(), "warning", "warnings") +
-           ", ";
+    out += Plural(report.ErrorCount(), "error", "errors") + ", " +
+           Plural(report.WarningCount(), "warning", "warnings") + ", ";
     out += leak.leaked ? "leak found" : leak.checked ? "sealed" : "leaks not checked";
     out += report.Passed() ? " - passed.\n" : " - failed.\n";
     return out;
@@ -766,7 +1005,8 @@ std::string FormatReportJson(const CheckReport& report) {
     std::string out = "{\"file\":" + JsonString(report.path) + ",\"readable\":" + (report.readable ? "true" : "false");
     if (!report.readable) out += ",\"reason\":" + JsonString(report.unreadableReason);
     out += ",\"passed\":" + std::string(report.Passed() ? "true" : "false");
-    out += ",\"errors\":" + std::to_string(report.ErrorCount()) + ",\"warnings\":" + std::to_string(report.WarningCount());
+    out +=
+        ",\"errors\":" + std::to_string(report.ErrorCount()) + ",\"warnings\":" + std::to_string(report.WarningCount());
     out += ",\"problems\":[";
     for (std::size_t i = 0; i < report.problems.size(); ++i) {
         const Problem& p = report.problems[i];
@@ -777,8 +1017,9 @@ std::string FormatReportJson(const CheckReport& report) {
                ",\"column\":" + std::to_string(p.at.column) + ",\"message\":" + JsonString(p.message) + "}";
     }
     const auto& c = report.counts;
-    out += "],\"counts\":{\"brushes\":" + std::to_string(c.brushes) + ",\"brushSides\":" + std::to_string(c.brushSides) +
-           ",\"planes\":" + std::to_string(c.planes) + ",\"entities\":" + std::to_string(c.entities) + "}";
+    out += "],\"counts\":{\"brushes\":" + std::to_string(c.brushes) +
+           ",\"brushSides\":" + std::to_string(c.brushSides) + ",\"planes\":" + std::to_string(c.planes) +
+           ",\"entities\":" + std::to_string(c.entities) + "}";
     const LeakReport& leak = report.leak;
     out += ",\"leak\":{\"checked\":" + std::string(leak.checked ? "true" : "false") +
            ",\"found\":" + (leak.leaked ? "true" : "false");

@@ -22,21 +22,24 @@ constexpr int kMaxMapEntities = 8192;     // MAX_MAP_ENTITIES (the world counts 
 enum class Severity { Warning, Error };
 
 enum class ProblemKind {
-    Parse,           // braces, quotes, stray words
-    MissingBlock,    // no versioninfo or world block (or more than one world)
-    DuplicateId,     // a solid, side or entity id used twice
-    TooFewSides,     // a solid with fewer than 4 sides
-    BadPlane,        // plane text unreadable, or its three points repeated or on one line
-    OpenSolid,       // a side that keeps no face, or sides that do not enclose a body
-    BadTextureAxis,  // a texture axis of zero length, along the face normal, or of scale 0
-    OutOfBounds,     // a coordinate beyond +-16384
-    NoClassname,     // an entity without a class
-    NoOrigin,        // a point entity without an origin
-    UnknownTarget,   // a target, parentname or output naming no entity (a warning)
-    Placeholder,     // a "vornic_" placeholder class left in the level
-    Limit,           // more brushes, sides, planes or entities than the engine takes
-    LeakSkipped,     // the leak check could not run (a warning)
-    AreaPortal,      // an areaportal that does not part the level in two
+    Parse,                 // braces, quotes, stray words
+    MissingBlock,          // no versioninfo or world block (or more than one world)
+    DuplicateId,           // a solid, side or entity id used twice
+    TooFewSides,           // a solid with fewer than 4 sides
+    BadPlane,              // plane text unreadable, or its three points repeated or on one line
+    OpenSolid,             // a side that keeps no face, or sides that do not enclose a body
+    BadTextureAxis,        // a texture axis of zero length, along the face normal, or of scale 0
+    OutOfBounds,           // a coordinate beyond +-16384
+    NoClassname,           // an entity without a class
+    NoOrigin,              // a point entity without an origin
+    UnknownTarget,         // a target, parentname or output naming no entity (a warning)
+    Placeholder,           // a "vornic_" placeholder class left in the level
+    Limit,                 // more brushes, sides, planes or entities than the engine takes
+    LeakSkipped,           // the leak check could not run (a warning)
+    NoNodes,               // ground characters but no info_node at all (a warning: levels made before nodes)
+    NodeGraphCut,          // the node graph does not join the player start to the end
+    UnreachableCharacter,  // a ground character whose nearest node cannot reach the start's
+    AreaPortal,            // an areaportal that does not part the level in two
 };
 
 // A short stable name for programs ("duplicate-id", ...).
@@ -45,17 +48,17 @@ const char* ProblemKindName(ProblemKind kind);
 struct Problem {
     Severity severity = Severity::Error;
     ProblemKind kind = ProblemKind::Parse;
-    std::string object;  // "solid", "side", "entity", "world", "versioninfo" or "level"
-    std::string id;      // the object's id as written, empty when it has none
-    TextPosition at;     // where the object starts (line 0 when not tied to one place)
-    std::string message; // one plain sentence
+    std::string object;   // "solid", "side", "entity", "world", "versioninfo" or "level"
+    std::string id;       // the object's id as written, empty when it has none
+    TextPosition at;      // where the object starts (line 0 when not tied to one place)
+    std::string message;  // one plain sentence
 };
 
 struct LevelCounts {
-    int brushes = 0;     // every solid, in the world and in brush entities
+    int brushes = 0;  // every solid, in the world and in brush entities
     int brushSides = 0;
-    int planes = 0;      // distinct planes, each counted with its flip as the compiler stores them
-    int entities = 0;    // the world and every entity block
+    int planes = 0;    // distinct planes, each counted with its flip as the compiler stores them
+    int entities = 0;  // the world and every entity block
 };
 
 struct LeakReport {
@@ -72,13 +75,25 @@ struct LeakReport {
     std::vector<Vec3> trail;  // from the first leaking entity out to the void
 };
 
+// What the node graph check found (see node_graph.h for how the graph is made).
+struct NodeGraphReport {
+    int groundNodes = 0;       // info_node and info_node_hint
+    int groundCharacters = 0;  // characters that walk the graph (IsGroundCharacter)
+    // True when the level has nodes, a player start and a trigger that ends it.
+    bool judged = false;
+    // When judged: both have a node in sight and the start's reaches the end's.
+    bool startToEnd = false;
+    int unreachableCharacters = 0;  // characters reported as unable to reach the start's node
+};
+
 struct CheckReport {
-    std::string path;        // the file checked, empty for text
-    bool readable = true;    // false when the file could not be read at all
+    std::string path;      // the file checked, empty for text
+    bool readable = true;  // false when the file could not be read at all
     std::string unreadableReason;
     std::vector<Problem> problems;  // in the order found: reading, structure, limits
     LevelCounts counts;
     LeakReport leak;
+    NodeGraphReport nodeGraph;
 
     int ErrorCount() const;
     int WarningCount() const;
@@ -99,6 +114,9 @@ struct CheckOptions {
     std::vector<LeakStart> extraStarts;
     // Whether every point entity's origin is a start as well.
     bool startFromEntities = true;
+    // Whether the node graph is judged: nodes joining the player start to the end trigger, and
+    // every ground character to the start.
+    bool checkNodeGraph = true;
 };
 
 // Checks map text already in memory. In a test: EXPECT_TRUE(r.Passed()) << FormatReportText(r);

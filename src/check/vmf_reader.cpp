@@ -72,7 +72,8 @@ public:
                 const char* base = text_.data();
                 if (lineEnd_ < start) {
                     const void* newline = std::memchr(base + start, '\n', text_.size() - start);
-                    lineEnd_ = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - base) : text_.size();
+                    lineEnd_ =
+                        newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - base) : text_.size();
                 }
                 const void* quote = std::memchr(base + start, '"', lineEnd_ - start);
                 pos_ = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - base) : lineEnd_;
@@ -412,10 +413,10 @@ VmfDocument ReadOwnedText(std::shared_ptr<const std::string> owned) {
     TextPosition at;
     for (;;) {
         switch (tokens.ReadCommon(!tree.AtTop(), first, second, at)) {
-            case Tokenizer::Common::Key: tree.Key(first, second, at); continue;
-            case Tokenizer::Common::Close: tree.Close(at); continue;
-            case Tokenizer::Common::Open: tree.Open(first, at); continue;
-            case Tokenizer::Common::None: break;
+        case Tokenizer::Common::Key: tree.Key(first, second, at); continue;
+        case Tokenizer::Common::Close: tree.Close(at); continue;
+        case Tokenizer::Common::Open: tree.Open(first, at); continue;
+        case Tokenizer::Common::None: break;
         }
         const Token t = tokens.Next();
         if (t.kind == TokenKind::End) break;
@@ -437,8 +438,9 @@ VmfDocument ReadOwnedText(std::shared_ptr<const std::string> owned) {
             doc.errors.push_back({t.at, Quoted(t.text) + " stands outside every block and is not followed by \"{\""});
             tokens.PushBack(next);
         } else {
-            doc.errors.push_back({t.at, tree.AtTop() ? Quoted(t.text) + " stands outside every block and is not followed by \"{\""
-                                                     : "key " + Quoted(t.text) + " has no value"});
+            doc.errors.push_back(
+                {t.at, tree.AtTop() ? Quoted(t.text) + " stands outside every block and is not followed by \"{\""
+                                    : "key " + Quoted(t.text) + " has no value"});
             if (next.kind != TokenKind::End) tokens.PushBack(next);
         }
     }

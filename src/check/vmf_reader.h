@@ -64,7 +64,7 @@ struct VmfDocument {
     // Declared first so it is freed after the blocks whose lists it holds; shared by the copies.
     std::shared_ptr<std::pmr::memory_resource> arena;
     std::pmr::vector<VmfBlock> blocks;
-    std::vector<VmfParseError> errors;  // empty when the text read cleanly
+    std::vector<VmfParseError> errors;        // empty when the text read cleanly
     std::shared_ptr<const std::string> text;  // what the blocks' words point into
 
     VmfDocument() = default;

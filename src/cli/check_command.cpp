@@ -31,6 +31,14 @@ const char* const kCheckHelp =
     "A brush with sloped faces is treated conservatively: it seals the whole of every grid cell it\n"
     "overlaps, where the grid is cut at every brush's bounds; so a hole that only a sloped face leaves\n"
     "open may go unnoticed, but a leak is never reported where none exists.\n\n"
+    "Node graph: ground nodes (info_node, info_node_hint) link as the game links them when it first\n"
+    "loads the map (Source SDK 2013, ai_networkmanager.cpp): at most 720 units apart, with a clear line\n"
+    "a step above both floors that no world brush, func_detail or other solid brush entity cuts.\n"
+    "Errors: the player start's nearest node (within 720 units, in sight) cannot reach the node nearest\n"
+    "the trigger that ends the level (a trigger_once or trigger_multiple firing game_end,\n"
+    "point_clientcommand, point_servercommand or env_fade, or a logic_relay that does); a ground\n"
+    "character (npc_ classes but flyers, swimmers and those that never move) whose nearest node cannot\n"
+    "reach the start's. Warning: ground characters but no node at all (levels made before nodes).\n\n"
     "Exit status: 0 no error (warnings allowed); 1 an error or a leak was found; 2 the file cannot be\n"
     "read (or the command line is wrong).\n";
 

@@ -16,13 +16,15 @@ const CliCommand kCommands[] = {
     {"maze", "lay out a maze line, or the developer batch of 100 maze pictures", RunMazeCommand},
     {"paths", "show where Steam, the game and the map compilers were found", RunPathsCommand},
     {"rooms", "scan the rooms folder and list the catalogue", RunRoomsCommand},
+    {"view", "draw what a player standing in a level or a room sees", RunViewCommand},
 };
 
 void PrintHelp(std::ostream& out) {
     out << "Tessellon builds random levels for Half-Life 2 from room pieces.\n\n"
            "Usage: tessellon <command> [options]\n\n"
            "Without a command (or with `gui`) the program opens its window.\n\nCommands:\n";
-    for (const auto& c : kCommands) out << "  " << c.name << std::string(10 - std::string(c.name).size(), ' ') << c.summary << '\n';
+    for (const auto& c : kCommands)
+        out << "  " << c.name << std::string(10 - std::string(c.name).size(), ' ') << c.summary << '\n';
     out << "\n`tessellon <command> --help` describes a command's options.\n";
 }
 
@@ -35,8 +37,8 @@ int ParseIntOption(const std::string& name, const std::string& value, int min, i
     if (value.empty() || *end != '\0' || errno != 0)
         throw UsageError(name + " needs a whole number, not \"" + value + "\".");
     if (v < min || v > max)
-        throw UsageError(name + " must be between " + std::to_string(min) + " and " + std::to_string(max) +
-                         " (got " + value + ").");
+        throw UsageError(name + " must be between " + std::to_string(min) + " and " + std::to_string(max) + " (got " +
+                         value + ").");
     return static_cast<int>(v);
 }
 

@@ -34,6 +34,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
 int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunMazeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunRoomsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunViewCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunPathsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The account folder a headless compile uses: the saved default account of hl2path.ini when

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <ostream>
+#include <vector>
 
 #include "platform/ui.h"
 
@@ -16,12 +17,14 @@ public:
     void SetStatus(const std::string& text) override;
     void SetProgress(double percent, int filledColumns) override;
     void Yield() override;
-    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon icon,
-                         BoxButtons buttons) override;
+    BoxAnswer MessageBox(const std::string& title, const std::string& text, BoxIcon icon, BoxButtons buttons) override;
     std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultAnswer) override;
     void LockBuildControls(bool) override {}
     void ShowCompilePanel(bool shown) override { compilePanel_ = shown; }
+    // The compilers' output as it comes (not with --quiet), a line when each compiler ends,
+    // and the recognised problems in plain words when the compile is over.
+    void ShowCompileProgress(const CompileReport& report, const std::string& newOutput) override;
     bool CompilePanelShown() const { return compilePanel_; }
 
     // Answer to Yes/No questions (OK/Cancel is always OK: the user asked for the work).
@@ -41,6 +44,8 @@ private:
     std::function<void()> onInterrupt_;
     bool quiet_ = false;
     bool compilePanel_ = false;
+    std::vector<int> shownRows_;  // the row states already told
+    bool problemsTold_ = false;
 };
 
 }  // namespace tessellon

@@ -62,12 +62,14 @@ AccountPick PickAccount(const fs::path& home, Registry& registry, const std::str
             return pick;
         }
     } else {
-        for (std::size_t i = 0; i < chooser.accounts.size() && !chooser.okEnabled; ++i) chooser.Select(static_cast<int>(i));
+        for (std::size_t i = 0; i < chooser.accounts.size() && !chooser.okEnabled; ++i)
+            chooser.Select(static_cast<int>(i));
     }
     if (!chooser.okEnabled) {
-        pick.problem = accountOption.empty()
-                           ? "no account under " + chooser.steam.steamapps + " holds both Half-Life 2 and the map compilers."
-                           : "the account \"" + accountOption + "\" lacks Half-Life 2 or the map compilers.";
+        pick.problem =
+            accountOption.empty()
+                ? "no account under " + chooser.steam.steamapps + " holds both Half-Life 2 and the map compilers."
+                : "the account \"" + accountOption + "\" lacks Half-Life 2 or the map compilers.";
         return pick;
     }
     const AccountEntry& chosen = chooser.accounts[static_cast<std::size_t>(chooser.selected)];
@@ -77,9 +79,13 @@ AccountPick PickAccount(const fs::path& home, Registry& registry, const std::str
     pick.how = std::string("under the Steam folder ") + SteamSourceName(chooser.steam.source);
     const GamePaths g = GamePathsFor(pick.HL2Path);
     if (!FileExists(g.vvis))
-        pick.warnings.push_back("Vvis.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps correctly!");
+        pick.warnings.push_back(
+            "Vvis.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps "
+            "correctly!");
     if (!FileExists(g.vrad))
-        pick.warnings.push_back("Vrad.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps correctly!");
+        pick.warnings.push_back(
+            "Vrad.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps "
+            "correctly!");
     return pick;
 }
 
@@ -116,8 +122,7 @@ int RunPathsCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (listed)
         out << "Steam folder: " << fs::path(chooser.steam.steamapps).parent_path().parent_path().string() << " ("
             << SteamSourceName(chooser.steam.source) << ")\n";
-    else
-        out << "No Steam folder was found.\n";
+    else out << "No Steam folder was found.\n";
     out << "Looked at:\n";
     for (const auto& l : chooser.steam.lookedAt) out << "  " << l << '\n';
     if (listed) {
@@ -127,10 +132,8 @@ int RunPathsCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     if (!pick.savedProblem.empty()) out << "Saved account: not used (" << pick.savedProblem << ")\n";
     if (!pick.ok) {
-        if (listed)
-            out << "Missing: " << pick.problem << '\n';
-        else
-            out << "Give the Steam folder with --steam DIR, or save it in " << (home / "spath.idf").string() << ".\n";
+        if (listed) out << "Missing: " << pick.problem << '\n';
+        else out << "Give the Steam folder with --steam DIR, or save it in " << (home / "spath.idf").string() << ".\n";
         return kExitFailed;
     }
     const GamePaths g = GamePathsFor(pick.HL2Path);

@@ -20,7 +20,6 @@ struct RestartReport {
 // countdown down (wait(ms) between ticks, yielding so an abort is seen) and runs it again.
 // Gives up after maxRestarts restarts so a level that never fits cannot loop unseen.
 RestartReport RunWithAutomaticRestart(Session& s, const std::function<CreateOutcome()>& create,
-                                      const std::function<void(int)>& wait,
-                                      int maxRestarts = kMaxAutomaticRestarts);
+                                      const std::function<void(int)>& wait, int maxRestarts = kMaxAutomaticRestarts);
 
 }  // namespace tessellon

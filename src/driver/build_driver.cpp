@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver/compile_pipeline.h"
+#include "driver/level_record.h"
 #include "session/errors.h"
 #include "session/report.h"
 #include "driver/room_choice.h"
@@ -57,6 +58,7 @@ int DrawRoomCount(Session& s) {
 
 bool CreateMapPhases(Session& s) {
     ResetTables(s);
+    BeginSeedReadings(s);
 
     // Phase 2: the index is built afresh from the catalogue as it is now.
     const RoomIndex index = BuildRoomIndex(s);
@@ -103,14 +105,44 @@ bool CreateMapPhases(Session& s) {
 
 void WriteLevelHead(Session& s, const std::string& skyName) {
     static const HeadLine kHead[] = {
-        {"versioninfo", 0}, {"{", 0}, {"'mapversion' '8'", 1}, {"'formatversion' '100'", 1},
-        {"'prefab' '0'", 1}, {"}", 0}, {"visgroups", 0}, {"{", 0}, {"visgroup", 1}, {"{", 1},
-        {"'name' 'Auto'", 2}, {"'visgroupid' '1'", 2}, {"'color' '0 255 255'", 2}, {"visgroup", 2},
-        {"{", 2}, {"'name' 'Entities'", 3}, {"'visgroupid' '3'", 3}, {"'color' '255 255 0'", 3},
-        {"}", 2}, {"visgroup", 2}, {"{", 2}, {"'name' 'Brush Entities'", 3}, {"'visgroupid' '4'", 3},
-        {"'color' '0 255 0'", 3}, {"}", 2}, {"visgroup", 2}, {"{", 2}, {"'name' 'Detail Brushes'", 3},
-        {"'visgroupid' '2'", 3}, {"'color' '0 0 255'", 3}, {"}", 2}, {"}", 1}, {"}", 0}, {"world", 0},
-        {"{", 0}, {"'id' '1'", 1}, {"'mapversion' '8'", 1}, {"'classname' 'worldspawn'", 1},
+        {"versioninfo", 0},
+        {"{", 0},
+        {"'mapversion' '8'", 1},
+        {"'formatversion' '100'", 1},
+        {"'prefab' '0'", 1},
+        {"}", 0},
+        {"visgroups", 0},
+        {"{", 0},
+        {"visgroup", 1},
+        {"{", 1},
+        {"'name' 'Auto'", 2},
+        {"'visgroupid' '1'", 2},
+        {"'color' '0 255 255'", 2},
+        {"visgroup", 2},
+        {"{", 2},
+        {"'name' 'Entities'", 3},
+        {"'visgroupid' '3'", 3},
+        {"'color' '255 255 0'", 3},
+        {"}", 2},
+        {"visgroup", 2},
+        {"{", 2},
+        {"'name' 'Brush Entities'", 3},
+        {"'visgroupid' '4'", 3},
+        {"'color' '0 255 0'", 3},
+        {"}", 2},
+        {"visgroup", 2},
+        {"{", 2},
+        {"'name' 'Detail Brushes'", 3},
+        {"'visgroupid' '2'", 3},
+        {"'color' '0 0 255'", 3},
+        {"}", 2},
+        {"}", 1},
+        {"}", 0},
+        {"world", 0},
+        {"{", 0},
+        {"'id' '1'", 1},
+        {"'mapversion' '8'", 1},
+        {"'classname' 'worldspawn'", 1},
     };
     for (const auto& line : kHead) s.writer.PrintToFile(std::string(line.text), line.depth);
     s.writer.PrintToFile("'skyname' '" + skyName + "'", 1);
@@ -158,6 +190,10 @@ CreateOutcome RunCreateCommand(Session& s) {
     }
     s.LastCompile.reset();
     if (finished) {
+        // What the level was built from, so it can be built again byte for byte.
+        if (!WriteLevelRecord(s))
+            Log(s, "The level's record " + (s.programFolder / "level1.txt").string() + " could not be written.", false,
+                true);
         s.ui.SetStatus("Done!");
         MrProg(s, 100);
         if (s.compile.afterBuild) {

@@ -32,8 +32,8 @@ int CheckedValue(const RoomRecord& room, int column, int min, int max, const cha
 void RoomIndex::File(int row, const RoomSignature& key) {
     int& count = perGenreAndType_[{key.genreSlot, key.typeSlot}];
     if (count >= kMaxPerGenreAndType)
-        throw BuildFailure("More than " + std::to_string(kMaxPerGenreAndType) +
-                           " rooms share the genre " + std::to_string(key.genreSlot - 1) + " and the room type " +
+        throw BuildFailure("More than " + std::to_string(kMaxPerGenreAndType) + " rooms share the genre " +
+                           std::to_string(key.genreSlot - 1) + " and the room type " +
                            std::to_string(key.typeSlot - 1) + ".");
     ++count;
     rows_[key].push_back(row);
@@ -167,9 +167,10 @@ bool PlanLevel(Session& s, const RoomIndex& index, int level, int levelCount, in
         const RoomSignature key{s.settings.Genre + 1, ft.family + 1, kinds[1], kinds[2], kinds[3], kinds[4]};
         const int count = index.Count(key);
         if (count == 0)
-            MapError(s, "Could not find any rooms to match current room connection type! (" +
-                            std::to_string(ft.family) + ")",
-                     false);
+            MapError(
+                s,
+                "Could not find any rooms to match current room connection type! (" + std::to_string(ft.family) + ")",
+                false);
         Randa(s);
         const double r = s.random.Draw();
         int n = static_cast<int>(count * r + 1);
@@ -195,7 +196,8 @@ void ComputeRoomProgress(const Catalogue& catalogue, LevelPlan& plan) {
     for (auto& room : plan.rooms) room.progress = 0;
     for (int m = 1; m <= rooms; ++m) {
         PlannedRoom& room = plan.rooms[static_cast<std::size_t>(m)];
-        room.progress = static_cast<float>(plan.rooms[static_cast<std::size_t>(room.from)].progress + step / endProgress);
+        room.progress =
+            static_cast<float>(plan.rooms[static_cast<std::size_t>(room.from)].progress + step / endProgress);
     }
 }
 

@@ -16,7 +16,7 @@ struct SliderControl {
     const char* caption;
     std::vector<const char*> sideLabels;  // left, (middle,) right
     int min, max, start;
-    const char* suffix;                   // drawn after the value
+    const char* suffix;  // drawn after the value
     int BuildSettings::*field;
 };
 
@@ -76,6 +76,10 @@ LoadResult LoadRoutine(Session& s, StartUpState& state, bool splashVisible);
 // The way past the account window on a machine without the game: the main window opens with
 // no account, builds write level files and the compile says what is missing.
 void ContinueWithoutAccount(Session& s, StartUpState& state);
+
+// The tooltip of a control of the windows, by its name: what it does, its range, what it
+// changes in the level. nullptr for the windows and panels themselves.
+const char* ControlTooltip(const std::string& name);
 
 // The message shown after a finished build when there is no account to compile with.
 std::string NoAccountCompileText(const std::string& levelFile);

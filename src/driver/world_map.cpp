@@ -44,8 +44,8 @@ WorldMap ParseWorldMap(const std::string& text, const std::string& fileName) {
             const auto comma = pair.find(',');
             double lon = 0, lat = 0;
             if (comma == std::string::npos || !ParseDegrees(std::string_view(pair).substr(0, comma), lon) ||
-                !ParseDegrees(std::string_view(pair).substr(comma + 1), lat) || lon < -180 || lon > 180 ||
-                lat < -90 || lat > 90)
+                !ParseDegrees(std::string_view(pair).substr(comma + 1), lat) || lon < -180 || lon > 180 || lat < -90 ||
+                lat > 90)
                 throw std::runtime_error(fileName + ":" + std::to_string(number) + ": \"" + pair +
                                          "\" is not a lon,lat pair in degrees.");
             const MapPoint p{WorldMapX(lon), WorldMapY(lat)};

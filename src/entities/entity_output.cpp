@@ -42,9 +42,7 @@ std::string ShareList_Get(Session& s) {
     return std::string();
 }
 
-std::string PairedLine(const std::string& key, const std::string& value) {
-    return "'" + key + "' '" + value + "'";
-}
+std::string PairedLine(const std::string& key, const std::string& value) { return "'" + key + "' '" + value + "'"; }
 
 namespace {
 
@@ -96,10 +94,8 @@ void CopyEntityPaired(Session& s, int first, int last) {
 void Print_Entity_To_World(Session& s, const std::string& entityName) {
     ForEachEntityBlock(s.RoomLines, [&](const EntityBlock& e) {
         if (e.targetName != entityName) return false;
-        if (e.className == "func_vornic_spawngroup")
-            CopyNestedBlocks(s, e.start, e.end);
-        else
-            CopyEntityPaired(s, e.start, e.end);
+        if (e.className == "func_vornic_spawngroup") CopyNestedBlocks(s, e.start, e.end);
+        else CopyEntityPaired(s, e.start, e.end);
         return true;
     });
 }

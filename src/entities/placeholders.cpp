@@ -17,9 +17,9 @@ constexpr int kFieldClass = 1;
 constexpr int kFieldAngles = 2;
 constexpr int kFieldOrigin = 3;
 constexpr int kFieldSpawnWhat = 5;
-constexpr int kFieldFirstShare = 6;       // shares1..shares6 are 6..11
+constexpr int kFieldFirstShare = 6;  // shares1..shares6 are 6..11
 constexpr int kFieldNoSpawnShare = 12;
-constexpr int kFieldFirstControlled = 14; // controll1..controll6 are 14..19
+constexpr int kFieldFirstControlled = 14;  // controll1..controll6 are 14..19
 constexpr int kMaxCharacterCandidates = 100;
 
 using PlaceholderRecord = std::array<std::string, 20>;
@@ -55,8 +55,9 @@ private:
     void Append(const std::string& cls, const PlaceholderRecord& rec,
                 const std::vector<std::pair<std::string, std::string>>& keys = {}) {
         if (cls.empty()) return;  // never an entity without a class
-        std::vector<std::string> lines = {"entity", "{", "id", "Insert ID Here", "classname", cls,
-                                          "angles", rec[kFieldAngles], "origin", rec[kFieldOrigin]};
+        std::vector<std::string> lines = {
+            "entity",         "{", "id", "Insert ID Here", "classname", cls, "angles", rec[kFieldAngles], "origin",
+            rec[kFieldOrigin]};
         for (const auto& [key, value] : keys) {
             lines.push_back(key);
             lines.push_back(value);
@@ -193,7 +194,8 @@ private:
             color = l + " " + l + " " + l;
             size = "8";
         } else {
-            angles = FormatNumber(-RoundHalfEven(s_.SunElevation)) + " " + FormatNumber(RoundHalfEven(s_.SunYaw)) + " 0";
+            angles =
+                FormatNumber(-RoundHalfEven(s_.SunElevation)) + " " + FormatNumber(RoundHalfEven(s_.SunYaw)) + " 0";
             color = DaylightColor(s_.SunElevation);
             size = "16";
         }
@@ -212,10 +214,10 @@ private:
 }  // namespace
 
 int PlaceholderField(const std::string& key) {
-    static constexpr std::string_view kKeys[] = {"classname", "angles", "origin", "chance", "spawnwhat",
-                                        "shares1", "shares2", "shares3", "shares4", "shares5", "shares6",
-                                        "nospawnshares", "targetname",
-                                        "controll1", "controll2", "controll3", "controll4", "controll5", "controll6"};
+    static constexpr std::string_view kKeys[] = {"classname", "angles",        "origin",     "chance",    "spawnwhat",
+                                                 "shares1",   "shares2",       "shares3",    "shares4",   "shares5",
+                                                 "shares6",   "nospawnshares", "targetname", "controll1", "controll2",
+                                                 "controll3", "controll4",     "controll5",  "controll6"};
     for (int i = 0; i < 19; ++i)
         if (key == kKeys[i]) return i + 1;
     return 0;

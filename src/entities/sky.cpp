@@ -5,8 +5,6 @@
 
 namespace tessellon {
 
-std::string ChooseSky(Session& s) {
-    return SkyForSun(s, s.SunElevation, ClockHour(s.settings.TimeOfDay));
-}
+std::string ChooseSky(Session& s) { return SkyForSun(s, s.SunElevation, ClockHour(s.settings.TimeOfDay)); }
 
 }  // namespace tessellon

@@ -64,13 +64,9 @@ SunDisplay CalcSunAngle(Session& s) {
 
 float ClockHour(int clockBar) { return static_cast<float>(clockBar * 0.5); }
 
-std::string ClockText(int clockBar) {
-    return std::to_string(clockBar / 2) + (clockBar % 2 == 0 ? ":00" : ":30");
-}
+std::string ClockText(int clockBar) { return std::to_string(clockBar / 2) + (clockBar % 2 == 0 ? ":00" : ":30"); }
 
-int LatitudeFromPress(double y) {
-    return static_cast<int>(RoundHalfEven((1 - y / 915) * 140 - 50));
-}
+int LatitudeFromPress(double y) { return static_cast<int>(RoundHalfEven((1 - y / 915) * 140 - 50)); }
 
 std::string LatitudeText(int latitude) { return std::to_string(latitude) + kDegree; }
 

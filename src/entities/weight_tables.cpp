@@ -94,9 +94,7 @@ std::string ReadWholeFile(const std::filesystem::path& folder, const std::string
 TableValueReader::TableValueReader(std::string text, std::string fileName)
     : text_(std::move(text)), fileName_(std::move(fileName)) {}
 
-bool TableValueReader::AtLineEnd() const {
-    return pos_ < text_.size() && (text_[pos_] == '\n' || text_[pos_] == '\r');
-}
+bool TableValueReader::AtLineEnd() const { return pos_ < text_.size() && (text_[pos_] == '\n' || text_[pos_] == '\r'); }
 
 void TableValueReader::SkipLineEnd() {
     if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
@@ -215,8 +213,8 @@ std::vector<NpcRow> ParseNpcTable(const std::string& text, const std::string& de
             const auto words = SSplit(key.alternatives);
             for (int w = 0; w < key.count; ++w)
                 if (words[w].empty())
-                    in.Fail("the key " + key.name + " draws among " + std::to_string(key.count) +
-                            " values but \"" + key.alternatives + "\" does not hold that many.");
+                    in.Fail("the key " + key.name + " draws among " + std::to_string(key.count) + " values but \"" +
+                            key.alternatives + "\" does not hold that many.");
             row.keys.push_back(std::move(key));
         }
         out.push_back(std::move(row));

@@ -27,7 +27,7 @@ struct ItemRow {
 
 // gundata.ini: the player's arsenal in the order it is handed out along the path.
 struct GunRow {
-    double threshold = 0;   // percent of progress
+    double threshold = 0;  // percent of progress
     std::string weaponClass;
     std::string ammoClass;  // empty when the weapon takes none
     std::string spare1, spare2;

@@ -8,20 +8,20 @@
 
 namespace tessellon {
 
-
 RoomBody ReadRoomBody(const std::filesystem::path& path) {
     // The whole file at once, cut at its line ends (a last line without one still counts).
     std::string text;
     switch (ReadWholeFile(path, text)) {
-        case WholeFileRead::CannotOpen: throw BuildFailure("the file cannot be opened.");
-        case WholeFileRead::CannotRead: throw BuildFailure("the file cannot be read.");
-        case WholeFileRead::Done: break;
+    case WholeFileRead::CannotOpen: throw BuildFailure("the file cannot be opened.");
+    case WholeFileRead::CannotRead: throw BuildFailure("the file cannot be read.");
+    case WholeFileRead::Done: break;
     }
     RoomBody body;
     int lineNumber = 0;
     for (std::size_t from = 0; from < text.size();) {
         const void* newline = std::memchr(text.data() + from, '\n', text.size() - from);
-        const std::size_t end = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) : text.size();
+        const std::size_t end =
+            newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - text.data()) : text.size();
         std::string_view line(text.data() + from, end - from);
         from = end + 1;
         ++lineNumber;

@@ -21,8 +21,8 @@ namespace {
 
 bool IsRemovedClass(const Session& s, const std::string& className) {
     static const char* const kPlaceholders[] = {
-        "vornic_connector", "vornic_info", "vornic_weapon", "vornic_npc", "vornic_spawn_contoller",
-        "vornic_spawn", "vornic_item", "func_vornic_spawngroup"};
+        "vornic_connector",       "vornic_info",  "vornic_weapon", "vornic_npc",
+        "vornic_spawn_contoller", "vornic_spawn", "vornic_item",   "func_vornic_spawngroup"};
     for (const char* c : kPlaceholders)
         if (className == c) return true;
     return s.settings.SkipLights && (className == "light" || className == "light_dynamic");
@@ -36,9 +36,9 @@ std::string CutMilliseconds(const Session& s, double seconds) {
 enum Step { kRead, kRotate, kMove, kSpawn, kRemove, kNames, kIds, kPrint, kStepCount };
 
 void LogBenchmark(Session& s, float startTime, const float (&steps)[kStepCount]) {
-    static const char* const kLabels[kStepCount] = {"Read Room:      ", "Rotate Room:    ", "Move Room:      ",
-                                                    "Spawn Entitys:  ", "Remove Entitys: ", "Fix Names:      ",
-                                                    "Fix Ids:        ", "Print Room:     "};
+    static const char* const kLabels[kStepCount] = {
+        "Read Room:      ", "Rotate Room:    ", "Move Room:      ", "Spawn Entitys:  ",
+        "Remove Entitys: ", "Fix Names:      ", "Fix Ids:        ", "Print Room:     "};
     const float total = SecondsSinceMidnight(s.clock.Now()) - startTime;
     Log(s, "Benchmark:", false, true);
     Log(s, "  -=ACTION=-     -=TIME(MS)=-", false, true);
@@ -53,8 +53,8 @@ void LogBenchmark(Session& s, float startTime, const float (&steps)[kStepCount])
     Log(s, "Done!", true);
 }
 
-void GetReadySteps(Session& s, const std::string& path, double xDif, double yDif, double zDif,
-                   float roomPrecentPos, int& startId, int rotations) {
+void GetReadySteps(Session& s, const std::string& path, double xDif, double yDif, double zDif, float roomPrecentPos,
+                   int& startId, int rotations) {
     Log(s, "Starting convertion of room " + path, false, true);
     const float startTime = SecondsSinceMidnight(s.clock.Now());
     Log(s, "Reading Room..." + path, false, true);
@@ -181,10 +181,8 @@ void PrintRoom(Session& s) {
     bool pendingOpen = false;
     bool worldEnded = false;
     auto emit = [&](const std::string& text) {
-        if (worldEnded)
-            s.EntityLines.Append(text);
-        else
-            s.writer.PrintLine(text, depth);
+        if (worldEnded) s.EntityLines.Append(text);
+        else s.writer.PrintLine(text, depth);
     };
     for (int k = 1; k <= total; ++k) {
         if (pendingOpen) {
@@ -206,17 +204,15 @@ void PrintRoom(Session& s) {
         } else if (line(k + 1) == "{") {
             emit(text);
         } else {
-            if (worldEnded)
-                s.EntityLines.Append(PairedLine(text, line(k + 1)));
-            else
-                s.writer.PrintPair(text, line(k + 1), depth);
+            if (worldEnded) s.EntityLines.Append(PairedLine(text, line(k + 1)));
+            else s.writer.PrintPair(text, line(k + 1), depth);
             ++k;
         }
     }
 }
 
-void GetReady(Session& s, const std::string& path, double xDif, double yDif, double zDif,
-              float roomPrecentPos, int& startId, int rotations) {
+void GetReady(Session& s, const std::string& path, double xDif, double yDif, double zDif, float roomPrecentPos,
+              int& startId, int rotations) {
     try {
         GetReadySteps(s, path, xDif, yDif, zDif, roomPrecentPos, startId, rotations);
     } catch (const BuildFailure& e) {

@@ -10,8 +10,8 @@ struct Session;
 // renumbers its ids from startId (advanced past the last id given out), prints its world part
 // and collects its entity part in EntityLines. Stops after the move when the build was
 // aborted. A malformed room or a full table throws BuildFailure naming the room file.
-void GetReady(Session& s, const std::string& path, double xDif, double yDif, double zDif,
-              float roomPrecentPos, int& startId, int rotations);
+void GetReady(Session& s, const std::string& path, double xDif, double yDif, double zDif, float roomPrecentPos,
+              int& startId, int rotations);
 
 // Copies the room's body into RoomLines (file line n at element n), sets element 0 to the end
 // marker's line and empties everything after it.

@@ -98,7 +98,8 @@ void TurnRoom(Session& s, int turns) {
         } else if (NamesEqual(line, "plane")) {
             ++i;
             lines.At(i) = TurnPlane(s, lines.Get(i), turns);
-        } else if (NamesEqual(line, "origin") || NamesEqual(line, "point0") || NamesEqual(line, "point1") || NamesEqual(line, "attachpoint")) {
+        } else if (NamesEqual(line, "origin") || NamesEqual(line, "point0") || NamesEqual(line, "point1") ||
+                   NamesEqual(line, "attachpoint")) {
             ++i;
             lines.At(i) = TurnTriple(s, lines.Get(i), turns);
         } else if (NamesEqual(line, "startposition")) {

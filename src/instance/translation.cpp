@@ -84,8 +84,8 @@ void SetOrigins(Session& s, double xDif, double yDif, double zDif) {
             if (BadPos(s, x, y, z)) {
                 ++boundaryErrors;
                 Log(s,
-                    "Boundry Error! (" + std::string(groups[0]) + ") XYZdif: " + FormatNumber(xDif) + " " + FormatNumber(yDif) +
-                        " " + FormatNumber(zDif),
+                    "Boundry Error! (" + std::string(groups[0]) + ") XYZdif: " + FormatNumber(xDif) + " " +
+                        FormatNumber(yDif) + " " + FormatNumber(zDif),
                     true, true);
                 if (boundaryErrors >= kBoundaryErrorLimit) {
                     Log(s, "BEL reached after " + std::to_string(boundaryErrors) + " Boundry Errors!", false, true);

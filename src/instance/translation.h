@@ -13,7 +13,6 @@ void SetOrigins(Session& s, double xDif, double yDif, double zDif);
 
 // The texture shift that keeps a texture where it was after moving its brush by the offset:
 // wrapped modulo 512 above 512 and cut to three decimals.
-double ShiftTexture(double shift, double ax, double ay, double az, double scale, double xDif, double yDif,
-                    double zDif);
+double ShiftTexture(double shift, double ax, double ay, double az, double scale, double xDif, double yDif, double zDif);
 
 }  // namespace tessellon

@@ -72,7 +72,8 @@ std::array<int, 3> BranchDirections(const ConnectionCode& c, int d, int& count) 
     const int entry = Opposite(d);
     if (!c.open[static_cast<std::size_t>(entry)]) return out;
     for (int side = 1; side <= 4; ++side)
-        if (side != entry && c.open[static_cast<std::size_t>(side)] && count < 3) out[static_cast<std::size_t>(count++)] = side;
+        if (side != entry && c.open[static_cast<std::size_t>(side)] && count < 3)
+            out[static_cast<std::size_t>(count++)] = side;
     return out;
 }
 

@@ -27,10 +27,10 @@ enum class CodeGroup { OneWay, Turn, ThreeWay, Cross, Alley, GameStart, GameEnd,
 struct ConnectionCode {
     std::string_view code;
     CodeGroup group;
-    int family;             // RoomType of the family, -1 for the level start and end rooms
+    int family;                // RoomType of the family, -1 for the level start and end rooms
     std::array<bool, 5> open;  // [1..4] north..west; [0] unused
-    int rotation;           // quarter turns from the family's base; -1: any turn fits
-    std::string_view glyph; // 3 x 3 points, rows north to south, each row west to east
+    int rotation;              // quarter turns from the family's base; -1: any turn fits
+    std::string_view glyph;    // 3 x 3 points, rows north to south, each row west to east
 };
 
 // The 31 codes "00".."30" in code order.
@@ -59,9 +59,24 @@ void RotateValues(T& n, T& e, T& s, T& w, int rotations) {
     rotations %= 4;
     T on = n, oe = e, os = s, ow = w;
     switch (rotations) {
-    case 1: n = ow; e = on; s = oe; w = os; break;
-    case 2: n = os; e = ow; s = on; w = oe; break;
-    case 3: n = oe; e = os; s = ow; w = on; break;
+    case 1:
+        n = ow;
+        e = on;
+        s = oe;
+        w = os;
+        break;
+    case 2:
+        n = os;
+        e = ow;
+        s = on;
+        w = oe;
+        break;
+    case 3:
+        n = oe;
+        e = os;
+        s = ow;
+        w = on;
+        break;
     default: break;
     }
 }

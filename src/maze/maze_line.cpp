@@ -21,11 +21,7 @@ struct TurnChoice {
 };
 // By the direction of travel (1..4) and the draw t (1, 2): the corner and where it leads.
 constexpr TurnChoice kTurns[5][3] = {
-    {},
-    {{}, {"07", 2}, {"08", 4}},
-    {{}, {"09", 1}, {"08", 3}},
-    {{}, {"06", 2}, {"09", 4}},
-    {{}, {"06", 1}, {"07", 3}},
+    {}, {{}, {"07", 2}, {"08", 4}}, {{}, {"09", 1}, {"08", 3}}, {{}, {"06", 2}, {"09", 4}}, {{}, {"06", 1}, {"07", 3}},
 };
 
 struct JunctionChoice {
@@ -216,8 +212,9 @@ std::string CreateLine(Session& s, int length, int direction, int endWith) {
 }
 
 std::string GetGoodLine(Session& s, int length, int startWith, int endWith, int direction) {
-    Log(s, "Attempting to create line with " + std::to_string(length) + " rooms, starting in the direction: " +
-               std::to_string(direction),
+    Log(s,
+        "Attempting to create line with " + std::to_string(length) +
+            " rooms, starting in the direction: " + std::to_string(direction),
         true, true, false);
     std::string line;
     int counter = 0;

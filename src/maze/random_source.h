@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/clock.h"
+
 namespace tessellon {
 
 struct Session;
@@ -11,7 +13,7 @@ class RandomSource {
 public:
     static constexpr std::uint32_t kModulus = 1u << 24;
     static constexpr std::uint64_t kMultiplier = 1140671485u;  // 0x43FD43FD
-    static constexpr std::uint64_t kIncrement = 12820163u;      // 0xC39EC3
+    static constexpr std::uint64_t kIncrement = 12820163u;     // 0xC39EC3
 
     // Next value in [0, 1).
     float Draw();
@@ -25,6 +27,13 @@ public:
 private:
     std::uint32_t state_ = 0x50000;
 };
+
+// The clock reading a re-seed takes: the clock's now, noted for the level's record, or during a
+// replay the next recorded reading (a record that runs out is a BuildFailure).
+ClockTime SeedClock(Session& s);
+// A build begins: the readings start afresh, and a replay puts the generator where the
+// recorded build had it.
+void BeginSeedReadings(Session& s);
 
 // Re-seeds the session's generator: from the custom seed when that is ticked, otherwise
 // three times from the clock mixed with draws.

@@ -30,8 +30,7 @@ std::string MapDirection(Session& s, const std::string& line, int& direction, in
         else if (first == "17" || first == "29") direction = 3;
         else if (first == "18" || first == "30") direction = 4;
         else
-            MapError(s, "Incorrect returner to <give direction> (Could not decide init direction for this piece)",
-                     true,
+            MapError(s, "Incorrect returner to <give direction> (Could not decide init direction for this piece)", true,
                      "Give direction falut, got returner witch had incorrect value (" + first +
                          ") (Could not decide init direction for this piece)");
     }

@@ -14,7 +14,9 @@ public:
 
     int From(int k) const { return rows_.at(static_cast<std::size_t>(k))[0]; }
     int Dir(int k) const { return rows_.at(static_cast<std::size_t>(k))[1]; }
-    int operator()(int k, int column) const { return rows_.at(static_cast<std::size_t>(k)).at(static_cast<std::size_t>(column)); }
+    int operator()(int k, int column) const {
+        return rows_.at(static_cast<std::size_t>(k)).at(static_cast<std::size_t>(column));
+    }
     void Clear() { rows_ = {}; }
 
     // Throws BuildFailure for a row outside 0..200 (a maze of more than 200 rooms).

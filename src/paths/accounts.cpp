@@ -58,7 +58,8 @@ std::string ToRight(const std::string& path, int* pointer) {
     for (int i = 1; i <= n - 1; ++i)
         if (IsSeparator(path[static_cast<std::size_t>(i - 1)])) p = i;
     if (pointer) *pointer = p;
-    if (n > 0 && IsSeparator(path.back())) return path.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(n - 1 - p));
+    if (n > 0 && IsSeparator(path.back()))
+        return path.substr(static_cast<std::size_t>(p), static_cast<std::size_t>(n - 1 - p));
     return path.substr(static_cast<std::size_t>(p));
 }
 
@@ -189,9 +190,13 @@ SavedPathsCheck CheckSavedPaths(const fs::path& programFolder, const std::string
             return r;
         }
     if (!FileExists(g.vvis))
-        r.warnings.push_back("Vvis.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps correctly!");
+        r.warnings.push_back(
+            "Vvis.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps "
+            "correctly!");
     if (!FileExists(g.vrad))
-        r.warnings.push_back("Vrad.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps correctly!");
+        r.warnings.push_back(
+            "Vrad.exe could not be found in your sourcesdk/bin folder. You will not be able to compile your maps "
+            "correctly!");
     r.usable = true;
     r.HL2Path = path;
     r.accountName = ToRight(path);
@@ -229,7 +234,17 @@ bool AccountChooser::Fill(const std::string& steamappsPath) {
     Select(-1);
     if (!IsFolder(WithoutFinalSeparator(steamappsPath))) return false;
     accounts = ListAccounts(steamappsPath);
-    if (!accounts.empty()) Select(0);
+    // The saved account first (with its default tick, so confirming it again keeps it), else
+    // the first that can be confirmed, else the first.
+    const auto saved = ReadHl2PathIni(programFolder_);
+    makeDefault = saved && saved->firstLine == 1;
+    int pick = -1;
+    for (std::size_t i = 0; saved && i < accounts.size() && pick < 0; ++i)
+        if (!saved->folder.empty() && FolderKey(accounts[i].folder) == FolderKey(saved->folder))
+            pick = static_cast<int>(i);
+    for (std::size_t i = 0; i < accounts.size() && pick < 0; ++i)
+        if (CheckAccount(accounts[i].folder).CanConfirm()) pick = static_cast<int>(i);
+    if (!accounts.empty()) Select(pick < 0 ? 0 : pick);
     return true;
 }
 

@@ -91,15 +91,17 @@ public:
     AccountChooser(std::filesystem::path programFolder, Registry& registry,
                    std::vector<std::filesystem::path> usualFolders = UsualSteamFolders());
 
-    SteamDiscovery steam;              // how the Steam folder was found
+    SteamDiscovery steam;  // how the Steam folder was found
     std::vector<AccountEntry> accounts;
-    int selected = -1;                 // index into accounts, -1 for none
-    AccountStatus status;              // the two indicators, as last computed
-    bool okEnabled = false;            // "OK / Start"
-    bool makeDefault = false;          // "Select this account as the default user account."
+    int selected = -1;         // index into accounts, -1 for none
+    AccountStatus status;      // the two indicators, as last computed
+    bool okEnabled = false;    // "OK / Start"
+    bool makeDefault = false;  // "Select this account as the default user account."
 
-    // Fills the account list and selects its first entry. False when no Steam folder was
-    // found (or its steamapps folder cannot be listed): the Steam folder window takes over.
+    // Fills the account list and selects the account saved in hl2path.ini, else the first that
+    // has the game and the compilers, else the first; the default tick follows the saved file.
+    // False when no Steam folder was found (or its steamapps folder cannot be listed): the
+    // Steam folder window takes over.
     bool ReadUsers();
     // Another Steam folder than the one discovery would find (given by the user).
     bool ReadUsersFrom(const std::string& steamFolder);

@@ -86,10 +86,8 @@ fs::path ResolveNoCase(const fs::path& base, const std::string& relative) {
                     match = it->path();
                     break;
                 }
-            if (match.empty())
-                onDisk = false;
-            else
-                next = match;
+            if (match.empty()) onDisk = false;
+            else next = match;
         }
         current = next;
     }
@@ -148,7 +146,8 @@ std::string RegistrySteamPath(Registry& registry) {
     for (const char* key : {"SOFTWARE\\Valve\\Steam", "SOFTWARE\\WOW6432Node\\Valve\\Steam"})
         if (auto v = registry.ReadString(RegistryRoot::LocalMachine, key, "installpath"); v && !v->empty())
             return SteamappsOf(*v);
-    if (auto v = registry.ReadString(RegistryRoot::CurrentUser, "Software\\Valve\\Steam", "SteamPath"); v && !v->empty())
+    if (auto v = registry.ReadString(RegistryRoot::CurrentUser, "Software\\Valve\\Steam", "SteamPath");
+        v && !v->empty())
         return SteamappsOf(*v);
     return {};
 }
@@ -159,7 +158,13 @@ std::vector<fs::path> UsualSteamFolders() {
 #else
     const char* home = std::getenv("HOME");
     if (!home || !*home) return {};
-    return {fs::path(home) / ".steam" / "steam", fs::path(home) / ".local" / "share" / "Steam"};
+    const fs::path h(home);
+    // The distribution's client, then the Flatpak and the Snap packages of it, each of which
+    // keeps its Steam folder inside its own sandbox folder.
+    const fs::path flatpak = h / ".var" / "app" / "com.valvesoftware.Steam";
+    const fs::path snap = h / "snap" / "steam" / "common";
+    return {h / ".steam" / "steam",       h / ".local" / "share" / "Steam",    flatpak / ".local" / "share" / "Steam",
+            flatpak / ".steam" / "steam", snap / ".local" / "share" / "Steam", snap / ".steam" / "steam"};
 #endif
 }
 
@@ -174,7 +179,8 @@ const char* SteamSourceName(SteamSource source) {
     return "not found";
 }
 
-SteamDiscovery DiscoverSteam(const fs::path& programFolder, Registry& registry, const std::vector<fs::path>& usualFolders) {
+SteamDiscovery DiscoverSteam(const fs::path& programFolder, Registry& registry,
+                             const std::vector<fs::path>& usualFolders) {
     SteamDiscovery d;
     const fs::path saved = programFolder / "spath.idf";
     d.steamapps = InternalSteamPath(programFolder);
@@ -196,19 +202,25 @@ SteamDiscovery DiscoverSteam(const fs::path& programFolder, Registry& registry, 
 #else
     d.lookedAt.push_back("registry: none on this system");
 #endif
+    // Every usual folder is listed, so the report shows a second client beside the one used.
     for (const auto& folder : usualFolders) {
         if (IsSteamFolder(folder)) {
+            if (d.Found()) {
+                d.lookedAt.push_back(folder.string() + ": a Steam folder too (not used)");
+                continue;
+            }
             d.source = SteamSource::UsualFolder;
             d.steamapps = SteamappsOf(folder.string());
             d.lookedAt.push_back(folder.string() + ": Steam folder");
-            return d;
+            continue;
         }
         d.lookedAt.push_back(folder.string() + (IsFolder(folder) ? ": no Steam client files" : ": missing"));
     }
     return d;
 }
 
-SteamPathChooser::SteamPathChooser(Ui& ui, fs::path programFolder) : ui_(ui), programFolder_(std::move(programFolder)) {}
+SteamPathChooser::SteamPathChooser(Ui& ui, fs::path programFolder)
+    : ui_(ui), programFolder_(std::move(programFolder)) {}
 
 bool SteamPathChooser::FolderChanged(const std::string& newFolder) {
     folder = newFolder;

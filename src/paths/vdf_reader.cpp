@@ -89,9 +89,7 @@ private:
                 case 't': out += '\t'; break;
                 case '\\': out += '\\'; break;
                 case '"': out += '"'; break;
-                default:
-                    out += '\\';
-                    out += e;
+                default: out += '\\'; out += e;
                 }
                 continue;
             }

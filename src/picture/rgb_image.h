@@ -40,6 +40,9 @@ public:
 
     // A 24-bit uncompressed Windows bitmap. False when the file cannot be written.
     bool SaveBmp(const std::filesystem::path& file) const;
+    // A PNG of 8-bit red, green, blue pixels, its data in uncompressed deflate blocks, so no
+    // compression library is needed. False when the file cannot be written.
+    bool SavePng(const std::filesystem::path& file) const;
 
 private:
     int width_ = 0, height_ = 0;

@@ -139,18 +139,19 @@ std::vector<int> OpenSidesOfType(int roomType) {
     case 1: return {kNorth, kEast};
     case 2: return {kNorth, kEast, kWest};
     case 3: return {kNorth, kEast, kSouth, kWest};
-    case 4: case 5: case 6: return {kNorth};
+    case 4:
+    case 5:
+    case 6: return {kNorth};
     default: return {};
     }
 }
 
-RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int height) {
-    RoomView view;
-    view.image = RgbImage(width, height, kPaper);
+RoomDrawingFile ReadRoomForDrawing(const std::filesystem::path& roomFile) {
+    RoomDrawingFile file;
     std::ifstream in(roomFile, std::ios::binary);
     if (!in) {
-        view.problem = "The room file " + roomFile.string() + " cannot be read.";
-        return view;
+        file.problem = "The room file " + roomFile.string() + " cannot be read.";
+        return file;
     }
     std::vector<std::string> header, body;
     std::string line;
@@ -159,12 +160,39 @@ RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int h
         (header.size() < static_cast<std::size_t>(kRoomHeaderLines) ? header : body).push_back(line);
     }
     if (header.size() < static_cast<std::size_t>(kRoomHeaderLines)) {
-        view.problem = "The room file " + roomFile.string() + " has no complete header.";
-        return view;
+        file.problem = "The room file " + roomFile.string() + " has no complete header.";
+        return file;
     }
-    const VmfDocument doc = ReadVmfTokenLines(body, kRoomHeaderLines + 1);
-    if (!doc.errors.empty())
-        view.problem = "Line " + std::to_string(doc.errors[0].at.line) + ": " + doc.errors[0].message;
+    for (int i = 0; i < kRoomHeaderLines; ++i) {
+        const int column = i < kColFilePath ? i : i + 1;  // line 20 is the description, 21 the author
+        const std::string& text = header[static_cast<std::size_t>(i)];
+        file.header[column] = text.empty() ? std::string("0") : text;  // as the catalogue reads it
+    }
+    file.header[kColFilePath] = roomFile.string();
+    file.body = ReadVmfTokenLines(body, kRoomHeaderLines + 1);
+    if (!file.body.errors.empty())
+        file.problem = "Line " + std::to_string(file.body.errors[0].at.line) + ": " + file.body.errors[0].message;
+    file.readable = true;
+    return file;
+}
+
+std::vector<RoomDoorway> RoomDoorways(const RoomRecord& header) {
+    std::vector<RoomDoorway> doors;
+    if (const auto type = header.WholeNumber(kColRoomType))
+        for (int side : OpenSidesOfType(*type))
+            doors.push_back({side,
+                             {Coordinate(header.Side(side, kSideX)), Coordinate(header.Side(side, kSideY)),
+                              Coordinate(header.Side(side, kSideZ))}});
+    return doors;
+}
+
+RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int height) {
+    RoomView view;
+    view.image = RgbImage(width, height, kPaper);
+    RoomDrawingFile file = ReadRoomForDrawing(roomFile);
+    view.problem = file.problem;
+    if (!file.readable) return view;
+    const VmfDocument& doc = file.body;
 
     std::vector<Brush> brushes;
     std::vector<Mark> marks;
@@ -184,15 +212,8 @@ RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int h
     }
 
     // The doorways: the connection points of the sides the room's type opens.
-    RoomRecord record;
-    for (int i = 0; i < kRoomHeaderLines; ++i) {
-        const int column = i < 19 ? i : i + 1;  // line 20 is the description, 21 the author
-        record[column] = header[static_cast<std::size_t>(i)];
-    }
     std::vector<std::pair<int, PointF>> doors;
-    if (const auto type = record.WholeNumber(kColRoomType))
-        for (int side : OpenSidesOfType(*type))
-            doors.push_back({side, {Coordinate(record.Side(side, kSideX)), Coordinate(record.Side(side, kSideY))}});
+    for (const RoomDoorway& d : RoomDoorways(file.header)) doors.push_back({d.side, {d.point.x, d.point.y}});
 
     if (brushes.empty()) {
         if (view.problem.empty()) view.problem = "The room has no brushes to draw.";
@@ -202,15 +223,16 @@ RoomView DrawRoomTopView(const std::filesystem::path& roomFile, int width, int h
            maxY = maxX, floorTop = std::numeric_limits<double>::max();
     for (const Brush& b : brushes) {
         for (const PointF& p : b.outline)
-            minX = std::min(minX, p.x), maxX = std::max(maxX, p.x), minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+            minX = std::min(minX, p.x), maxX = std::max(maxX, p.x), minY = std::min(minY, p.y),
+            maxY = std::max(maxY, p.y);
         if (!b.entity) floorTop = std::min(floorTop, b.top);
     }
     if (floorTop == std::numeric_limits<double>::max()) floorTop = brushes.front().bottom;
     for (const auto& [side, p] : doors)
         minX = std::min(minX, p.x), maxX = std::max(maxX, p.x), minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
     const double margin = 8;
-    const double scale = std::min((width - 2 * margin) / std::max(maxX - minX, 1.0),
-                                  (height - 2 * margin) / std::max(maxY - minY, 1.0));
+    const double scale =
+        std::min((width - 2 * margin) / std::max(maxX - minX, 1.0), (height - 2 * margin) / std::max(maxY - minY, 1.0));
     const double offX = (width - (maxX - minX) * scale) / 2, offY = (height - (maxY - minY) * scale) / 2;
     // North (+y) is up.
     auto toImage = [&](PointF p) { return PointF{offX + (p.x - minX) * scale, offY + (maxY - p.y) * scale}; };
@@ -248,7 +270,8 @@ std::vector<std::pair<int, int>> PlanCells(const LevelPlan& plan) {
     std::vector<std::pair<int, int>> cells(plan.rooms.size(), {0, 0});
     for (std::size_t m = 2; m < plan.rooms.size(); ++m) {
         const PlannedRoom& r = plan.rooms[m];
-        const std::size_t from = r.from >= 1 && static_cast<std::size_t>(r.from) < m ? static_cast<std::size_t>(r.from) : m - 1;
+        const std::size_t from =
+            r.from >= 1 && static_cast<std::size_t>(r.from) < m ? static_cast<std::size_t>(r.from) : m - 1;
         cells[m] = {cells[from].first + StepX(r.direction), cells[from].second + StepY(r.direction)};
     }
     return cells;

@@ -2,8 +2,12 @@
 // Top views of rooms and of a level's layout, drawn for the room manager and the main window.
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "check/brush_geometry.h"
+#include "check/vmf_reader.h"
 #include "picture/rgb_image.h"
+#include "rooms/catalogue.h"
 
 namespace tessellon {
 
@@ -13,11 +17,29 @@ struct LevelPlan;
 // What a room top view shows, beside the picture itself.
 struct RoomView {
     RgbImage image;
-    int brushes = 0;   // brushes drawn
-    int entities = 0;  // entities marked
-    int doorways = 0;  // open sides marked
+    int brushes = 0;      // brushes drawn
+    int entities = 0;     // entities marked
+    int doorways = 0;     // open sides marked
     std::string problem;  // why nothing (or not everything) could be drawn; empty when all went well
 };
+
+// A room file read for drawing: its header as the catalogue keeps it and its body's blocks.
+struct RoomDrawingFile {
+    bool readable = false;  // false when the file cannot be read or has no complete header
+    RoomRecord header;
+    VmfDocument body;
+    std::string problem;  // why the file (or part of its body) could not be read; empty when all went well
+};
+RoomDrawingFile ReadRoomForDrawing(const std::filesystem::path& roomFile);
+
+// An open side of a room before it is turned: its connection point, the middle of the
+// doorway's floor edge, in the room's own coordinates.
+struct RoomDoorway {
+    int side = 0;  // 1 north .. 4 west
+    Vec3 point;
+};
+// The doorways of the sides the room's type opens, in the order north, east, south, west.
+std::vector<RoomDoorway> RoomDoorways(const RoomRecord& header);
 
 // The room seen from above with north up: the floor, the walls cut at eye height, raised parts
 // shaded by height, brush entities in blue, doorways as green bars on the sides the room's type

@@ -29,6 +29,11 @@ ClockTime SystemClock::Now() {
     return t;
 }
 
+double MonotonicSeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 float SecondsSinceMidnight(const ClockTime& t) {
     return static_cast<float>(t.hour * 3600.0 + t.minute * 60.0 + t.second + t.fraction);
 }
@@ -48,11 +53,11 @@ std::string TimeText(const ClockTime& t) {
 bool ParseClockText(const std::string& text, ClockTime& out) {
     ClockTime t;
     char tail = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour,
-                    &t.minute, &t.second, &tail) != 6)
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &t.second,
+                    &tail) != 6)
         return false;
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 || t.hour > 23 ||
-        t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 || t.hour > 23 || t.minute < 0 ||
+        t.minute > 59 || t.second < 0 || t.second > 59)
         return false;
     t.fraction = 0;
     out = t;

@@ -17,8 +17,7 @@ public:
 
 class SystemRegistry final : public Registry {
 public:
-    std::optional<std::string> ReadString(RegistryRoot root, const std::string& key,
-                                          const std::string& value) override;
+    std::optional<std::string> ReadString(RegistryRoot root, const std::string& key, const std::string& value) override;
 };
 
 }  // namespace tessellon

@@ -113,8 +113,9 @@ void Categorize(Session& s, const RemoveFileFunction& removeFile) {
                     break;
                 }
                 undeletable.push_back(path);
-                Log(s, "The empty room file " + RoomPath(folder, names[static_cast<std::size_t>(i - 1)]) +
-                           " could not be deleted (" + ec.message() + "); it is left out.",
+                Log(s,
+                    "The empty room file " + RoomPath(folder, names[static_cast<std::size_t>(i - 1)]) +
+                        " could not be deleted (" + ec.message() + "); it is left out.",
                     false, false, true);
                 continue;
             }
@@ -123,23 +124,25 @@ void Categorize(Session& s, const RemoveFileFunction& removeFile) {
             if (i > kMaxCatalogueRows) continue;
             std::optional<RoomRecord> record = ec ? std::nullopt : ReadRoomHeader(path);
             if (!record)
-                MapError(s, "The file:" + RoomPath(folder, names[static_cast<std::size_t>(i - 1)]) +
-                                " couldn't be opened. It's probably corrupt.",
+                MapError(s,
+                         "The file:" + RoomPath(folder, names[static_cast<std::size_t>(i - 1)]) +
+                             " couldn't be opened. It's probably corrupt.",
                          false);
             s.RoomCatalogue.Add(std::move(*record));
         }
         if (restart) continue;
         if (count > kMaxCatalogueRows)
-            MapError(s, "The rooms folder holds " + std::to_string(count) + " room files, but at most " +
-                            std::to_string(kMaxCatalogueRows) + " can be used. Move " +
-                            std::to_string(count - kMaxCatalogueRows) + " of them out of " + folder.string() + ".",
+            MapError(s,
+                     "The rooms folder holds " + std::to_string(count) + " room files, but at most " +
+                         std::to_string(kMaxCatalogueRows) + " can be used. Move " +
+                         std::to_string(count - kMaxCatalogueRows) + " of them out of " + folder.string() + ".",
                      false);
         return;
     }
 }
 
 std::string RoomTypeName(const std::string& roomType) {
-    static const char* const kNames[] = {"1 (One way part)", "2 (Turn part)",  "3 (Three way part)",
+    static const char* const kNames[] = {"1 (One way part)",  "2 (Turn part)", "3 (Three way part)",
                                          "4 (Cross section)", "5 (Alley)",     "6 (Game Start)",
                                          "7 (Game End)"};
     RoomRecord probe;

@@ -89,7 +89,8 @@ std::filesystem::path LevelWriter::NameLevel(int levelNumber) {
     const auto finalPath = folder_ / ("level" + std::to_string(levelNumber) + ".vmf");
     std::error_code ec;
     if (!std::filesystem::exists(WorkingPath(), ec))
-        throw BuildFailure("The working level file " + WorkingPath().string() + " is missing; the level was not written.");
+        throw BuildFailure("The working level file " + WorkingPath().string() +
+                           " is missing; the level was not written.");
     // rename replaces an existing file in one step (MoveFileEx with replace on Windows), so
     // the old level is never deleted before the new one is in place.
     std::filesystem::rename(WorkingPath(), finalPath, ec);

@@ -11,8 +11,7 @@ namespace tessellon {
 const char* const kSupportAddress = "bugs@tessellon.org";
 
 std::string LogFileName(int day, int hour, int minute) {
-    return "vorniclog " + std::to_string(day) + "-" + std::to_string(hour) + "-" +
-           std::to_string(minute) + ".log";
+    return "vorniclog " + std::to_string(day) + "-" + std::to_string(hour) + "-" + std::to_string(minute) + ".log";
 }
 
 void Log(Session& s, const std::string& text, bool slow, bool onlyLogFile, bool notCompiling) {
@@ -46,8 +45,7 @@ void Log(Session& s, const std::string& text, bool slow, bool onlyLogFile, bool 
 
 void MapError(Session& s, const std::string& errMsg, bool fatal, const std::string& fatalMsg) {
     Log(s, "ERROR: " + errMsg);
-    s.ui.MessageBox("Warning!",
-                    "An error occoured when creating map. Following error message was returned: " + errMsg,
+    s.ui.MessageBox("Warning!", "An error occoured when creating map. Following error message was returned: " + errMsg,
                     BoxIcon::Information, BoxButtons::Ok);
     if (fatal && !fatalMsg.empty()) {
         s.ui.MessageBox("Fatal!",

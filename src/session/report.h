@@ -8,13 +8,11 @@ struct Session;
 // The status line and, when the log file is on, a time-stamped line in the log file.
 // Slow lines appear only with the detailed status ticked; OnlyLogFile lines never reach the
 // status line; NotCompiling lines are logged even with the log file off.
-void Log(Session& s, const std::string& text, bool slow = false, bool onlyLogFile = false,
-         bool notCompiling = false);
+void Log(Session& s, const std::string& text, bool slow = false, bool onlyLogFile = false, bool notCompiling = false);
 
 // Reports an error in its boxes, writes errorlog.txt for a fatal one and ends the program
 // (throws ProgramEnd). Never returns.
-[[noreturn]] void MapError(Session& s, const std::string& errMsg, bool fatal,
-                           const std::string& fatalMsg = "");
+[[noreturn]] void MapError(Session& s, const std::string& errMsg, bool fatal, const std::string& fatalMsg = "");
 
 constexpr int kProgressColumns = 673;
 constexpr int kProgressHeight = 25;

@@ -24,12 +24,12 @@ std::optional<std::string> ValidateSettings(const BuildSettings& st, const std::
             return std::string(r.label) + " must be between " + std::to_string(r.min) + " and " +
                    std::to_string(r.max) + " (it is " + std::to_string(r.value) + ").";
     }
-    if (st.Latitude && (*st.Latitude < -90 || *st.Latitude > 90))
-        return "Latitude must be between -90 and 90 degrees.";
+    if (st.Latitude && (*st.Latitude < -90 || *st.Latitude > 90)) return "Latitude must be between -90 and 90 degrees.";
     if (st.CustomSeed == CheckState::Ticked) {
         double seed = 0;
         if (!TryParseNumber(st.CustomSeedBox, decimalSymbol, seed))
-            return "The custom seed \"" + st.CustomSeedBox + "\" is not a number. Enter a number or untick the custom seed.";
+            return "The custom seed \"" + st.CustomSeedBox +
+                   "\" is not a number. Enter a number or untick the custom seed.";
     }
     return std::nullopt;
 }

@@ -7,16 +7,16 @@
 namespace tessellon {
 
 enum class BuildStage : int {
-    Maze,       // room count, maze lines and room choice
-    Read,       // GetReady: the room body into RoomLines
-    Rotate,     // GetReady: quarter turns
-    Move,       // GetReady: the offset
-    Spawn,      // GetReady: placeholders resolved
-    Remove,     // GetReady: placeholders and skipped lights removed
-    Names,      // GetReady: entity names made unique
-    Ids,        // GetReady: ids renumbered
-    Print,      // GetReady: world part printed, entity part collected
-    Entities,   // the level's entity part written and the file named
+    Maze,      // room count, maze lines and room choice
+    Read,      // GetReady: the room body into RoomLines
+    Rotate,    // GetReady: quarter turns
+    Move,      // GetReady: the offset
+    Spawn,     // GetReady: placeholders resolved
+    Remove,    // GetReady: placeholders and skipped lights removed
+    Names,     // GetReady: entity names made unique
+    Ids,       // GetReady: ids renumbered
+    Print,     // GetReady: world part printed, entity part collected
+    Entities,  // the level's entity part written and the file named
     Count
 };
 

@@ -21,7 +21,8 @@ bool IsPeriod(const std::string& symbol) { return symbol.size() == 1 && symbol[0
 std::string HailAmerican(const std::string& decimalSymbol, const std::string& text) {
     std::string out = text;
     // A symbol longer than one character never matches a single character.
-    if (decimalSymbol.size() == 1 && decimalSymbol[0] != '.') std::replace(out.begin(), out.end(), decimalSymbol[0], '.');
+    if (decimalSymbol.size() == 1 && decimalSymbol[0] != '.')
+        std::replace(out.begin(), out.end(), decimalSymbol[0], '.');
     return out;
 }
 
@@ -30,25 +31,20 @@ std::string FuckAmerican(const std::string& decimalSymbol, const std::string& te
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        if (c == '.')
-            out += decimalSymbol;
-        else
-            out += c;
+        if (c == '.') out += decimalSymbol;
+        else out += c;
     }
     return out;
 }
 
-std::string HailAmerican(const Session& s, const std::string& text) {
-    return HailAmerican(s.DecimalSymbol, text);
-}
-std::string FuckAmerican(const Session& s, const std::string& text) {
-    return FuckAmerican(s.DecimalSymbol, text);
-}
+std::string HailAmerican(const Session& s, const std::string& text) { return HailAmerican(s.DecimalSymbol, text); }
+std::string FuckAmerican(const Session& s, const std::string& text) { return FuckAmerican(s.DecimalSymbol, text); }
 std::string HailAmerican(const Session& s, double number) {
     // Writing the symbol and turning it back into a period is writing a period, unless the
     // symbol is a character numbers are made of.
     const std::string& symbol = s.DecimalSymbol;
-    if (symbol.size() == 1 && symbol[0] != '-' && (symbol[0] < '0' || symbol[0] > '9')) return FormatNumber(number, ".");
+    if (symbol.size() == 1 && symbol[0] != '-' && (symbol[0] < '0' || symbol[0] > '9'))
+        return FormatNumber(number, ".");
     return HailAmerican(symbol, FormatNumber(number, symbol));
 }
 
@@ -116,7 +112,8 @@ bool TryParseNumber(std::string_view text, const std::string& decimalSymbol, dou
         if (!digits) return false;
         // Up to 15 digits with some on both sides of a point: the whole number is exact and one
         // division by an exact power of ten rounds as the full conversion does.
-        static constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        static constexpr double kTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         if (whole > 0 && whole + fraction <= 15 && (!separator || fraction > 0)) {
             const double value = static_cast<double>(number) / kTen[fraction];
             out = value == 0 ? 0.0 : (text[begin] == '-' ? -value : value);
@@ -142,8 +139,7 @@ bool TryParseNumber(std::string_view text, const std::string& decimalSymbol, dou
             plain += c;
             continue;
         }
-        if (!decimalSymbol.empty() && text.compare(i, decimalSymbol.size(), decimalSymbol) == 0 &&
-            !separator) {
+        if (!decimalSymbol.empty() && text.compare(i, decimalSymbol.size(), decimalSymbol) == 0 && !separator) {
             separator = true;
             plain += '.';
             i += decimalSymbol.size() - 1;
@@ -203,7 +199,8 @@ std::array<std::string_view, 3> CSplitView(std::string_view text) {
     std::size_t from = 0;
     for (int counter = 0; counter < 6; ++counter) {
         const std::size_t at = bracket(from);
-        if (counter % 2 == 1) r[counter / 2] = text.substr(from, (at == std::string_view::npos ? text.size() : at) - from);
+        if (counter % 2 == 1)
+            r[counter / 2] = text.substr(from, (at == std::string_view::npos ? text.size() : at) - from);
         if (at == std::string_view::npos) break;
         from = at + 1;
     }
@@ -260,8 +257,7 @@ std::string Neg(Session& s, std::string& value) { return SignTo(s, value, true);
 std::string Pos(Session& s, std::string& value) { return SignTo(s, value, false); }
 
 void SetCorrectPC(Session& s, std::string (*localeDecimal)()) {
-    auto symbol = s.registry.ReadString(RegistryRoot::CurrentUser, "Control Panel\\International",
-                                        "sDecimal");
+    auto symbol = s.registry.ReadString(RegistryRoot::CurrentUser, "Control Panel\\International", "sDecimal");
     if (!symbol || symbol->empty()) {
         const std::string local = localeDecimal ? localeDecimal() : LocaleDecimalPoint();
         if (!local.empty()) symbol = local;

@@ -13,8 +13,7 @@ namespace tessellon {
 class TableOverflow : public BuildFailure {
 public:
     TableOverflow(const std::string& table, std::size_t capacity)
-        : BuildFailure("The table " + table + " is full (it holds " + std::to_string(capacity) +
-                       " lines)."),
+        : BuildFailure("The table " + table + " is full (it holds " + std::to_string(capacity) + " lines)."),
           table_(table) {}
     const std::string& Table() const { return table_; }
 

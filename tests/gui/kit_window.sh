@@ -7,7 +7,9 @@ SHOTS=${2:-}
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 fail() { echo "FAIL kit_window: $*" >&2; exit 1; }
-cp "$BIN/rooms/alley_bedroom.rgr" "$WORK/good.rgr"
+# A room that passes every rule of the kit: a new one, as the kit starts it.
+"$BIN/tessellonsdk" new -o "$WORK/good.vmf" --type 4 > /dev/null || fail "tessellonsdk new failed"
+"$BIN/tessellonsdk" import "$WORK/good.vmf" -o "$WORK/good.rgr" --check > /dev/null || fail "the new room does not pass the check"
 head -c 3000 "$WORK/good.rgr" > "$WORK/broken.rgr"
 
 timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '

@@ -67,11 +67,11 @@ const roomkit::PropModel kDoorModel{models::kDoor, 4, 56, 108.5, true};
 
 const roomkit::PropModel& LampModel(Lamp l) {
     switch (l) {
-        case Lamp::Bulb: return kBellLamp;
-        case Lamp::Fluorescent: return kLampFixture;
-        case Lamp::Cage: return kHangingLamp;
-        case Lamp::Sodium: return kStreetLamp;
-        case Lamp::Combine: return kPrisonLampB;
+    case Lamp::Bulb: return kBellLamp;
+    case Lamp::Fluorescent: return kLampFixture;
+    case Lamp::Cage: return kHangingLamp;
+    case Lamp::Sodium: return kStreetLamp;
+    case Lamp::Combine: return kPrisonLampB;
     }
     return kHangingLamp;
 }
@@ -80,15 +80,14 @@ const roomkit::PropModel& LampModel(Lamp l) {
 // Combine's blue.
 std::string LampLight(Lamp l) {
     switch (l) {
-        case Lamp::Bulb: return "255 212 158 300";
-        case Lamp::Fluorescent: return "232 242 255 320";
-        case Lamp::Cage: return "255 198 132 280";
-        case Lamp::Sodium: return "255 184 108 420";
-        case Lamp::Combine: return "168 204 255 320";
+    case Lamp::Bulb: return "255 212 158 300";
+    case Lamp::Fluorescent: return "232 242 255 320";
+    case Lamp::Cage: return "255 198 132 280";
+    case Lamp::Sodium: return "255 184 108 420";
+    case Lamp::Combine: return "168 204 255 320";
     }
     return "";
 }
-
 
 // Lights with only the keys that differ from the compiler's defaults: every line of a room's
 // entities counts against the level's entity table.
@@ -103,7 +102,7 @@ void SpotDown(RoomBuilder& b, const Vec3& at, const std::string& color) {
 }  // namespace
 
 const std::vector<roomkit::PropModel>& Models() {
-    static const std::vector<roomkit::PropModel> all{kShelfUnit, kDrawer,     kPayphone, kBarricade,
+    static const std::vector<roomkit::PropModel> all{kShelfUnit, kDrawer,      kPayphone, kBarricade,
                                                      kBellLamp,  kPrisonLampB, kDoorModel};
     return all;
 }
@@ -111,51 +110,83 @@ const std::vector<roomkit::PropModel>& Models() {
 // ---- looks ----
 
 const Look& Apartments() {
-    static const Look l{"apartment", {"WOOD/WOODFLOOR005A", "PLASTER/PLASTERWALL043D", "PLASTER/PLASTERCEILING006A",
-                                      "WOOD/WOODFLOOR008A"},
-                        "WOOD/WOODWALL014A", "streetwar.infested_appartments", Lamp::Bulb, "bills"};
+    static const Look l{
+        "apartment",
+        {"WOOD/WOODFLOOR005A", "PLASTER/PLASTERWALL043D", "PLASTER/PLASTERCEILING006A", "WOOD/WOODFLOOR008A"},
+        "WOOD/WOODWALL014A",
+        "streetwar.infested_appartments",
+        Lamp::Bulb,
+        "bills"};
     return l;
 }
 const Look& Offices() {
-    static const Look l{"office", {"PROPS/CARPETFLOOR007A", "PLASTER/PLASTERWALL021A", "PLASTER/PLASTERCEILING003A",
-                                   "WOOD/WOODWALL014A"},
-                        "WOOD/WOODWALL014A", "streetwar.general_indoor_light_combat", Lamp::Fluorescent, "stains"};
+    static const Look l{
+        "office",
+        {"PROPS/CARPETFLOOR007A", "PLASTER/PLASTERWALL021A", "PLASTER/PLASTERCEILING003A", "WOOD/WOODWALL014A"},
+        "WOOD/WOODWALL014A",
+        "streetwar.general_indoor_light_combat",
+        Lamp::Fluorescent,
+        "stains"};
     return l;
 }
 const Look& CombinePost() {
-    static const Look l{"combine", {"METAL/METALFLOOR005A", "METAL/METALCOMBINE001", "METAL/METALCEILING005A",
-                                    "METAL/METALCOMBINE002"},
-                        "METAL/METALCOMBINE002", "streetwar.control_room", Lamp::Combine, ""};
+    static const Look l{
+        "combine",
+        {"METAL/METALFLOOR005A", "METAL/METALCOMBINE001", "METAL/METALCEILING005A", "METAL/METALCOMBINE002"},
+        "METAL/METALCOMBINE002",
+        "streetwar.control_room",
+        Lamp::Combine,
+        ""};
     return l;
 }
 const Look& Industrial() {
-    static const Look l{"industrial", {"CONCRETE/CONCRETEFLOOR011A", "CONCRETE/CONCRETEWALL006A", "METAL/METALROOF005A",
-                                       "METAL/METALWALL042A"},
-                        "METAL/METALWALL042A", "streetwar.vertical_warehouse_arena", Lamp::Cage, "stains"};
+    static const Look l{
+        "industrial",
+        {"CONCRETE/CONCRETEFLOOR011A", "CONCRETE/CONCRETEWALL006A", "METAL/METALROOF005A", "METAL/METALWALL042A"},
+        "METAL/METALWALL042A",
+        "streetwar.vertical_warehouse_arena",
+        Lamp::Cage,
+        "stains"};
     return l;
 }
 const Look& Canals() {
-    static const Look l{"canal", {"CONCRETE/CONCRETEFLOOR026A", "BRICK/BRICKWALL031D", "CONCRETE/CONCRETECEILING002A",
-                                  "STONE/STONEWALL013A"},
-                        "CONCRETE/CONCRETEWALL059D", "streetwar.zombie_water_room", Lamp::Cage, "graffiti"};
+    static const Look l{
+        "canal",
+        {"CONCRETE/CONCRETEFLOOR026A", "BRICK/BRICKWALL031D", "CONCRETE/CONCRETECEILING002A", "STONE/STONEWALL013A"},
+        "CONCRETE/CONCRETEWALL059D",
+        "streetwar.zombie_water_room",
+        Lamp::Cage,
+        "graffiti"};
     return l;
 }
 const Look& Streets() {
-    static const Look l{"street", {"STONE/STONEFLOOR011A", "BRICK/BRICKWALL040B", "CONCRETE/CONCRETECEILING001A",
-                                   "CONCRETE/CONCRETEWALL059D"},
-                        "CONCRETE/CONCRETEWALL059D", "streetwar.general_outdoor_light_combat", Lamp::Sodium, "graffiti"};
+    static const Look l{
+        "street",
+        {"STONE/STONEFLOOR011A", "BRICK/BRICKWALL040B", "CONCRETE/CONCRETECEILING001A", "CONCRETE/CONCRETEWALL059D"},
+        "CONCRETE/CONCRETEWALL059D",
+        "streetwar.general_outdoor_light_combat",
+        Lamp::Sodium,
+        "graffiti"};
     return l;
 }
 const Look& Cellars() {
-    static const Look l{"cellar", {"CONCRETE/CONCRETEFLOOR024A", "BRICK/BRICKWALL022A", "CONCRETE/CONCRETECEILING001A",
-                                   "WOOD/WOODFLOOR008A"},
-                        "CONCRETE/CONCRETEWALL015A", "streetwar.general_small_tunnel", Lamp::Cage, "stains"};
+    static const Look l{
+        "cellar",
+        {"CONCRETE/CONCRETEFLOOR024A", "BRICK/BRICKWALL022A", "CONCRETE/CONCRETECEILING001A", "WOOD/WOODFLOOR008A"},
+        "CONCRETE/CONCRETEWALL015A",
+        "streetwar.general_small_tunnel",
+        Lamp::Cage,
+        "stains"};
     return l;
 }
 const Look& Stairwells() {
-    static const Look l{"stairwell", {"WOOD/WOODFLOOR005A", "PLASTER/PLASTERWALL003A",
-                                      "CONCRETE/CONCRETECEILING001A", "BRICK/BRICKWALL001A"},
-                        "CONCRETE/CONCRETEWALL015A", "streetwar.destroyed_concrete_building", Lamp::Bulb, "graffiti"};
+    static const Look l{
+        "stairwell",
+        {"WOOD/WOODFLOOR005A", "PLASTER/PLASTERWALL003A", "CONCRETE/CONCRETECEILING001A", "BRICK/BRICKWALL001A"},
+        "CONCRETE/CONCRETEWALL015A",
+        "streetwar.destroyed_concrete_building",
+        Lamp::Bulb,
+        "graffiti"};
     return l;
 }
 
@@ -184,8 +215,7 @@ bool Cell::Shares(int a, int b, double& middle, double& length) const {
         lo = std::max(A.y0, B.y0), hi = std::min(A.y1, B.y1);
     else if (near(A.y1 + kWallThickness, B.y0) || near(B.y1 + kWallThickness, A.y0))
         lo = std::max(A.x0, B.x0), hi = std::min(A.x1, B.x1);
-    else
-        return false;
+    else return false;
     middle = (lo + hi) / 2, length = hi - lo;
     return length > 0;
 }
@@ -231,10 +261,10 @@ void Cell::Build() {
         if (!shell_.open[i]) continue;
         const double w = roomkit::PassageHalfWidth(shell_.kind[i]) + 24, deep = 112;
         switch (side) {
-            case roomkit::North: KeepClear({-w, kInner - deep, w, kInner}); break;
-            case roomkit::East: KeepClear({kInner - deep, -w, kInner, w}); break;
-            case roomkit::South: KeepClear({-w, -kInner, w, -kInner + deep}); break;
-            default: KeepClear({-kInner, -w, -kInner + deep, w}); break;
+        case roomkit::North: KeepClear({-w, kInner - deep, w, kInner}); break;
+        case roomkit::East: KeepClear({kInner - deep, -w, kInner, w}); break;
+        case roomkit::South: KeepClear({-w, -kInner, w, -kInner + deep}); break;
+        default: KeepClear({-kInner, -w, -kInner + deep, w}); break;
         }
     }
     for (const auto& o : openings_) {
@@ -260,10 +290,10 @@ void Cell::BuildFill() {
         if (!shell_.open[i]) continue;
         const double D = roomkit::DoorHalfWidth(shell_.kind[i]);
         switch (side) {
-            case roomkit::North: doorways.push_back({-D, kInner, D, C}); break;
-            case roomkit::East: doorways.push_back({kInner, -D, C, D}); break;
-            case roomkit::South: doorways.push_back({-D, -C, D, -kInner}); break;
-            default: doorways.push_back({-C, -D, -kInner, D}); break;
+        case roomkit::North: doorways.push_back({-D, kInner, D, C}); break;
+        case roomkit::East: doorways.push_back({kInner, -D, C, D}); break;
+        case roomkit::South: doorways.push_back({-D, -C, D, -kInner}); break;
+        default: doorways.push_back({-C, -D, -kInner, D}); break;
         }
         pushRect(doorways.back());
     }
@@ -274,10 +304,10 @@ void Cell::BuildFill() {
         const Rect& sr = At(r.space).r;
         // The recess's back face, `depth` behind the wall's face.
         switch (r.wall) {
-            case 0: push(ys, sr.y1 + r.depth); break;
-            case 1: push(xs, sr.x1 + r.depth); break;
-            case 2: push(ys, sr.y0 - r.depth); break;
-            default: push(xs, sr.x0 - r.depth); break;
+        case 0: push(ys, sr.y1 + r.depth); break;
+        case 1: push(xs, sr.x1 + r.depth); break;
+        case 2: push(ys, sr.y0 - r.depth); break;
+        default: push(xs, sr.x0 - r.depth); break;
         }
     }
     auto tidy = [](std::vector<double>& v) {
@@ -329,7 +359,8 @@ void Cell::BuildFill() {
     auto material = [&](int o) -> std::string {
         if (o >= 0) return spaces_[static_cast<size_t>(o)].look.mats.wall;
         if (o <= kRecess) return At(recesses_[static_cast<size_t>(kRecess - o)].space).look.frame;
-        if (o <= -2 && o > kDoorway) return spaces_[static_cast<size_t>(openings_[static_cast<size_t>(-2 - o)].a)].look.frame;
+        if (o <= -2 && o > kDoorway)
+            return spaces_[static_cast<size_t>(openings_[static_cast<size_t>(-2 - o)].a)].look.frame;
         return kNodraw;
     };
     // Grows boxes of fill whose every face looks onto one thing, so a wall changes its look
@@ -372,10 +403,10 @@ Rect Cell::RecessColumn(const Cut& r) const {
     const Rect& s = At(r.space).r;
     const double C = kHalfCell;
     switch (r.wall) {
-        case 0: return {s.x0 + r.u0, s.y1, s.x0 + r.u1, C};
-        case 1: return {s.x1, s.y1 - r.u1, C, s.y1 - r.u0};
-        case 2: return {s.x1 - r.u1, -C, s.x1 - r.u0, s.y0};
-        default: return {-C, s.y0 + r.u0, s.x0, s.y0 + r.u1};
+    case 0: return {s.x0 + r.u0, s.y1, s.x0 + r.u1, C};
+    case 1: return {s.x1, s.y1 - r.u1, C, s.y1 - r.u0};
+    case 2: return {s.x1 - r.u1, -C, s.x1 - r.u0, s.y0};
+    default: return {-C, s.y0 + r.u0, s.x0, s.y0 + r.u1};
     }
 }
 
@@ -385,7 +416,9 @@ void Cell::Recess(int space, int wall, double u0, double u1, double depth, std::
     recesses_.push_back({space, wall, u0, u1, depth, std::move(slots)});
 }
 
-bool Cell::HasRecess(int k) const { return k >= 0 && static_cast<size_t>(k) < recessBuilt_.size() && recessBuilt_[static_cast<size_t>(k)]; }
+bool Cell::HasRecess(int k) const {
+    return k >= 0 && static_cast<size_t>(k) < recessBuilt_.size() && recessBuilt_[static_cast<size_t>(k)];
+}
 
 void Cell::BuildRecess(const Cut& r, const Rect& col) {
     const Space& s = At(r.space);
@@ -403,10 +436,10 @@ void Cell::BuildRecess(const Cut& r, const Rect& col) {
     };
     Rect back = col;
     switch (r.wall) {
-        case 0: back.y0 += r.depth; break;
-        case 1: back.x0 += r.depth; break;
-        case 2: back.y1 -= r.depth; break;
-        default: back.x1 -= r.depth; break;
+    case 0: back.y0 += r.depth; break;
+    case 1: back.x0 += r.depth; break;
+    case 2: back.y1 -= r.depth; break;
+    default: back.x1 -= r.depth; break;
     }
     // The wall between the recesses (sills below, heads above them), and each recess's back.
     double z = 0;
@@ -431,10 +464,8 @@ void Cell::BuildOpening(const Opening& o, int index) {
     const std::string lowFace = aLow ? toA : toB, highFace = aLow ? toB : toA;
     if (top < H - kEps) {
         Node& lintel = b_.Box({o.r.x0, o.r.y0, top}, {o.r.x1, o.r.y1, H}, kNodraw, &b_.World());
-        if (o.vertical)
-            SetFaces(lintel, {A.look.frame, kNodraw, lowFace, highFace, kNodraw, kNodraw});
-        else
-            SetFaces(lintel, {A.look.frame, kNodraw, kNodraw, kNodraw, lowFace, highFace});
+        if (o.vertical) SetFaces(lintel, {A.look.frame, kNodraw, lowFace, highFace, kNodraw, kNodraw});
+        else SetFaces(lintel, {A.look.frame, kNodraw, kNodraw, kNodraw, lowFace, highFace});
     }
     if (o.z0 > 0) Lean(b_.Box({o.r.x0, o.r.y0, 0}, {o.r.x1, o.r.y1, o.z0}, A.look.frame));
     if (!o.door) return;
@@ -449,23 +480,25 @@ void Cell::BuildOpening(const Opening& o, int index) {
     }
     static const char* const kSkins[] = {"0", "1", "2", "3", "5", "8", "10", "12"};
     b_.Entity("prop_door_rotating", {hx, hy, o.z0 + kDoorHingeZ},
-              {{"targetname", name}, {"model", models::kDoor}, {"skin", kSkins[rng_.Pick(8)]},
-               {"angles", "0 " + FormatCoord(yaw) + " 0"}, {"hardware", "1"}, {"returndelay", "-1"},
+              {{"targetname", name},
+               {"model", models::kDoor},
+               {"skin", kSkins[rng_.Pick(8)]},
+               {"angles", "0 " + FormatCoord(yaw) + " 0"},
+               {"hardware", "1"},
+               {"returndelay", "-1"},
                {"spawnflags", "8192"}});
     Node& portal = b_.BrushEntity("func_areaportal", {{"target", name}, {"PortalVersion", "1"}});
     const double in = 4;
-    if (o.vertical)
-        Lean(b_.Box({o.r.x0 + in, o.r.y0, o.z0}, {o.r.x1 - in, o.r.y1, top}, kAreaportal, &portal));
-    else
-        Lean(b_.Box({o.r.x0, o.r.y0 + in, o.z0}, {o.r.x1, o.r.y1 - in, top}, kAreaportal, &portal));
+    if (o.vertical) Lean(b_.Box({o.r.x0 + in, o.r.y0, o.z0}, {o.r.x1 - in, o.r.y1, top}, kAreaportal, &portal));
+    else Lean(b_.Box({o.r.x0, o.r.y0 + in, o.z0}, {o.r.x1, o.r.y1 - in, top}, kAreaportal, &portal));
 }
 
 void Cell::BuildSpaceFinish(const Space& s) {
     const auto& m = s.look.mats;
     const double H = shell_.height;
-    // Canal water: the compiler makes water of world brushes only; its surface 16 below the
-    // quays beside it.
-    if (s.use == Use::Water) Lean(b_.Water({s.r.x0, s.r.y0, 0}, {s.r.x1, s.r.y1, 32}, kWater));
+    // Canal water: the compiler makes water of world brushes only. Its surface lies 24 below
+    // the quays (at 48), more than a step, so the water is no floor one walks onto from them.
+    if (s.use == Use::Water) Lean(b_.Water({s.r.x0, s.r.y0, 0}, {s.r.x1, s.r.y1, 24}, kWater));
     // A raised floor is part of the shell where it reaches the cell's side (carried on to the
     // boundary under the wall), else a detail block.
     if (s.floor > 0) {
@@ -505,10 +538,8 @@ bool Cell::Free(const Rect& r, int space) const {
 
 void Cell::Prop(const Model& m, double x, double y, double z, double yaw) {
     yaw = std::fmod(yaw + 360, 360);
-    if (m.fixed)
-        b_.FixedProp(*m.model, {x, y, z}, yaw);
-    else
-        b_.Prop(*m.model, {x, y, z}, yaw);
+    if (m.fixed) b_.FixedProp(*m.model, {x, y, z}, yaw);
+    else b_.Prop(*m.model, {x, y, z}, yaw);
     ++props_;
 }
 
@@ -519,10 +550,10 @@ bool Cell::PlaceGroup(int space, int wall, const std::vector<Part>& parts) {
     // The wall's start, its direction along, the direction into the room, and the facing yaw.
     double ux, uy, nx, ny, ox, oy, len, facing;
     switch (wall) {
-        case 0: ox = r.x0, oy = r.y1, ux = 1, uy = 0, nx = 0, ny = -1, len = r.W(), facing = 270; break;
-        case 1: ox = r.x1, oy = r.y1, ux = 0, uy = -1, nx = -1, ny = 0, len = r.D(), facing = 180; break;
-        case 2: ox = r.x1, oy = r.y0, ux = -1, uy = 0, nx = 0, ny = 1, len = r.W(), facing = 90; break;
-        default: ox = r.x0, oy = r.y0, ux = 0, uy = 1, nx = 1, ny = 0, len = r.D(), facing = 0; break;
+    case 0: ox = r.x0, oy = r.y1, ux = 1, uy = 0, nx = 0, ny = -1, len = r.W(), facing = 270; break;
+    case 1: ox = r.x1, oy = r.y1, ux = 0, uy = -1, nx = -1, ny = 0, len = r.D(), facing = 180; break;
+    case 2: ox = r.x1, oy = r.y0, ux = -1, uy = 0, nx = 0, ny = 1, len = r.W(), facing = 90; break;
+    default: ox = r.x0, oy = r.y0, ux = 0, uy = 1, nx = 1, ny = 0, len = r.D(), facing = 0; break;
     }
     // Each part's footprint in wall terms: extent along (u) and out (v).
     struct Foot {
@@ -566,7 +597,8 @@ bool Cell::PlaceGroup(int space, int wall, const std::vector<Part>& parts) {
 bool Cell::PlaceFree(int space, const Model& m, double yaw) {
     const Rect& r = At(space).r;
     const double half = std::max(m.Along(), m.Deep()) / 2 + 4;
-    const int nx = std::max(1, static_cast<int>((r.W() - 2 * half) / 16)), ny = std::max(1, static_cast<int>((r.D() - 2 * half) / 16));
+    const int nx = std::max(1, static_cast<int>((r.W() - 2 * half) / 16)),
+              ny = std::max(1, static_cast<int>((r.D() - 2 * half) / 16));
     const int start = rng_.Pick(nx * ny);
     for (int k = 0; k < nx * ny; ++k) {
         const int c = (start + k * 7) % (nx * ny);
@@ -584,7 +616,8 @@ bool Cell::FreeSpot(int space, double& x, double& y, double clearance) {
     const Rect& r = At(space).r;
     if (At(space).use == Use::Water) return false;
     const double half = clearance;
-    const int nx = std::max(1, static_cast<int>((r.W() - 2 * half) / 16)), ny = std::max(1, static_cast<int>((r.D() - 2 * half) / 16));
+    const int nx = std::max(1, static_cast<int>((r.W() - 2 * half) / 16)),
+              ny = std::max(1, static_cast<int>((r.D() - 2 * half) / 16));
     const int start = rng_.Pick(nx * ny);
     for (int k = 0; k < nx * ny; ++k) {
         const int c = (start + k * 11) % (nx * ny);
@@ -640,10 +673,10 @@ void Cell::WallLamp(int space, int wall, double u, double z) {
     const Rect& r = At(space).r;
     double x, y, nx = 0, ny = 0;
     switch (wall) {
-        case 0: x = r.x0 + u, y = r.y1, ny = -1; break;
-        case 1: x = r.x1, y = r.y1 - u, nx = -1; break;
-        case 2: x = r.x1 - u, y = r.y0, ny = 1; break;
-        default: x = r.x0, y = r.y0 + u, nx = 1; break;
+    case 0: x = r.x0 + u, y = r.y1, ny = -1; break;
+    case 1: x = r.x1, y = r.y1 - u, nx = -1; break;
+    case 2: x = r.x1 - u, y = r.y0, ny = 1; break;
+    default: x = r.x0, y = r.y0 + u, nx = 1; break;
     }
     const double yaw = wall == 0 ? 270 : wall == 1 ? 180 : wall == 2 ? 90 : 0;
     const double floor = At(space).floor;
@@ -665,14 +698,14 @@ void Cell::Decals(int space, int count) {
     // name them).
     static const std::vector<std::string> bills{"decals/bills01a", "decals/bills02a", "decals/bills03a",
                                                 "decals/bills04a", "decals/bills05a"};
-    static const std::vector<std::string> graffiti{"decals/decalgraffiti001a", "decals/decalgraffiti001c",
-                                                   "decals/decalgraffiti005a", "decals/decalgraffiti007a",
-                                                   "decals/decalgraffiti010a", "decals/decalgraffiti012a",
-                                                   "decals/decalgraffiti015a", "decals/decalgraffiti022a"};
+    static const std::vector<std::string> graffiti{
+        "decals/decalgraffiti001a", "decals/decalgraffiti001c", "decals/decalgraffiti005a", "decals/decalgraffiti007a",
+        "decals/decalgraffiti010a", "decals/decalgraffiti012a", "decals/decalgraffiti015a", "decals/decalgraffiti022a"};
     static const std::vector<std::string> stains{"decals/decalstain002a", "decals/decalstain003a",
                                                  "decals/decalstain005a", "decals/decalstain006a",
                                                  "decals/decalstain007a"};
-    static const std::vector<std::string> litter{"decals/trashdecal01a", "decals/trashdecal02a", "decals/trashdecal03a"};
+    static const std::vector<std::string> litter{"decals/trashdecal01a", "decals/trashdecal02a",
+                                                 "decals/trashdecal03a"};
     const std::vector<std::string>* onWalls = s.look.decals == "bills"      ? &bills
                                               : s.look.decals == "graffiti" ? &graffiti
                                               : s.look.decals == "stains"   ? &stains
@@ -691,10 +724,10 @@ void Cell::Decals(int space, int count) {
         const double u = 40 + rng_.Pick(static_cast<int>(along - 80));
         double x, y;
         switch (wall) {
-            case 0: x = r.x0 + u, y = r.y1 - 1; break;
-            case 1: x = r.x1 - 1, y = r.y1 - u; break;
-            case 2: x = r.x1 - u, y = r.y0 + 1; break;
-            default: x = r.x0 + 1, y = r.y0 + u; break;
+        case 0: x = r.x0 + u, y = r.y1 - 1; break;
+        case 1: x = r.x1 - 1, y = r.y1 - u; break;
+        case 2: x = r.x1 - u, y = r.y0 + 1; break;
+        default: x = r.x0 + 1, y = r.y0 + u; break;
         }
         bool clear = true;
         for (const auto& kept : keepOut_) clear = clear && !kept.Holds(x, y);
@@ -710,10 +743,10 @@ void Cell::Window(int space, int wall, double u, double z, double w, double h) {
     const Rect& r = At(space).r;
     double x, y;
     switch (wall) {
-        case 0: x = r.x0 + u, y = r.y1 - 24; break;
-        case 1: x = r.x1 - 24, y = r.y1 - u; break;
-        case 2: x = r.x1 - u, y = r.y0 + 24; break;
-        default: x = r.x0 + 24, y = r.y0 + u; break;
+    case 0: x = r.x0 + u, y = r.y1 - 24; break;
+    case 1: x = r.x1 - 24, y = r.y1 - u; break;
+    case 2: x = r.x1 - u, y = r.y0 + 24; break;
+    default: x = r.x0 + 24, y = r.y0 + u; break;
     }
     daylight_.push_back({Recesses() - 1, {x, y, At(space).floor + z + h / 2}});
 }
@@ -731,122 +764,121 @@ void Furnish(Cell& c, int space, int groups) {
     Rng& rng = c.Random();
     using P = std::vector<Cell::Part>;
     // Rough sizes of the game's models (along the front, front to back, height).
-    const Model desk = M(kDesk, true), officeChair = M(kOfficeChair, false),
-                cabinet = M(kFileCabinet, true), shelf = M(kShelf, true),
-                shelfUnit = M(kShelfUnit, true), bed = M(kBed, true),
-                dresser = M(kDresser, true), drawer = M(kDrawer, true),
-                couch = M(kCouch, true), table = M(kTable, true),
-                table2 = M(kTable2, true), chair = M(kChair, false),
-                fridge = M(kFridge, true), stove = M(kStove, true),
-                counter = M(kCounter, true), radiator = M(kRadiator, true),
-                bath = M(kBathtub, true), washer = M(kWasher, true),
-                dryer = M(kDryer, true), cafeTable = M(kCafeTable, true),
-                cafeBench = M(kCafeBench, true), bedframe = M(kBedframe, true),
-                bench = M(kBench, true), trash = M(kTrashcan, false),
-                dumpster = M(kDumpster, true), crate = M(kCrate, false),
-                crateBig = M(kCrateBig, false), pallet = M(kPallet, false),
-                drum = M(kDrum, false), drumRed = M(kDrumRed, false),
-                blue = M(kBlueBarrel, false), box = M(kBox, false),
-                barrier = M(kConcreteBarrier, true), combine = M(kCombineBarricade, true),
-                combineMed = M(kCombineBarricadeMed, true), payphone = M(kPayphone, true),
-                closet = M(kCloset, true), controlChair = M(kControlChair, true),
-                boiler = M(kBoiler, true), canister = M(kCanister, false),
-                gascan = M(kGasCan, false), bucket = M(kBucket, false),
-                pushcart = M(kPushcart, false), laundryCart = M(kLaundryCart, false),
-                pipe = M(kConcretePipe, true), barricade = M(kBarricade, true),
-                dockPole = M(kDockPole, true), cooler = M(kCooler, true),
-                register_ = M(kCashRegister, false), pot = M(kPot, false),
-                board = M(kBoard, false), panel = M(kPanel, false),
+    const Model desk = M(kDesk, true), officeChair = M(kOfficeChair, false), cabinet = M(kFileCabinet, true),
+                shelf = M(kShelf, true), shelfUnit = M(kShelfUnit, true), bed = M(kBed, true),
+                dresser = M(kDresser, true), drawer = M(kDrawer, true), couch = M(kCouch, true),
+                table = M(kTable, true), table2 = M(kTable2, true), chair = M(kChair, false), fridge = M(kFridge, true),
+                stove = M(kStove, true), counter = M(kCounter, true), radiator = M(kRadiator, true),
+                bath = M(kBathtub, true), washer = M(kWasher, true), dryer = M(kDryer, true),
+                cafeTable = M(kCafeTable, true), cafeBench = M(kCafeBench, true), bedframe = M(kBedframe, true),
+                bench = M(kBench, true), trash = M(kTrashcan, false), dumpster = M(kDumpster, true),
+                crate = M(kCrate, false), crateBig = M(kCrateBig, false), pallet = M(kPallet, false),
+                drum = M(kDrum, false), drumRed = M(kDrumRed, false), blue = M(kBlueBarrel, false),
+                box = M(kBox, false), barrier = M(kConcreteBarrier, true), combine = M(kCombineBarricade, true),
+                combineMed = M(kCombineBarricadeMed, true), payphone = M(kPayphone, true), closet = M(kCloset, true),
+                controlChair = M(kControlChair, true), boiler = M(kBoiler, true), canister = M(kCanister, false),
+                gascan = M(kGasCan, false), bucket = M(kBucket, false), pushcart = M(kPushcart, false),
+                laundryCart = M(kLaundryCart, false), pipe = M(kConcretePipe, true), barricade = M(kBarricade, true),
+                dockPole = M(kDockPole, true), cooler = M(kCooler, true), register_ = M(kCashRegister, false),
+                pot = M(kPot, false), board = M(kBoard, false), panel = M(kPanel, false),
                 kitchenShelf = M(kKitchenShelf, true), benchIndoor = M(kBenchIndoor, true);
     std::vector<P> menu;
     switch (s.use) {
-        case Use::Office:
-            menu = {P{{desk, 0, 4, 0, 0}, {officeChair, 0, 40, 180, 0}, {cabinet, 48, 2, 0, 0}},
-                    P{{cabinet, 0, 2}, {cabinet, 28, 2}, {box, 56, 6}},
-                    P{{shelf, 0, 2}, {box, 40, 4}},
-                    P{{desk, 0, 4}, {officeChair, -8, 40, 200}},
-                    P{{radiator, 0, 0}},
-                    P{{couch, 0, 4}, {table, 0, 48}},
-                    P{{trash, 0, 4}, {cabinet, 28, 2}}};
-            break;
-        case Use::Flat:
-        case Use::Bedroom:
-            menu = {P{{bed, 0, 2}, {drawer, 44, 2}},
-                    P{{couch, 0, 4}, {table2, 0, 52}, {chair, 44, 56, 270}},
-                    P{{dresser, 0, 2}, {box, 40, 4}},
-                    P{{radiator, 0, 0}},
-                    P{{table, 0, 8}, {chair, -32, 12, 90}, {chair, 32, 12, 270}},
-                    P{{shelf, 0, 2}},
-                    P{{board, 0, 4}, {panel, 40, 4}, {box, 70, 4}}};
-            break;
-        case Use::Kitchen:
-            menu = {P{{counter, 0, 2}, {stove, 48, 2}, {fridge, 94, 2}},
-                    P{{table2, 0, 24}, {chair, -36, 28, 90}, {chair, 36, 28, 270}},
-                    P{{kitchenShelf, 0, 2}, {pot, 0, 30, 0, 40}},
-                    P{{fridge, 0, 2}, {box, 30, 4}},
-                    P{{trash, 0, 4}, {bucket, 24, 4}}};
-            break;
-        case Use::Washroom:
-            menu = {P{{bath, 0, 2}}, P{{washer, 0, 2}, {dryer, 44, 2}}, P{{radiator, 0, 0}}, P{{bucket, 0, 4}}};
-            break;
-        case Use::Cell:
-            menu = {P{{bedframe, 0, 2}, {bucket, 30, 4}}, P{{radiator, 0, 0}}, P{{bedframe, 0, 2}},
-                    P{{box, 0, 4}, {board, 30, 4}}};
-            break;
-        case Use::Store:
-            menu = {P{{shelfUnit, 0, 2}, {box, 40, 4}},
-                    P{{crate, 0, 4}, {crate, 44, 4}, {crate, 22, 4, 15, 40}, {pallet, 96, 4}},
-                    P{{drum, 0, 4}, {drum, 30, 6}, {gascan, 56, 6}},
-                    P{{kitchenShelf, 0, 2}, {box, 0, 26}},
-                    P{{crateBig, 0, 4}, {box, 36, 6}},
-                    P{{pushcart, 0, 6}},
-                    P{{shelf, 0, 2}, {bucket, 40, 4}}};
-            break;
-        case Use::Hall:
-            menu = {P{{crate, 0, 4}, {crate, 44, 4}, {crate, 22, 4, 15, 40}, {pallet, 0, 52}, {crateBig, 60, 52}},
-                    P{{drum, 0, 4}, {drumRed, 30, 6}, {blue, 60, 4}, {gascan, 84, 6}},
-                    P{{boiler, 0, 4}, {canister, 40, 4}, {canister, 58, 6}},
-                    P{{pipe, 0, 4}},
-                    P{{table2, 0, 8}, {canister, 44, 6}, {bucket, -40, 6}},
-                    P{{laundryCart, 0, 6}, {box, 40, 6}},
-                    P{{washer, 0, 2}, {washer, 44, 2}, {dryer, 88, 2}},
-                    P{{pallet, 0, 4}, {crate, 0, 4, 0, 6}},
-                    P{{cafeBench, 0, 8}, {cafeTable, 0, 36}, {cafeBench, 0, 84, 180}}};
-            break;
-        case Use::Machine:
-            menu = {P{{boiler, 0, 4}, {boiler, 40, 4}}, P{{closet, 0, 2}, {controlChair, 0, 40, 180}},
-                    P{{canister, 0, 4}, {canister, 20, 4}, {canister, 40, 6}}, P{{cabinet, 0, 2}, {drum, 34, 4}},
-                    P{{pipe, 0, 4}}};
-            break;
-        case Use::Post:
-            menu = {P{{combine, 0, 8}}, P{{closet, 0, 2}, {controlChair, 48, 30, 180}, {cabinet, 90, 2}},
-                    P{{canister, 0, 4}, {canister, 20, 6}, {blue, 44, 4}}, P{{combineMed, 0, 8}},
-                    P{{barrier, 0, 8}}, P{{crate, 0, 4}, {box, 40, 6}}};
-            break;
-        case Use::Street:
-        case Use::Yard:
-            menu = {P{{bench, 0, 8}, {trash, 44, 6}},
-                    P{{dumpster, 0, 4}, {box, 50, 8}, {box, 70, 6, 30}},
-                    P{{payphone, 0, 2}, {trash, 30, 6}},
-                    P{{barrier, 0, 12}},
-                    P{{barricade, 0, 12}, {drum, 48, 8}},
-                    P{{pallet, 0, 6}, {crate, 0, 6, 0, 6}, {crate, 48, 6}},
-                    P{{trash, 0, 6}},
-                    P{{drum, 0, 6}, {drum, 30, 8}, {board, 60, 6}}};
-            break;
-        case Use::Quay:
-            menu = {P{{dockPole, 0, 8}}, P{{drum, 0, 6}, {drum, 30, 8}}, P{{pallet, 0, 6}, {crate, 0, 6, 0, 6}},
-                    P{{pipe, 0, 4}}, P{{bench, 0, 8}}, P{{crateBig, 0, 6}, {box, 40, 6}}};
-            break;
-        case Use::Stair:
-            menu = {P{{radiator, 0, 0}}, P{{trash, 0, 4}}, P{{box, 0, 4}, {board, 30, 4}}};
-            break;
-        case Use::Water:
-            break;
-        case Use::Corridor:
-            menu = {P{{radiator, 0, 0}}, P{{trash, 0, 4}}, P{{box, 0, 4}}, P{{benchIndoor, 0, 2}},
-                    P{{payphone, 0, 2}}, P{{cooler, 0, 2}}, P{{register_, 0, 4}, {bucket, 20, 4}}};
-            break;
+    case Use::Office:
+        menu = {P{{desk, 0, 4, 0, 0}, {officeChair, 0, 40, 180, 0}, {cabinet, 48, 2, 0, 0}},
+                P{{cabinet, 0, 2}, {cabinet, 28, 2}, {box, 56, 6}},
+                P{{shelf, 0, 2}, {box, 40, 4}},
+                P{{desk, 0, 4}, {officeChair, -8, 40, 200}},
+                P{{radiator, 0, 0}},
+                P{{couch, 0, 4}, {table, 0, 48}},
+                P{{trash, 0, 4}, {cabinet, 28, 2}}};
+        break;
+    case Use::Flat:
+    case Use::Bedroom:
+        menu = {P{{bed, 0, 2}, {drawer, 44, 2}},
+                P{{couch, 0, 4}, {table2, 0, 52}, {chair, 44, 56, 270}},
+                P{{dresser, 0, 2}, {box, 40, 4}},
+                P{{radiator, 0, 0}},
+                P{{table, 0, 8}, {chair, -32, 12, 90}, {chair, 32, 12, 270}},
+                P{{shelf, 0, 2}},
+                P{{board, 0, 4}, {panel, 40, 4}, {box, 70, 4}}};
+        break;
+    case Use::Kitchen:
+        menu = {P{{counter, 0, 2}, {stove, 48, 2}, {fridge, 94, 2}},
+                P{{table2, 0, 24}, {chair, -36, 28, 90}, {chair, 36, 28, 270}},
+                P{{kitchenShelf, 0, 2}, {pot, 0, 30, 0, 40}}, P{{fridge, 0, 2}, {box, 30, 4}},
+                P{{trash, 0, 4}, {bucket, 24, 4}}};
+        break;
+    case Use::Washroom:
+        menu = {P{{bath, 0, 2}}, P{{washer, 0, 2}, {dryer, 44, 2}}, P{{radiator, 0, 0}}, P{{bucket, 0, 4}}};
+        break;
+    case Use::Cell:
+        menu = {P{{bedframe, 0, 2}, {bucket, 30, 4}}, P{{radiator, 0, 0}}, P{{bedframe, 0, 2}},
+                P{{box, 0, 4}, {board, 30, 4}}};
+        break;
+    case Use::Store:
+        menu = {P{{shelfUnit, 0, 2}, {box, 40, 4}},
+                P{{crate, 0, 4}, {crate, 44, 4}, {crate, 22, 4, 15, 40}, {pallet, 96, 4}},
+                P{{drum, 0, 4}, {drum, 30, 6}, {gascan, 56, 6}},
+                P{{kitchenShelf, 0, 2}, {box, 0, 26}},
+                P{{crateBig, 0, 4}, {box, 36, 6}},
+                P{{pushcart, 0, 6}},
+                P{{shelf, 0, 2}, {bucket, 40, 4}}};
+        break;
+    case Use::Hall:
+        menu = {P{{crate, 0, 4}, {crate, 44, 4}, {crate, 22, 4, 15, 40}, {pallet, 0, 52}, {crateBig, 60, 52}},
+                P{{drum, 0, 4}, {drumRed, 30, 6}, {blue, 60, 4}, {gascan, 84, 6}},
+                P{{boiler, 0, 4}, {canister, 40, 4}, {canister, 58, 6}},
+                P{{pipe, 0, 4}},
+                P{{table2, 0, 8}, {canister, 44, 6}, {bucket, -40, 6}},
+                P{{laundryCart, 0, 6}, {box, 40, 6}},
+                P{{washer, 0, 2}, {washer, 44, 2}, {dryer, 88, 2}},
+                P{{pallet, 0, 4}, {crate, 0, 4, 0, 6}},
+                P{{cafeBench, 0, 8}, {cafeTable, 0, 36}, {cafeBench, 0, 84, 180}}};
+        break;
+    case Use::Machine:
+        menu = {P{{boiler, 0, 4}, {boiler, 40, 4}}, P{{closet, 0, 2}, {controlChair, 0, 40, 180}},
+                P{{canister, 0, 4}, {canister, 20, 4}, {canister, 40, 6}}, P{{cabinet, 0, 2}, {drum, 34, 4}},
+                P{{pipe, 0, 4}}};
+        break;
+    case Use::Post:
+        menu = {P{{combine, 0, 8}},
+                P{{closet, 0, 2}, {controlChair, 48, 30, 180}, {cabinet, 90, 2}},
+                P{{canister, 0, 4}, {canister, 20, 6}, {blue, 44, 4}},
+                P{{combineMed, 0, 8}},
+                P{{barrier, 0, 8}},
+                P{{crate, 0, 4}, {box, 40, 6}}};
+        break;
+    case Use::Street:
+    case Use::Yard:
+        menu = {P{{bench, 0, 8}, {trash, 44, 6}},
+                P{{dumpster, 0, 4}, {box, 50, 8}, {box, 70, 6, 30}},
+                P{{payphone, 0, 2}, {trash, 30, 6}},
+                P{{barrier, 0, 12}},
+                P{{barricade, 0, 12}, {drum, 48, 8}},
+                P{{pallet, 0, 6}, {crate, 0, 6, 0, 6}, {crate, 48, 6}},
+                P{{trash, 0, 6}},
+                P{{drum, 0, 6}, {drum, 30, 8}, {board, 60, 6}}};
+        break;
+    case Use::Quay:
+        menu = {P{{dockPole, 0, 8}},
+                P{{drum, 0, 6}, {drum, 30, 8}},
+                P{{pallet, 0, 6}, {crate, 0, 6, 0, 6}},
+                P{{pipe, 0, 4}},
+                P{{bench, 0, 8}},
+                P{{crateBig, 0, 6}, {box, 40, 6}}};
+        break;
+    case Use::Stair: menu = {P{{radiator, 0, 0}}, P{{trash, 0, 4}}, P{{box, 0, 4}, {board, 30, 4}}}; break;
+    case Use::Water: break;
+    case Use::Corridor:
+        menu = {P{{radiator, 0, 0}},
+                P{{trash, 0, 4}},
+                P{{box, 0, 4}},
+                P{{benchIndoor, 0, 2}},
+                P{{payphone, 0, 2}},
+                P{{cooler, 0, 2}},
+                P{{register_, 0, 4}, {bucket, 20, 4}}};
+        break;
     }
     if (menu.empty()) return;
     const int first = rng.Pick(static_cast<int>(menu.size()));
@@ -884,19 +916,19 @@ namespace {
 void WallBox(RoomBuilder& b, const Rect& r, int wall, double u0, double u1, double v0, double v1, double z0, double z1,
              const std::string& mat) {
     switch (wall) {
-        case 0: Lean(b.Box({r.x0 + u0, r.y1 - v1, z0}, {r.x0 + u1, r.y1 - v0, z1}, mat)); break;
-        case 1: Lean(b.Box({r.x1 - v1, r.y1 - u1, z0}, {r.x1 - v0, r.y1 - u0, z1}, mat)); break;
-        case 2: Lean(b.Box({r.x1 - u1, r.y0 + v0, z0}, {r.x1 - u0, r.y0 + v1, z1}, mat)); break;
-        default: Lean(b.Box({r.x0 + v0, r.y0 + u0, z0}, {r.x0 + v1, r.y0 + u1, z1}, mat)); break;
+    case 0: Lean(b.Box({r.x0 + u0, r.y1 - v1, z0}, {r.x0 + u1, r.y1 - v0, z1}, mat)); break;
+    case 1: Lean(b.Box({r.x1 - v1, r.y1 - u1, z0}, {r.x1 - v0, r.y1 - u0, z1}, mat)); break;
+    case 2: Lean(b.Box({r.x1 - u1, r.y0 + v0, z0}, {r.x1 - u0, r.y0 + v1, z1}, mat)); break;
+    default: Lean(b.Box({r.x0 + v0, r.y0 + u0, z0}, {r.x0 + v1, r.y0 + u1, z1}, mat)); break;
     }
 }
 
 Rect WallRect(const Rect& r, int wall, double u0, double u1, double v0, double v1) {
     switch (wall) {
-        case 0: return {r.x0 + u0, r.y1 - v1, r.x0 + u1, r.y1 - v0};
-        case 1: return {r.x1 - v1, r.y1 - u1, r.x1 - v0, r.y1 - u0};
-        case 2: return {r.x1 - u1, r.y0 + v0, r.x1 - u0, r.y0 + v1};
-        default: return {r.x0 + v0, r.y0 + u0, r.x0 + v1, r.y0 + u1};
+    case 0: return {r.x0 + u0, r.y1 - v1, r.x0 + u1, r.y1 - v0};
+    case 1: return {r.x1 - v1, r.y1 - u1, r.x1 - v0, r.y1 - u0};
+    case 2: return {r.x1 - u1, r.y0 + v0, r.x1 - u0, r.y0 + v1};
+    default: return {r.x0 + v0, r.y0 + u0, r.x0 + v1, r.y0 + u1};
     }
 }
 
@@ -936,10 +968,8 @@ void Facade(Cell& c, int space, int wall, int storeys) {
     for (const double u : bays) {
         // Street level a shop window or a shut door, a window on every storey above.
         std::vector<Cell::Slot> slots;
-        if (rng.Chance(50))
-            slots.push_back({24, 104, kGlass});
-        else
-            slots.push_back({0, 104, "METAL/METALDOOR039A"});
+        if (rng.Chance(50)) slots.push_back({24, 104, kGlass});
+        else slots.push_back({0, 104, "METAL/METALDOOR039A"});
         for (int k = 1; k < storeys; ++k) slots.push_back({128.0 * k + 32, 128.0 * k + 104, kGlass});
         c.Recess(space, wall, u - w / 2, u + w / 2, 8, std::move(slots));
         // Now and then (once in a room) a balcony under a first-floor window: its slab and parapet.

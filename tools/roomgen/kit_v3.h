@@ -33,20 +33,36 @@ struct Look {
     std::string frame;       // door frames, casings, sills
     std::string soundscape;  // a soundscape of the game
     Lamp lamp = Lamp::Bulb;
-    std::string decals;      // "graffiti", "bills", "stains" or "" for none
+    std::string decals;  // "graffiti", "bills", "stains" or "" for none
 };
 
 // What a space is for; it decides the furniture, the lamps and where people stand.
-enum class Use { Corridor, Office, Flat, Bedroom, Kitchen, Washroom, Cell, Store, Stair, Hall, Machine, Post, Street,
-                 Yard, Quay, Water };
+enum class Use {
+    Corridor,
+    Office,
+    Flat,
+    Bedroom,
+    Kitchen,
+    Washroom,
+    Cell,
+    Store,
+    Stair,
+    Hall,
+    Machine,
+    Post,
+    Street,
+    Yard,
+    Quay,
+    Water
+};
 
 struct Space {
     Rect r;
     Look look;
     Use use = Use::Corridor;
-    double ceiling = 0;  // inside height; 0 keeps the shell's
-    double floor = 0;    // the height of a raised floor (a detail plinth) over the whole space
-    bool roofed = false; // in a room open to the sky, a roof over this space at `ceiling`
+    double ceiling = 0;   // inside height; 0 keeps the shell's
+    double floor = 0;     // the height of a raised floor (a detail plinth) over the whole space
+    bool roofed = false;  // in a room open to the sky, a roof over this space at `ceiling`
 };
 
 // A small deterministic random source, so every room comes out the same on every run.

@@ -14,8 +14,8 @@ namespace roomgen {
 
 namespace {
 
-using roomkit::kTrigger;
 using roomkit::East;
+using roomkit::kTrigger;
 using roomkit::North;
 using roomkit::South;
 using roomkit::West;
@@ -98,9 +98,16 @@ std::vector<Def> Definitions() {
                      b.Prop(kDrum, {-300, -250, 0});
                      b.Prop(kCrate, {300, 280, 0});
                      b.Entity("light_spot", {0, 0, 272},
-                              {{"angles", "-90 0 0"}, {"pitch", "-90"}, {"_light", "255 240 210 400"},
-                               {"_lightHDR", "-1 -1 -1 1"}, {"_lightscaleHDR", "1"}, {"_inner_cone", "35"},
-                               {"_cone", "60"}, {"_exponent", "1"}, {"_quadratic_attn", "1"}, {"style", "0"}});
+                              {{"angles", "-90 0 0"},
+                               {"pitch", "-90"},
+                               {"_light", "255 240 210 400"},
+                               {"_lightHDR", "-1 -1 -1 1"},
+                               {"_lightscaleHDR", "1"},
+                               {"_inner_cone", "35"},
+                               {"_cone", "60"},
+                               {"_exponent", "1"},
+                               {"_quadratic_attn", "1"},
+                               {"style", "0"}});
                      b.Light({-280, 240, 256});
                      b.Light({280, -240, 256});
                      b.SpawnPoint({0, 0, 8}, 90);
@@ -125,8 +132,9 @@ std::vector<Def> Definitions() {
                  }});
 
     // ---- turn parts: open north and east ----
-    d.push_back({"turn_concrete_bend", "Concrete Bend", "A concrete corner room with a stack of cover in its far corner.",
-                 1, Shell(1, kConcrete, 256), [](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back({"turn_concrete_bend", "Concrete Bend",
+                 "A concrete corner room with a stack of cover in its far corner.", 1, Shell(1, kConcrete, 256),
+                 [](RoomBuilder& b, const ShellPlan& s) {
                      Cover(b, -352, -352, -208, -208, 64, s.mats.trim);
                      Cover(b, -336, -336, -256, -256, 48, s.mats.trim, 64);
                      Pillar(b, -96, -96, 32, s.height, s.mats.wall);
@@ -136,26 +144,27 @@ std::vector<Def> Definitions() {
                      b.Light({-240, 240, 224}, "255 210 170 200");
                      b.Item({-160, -300, 16}, 0);
                  }});
-    d.push_back({"turn_sky_courtyard", "Corner Courtyard", "An open brick courtyard where planters and barricades vary.",
-                 1, Shell(1, kBrick, 448, true), [](RoomBuilder& b, const ShellPlan& s) {
-                     Cover(b, -352, -352, -160, -288, 40, s.mats.trim);
-                     Cover(b, -352, -288, -288, -160, 40, s.mats.trim);
-                     Node& a = b.SpawnGroup("court_planter");
-                     b.Box({-224, -224, 0}, {-160, -160, 48}, s.mats.trim, &a);
-                     Node& c = b.SpawnGroup("court_wall");
-                     b.Box({160, -240, 0}, {176, -128, 96}, s.mats.wall, &c);
-                     Node& e = b.SpawnGroup("court_blocks");
-                     b.Box({-320, 176, 0}, {-256, 240, 56}, s.mats.trim, &e);
-                     b.Box({-240, 256, 0}, {-176, 320, 56}, s.mats.trim, &e);
-                     b.SpawnController({-16, -16, 16}, {{"court_planter", 1}, {"court_wall", 1}, {"court_blocks", 2}}, 0);
-                     b.Light({0, 0, 300}, "255 240 220 180");
-                     b.Weapon({-200, -120, 16}, 2);
-                     b.Item({260, -260, 16}, 2);
-                     b.FixedProp(kBench, {-300, 300, 0}, 0);
-                     b.Prop(kTrashcan, {300, -300, 0});
-                 }});
-    d.push_back({"turn_stepped_bend", "Stepped Bend", "The east door is at floor level, the north door 128 units up.", 1,
-                 Shell(1, kConcrete, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back(
+        {"turn_sky_courtyard", "Corner Courtyard", "An open brick courtyard where planters and barricades vary.", 1,
+         Shell(1, kBrick, 448, true), [](RoomBuilder& b, const ShellPlan& s) {
+             Cover(b, -352, -352, -160, -288, 40, s.mats.trim);
+             Cover(b, -352, -288, -288, -160, 40, s.mats.trim);
+             Node& a = b.SpawnGroup("court_planter");
+             b.Box({-224, -224, 0}, {-160, -160, 48}, s.mats.trim, &a);
+             Node& c = b.SpawnGroup("court_wall");
+             b.Box({160, -240, 0}, {176, -128, 96}, s.mats.wall, &c);
+             Node& e = b.SpawnGroup("court_blocks");
+             b.Box({-320, 176, 0}, {-256, 240, 56}, s.mats.trim, &e);
+             b.Box({-240, 256, 0}, {-176, 320, 56}, s.mats.trim, &e);
+             b.SpawnController({-16, -16, 16}, {{"court_planter", 1}, {"court_wall", 1}, {"court_blocks", 2}}, 0);
+             b.Light({0, 0, 300}, "255 240 220 180");
+             b.Weapon({-200, -120, 16}, 2);
+             b.Item({260, -260, 16}, 2);
+             b.FixedProp(kBench, {-300, 300, 0}, 0);
+             b.Prop(kTrashcan, {300, -300, 0});
+         }});
+    d.push_back({"turn_stepped_bend", "Stepped Bend", "The east door is at floor level, the north door 128 units up.",
+                 1, Shell(1, kConcrete, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 160, 0}, {368, 368, 128}, s.mats.trim);
                      b.Stairs(-96, 96, -96, 0, 128, North, s.mats.trim);
                      Cover(b, -320, -320, -224, -224, 56, s.mats.wall);
@@ -215,8 +224,7 @@ std::vector<Def> Definitions() {
                      Cover(b, 208, -336, 336, -272, 64, s.mats.trim);
                      b.Box({-336, -336, 96}, {-208, -272, 104}, "METAL/METALWALL003A");
                      b.Box({208, -336, 96}, {336, -272, 104}, "METAL/METALWALL003A");
-                     for (double x : {-336.0, -216.0})
-                         b.Box({x, -336, 64}, {x + 8, -328, 96}, "METAL/METALWALL003A");
+                     for (double x : {-336.0, -216.0}) b.Box({x, -336, 64}, {x + 8, -328, 96}, "METAL/METALWALL003A");
                      for (double x : {208.0, 328.0}) b.Box({x, -336, 64}, {x + 8, -328, 96}, "METAL/METALWALL003A");
                      Node& well = b.SpawnGroup("square_well");
                      b.Box({-48, -224, 0}, {48, -128, 40}, s.mats.trim, &well);
@@ -230,8 +238,8 @@ std::vector<Def> Definitions() {
                      b.FixedProp(kCashRegister, {-272, -304, 64}, 90);
                      b.Prop(kBox, {272, -304, 64});
                  }});
-    d.push_back({"threeway_raised_north", "Raised Tee", "East and west doors at floor level; the north door up a ramp.", 2,
-                 Shell(2, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back({"threeway_raised_north", "Raised Tee", "East and west doors at floor level; the north door up a ramp.",
+                 2, Shell(2, kMetal, 320, false, {64, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 224, 0}, {368, 368, 64}, s.mats.floor);
                      b.Ramp({-128, 64, 0}, {128, 224, 64}, North, s.mats.floor);
                      Cover(b, -320, -320, -192, -288, 56, s.mats.trim);
@@ -243,8 +251,8 @@ std::vector<Def> Definitions() {
                      b.Prop(kCrate, {-300, 120, 0});
                      b.FixedProp(kCageLight, {0, -360, 200});
                  }});
-    d.push_back({"threeway_brick_hall", "Brick Junction", "A brick junction whose cover changes from level to level.", 2,
-                 Shell(2, kBrick, 288), [](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back({"threeway_brick_hall", "Brick Junction", "A brick junction whose cover changes from level to level.",
+                 2, Shell(2, kBrick, 288), [](RoomBuilder& b, const ShellPlan& s) {
                      Pillar(b, -176, -176, 32, s.height, s.mats.trim);
                      Pillar(b, 176, -176, 32, s.height, s.mats.trim);
                      Node& left = b.SpawnGroup("junction_left");
@@ -292,8 +300,8 @@ std::vector<Def> Definitions() {
                  Shell(3, kBrick, 512, true), [](RoomBuilder& b, const ShellPlan& s) {
                      for (double x : {-1.0, 1.0})
                          for (double y : {-1.0, 1.0})
-                             Cover(b, x < 0 ? -352 : 208, y < 0 ? -352 : 208, x < 0 ? -208 : 352, y < 0 ? -208 : 352, 96,
-                                   s.mats.wall);
+                             Cover(b, x < 0 ? -352 : 208, y < 0 ? -352 : 208, x < 0 ? -208 : 352, y < 0 ? -208 : 352,
+                                   96, s.mats.wall);
                      Node& g = b.SpawnGroup("cross_sandbags");
                      b.Box({-160, 136, 0}, {-112, 152, 40}, s.mats.trim, &g);
                      b.Box({112, -152, 0}, {160, -136, 40}, s.mats.trim, &g);
@@ -303,7 +311,8 @@ std::vector<Def> Definitions() {
                      b.FixedProp(kStreetLamp, {-280, -140, 0});
                      b.Prop(kTrashcan, {140, 280, 0});
                  }});
-    d.push_back({"cross_metal_hub", "Metal Hub", "A metal hub: three doors at floor level, the north one up the stairs.", 3,
+    d.push_back({"cross_metal_hub", "Metal Hub",
+                 "A metal hub: three doors at floor level, the north one up the stairs.", 3,
                  Shell(3, kMetal, 384, false, {128, 0, 0, 0}), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-368, 288, 0}, {368, 368, 128}, s.mats.floor);
                      b.Stairs(-96, 96, 96, 0, 128, North, s.mats.trim, 16, 24);
@@ -410,8 +419,8 @@ std::vector<Def> Definitions() {
                      b.Light({0, 240, 224}, "200 220 255 200");
                      b.Prop(kCanister, {-300, 100, 0});
                  }});
-    d.push_back({"start_brick_cellar", "Cellar Start", "The level starts in a brick cellar.", 5,
-                 Shell(5, kBrick, 224), [start](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back({"start_brick_cellar", "Cellar Start", "The level starts in a brick cellar.", 5, Shell(5, kBrick, 224),
+                 [start](RoomBuilder& b, const ShellPlan& s) {
                      start(b, s, 2);
                      for (double x : {-208.0, 208.0}) Pillar(b, x, 64, 24, s.height, s.mats.trim);
                      b.Light({0, 200, 192}, "255 200 150 180");
@@ -466,8 +475,9 @@ std::vector<GeneratedRoom> BuildLibrary(const std::string& author, const roomkit
     for (const auto& def : LibraryV3()) {
         RoomBuilder b(def.name, def.type, def.description, &models);
         b.MakeShell(def.shell);
-        // Every room but the start holds a fight (a room's plan may ask for more or fewer).
-        if (def.type != 5) b.Encounter(def.type == 4 || def.type == 6 ? 2 : 3);
+        // Every room but the start holds a fight, the junctions a larger one (a room's plan may
+        // ask for more or fewer).
+        if (def.type != 5) b.Encounter(def.type == 2 || def.type == 3 ? 3 : 2);
         def.fill(b, def.shell);
         out.push_back({def.file, b.Finish(author)});
     }
@@ -521,14 +531,64 @@ RoomMakeup MakeupOf(const Node& map) {
 }
 
 const std::vector<roomkit::PropModel>& FurnitureModels() {
-    static const std::vector<roomkit::PropModel> all{
-        kDrum, kDrumRed, kBlueBarrel, kCrate, kCrateBig, kPallet, kBoard, kBox, kBucket, kGasCan,
-        kCanister, kPushcart, kChair, kOfficeChair, kLaundryCart, kTrashcan, kPanel, kPot, kTable, kTable2,
-        kDesk, kDresser, kShelf, kKitchenShelf, kFridge, kRadiator, kCouch, kBed, kBedframe, kBathtub,
-        kFileCabinet, kCloset, kControlChair, kDumpster, kConcreteBarrier, kWoodFence, kCombineBarricade,
-        kCombineBarricadeMed, kCar, kCar2, kGasPump, kCashRegister, kBench, kBenchIndoor, kCafeTable,
-        kCafeBench, kStove, kCounter, kWasher, kDryer, kConcretePipe, kBoiler, kCooler, kDockPole,
-        kHangingLamp, kCageLight, kLampFixture, kStreetLamp};
+    static const std::vector<roomkit::PropModel> all{kDrum,
+                                                     kDrumRed,
+                                                     kBlueBarrel,
+                                                     kCrate,
+                                                     kCrateBig,
+                                                     kPallet,
+                                                     kBoard,
+                                                     kBox,
+                                                     kBucket,
+                                                     kGasCan,
+                                                     kCanister,
+                                                     kPushcart,
+                                                     kChair,
+                                                     kOfficeChair,
+                                                     kLaundryCart,
+                                                     kTrashcan,
+                                                     kPanel,
+                                                     kPot,
+                                                     kTable,
+                                                     kTable2,
+                                                     kDesk,
+                                                     kDresser,
+                                                     kShelf,
+                                                     kKitchenShelf,
+                                                     kFridge,
+                                                     kRadiator,
+                                                     kCouch,
+                                                     kBed,
+                                                     kBedframe,
+                                                     kBathtub,
+                                                     kFileCabinet,
+                                                     kCloset,
+                                                     kControlChair,
+                                                     kDumpster,
+                                                     kConcreteBarrier,
+                                                     kWoodFence,
+                                                     kCombineBarricade,
+                                                     kCombineBarricadeMed,
+                                                     kCar,
+                                                     kCar2,
+                                                     kGasPump,
+                                                     kCashRegister,
+                                                     kBench,
+                                                     kBenchIndoor,
+                                                     kCafeTable,
+                                                     kCafeBench,
+                                                     kStove,
+                                                     kCounter,
+                                                     kWasher,
+                                                     kDryer,
+                                                     kConcretePipe,
+                                                     kBoiler,
+                                                     kCooler,
+                                                     kDockPole,
+                                                     kHangingLamp,
+                                                     kCageLight,
+                                                     kLampFixture,
+                                                     kStreetLamp};
     static const std::vector<roomkit::PropModel> withV3 = [] {
         auto v = all;
         v.insert(v.end(), v3::Models().begin(), v3::Models().end());
@@ -600,7 +660,8 @@ std::vector<std::string> ContentFaults(const Node& map) {
     for (const auto& e : map.children) {
         if (!e.isBlock || e.key != "entity") continue;
         const std::string cls = e.Get("classname");
-        if (cls != "vornic_npc" && cls != "vornic_item" && cls != "vornic_weapon" && cls != "info_player_start") continue;
+        if (cls != "vornic_npc" && cls != "vornic_item" && cls != "vornic_weapon" && cls != "info_player_start")
+            continue;
         Vec3 at;
         tessellon::ParseVector(e.Get("origin"), at);
         for (const auto& [lo, hi] : propBoxes)

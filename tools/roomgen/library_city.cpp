@@ -7,10 +7,10 @@ namespace roomgen {
 namespace {
 
 using roomkit::East;
+using roomkit::kWideGateKind;
 using roomkit::North;
 using roomkit::South;
 using roomkit::West;
-using roomkit::kWideGateKind;
 
 constexpr int G = kWideGateKind;
 
@@ -33,8 +33,15 @@ void OneWay(std::vector<Def>& d) {
                      // The openings are on the towpath, at its two ends; the walls stand in the
                      // water too, so nothing looks along the canal into the middle.
                      SaveBaffles(b, s,
-                                 {.yNorth = 112, .ySouth = -112, .north0 = -368, .north1 = -224, .south0 = 32,
-                                  .south1 = 176, .save0 = -120, .save1 = -56, .bottom = -roomkit::kTrenchDepth},
+                                 {.yNorth = 112,
+                                  .ySouth = -112,
+                                  .north0 = -368,
+                                  .north1 = -224,
+                                  .south0 = 32,
+                                  .south1 = 176,
+                                  .save0 = -120,
+                                  .save1 = -56,
+                                  .bottom = -roomkit::kTrenchDepth},
                                  s.mats.wall);
                      b.Prop(kPallet, {-300, -220, 0});
                      b.Prop(kDrum, {-320, 200, 0});
@@ -49,8 +56,10 @@ void OneWay(std::vector<Def>& d) {
     d.push_back({"oneway_warehouse_aisle", "Warehouse Aisle",
                  "Tall racks of shelving line both sides; two stock walls split the aisle.", 0,
                  Shell(0, kWarehouse, 384), [](RoomBuilder& b, const ShellPlan& s) {
-                     SaveBaffles(b, s, {.yNorth = 96, .ySouth = -112, .north0 = 96, .north1 = 224, .south0 = -224, .south1 = -96},
-                                 s.mats.wall);
+                     SaveBaffles(
+                         b, s,
+                         {.yNorth = 96, .ySouth = -112, .north0 = 96, .north1 = 224, .south0 = -224, .south1 = -96},
+                         s.mats.wall);
                      for (double y : {-320.0, 128.0}) {
                          Shelving(b, {-352, y, 0}, {-240, y + 176, 192}, 3, s.mats.trim);
                          Shelving(b, {240, y, 0}, {352, y + 176, 192}, 3, s.mats.trim);
@@ -87,8 +96,9 @@ void OneWay(std::vector<Def>& d) {
                      b.Item({280, -300, 16}, 4);
                      b.Weapon({-280, 300, 16}, 1, 90);
                  }});
-    d.push_back({"oneway_service_tunnel", "Service Tunnel", "A low tunnel with pipe runs along its walls and two bulkheads.", 0,
-                 Shell(0, kTunnel, 224), [](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back({"oneway_service_tunnel", "Service Tunnel",
+                 "A low tunnel with pipe runs along its walls and two bulkheads.", 0, Shell(0, kTunnel, 224),
+                 [](RoomBuilder& b, const ShellPlan& s) {
                      SaveBaffles(b, s, {.yNorth = 96, .ySouth = -96}, s.mats.wall);
                      b.Box({-368, -368, 128}, {-336, 368, 160}, s.mats.trim);
                      b.Box({-368, -368, 168}, {-344, 368, 192}, s.mats.trim);
@@ -249,8 +259,8 @@ void Turns(std::vector<Def>& d) {
 }
 
 void ThreeWays(std::vector<Def>& d) {
-    d.push_back({"threeway_checkpoint", "Combine Checkpoint", "A guard booth and barricades at a Combine checkpoint.", 2,
-                 Shell(2, kCombine, 320), [](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back({"threeway_checkpoint", "Combine Checkpoint", "A guard booth and barricades at a Combine checkpoint.",
+                 2, Shell(2, kCombine, 320), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-128, -368, 0}, {-112, -224, 128}, s.mats.trim);
                      b.Box({112, -368, 0}, {128, -224, 128}, s.mats.trim);
                      b.Box({-128, -240, 0}, {0, -224, 48}, s.mats.trim);
@@ -346,8 +356,9 @@ void ThreeWays(std::vector<Def>& d) {
 }
 
 void Crosses(std::vector<Def>& d) {
-    d.push_back({"cross_stairwell", "Stairwell Landing", "A landing block in the middle, climbed by stairs from two sides.",
-                 3, Shell(3, kConcrete, 384), [](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back({"cross_stairwell", "Stairwell Landing",
+                 "A landing block in the middle, climbed by stairs from two sides.", 3, Shell(3, kConcrete, 384),
+                 [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-288, -288, 0}, {-128, -128, 96}, s.mats.trim);
                      b.Stairs(-288, -208, 16, 0, 96, West, s.mats.trim, 16, 24);
                      Railing(b, -288, -128, -286, 96, false, "METAL/METALWALL001A");
@@ -378,8 +389,8 @@ void Crosses(std::vector<Def>& d) {
                  Shell(3, kWarehouse, 352), [](RoomBuilder& b, const ShellPlan& s) {
                      for (double x : {-1.0, 1.0})
                          for (double y : {-1.0, 1.0}) {
-                             Cover(b, x < 0 ? -352 : 224, y < 0 ? -352 : 224, x < 0 ? -224 : 352, y < 0 ? -224 : 352, 64,
-                                   s.mats.trim);
+                             Cover(b, x < 0 ? -352 : 224, y < 0 ? -352 : 224, x < 0 ? -224 : 352, y < 0 ? -224 : 352,
+                                   64, s.mats.trim);
                              b.Prop(kCrate, {x * 288, y * 288, 64});
                          }
                      b.Prop(kCrateBig, {-160, 160, 0}, 20);
@@ -413,8 +424,8 @@ void Crosses(std::vector<Def>& d) {
                      b.Light({0, -260, 280}, "190 210 255 220");
                      b.Weapon({0, 280, 16}, 4, 270);
                  }});
-    d.push_back({"cross_collapsed_block", "Collapsed Block", "Rubble and broken walls of a building open to the sky.", 3,
-                 Shell(3, kRuin, 448, true), [](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back({"cross_collapsed_block", "Collapsed Block", "Rubble and broken walls of a building open to the sky.",
+                 3, Shell(3, kRuin, 448, true), [](RoomBuilder& b, const ShellPlan& s) {
                      b.Box({-352, 160, 0}, {-176, 176, 144}, s.mats.wall);
                      b.Box({176, -176, 0}, {352, -160, 96}, s.mats.wall);
                      Cover(b, -300, -300, -200, -220, 32, s.mats.trim);
@@ -513,8 +524,7 @@ void Alleys(std::vector<Def>& d) {
                  }});
     d.push_back({"alley_pantry", "Pantry", "A tiled storeroom of kitchen shelves and a fridge.", 4,
                  Shell(4, kTiled, 240), [](RoomBuilder& b, const ShellPlan& s) {
-                     for (double y : {-320.0, -160.0})
-                         Shelving(b, {-352, y, 0}, {-272, y + 128, 160}, 3, s.mats.trim);
+                     for (double y : {-320.0, -160.0}) Shelving(b, {-352, y, 0}, {-272, y + 128, 160}, 3, s.mats.trim);
                      b.FixedProp(kKitchenShelf, {320, -300, 0}, 180);
                      b.FixedProp(kFridge, {330, -100, 0}, 180);
                      b.Prop(kPot, {-300, -250, 56});
@@ -612,8 +622,8 @@ void Ends(std::vector<Def>& d) {
                      b.FixedProp(kDockPole, {-262, 166, 0});
                      b.Prop(kDrum, {300, 250, 0});
                  }});
-    d.push_back({"end_safe_flat", "Safe Flat", "A safe flat where the resistance waits.", 6,
-                 Shell(6, kApartment, 240), [finale](RoomBuilder& b, const ShellPlan& s) {
+    d.push_back({"end_safe_flat", "Safe Flat", "A safe flat where the resistance waits.", 6, Shell(6, kApartment, 240),
+                 [finale](RoomBuilder& b, const ShellPlan& s) {
                      finale(b, s, "You reached the safe flat. You made it!");
                      b.FixedProp(kCouch, {-300, 200, 0}, 0);
                      b.FixedProp(kBed, {300, 250, 0}, 180);

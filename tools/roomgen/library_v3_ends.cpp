@@ -41,7 +41,8 @@ Plan Rooms(const Place& p, int variant, const Rect& main, double wayBottom) {
     plan.zones.push_back({main, p.room, p.main, variant != 1});
     const double top = wayBottom;
     if (variant != 1) plan.zones.push_back({{-kIn + kGap, top, -64 - kGap, kIn - kGap}, p.room, p.side, true});
-    plan.zones.push_back({{wide + kGap, top, kIn - kGap, kIn - kGap}, p.room, variant == 2 ? Use::Kitchen : p.side, variant == 0});
+    plan.zones.push_back(
+        {{wide + kGap, top, kIn - kGap, kIn - kGap}, p.room, variant == 2 ? Use::Kitchen : p.side, variant == 0});
     if (variant == 2 && main.x0 > -kIn + 2 * kGap + 96)
         plan.zones.push_back({{-kIn + kGap, -kIn + kGap, main.x0 - kGap, main.y1}, p.room, Use::Store, false});
     plan.noNpcs = {1};  // none in the start or end room itself
@@ -56,8 +57,9 @@ void Starts(std::vector<Def>& defs) {
             const int items = v;
             defs.push_back({std::string("start_") + p.key + "_" + std::to_string(v), std::string(p.name) + " Start",
                             "The level starts in a " + std::string(p.name) + " of City 17.", 5,
-                            ShellOf(5, *p.way, p.height + 16 * v), [place, v, items, seed](RoomBuilder& b, const ShellPlan& s) {
-                                const Rect main = v == 1 ? Rect{-288, -kIn + kGap, 288, -96 - kGap}
+                            ShellOf(5, *p.way, p.height + 16 * v),
+                            [place, v, items, seed](RoomBuilder& b, const ShellPlan& s) {
+                                const Rect main = v == 1   ? Rect{-288, -kIn + kGap, 288, -96 - kGap}
                                                   : v == 2 ? Rect{-176, -kIn + kGap, 176, -64 - kGap}
                                                            : Rect{-240, -kIn + kGap, 240, -64 - kGap};
                                 Plan plan = Rooms(place, v, main, v == 1 ? -96 : -64);
@@ -74,18 +76,21 @@ void Starts(std::vector<Def>& defs) {
         const char* key;
         const char* name;
         double height, half;
-    } yards[] = {{"yard", "Yard Start", 384, 96},   {"court", "Court Start", 448, 128}, {"square", "Square Start", 512, 160},
-                 {"dock", "Dock Yard Start", 384, 128}, {"backyard", "Backyard Start", 320, 96}, {"gate", "Gate Start", 448, 128}};
+    } yards[] = {{"yard", "Yard Start", 384, 96},         {"court", "Court Start", 448, 128},
+                 {"square", "Square Start", 512, 160},    {"dock", "Dock Yard Start", 384, 128},
+                 {"backyard", "Backyard Start", 320, 96}, {"gate", "Gate Start", 448, 128}};
     for (const auto& y : yards) {
         const double h = y.half, height = y.height;
         const bool dock = std::string(y.key) == "dock";
         // A lane wide enough leaves through a wide gate, to the streets beyond.
         const int kind = h >= 128 ? roomkit::kWideGateKind : 0;
         defs.push_back({std::string("start_") + y.key, y.name, "The level starts in a yard between tenements.", 5,
-                        ShellOf(5, Streets(), height, true, {}, {kind, 0, 0, 0}), [h, height, dock, seed](RoomBuilder& b, const ShellPlan& s) {
+                        ShellOf(5, Streets(), height, true, {}, {kind, 0, 0, 0}),
+                        [h, height, dock, seed](RoomBuilder& b, const ShellPlan& s) {
                             Plan plan;
                             Space yard;
-                            yard.r = {-256, -kIn + kGap, 256, -64}, yard.look = dock ? Industrial() : Streets(), yard.use = Use::Yard;
+                            yard.r = {-256, -kIn + kGap, 256, -64}, yard.look = dock ? Industrial() : Streets(),
+                            yard.use = Use::Yard;
                             Space lane;
                             lane.r = {-h, -64, h, kIn}, lane.look = Streets(), lane.use = Use::Street;
                             plan.ways = {yard, lane};
@@ -115,7 +120,8 @@ void Ends(std::vector<Def>& defs) {
             const bool tall = v == 2;
             defs.push_back({std::string("end_") + p.key + "_" + std::to_string(v), std::string(p.name) + " Way Out",
                             "The level ends in a " + std::string(p.name) + ": reaching its back ends the game.", 6,
-                            ShellOf(6, *p.way, tall ? 320 : p.height), [place, v, words, tall, seed](RoomBuilder& b, const ShellPlan& s) {
+                            ShellOf(6, *p.way, tall ? 320 : p.height),
+                            [place, v, words, tall, seed](RoomBuilder& b, const ShellPlan& s) {
                                 const Rect main{-kIn + kGap, -kIn + kGap, kIn - kGap, -48};
                                 Plan plan = Rooms(place, v, main, -32);
                                 plan.extras = [tall](Cell& c) {
@@ -144,23 +150,25 @@ void Ends(std::vector<Def>& defs) {
         const std::string words = y.words;
         // The widest lanes meet their street through a wide gate.
         const int kind = h >= 128 ? roomkit::kWideGateKind : 0;
-        defs.push_back({std::string("end_") + y.key, y.name, "The level ends in a yard at the edge of the district.", 6,
-                        ShellOf(6, Streets(), height, true, {}, {kind, 0, 0, 0}), [h, height, words, seed](RoomBuilder& b, const ShellPlan& s) {
-                            Plan plan;
-                            Space yard;
-                            yard.r = {-kIn + kGap, -kIn + kGap, kIn - kGap, -48}, yard.look = Streets(), yard.use = Use::Yard;
-                            Space lane;
-                            lane.r = {-h, -48, h, kIn}, lane.look = Streets(), lane.use = Use::Street;
-                            plan.ways = {yard, lane};
-                            const int storeys = static_cast<int>(height / 128);
-                            plan.before = [storeys](Cell& c) {
-                                for (const auto& [space, wall] : {std::pair{0, 1}, {0, 2}, {0, 3}, {1, 1}, {1, 3}})
-                                    Facade(c, space, wall, storeys);
-                            };
-                            plan.extras = [](Cell& c) { c.KeepClear({-kIn, -kIn, kIn, -144}); };
-                            Realise(b, s, plan, seed);
-                            FinaleKit(b, s, words);
-                        }});
+        defs.push_back(
+            {std::string("end_") + y.key, y.name, "The level ends in a yard at the edge of the district.", 6,
+             ShellOf(6, Streets(), height, true, {}, {kind, 0, 0, 0}),
+             [h, height, words, seed](RoomBuilder& b, const ShellPlan& s) {
+                 Plan plan;
+                 Space yard;
+                 yard.r = {-kIn + kGap, -kIn + kGap, kIn - kGap, -48}, yard.look = Streets(), yard.use = Use::Yard;
+                 Space lane;
+                 lane.r = {-h, -48, h, kIn}, lane.look = Streets(), lane.use = Use::Street;
+                 plan.ways = {yard, lane};
+                 const int storeys = static_cast<int>(height / 128);
+                 plan.before = [storeys](Cell& c) {
+                     for (const auto& [space, wall] : {std::pair{0, 1}, {0, 2}, {0, 3}, {1, 1}, {1, 3}})
+                         Facade(c, space, wall, storeys);
+                 };
+                 plan.extras = [](Cell& c) { c.KeepClear({-kIn, -kIn, kIn, -144}); };
+                 Realise(b, s, plan, seed);
+                 FinaleKit(b, s, words);
+             }});
         ++seed;
     }
 }

@@ -99,23 +99,24 @@ void TurnHalls(std::vector<Def>& defs) {
     for (const auto& h : halls) {
         const Look look = *h.look;
         const Use use = h.use;
-        defs.push_back({std::string("turn_hall_") + h.key, h.name, "A tall corner hall with a gallery and rooms behind.", 1,
-                        ShellOf(1, look, 320), [look, use, seed](RoomBuilder& b, const ShellPlan& s) {
-                            Plan p;
-                            Space hall;
-                            hall.r = {-208, -96, kIn, kIn}, hall.look = look, hall.use = use;
-                            p.ways.push_back(hall);
-                            Zone south{{-kIn + kGap, -kIn + kGap, kIn - kGap, -96 - kGap}, &look, Use::Store, true};
-                            south.at = 300;
-                            p.zones.push_back(south);
-                            p.zones.push_back({{-kIn + kGap, -96, -208 - kGap, kIn - kGap}, &look, Use::Machine, false});
-                            p.before = [](Cell& c) { c.Window(0, 1, 120, 200, 96, 80); };
-                            p.extras = [](Cell& c) {
-                                Gallery(c, 0, 3, 112, 160, 0, 80);
-                                Flight(c, {-96, -96, 224, -16}, West, 0, 160, c.At(0).look.mats.trim);
-                            };
-                            Realise(b, s, p, seed);
-                        }});
+        defs.push_back(
+            {std::string("turn_hall_") + h.key, h.name, "A tall corner hall with a gallery and rooms behind.", 1,
+             ShellOf(1, look, 320), [look, use, seed](RoomBuilder& b, const ShellPlan& s) {
+                 Plan p;
+                 Space hall;
+                 hall.r = {-208, -96, kIn, kIn}, hall.look = look, hall.use = use;
+                 p.ways.push_back(hall);
+                 Zone south{{-kIn + kGap, -kIn + kGap, kIn - kGap, -96 - kGap}, &look, Use::Store, true};
+                 south.at = 300;
+                 p.zones.push_back(south);
+                 p.zones.push_back({{-kIn + kGap, -96, -208 - kGap, kIn - kGap}, &look, Use::Machine, false});
+                 p.before = [](Cell& c) { c.Window(0, 1, 120, 200, 96, 80); };
+                 p.extras = [](Cell& c) {
+                     Gallery(c, 0, 3, 112, 160, 0, 80);
+                     Flight(c, {-96, -96, 224, -16}, West, 0, 160, c.At(0).look.mats.trim);
+                 };
+                 Realise(b, s, p, seed);
+             }});
         ++seed;
     }
 }
@@ -128,7 +129,8 @@ void RaisedJunctions(std::vector<Def>& defs, int type, const char* family, const
         const District d = *dp;
         defs.push_back({std::string(family) + "_raised_" + d.key, std::string(d.name) + " Upper Landing",
                         "The north door is a storey up a flight of stairs.", type,
-                        ShellOf(type, *d.way, 320, false, {128, 0, 0, 0}), [d, legs, seed](RoomBuilder& b, const ShellPlan& s) {
+                        ShellOf(type, *d.way, 320, false, {128, 0, 0, 0}),
+                        [d, legs, seed](RoomBuilder& b, const ShellPlan& s) {
                             Plan p;
                             p.ways = JunctionWays({false, legs.e, legs.s, legs.w}, d);
                             Space flight = Way({-64, 64, 64, 64 + 256}, d), landing = Way({-64, 64 + 256, 64, kIn}, d);
@@ -167,23 +169,24 @@ void DeadEnds(std::vector<Def>& defs) {
         for (int v = 0; v < 3; ++v) {
             const std::uint32_t seed = 700 + static_cast<std::uint32_t>(n++);
             static const char* const kNames[3] = {" Dead End", " Back Rooms", " Far End"};
-            defs.push_back({Key("alley", d, v), std::string(d.name) + kNames[v],
-                            "The corridor ends in the rooms at the back of the " + std::string(d.name) + ".", 4,
-                            ShellOf(4, *d.way, d.height), [d, v, seed](RoomBuilder& b, const ShellPlan& s) {
-                                Plan p;
-                                const double bottom = v == 0 ? -96.0 : v == 1 ? 0.0 : -192.0;
-                                p.ways.push_back(Way({-64, bottom, 64, kIn}, d));
-                                const double back = bottom - kGap;
-                                // The room at the end, and rooms either side of the corridor.
-                                p.zones.push_back(Room({-kIn + kGap + (v ? 64 : 0), -kIn + kGap, kIn - kGap, back}, d, v, true));
-                                p.zones.push_back(Room({-kIn + kGap, back + 2 * kGap, -64 - kGap, kIn - kGap}, d, v + 1, v == 1));
-                                p.zones.push_back(Room({64 + kGap, back + 2 * kGap, kIn - kGap, kIn - kGap}, d, v + 2, false));
-                                p.before = [](Cell& c) {
-                                    const Rect& r = c.At(1).r;
-                                    c.Window(1, 2, r.W() / 2, 56, 96, 64);
-                                };
-                                Realise(b, s, p, seed);
-                            }});
+            defs.push_back(
+                {Key("alley", d, v), std::string(d.name) + kNames[v],
+                 "The corridor ends in the rooms at the back of the " + std::string(d.name) + ".", 4,
+                 ShellOf(4, *d.way, d.height), [d, v, seed](RoomBuilder& b, const ShellPlan& s) {
+                     Plan p;
+                     const double bottom = v == 0 ? -96.0 : v == 1 ? 0.0 : -192.0;
+                     p.ways.push_back(Way({-64, bottom, 64, kIn}, d));
+                     const double back = bottom - kGap;
+                     // The room at the end, and rooms either side of the corridor.
+                     p.zones.push_back(Room({-kIn + kGap + (v ? 64 : 0), -kIn + kGap, kIn - kGap, back}, d, v, true));
+                     p.zones.push_back(Room({-kIn + kGap, back + 2 * kGap, -64 - kGap, kIn - kGap}, d, v + 1, v == 1));
+                     p.zones.push_back(Room({64 + kGap, back + 2 * kGap, kIn - kGap, kIn - kGap}, d, v + 2, false));
+                     p.before = [](Cell& c) {
+                         const Rect& r = c.At(1).r;
+                         c.Window(1, 2, r.W() / 2, 56, 96, 64);
+                     };
+                     Realise(b, s, p, seed);
+                 }});
         }
 }
 
@@ -201,18 +204,19 @@ void StoreHalls(std::vector<Def>& defs) {
     for (const auto& h : halls) {
         const Look look = *h.look;
         const Use use = h.use;
-        defs.push_back({std::string("alley_hall_") + h.key, h.name, "A dead-end hall with a mezzanine over its far end.", 4,
-                        ShellOf(4, look, 320), [look, use, seed](RoomBuilder& b, const ShellPlan& s) {
-                            Plan p;
-                            Space hall;
-                            hall.r = {-288, -kIn, 288, kIn}, hall.look = look, hall.use = use;
-                            p.ways.push_back(hall);
-                            p.extras = [](Cell& c) {
-                                Gallery(c, 0, 2, 160, 144, 0, 80);
-                                Flight(c, {208, -kIn + 160, 288, -kIn + 160 + 288}, South, 0, 144, c.At(0).look.mats.trim);
-                            };
-                            Realise(b, s, p, seed);
-                        }});
+        defs.push_back(
+            {std::string("alley_hall_") + h.key, h.name, "A dead-end hall with a mezzanine over its far end.", 4,
+             ShellOf(4, look, 320), [look, use, seed](RoomBuilder& b, const ShellPlan& s) {
+                 Plan p;
+                 Space hall;
+                 hall.r = {-288, -kIn, 288, kIn}, hall.look = look, hall.use = use;
+                 p.ways.push_back(hall);
+                 p.extras = [](Cell& c) {
+                     Gallery(c, 0, 2, 160, 144, 0, 80);
+                     Flight(c, {208, -kIn + 160, 288, -kIn + 160 + 288}, South, 0, 144, c.At(0).look.mats.trim);
+                 };
+                 Realise(b, s, p, seed);
+             }});
         ++seed;
     }
 }

@@ -24,14 +24,14 @@ struct Zigzag {
     Use uses[4];
     double height;
     double wayCeiling;
-    double half = 64;      // the legs' half width
-    int gates = 0;         // the doorways are wide gates
-    double floor = 0;      // the quays' height for a canal
+    double half = 64;  // the legs' half width
+    int gates = 0;     // the doorways are wide gates
+    double floor = 0;  // the quays' height for a canal
 };
 
-constexpr double kArmY = 208;   // the arms run between 112 and 208 off the middle
-constexpr double kBand = 96;    // the passage runs between -96 and 96
-constexpr double kArch = 300;   // the arches into the passage stand this far off the middle
+constexpr double kArmY = 208;  // the arms run between 112 and 208 off the middle
+constexpr double kBand = 96;   // the passage runs between -96 and 96
+constexpr double kArch = 300;  // the arches into the passage stand this far off the middle
 
 Space Make(const Rect& r, const Look& look, Use use, double ceiling = 0, double floor = 0) {
     Space s;
@@ -49,8 +49,9 @@ Def ZigzagDef(const Zigzag& z, std::uint32_t seed) {
     return {z.file, z.name, z.description, 0, shell, [z, seed, up, sky](RoomBuilder& b, const ShellPlan& s) {
                 const double h = z.half, I = kIn, f = z.floor;
                 const Use wayUse = sky ? Use::Street : Use::Corridor;
-                const Use passUse = z.passage == Passage::Canal ? Use::Quay : z.passage == Passage::Street ? Use::Street
-                                                                                                           : Use::Hall;
+                const Use passUse = z.passage == Passage::Canal    ? Use::Quay
+                                    : z.passage == Passage::Street ? Use::Street
+                                                                   : Use::Hall;
                 Plan p;
                 // The way: the south leg, the west arm, the passage, the east arm, the north leg.
                 // Arms and passage reach the cell's sides, so their raised floors are shell.
@@ -114,7 +115,8 @@ void AddOneWayRooms(std::vector<Def>& d) {
             Zigzag z;
             z.file = std::string("oneway_") + dist.key + "_" + variants[v];
             z.name = std::string(dist.name) + (v == 0 ? " Back Hall" : " Passage");
-            z.description = "The way through the " + std::string(dist.name) + " turns twice round a hall in its middle.";
+            z.description =
+                "The way through the " + std::string(dist.name) + " turns twice round a hall in its middle.";
             z.passage = v == 0 ? Passage::Hall : Passage::Gallery;
             z.way = *dist.way, z.room = *dist.room;
             for (int k = 0; k < 4; ++k) z.uses[k] = dist.uses[(k + v) % 4];

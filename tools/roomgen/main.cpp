@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
         models.insert(makeup.models.begin(), makeup.models.end());
         materials.insert(makeup.materials.begin(), makeup.materials.end());
         std::cout << room.file << ": " << makeup.worldBrushes << " world brushes, " << makeup.detailBrushes
-                  << " detail brushes, " << makeup.models.size() << " models, " << makeup.characters
-                  << " characters, " << makeup.nodes << " nodes, " << makeup.cubemaps << " cube maps\n";
+                  << " detail brushes, " << makeup.models.size() << " models, " << makeup.characters << " characters, "
+                  << makeup.nodes << " nodes, " << makeup.cubemaps << " cube maps\n";
         for (const auto& fault : roomgen::ContentFaults(room.map)) std::cerr << room.file << ": " << fault << "\n";
         const auto path = (dir / (room.file + ".vmf")).string();
         if (!roomkit::WriteFileAtomically(path, roomkit::WriteVmf(room.map))) {

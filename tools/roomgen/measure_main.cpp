@@ -30,8 +30,9 @@ int main(int argc, char** argv) {
         const auto lines = roomkit::SplitLines(text);
         if (lines.size() < static_cast<size_t>(roomkit::kHeaderLines)) continue;
         const roomkit::RoomBody body = roomkit::ParseBody(lines);
-        const std::vector<std::string> bodyLines(lines.begin() + roomkit::kHeaderLines,
-                                                 lines.begin() + std::min<size_t>(lines.size(), static_cast<size_t>(body.endLine)));
+        const std::vector<std::string> bodyLines(
+            lines.begin() + roomkit::kHeaderLines,
+            lines.begin() + std::min<size_t>(lines.size(), static_cast<size_t>(body.endLine)));
         auto bodies = tessellon::SealingBodies(tessellon::ReadVmfTokenLines(bodyLines, roomkit::kHeaderLines + 1));
         const auto type = std::atoi(lines[2].c_str());
         const auto openSides = roomkit::OpenSides(type);
@@ -41,13 +42,16 @@ int main(int argc, char** argv) {
             const roomkit::Vec3 p{std::atof(lines[static_cast<size_t>(first)].c_str()),
                                   std::atof(lines[static_cast<size_t>(first + 1)].c_str()),
                                   std::atof(lines[static_cast<size_t>(first + 2)].c_str())};
-            bodies.push_back(tessellon::SealingBox(roomkit::DoorwayPlug({s, p, std::atoi(lines[static_cast<size_t>(first + 3)].c_str())})));
+            bodies.push_back(tessellon::SealingBox(
+                roomkit::DoorwayPlug({s, p, std::atoi(lines[static_cast<size_t>(first + 3)].c_str())})));
         }
         const auto cut = tessellon::MeasureSpaceCut(bodies, {{-384, -384, -4096}, {384, 384, 4096}});
         if (!cut.checked) continue;
-        std::cout << f.filename().string() << ": " << cut.open << " open cells, " << cut.faces << " faces between them\n";
+        std::cout << f.filename().string() << ": " << cut.open << " open cells, " << cut.faces
+                  << " faces between them\n";
         open += static_cast<double>(cut.open), faces += static_cast<double>(cut.faces), ++rooms;
     }
-    if (rooms) std::cout << rooms << " rooms: " << open / rooms << " open cells, " << faces / rooms << " faces a room\n";
+    if (rooms)
+        std::cout << rooms << " rooms: " << open / rooms << " open cells, " << faces / rooms << " faces a room\n";
     return 0;
 }

@@ -14,9 +14,27 @@ Rect QuarterSW() { return {-kIn + kGap, -kIn + kGap, -64 - kGap, -64 - kGap}; }
 
 const std::vector<District>& Districts() {
     static const std::vector<District> all{
-        {"flats", "Tenement", &Stairwells(), &Apartments(), {Use::Flat, Use::Kitchen, Use::Bedroom, Use::Washroom}, 224, 176},
-        {"offices", "Office Block", &Offices(), &Offices(), {Use::Office, Use::Office, Use::Store, Use::Office}, 240, 160},
-        {"combine", "Combine Post", &CombinePost(), &CombinePost(), {Use::Cell, Use::Post, Use::Cell, Use::Machine}, 256, 0},
+        {"flats",
+         "Tenement",
+         &Stairwells(),
+         &Apartments(),
+         {Use::Flat, Use::Kitchen, Use::Bedroom, Use::Washroom},
+         224,
+         176},
+        {"offices",
+         "Office Block",
+         &Offices(),
+         &Offices(),
+         {Use::Office, Use::Office, Use::Store, Use::Office},
+         240,
+         160},
+        {"combine",
+         "Combine Post",
+         &CombinePost(),
+         &CombinePost(),
+         {Use::Cell, Use::Post, Use::Cell, Use::Machine},
+         256,
+         0},
         {"works", "Works", &Industrial(), &Industrial(), {Use::Hall, Use::Store, Use::Machine, Use::Hall}, 288, 0},
         {"cellars", "Cellars", &Cellars(), &Cellars(), {Use::Store, Use::Washroom, Use::Store, Use::Machine}, 208, 0},
     };
@@ -55,10 +73,10 @@ void Flight(Cell& c, const Rect& r, int side, double z0, double z1, const std::s
     constexpr double kOver = 8;
     Rect at = r;
     switch (side) {
-        case roomkit::North: at.y0 = r.y1 - run, at.y1 = r.y1 + kOver; break;
-        case roomkit::South: at.y1 = r.y0 + run, at.y0 = r.y0 - kOver; break;
-        case roomkit::East: at.x0 = r.x1 - run, at.x1 = r.x1 + kOver; break;
-        default: at.x1 = r.x0 + run, at.x0 = r.x0 - kOver; break;
+    case roomkit::North: at.y0 = r.y1 - run, at.y1 = r.y1 + kOver; break;
+    case roomkit::South: at.y1 = r.y0 + run, at.y0 = r.y0 - kOver; break;
+    case roomkit::East: at.x0 = r.x1 - run, at.x1 = r.x1 + kOver; break;
+    default: at.x1 = r.x0 + run, at.x0 = r.x0 - kOver; break;
     }
     Lean(c.Builder().Ramp({at.x0, at.y0, z0}, {at.x1, at.y1, z1 + kOver / 2}, side, mat));
     c.KeepClear(r);
@@ -107,10 +125,8 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
                 const bool onFloor = c.FloorOf(id) == 0 && c.FloorOf(other) == 0;
                 // Two doors at most: each with its areaportal costs the level's entity table
                 // some ninety lines.
-                if (z.door && onFloor && doors < 2)
-                    c.Door(id, other, at), ++doors;
-                else
-                    c.Arch(id, other, at, 96, 120);
+                if (z.door && onFloor && doors < 2) c.Door(id, other, at), ++doors;
+                else c.Arch(id, other, at, 96, 120);
                 joined[k] = progress = true;
                 reached.push_back(id);
                 break;
@@ -169,7 +185,8 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
                                     : rooms[static_cast<size_t>(k) % rooms.size()];
         Populate(c, i, 0, 1, 0);
     }
-    for (int k = 0; k < plan.weapons && !dry.empty(); ++k) Populate(c, dry[static_cast<size_t>(k) % dry.size()], 0, 0, 1);
+    for (int k = 0; k < plan.weapons && !dry.empty(); ++k)
+        Populate(c, dry[static_cast<size_t>(k) % dry.size()], 0, 0, 1);
     return c.Props();
 }
 

@@ -10,8 +10,8 @@
 
 namespace roomgen::v3 {
 
-constexpr double kIn = 368;   // the inside face of the shell's walls
-constexpr double kGap = 16;   // the wall between two spaces
+constexpr double kIn = 368;  // the inside face of the shell's walls
+constexpr double kGap = 16;  // the wall between two spaces
 
 // A room off the ways through: it opens onto the first way (or, failing that, the first room
 // before it) it shares a wall with, by a door (with its areaportal) or an open arch.
@@ -64,9 +64,9 @@ struct District {
     const char* name;  // in room names
     const Look* way;
     const Look* room;
-    Use uses[4];       // what its rooms are for, in turn
-    double height;     // the shell's inside height
-    double wayCeiling; // how low the corridors' ceilings hang (0: the shell's)
+    Use uses[4];        // what its rooms are for, in turn
+    double height;      // the shell's inside height
+    double wayCeiling;  // how low the corridors' ceilings hang (0: the shell's)
 };
 // Tenements, offices, a Combine post, works and cellars.
 const std::vector<District>& Districts();

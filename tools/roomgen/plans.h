@@ -24,8 +24,8 @@ inline const Materials kBrick{"BRICK/BRICKFLOOR001A", "BRICK/BRICKWALL001A", "CO
                               "CONCRETE/CONCRETEFLOOR005A"};
 inline const Materials kMetal{"METAL/METALFLOOR001A", "METAL/METALWALL001A", "METAL/METALWALL003A",
                               "METAL/METALCOMBINE002"};
-inline const Materials kPlaster{"CONCRETE/CONCRETEFLOOR005A", "PLASTER/PLASTERWALL003A",
-                                "CONCRETE/CONCRETECEILING001A", "BRICK/BRICKWALL001A"};
+inline const Materials kPlaster{"CONCRETE/CONCRETEFLOOR005A", "PLASTER/PLASTERWALL003A", "CONCRETE/CONCRETECEILING001A",
+                                "BRICK/BRICKWALL001A"};
 inline const Materials kOffice{"PROPS/CARPETFLOOR007A", "PLASTER/PLASTERWALL021A", "PLASTER/PLASTERCEILING003A",
                                "WOOD/WOODWALL014A"};
 inline const Materials kApartment{"WOOD/WOODFLOOR005A", "PLASTER/PLASTERWALL043D", "PLASTER/PLASTERCEILING006A",
@@ -128,8 +128,8 @@ struct Def {
     std::function<void(RoomBuilder&, const ShellPlan&)> fill;
 };
 
-inline ShellPlan Shell(int type, const Materials& m, double height, bool sky = false,
-                       std::array<double, 4> doorZ = {}, std::array<int, 4> kind = {}) {
+inline ShellPlan Shell(int type, const Materials& m, double height, bool sky = false, std::array<double, 4> doorZ = {},
+                       std::array<int, 4> kind = {}) {
     ShellPlan s;
     s.mats = m;
     s.height = height;
@@ -170,10 +170,8 @@ inline void Shelving(RoomBuilder& b, Vec3 lo, Vec3 hi, int boards, const std::st
 
 // A railing along x (or y when `alongY`) from a to b at `at`: a waist-high steel parapet.
 inline void Railing(RoomBuilder& b, double a, double bEnd, double at, double z, bool alongY, const std::string& mat) {
-    if (alongY)
-        b.Box({at - 2, a, z}, {at + 2, bEnd, z + 40}, mat);
-    else
-        b.Box({a, at - 2, z}, {bEnd, at + 2, z + 40}, mat);
+    if (alongY) b.Box({at - 2, a, z}, {at + 2, bEnd, z + 40}, mat);
+    else b.Box({a, at - 2, z}, {bEnd, at + 2, z + 40}, mat);
 }
 
 using roomkit::kTrigger;
@@ -194,9 +192,11 @@ struct Baffles {
 
 inline void SaveBaffles(RoomBuilder& b, const ShellPlan& s, const Baffles& p, const std::string& mat) {
     const double top = s.height;
+    // Each piece reaches into the side wall, so it is shell: it cuts the level's visibility
+    // where it really hides the rooms behind it.
     auto partition = [&](double y0, double y1, double gap0, double gap1) {
-        if (gap0 > -368) b.Box({-368, y0, p.bottom}, {gap0, y1, top}, mat);
-        if (gap1 < 368) b.Box({gap1, y0, p.bottom}, {368, y1, top}, mat);
+        if (gap0 > -368) b.Box({-384, y0, p.bottom}, {gap0, y1, top}, mat, &b.World());
+        if (gap1 < 368) b.Box({gap1, y0, p.bottom}, {384, y1, top}, mat, &b.World());
     };
     partition(p.yNorth, p.yNorth + 16, p.north0, p.north1);
     partition(p.ySouth - 16, p.ySouth, p.south0, p.south1);
@@ -227,11 +227,15 @@ inline void StartKit(RoomBuilder& b, const ShellPlan& s, int itemMode) {
 // Characters never stand in the alcove.
 inline void FinaleKit(RoomBuilder& b, const ShellPlan& s, const std::string& text) {
     const double H = s.height, y0 = -176, y1 = -160;
-    b.Box({-368, y0, 0}, {224, y1, H}, s.mats.wall);
+    b.Box({-384, y0, 0}, {224, y1, H}, s.mats.wall, &b.World());
     Node& door = b.BrushEntity("func_wall_toggle", {{"targetname", "end_wall"}, {"spawnflags", "1"}});
     b.Box({224, y0, 0}, {368, y1, H}, s.mats.wall, &door);
-    Node& guard = b.BrushEntity("trigger_hurt", {{"targetname", "end_guard"}, {"spawnflags", "2"}, {"StartDisabled", "1"},
-                                                 {"damage", "1000"}, {"damagecap", "1000"}, {"damagetype", "0"}});
+    Node& guard = b.BrushEntity("trigger_hurt", {{"targetname", "end_guard"},
+                                                 {"spawnflags", "2"},
+                                                 {"StartDisabled", "1"},
+                                                 {"damage", "1000"},
+                                                 {"damagecap", "1000"},
+                                                 {"damagetype", "0"}});
     b.Box({-368, -368, 0}, {368, y0, std::min(H, 256.0)}, kTrigger, &guard);
     Node& trigger = b.BrushEntity("trigger_once", {{"spawnflags", "1"}, {"StartDisabled", "0"}});
     Node& out = trigger.Add(Node::Block("connections"));
@@ -243,12 +247,26 @@ inline void FinaleKit(RoomBuilder& b, const ShellPlan& s, const std::string& tex
     out.AddKey("OnTrigger", "end_menu,Command,disconnect,12,-1");
     b.Box({-352, -352, 0}, {96, -192, 128}, kTrigger, &trigger);
     b.Entity("game_text", {-200, -300, 64},
-             {{"targetname", "end_message"}, {"message", text}, {"x", "-1"}, {"y", "0.4"}, {"effect", "0"},
-              {"color", "255 220 120"}, {"color2", "240 110 0"}, {"fadein", "1.5"}, {"fadeout", "0.5"},
-              {"holdtime", "8"}, {"fxtime", "0.25"}, {"channel", "1"}, {"spawnflags", "1"}});
+             {{"targetname", "end_message"},
+              {"message", text},
+              {"x", "-1"},
+              {"y", "0.4"},
+              {"effect", "0"},
+              {"color", "255 220 120"},
+              {"color2", "240 110 0"},
+              {"fadein", "1.5"},
+              {"fadeout", "0.5"},
+              {"holdtime", "8"},
+              {"fxtime", "0.25"},
+              {"channel", "1"},
+              {"spawnflags", "1"}});
     b.Entity("env_fade", {-200, -300, 96},
-             {{"targetname", "end_fade"}, {"duration", "4"}, {"holdtime", "30"}, {"renderamt", "255"},
-              {"rendercolor", "0 0 0"}, {"spawnflags", "8"}});
+             {{"targetname", "end_fade"},
+              {"duration", "4"},
+              {"holdtime", "30"},
+              {"renderamt", "255"},
+              {"rendercolor", "0 0 0"},
+              {"spawnflags", "8"}});
     // 255: suppress weapons, HUD, jump, duck, use, sprint, attack and zoom (player.cpp).
     b.Entity("player_speedmod", {-160, -300, 96}, {{"targetname", "end_freeze"}, {"spawnflags", "255"}});
     b.Entity("point_clientcommand", {-120, -300, 96}, {{"targetname", "end_menu"}});

@@ -85,7 +85,8 @@ public:
         } catch (const std::exception& e) {
             err << "tessellonsdk: " << e.what() << '\n';
         }
-        Show("\n> " + line + "\n" + out.str() + err.str() + (code == 0 ? "Done.\n" : "Failed (status " + std::to_string(code) + ").\n"));
+        Show("\n> " + line + "\n" + out.str() + err.str() +
+             (code == 0 ? "Done.\n" : "Failed (status " + std::to_string(code) + ").\n"));
     }
 
 private:
@@ -107,8 +108,9 @@ private:
         Fl_Native_File_Chooser chooser;
         chooser.title(title);
         chooser.filter(filter);
-        chooser.type(save ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
-                          : many ? Fl_Native_File_Chooser::BROWSE_MULTI_FILE : Fl_Native_File_Chooser::BROWSE_FILE);
+        chooser.type(save   ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
+                     : many ? Fl_Native_File_Chooser::BROWSE_MULTI_FILE
+                            : Fl_Native_File_Chooser::BROWSE_FILE);
         if (save) chooser.options(Fl_Native_File_Chooser::SAVEAS_CONFIRM);
         std::vector<std::string> files;
         if (chooser.show() != 0) return files;
@@ -189,7 +191,8 @@ int RunKitWindow(const std::vector<std::string>& args) {
     kit.Open();
     if (!run.empty()) kit.Run(run);
     if (closeAfter > 0)
-        Fl::add_timeout(closeAfter, [](void* w) { static_cast<Fl_Window*>(w)->hide(); }, kit.Window());
+        Fl::add_timeout(
+            closeAfter, [](void* w) { static_cast<Fl_Window*>(w)->hide(); }, kit.Window());
     Fl::run();
     if (print) std::cout << kit.Text();
     return 0;

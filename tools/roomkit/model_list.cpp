@@ -9,9 +9,9 @@ namespace roomkit {
 
 const char* PropUseName(PropUse use) {
     switch (use) {
-        case PropUse::Static: return "static";
-        case PropUse::Physics: return "physics";
-        default: return "unknown";
+    case PropUse::Static: return "static";
+    case PropUse::Physics: return "physics";
+    default: return "unknown";
     }
 }
 
@@ -32,12 +32,9 @@ bool ReadModelKinds(const std::string& path, ModelKinds& out, std::vector<std::s
         }
         use = LowerCase(use);
         PropUse kind;
-        if (use == "static")
-            kind = PropUse::Static;
-        else if (use == "physics")
-            kind = PropUse::Physics;
-        else if (use == "unknown")
-            kind = PropUse::Unknown;
+        if (use == "static") kind = PropUse::Static;
+        else if (use == "physics") kind = PropUse::Physics;
+        else if (use == "unknown") kind = PropUse::Unknown;
         else {
             errors.push_back(std::to_string(number) + ": \"" + use + "\" is not static, physics or unknown");
             continue;

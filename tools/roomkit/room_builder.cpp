@@ -50,12 +50,9 @@ Node& RoomBuilder::Convex(const std::vector<std::vector<Vec3>>& faces, const std
         if (Dot(n, mid - centre) < 0) std::swap(a, c), n = {-n.x, -n.y, -n.z};
         const double ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
         std::string u, v;
-        if (az >= ax && az >= ay)
-            u = "[1 0 0 0] 0.25", v = "[0 -1 0 0] 0.25";
-        else if (ax >= ay)
-            u = "[0 1 0 0] 0.25", v = "[0 0 -1 0] 0.25";
-        else
-            u = "[1 0 0 0] 0.25", v = "[0 0 -1 0] 0.25";
+        if (az >= ax && az >= ay) u = "[1 0 0 0] 0.25", v = "[0 -1 0 0] 0.25";
+        else if (ax >= ay) u = "[0 1 0 0] 0.25", v = "[0 0 -1 0] 0.25";
+        else u = "[1 0 0 0] 0.25", v = "[0 0 -1 0] 0.25";
         std::string mat = material;
         if (material != kSkybox && material != kTrigger && OnOutside(f, n)) mat = kNodraw;
         Node& side = solid.Add(Node::Block("side"));
@@ -105,10 +102,10 @@ Node& RoomBuilder::Ramp(Vec3 lo, Vec3 hi, int dir, const std::string& material, 
     auto at = [&](double u, double t, double z) -> Vec3 {
         auto lerp = [](double a, double b, double f) { return a + (b - a) * f; };
         switch (dir) {
-            case North: return {lerp(lo.x, hi.x, u), lerp(lo.y, hi.y, t), z};
-            case South: return {lerp(lo.x, hi.x, u), lerp(hi.y, lo.y, t), z};
-            case East: return {lerp(lo.x, hi.x, t), lerp(lo.y, hi.y, u), z};
-            default: return {lerp(hi.x, lo.x, t), lerp(lo.y, hi.y, u), z};
+        case North: return {lerp(lo.x, hi.x, u), lerp(lo.y, hi.y, t), z};
+        case South: return {lerp(lo.x, hi.x, u), lerp(hi.y, lo.y, t), z};
+        case East: return {lerp(lo.x, hi.x, t), lerp(lo.y, hi.y, u), z};
+        default: return {lerp(hi.x, lo.x, t), lerp(lo.y, hi.y, u), z};
         }
     };
     const Vec3 A = at(0, 0, lo.z), B = at(1, 0, lo.z), C = at(1, 1, lo.z), D = at(0, 1, lo.z);
@@ -123,10 +120,10 @@ void RoomBuilder::Stairs(double a, double b, double start, double z0, double z1,
         const double top = z0 + std::min(k * rise, z1 - z0);
         const double s0 = (k - 1) * run, s1 = k * run;
         switch (dir) {
-            case North: Box({a, start + s0, z0}, {b, start + s1, top}, material); break;
-            case South: Box({a, start - s1, z0}, {b, start - s0, top}, material); break;
-            case East: Box({start + s0, a, z0}, {start + s1, b, top}, material); break;
-            default: Box({start - s1, a, z0}, {start - s0, b, top}, material); break;
+        case North: Box({a, start + s0, z0}, {b, start + s1, top}, material); break;
+        case South: Box({a, start - s1, z0}, {b, start - s0, top}, material); break;
+        case East: Box({start + s0, a, z0}, {start + s1, b, top}, material); break;
+        default: Box({start - s1, a, z0}, {start - s0, b, top}, material); break;
         }
     }
 }
@@ -157,10 +154,10 @@ void RoomBuilder::MakeShell(const ShellPlan& plan) {
         const double ub = -ua;
         auto wall = [&](double u0, double u1, double z0, double z1) {
             switch (s) {
-                case North: Box({u0, C - W, z0}, {u1, C, z1}, plan.mats.wall); break;
-                case South: Box({u0, -C, z0}, {u1, -C + W, z1}, plan.mats.wall); break;
-                case East: Box({C - W, u0, z0}, {C, u1, z1}, plan.mats.wall); break;
-                default: Box({-C, u0, z0}, {-C + W, u1, z1}, plan.mats.wall); break;
+            case North: Box({u0, C - W, z0}, {u1, C, z1}, plan.mats.wall); break;
+            case South: Box({u0, -C, z0}, {u1, -C + W, z1}, plan.mats.wall); break;
+            case East: Box({C - W, u0, z0}, {C, u1, z1}, plan.mats.wall); break;
+            default: Box({-C, u0, z0}, {-C + W, u1, z1}, plan.mats.wall); break;
             }
         };
         if (!plan.open[static_cast<size_t>(s)]) {
@@ -183,13 +180,11 @@ void RoomBuilder::MakeShell(const ShellPlan& plan) {
         if (t.x1 - t.x0 <= t.y1 - t.y0) {
             if (std::fabs(t.x0) < std::fabs(t.x1))
                 Box({t.x0, t.y0, -kTrenchDepth}, {t.x0 + L, t.y1, ledgeTop}, plan.mats.trim);
-            else
-                Box({t.x1 - L, t.y0, -kTrenchDepth}, {t.x1, t.y1, ledgeTop}, plan.mats.trim);
+            else Box({t.x1 - L, t.y0, -kTrenchDepth}, {t.x1, t.y1, ledgeTop}, plan.mats.trim);
         } else {
             if (std::fabs(t.y0) < std::fabs(t.y1))
                 Box({t.x0, t.y0, -kTrenchDepth}, {t.x1, t.y0 + L, ledgeTop}, plan.mats.trim);
-            else
-                Box({t.x0, t.y1 - L, -kTrenchDepth}, {t.x1, t.y1, ledgeTop}, plan.mats.trim);
+            else Box({t.x0, t.y1 - L, -kTrenchDepth}, {t.x1, t.y1, ledgeTop}, plan.mats.trim);
         }
     }
     AddDoorwayFrames(*this, plan, plan.mats.trim);
@@ -218,7 +213,10 @@ Node& RoomBuilder::BrushEntity(const std::string& cls, const KeyValues& keys) {
 
 void RoomBuilder::Light(const Vec3& at, const std::string& color) {
     Entity("light", at,
-           {{"_light", color}, {"_lightHDR", "-1 -1 -1 1"}, {"_lightscaleHDR", "1"}, {"_quadratic_attn", "1"},
+           {{"_light", color},
+            {"_lightHDR", "-1 -1 -1 1"},
+            {"_lightscaleHDR", "1"},
+            {"_quadratic_attn", "1"},
             {"style", "0"}});
 }
 
@@ -228,9 +226,16 @@ void RoomBuilder::HangingLamp(const Vec3& at, const PropModel& model, const std:
     props_.back().lo.z = at.z - model.height;
     props_.back().hi.z = at.z;
     Entity("light_spot", {at.x, at.y, at.z - 24},
-           {{"angles", "-90 0 0"}, {"pitch", "-90"}, {"_light", color}, {"_lightHDR", "-1 -1 -1 1"},
-            {"_lightscaleHDR", "1"}, {"_inner_cone", "40"}, {"_cone", "65"}, {"_exponent", "1"},
-            {"_quadratic_attn", "1"}, {"style", "0"}});
+           {{"angles", "-90 0 0"},
+            {"pitch", "-90"},
+            {"_light", color},
+            {"_lightHDR", "-1 -1 -1 1"},
+            {"_lightscaleHDR", "1"},
+            {"_inner_cone", "40"},
+            {"_cone", "65"},
+            {"_exponent", "1"},
+            {"_quadratic_attn", "1"},
+            {"style", "0"}});
 }
 
 void RoomBuilder::Weapon(const Vec3& at, int spawnwhat, double yaw) {
@@ -271,7 +276,9 @@ void RoomBuilder::PropStatic(const std::string& model, const Vec3& at, double ya
 
 void RoomBuilder::Prop(const PropModel& model, const Vec3& floor, double yaw) { PlaceProp(model, floor, yaw, false); }
 
-void RoomBuilder::FixedProp(const PropModel& model, const Vec3& floor, double yaw) { PlaceProp(model, floor, yaw, true); }
+void RoomBuilder::FixedProp(const PropModel& model, const Vec3& floor, double yaw) {
+    PlaceProp(model, floor, yaw, true);
+}
 
 void RoomBuilder::PlaceProp(const PropModel& m, const Vec3& floor, double yaw, bool fixed) {
     PropUse use = PropUse::Unknown;
@@ -280,25 +287,24 @@ void RoomBuilder::PlaceProp(const PropModel& m, const Vec3& floor, double yaw, b
     // A body with its origin at the middle would start half sunk into the floor; a unit over
     // it, it settles as the level starts.
     const Vec3 origin{floor.x, floor.y, floor.z + (m.originAtCentre ? m.height / 2 + 1 : 0)};
-    const KeyValues common{{"model", m.path}, {"angles", Yaw(yaw)}, {"skin", "0"}};
+    const KeyValues common{{"model", m.path}, {"angles", Yaw(yaw)}};
     KeyValues keys = common;
     std::string cls;
     switch (use) {
-        case PropUse::Static:
-            cls = "prop_static";
-            keys.emplace_back("solid", "6");
-            break;
-        case PropUse::Physics:
-            cls = "prop_physics";
-            // 8: "Motion Disabled" (BasePropPhysics spawnflags in the game's FGD).
-            keys.emplace_back("spawnflags", fixed ? "8" : "0");
-            break;
-        default:
-            // prop_dynamic_override skips the prop_data test that deletes a prop_dynamic.
-            cls = "prop_dynamic_override";
-            keys.emplace_back("solid", "6");
-            keys.emplace_back("spawnflags", "0");
-            break;
+    case PropUse::Static:
+        cls = "prop_static";
+        keys.emplace_back("solid", "6");
+        break;
+    case PropUse::Physics:
+        cls = "prop_physics";
+        // 8: "Motion Disabled" (BasePropPhysics spawnflags in the game's FGD).
+        keys.emplace_back("spawnflags", fixed ? "8" : "0");
+        break;
+    default:
+        // prop_dynamic_override skips the prop_data test that deletes a prop_dynamic.
+        cls = "prop_dynamic_override";
+        keys.emplace_back("solid", "6");
+        break;
     }
     Entity(cls, origin, keys);
     // The box turns with the prop; at an odd angle the larger half covers both ways.
@@ -307,7 +313,8 @@ void RoomBuilder::PlaceProp(const PropModel& m, const Vec3& floor, double yaw, b
     if (std::fabs(turn - 90) < 1) std::swap(hx, hy);
     else if (turn > 1 && turn < 179) hx = hy = std::max(hx, hy);
     const double base = m.originAtCentre ? floor.z + 1 : floor.z;
-    props_.push_back({{floor.x - hx, floor.y - hy, base}, {floor.x + hx, floor.y + hy, base + m.height},
+    props_.push_back({{floor.x - hx, floor.y - hy, base},
+                      {floor.x + hx, floor.y + hy, base + m.height},
                       fixed || use != PropUse::Physics});
 }
 
@@ -345,7 +352,8 @@ RoomSpace RoomBuilder::Space() const {
         for (int s = 0; s < 4; ++s) {
             if (!shell_.open[static_cast<size_t>(s)]) continue;
             const auto p = StandardDoorPoint(s);
-            doors.push_back({s, {p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]},
+            doors.push_back({s,
+                             {p[0], p[1], shell_.doorZ[static_cast<size_t>(s)]},
                              DoorHalfWidth(shell_.kind[static_cast<size_t>(s)])});
         }
     return RoomSpace(std::move(brushes), props_, std::move(doors));
@@ -382,7 +390,8 @@ std::vector<Node> RoomBuilder::Furnishings(int& id) const {
             double best = 1e9, yaw = 0;
             for (const auto& d : space.Doors()) {
                 const double dist = std::hypot(d.point.x - at.x, d.point.y - at.y);
-                if (dist < best) best = dist, yaw = std::atan2(d.point.y - at.y, d.point.x - at.x) * 180 / 3.14159265358979;
+                if (dist < best)
+                    best = dist, yaw = std::atan2(d.point.y - at.y, d.point.x - at.x) * 180 / 3.14159265358979;
             }
             add("vornic_npc", at, {{"angles", Yaw(std::round(yaw))}});
         }
@@ -393,14 +402,14 @@ std::vector<Node> RoomBuilder::Furnishings(int& id) const {
             add("vornic_item", at, {{"angles", "0 0 0"}, {"spawnwhat", "4"}});
         seen.insert(seen.end(), spots.begin(), spots.end());
     }
-    const bool air = haveShell_ && (shell_.sky || shell_.height >= 288);
+    const bool air = haveShell_ && (shell_.sky || shell_.height >= 320);
     for (const auto& node : PlanNodes(space, seen, air)) {
         switch (node.type) {
-            case AiNode::Ground: add("info_node", node.at, {}); break;
-            case AiNode::Air: add("info_node_air", node.at, {}); break;
-            case AiNode::Hint:
-                add("info_node_hint", node.at, {{"angles", Yaw(node.yaw)}, {"hinttype", std::to_string(node.hintType)}});
-                break;
+        case AiNode::Ground: add("info_node", node.at, {}); break;
+        case AiNode::Air: add("info_node_air", node.at, {}); break;
+        case AiNode::Hint:
+            add("info_node_hint", node.at, {{"angles", Yaw(node.yaw)}, {"hinttype", std::to_string(node.hintType)}});
+            break;
         }
     }
     const auto cubemaps = PlanCubemaps(space);

@@ -40,10 +40,10 @@ struct ShellPlan {
     double height = 256;  // inside height from z = 0 to the ceiling's underside
     bool sky = false;
     Materials mats;
-    std::array<bool, 4> open{};      // north, east, south, west
-    std::array<double, 4> doorZ{};   // floor height of each doorway
-    std::array<int, 4> kind{};       // connection kind of each doorway (kWideGateKind: a wide gate)
-    std::optional<Trench> trench;    // at most one water trench, so the room has one water height
+    std::array<bool, 4> open{};     // north, east, south, west
+    std::array<double, 4> doorZ{};  // floor height of each doorway
+    std::array<int, 4> kind{};      // connection kind of each doorway (kWideGateKind: a wide gate)
+    std::optional<Trench> trench;   // at most one water trench, so the room has one water height
     std::string water = "NATURE/WATER_CANALS_WATER2";
 };
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "check/level_check.h"
+#include "check/node_graph.h"
 #include "roomkit/brush.h"
 #include "roomkit/kit.h"
 #include "roomkit/room_rules.h"
@@ -105,9 +106,9 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
         issues.push_back({2, "genre \"" + Shown(lines[1]) + "\" must be a whole number from 0 to 4"});
     int type = 0;
     if (!ReadWhole(lines[2], 0, 6, type))
-        issues.push_back({3, "room type \"" + Shown(lines[2]) + "\" must be a whole number from 0 (one-way) to 6 (game end)"});
-    else
-        hv.type = type;
+        issues.push_back(
+            {3, "room type \"" + Shown(lines[2]) + "\" must be a whole number from 0 (one-way) to 6 (game end)"});
+    else hv.type = type;
     for (int s = 0; s < 4; ++s) {
         const int first = 4 + 4 * s;  // line number of the side's X
         bool ok = true;
@@ -116,10 +117,10 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
             const std::string& t = lines[static_cast<size_t>(first - 1 + k)];
             const NumberRead read = t.empty() ? (c[k] = 0, NumberRead::Ok) : ReadNumber(t, c[k]);
             if (read != NumberRead::Ok) {
-                issues.push_back({first + k, std::string(SideName(s)) + " connection point: \"" + Shown(t) +
-                                                 (read == NumberRead::OutOfRange
-                                                      ? "\" is out of range"
-                                                      : "\" is not a number written with a period")});
+                issues.push_back(
+                    {first + k, std::string(SideName(s)) + " connection point: \"" + Shown(t) +
+                                    (read == NumberRead::OutOfRange ? "\" is out of range"
+                                                                    : "\" is not a number written with a period")});
                 ok = false;
             }
         }
@@ -128,8 +129,7 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
         if (!ReadWhole(kt, 0, 4, kind))
             issues.push_back({first + 3, std::string(SideName(s)) + " connection kind \"" + Shown(kt) +
                                              "\" must be a whole number from 0 to 4"});
-        else
-            hv.kind[s] = kind;
+        else hv.kind[s] = kind;
         if (ok) {
             hv.sidesRead[s] = true;
             hv.point[s] = {c[0], c[1], c[2]};
@@ -143,8 +143,8 @@ HeaderValues CheckHeader(const std::vector<std::string>& lines, std::vector<Issu
         const Vec3& p = hv.point[s];
         if (std::fabs(p.x - want[0]) > 0.001 || std::fabs(p.y - want[1]) > 0.001)
             issues.push_back({4 + 4 * s, std::string(SideName(s)) + " connection point " + Pt(p) +
-                                             " is off the cell boundary: an open " + SideName(s) +
-                                             " side joins at (" + FormatCoord(want[0]) + " " + FormatCoord(want[1]) +
+                                             " is off the cell boundary: an open " + SideName(s) + " side joins at (" +
+                                             FormatCoord(want[0]) + " " + FormatCoord(want[1]) +
                                              " z), the middle of its doorway's floor edge"});
     }
     return hv;
@@ -166,7 +166,8 @@ void CheckValues(const Node& block, std::vector<Issue>& issues) {
                 issues.push_back({vl, "plane \"" + Shown(c.value) + "\" must be (x y z) (x y z) (x y z)"});
         } else if (k == "origin" || k == "point0" || k == "point1" || k == "attachpoint" || k == "angles") {
             if (!ReadTriple(c.value, v))
-                issues.push_back({vl, c.key + " \"" + Shown(c.value) + "\" must be three numbers written with a period"});
+                issues.push_back(
+                    {vl, c.key + " \"" + Shown(c.value) + "\" must be three numbers written with a period"});
         } else if (k == "uaxis" || k == "vaxis") {
             if (!ReadBracketed(c.value, 4, true))
                 issues.push_back({vl, c.key + " \"" + Shown(c.value) + "\" must be [x y z shift] scale"});
@@ -189,10 +190,11 @@ void CheckMarkers(const RoomBody& body, const HeaderValues& hv, const std::vecto
         if (cls == kInfoClass) {
             if (++infoCount > 1) issues.push_back({e.line, "a second " + kInfoClass + " entity"});
             if (e.Get("roomtype", lines[2]) != lines[2])
-                issues.push_back({e.line, kInfoClass + " says room type " + e.Get("roomtype") + " but the header says " +
-                                              lines[2]});
+                issues.push_back(
+                    {e.line, kInfoClass + " says room type " + e.Get("roomtype") + " but the header says " + lines[2]});
             if (e.Get("genre", lines[1]) != lines[1])
-                issues.push_back({e.line, kInfoClass + " says genre " + e.Get("genre") + " but the header says " + lines[1]});
+                issues.push_back(
+                    {e.line, kInfoClass + " says genre " + e.Get("genre") + " but the header says " + lines[1]});
         } else if (cls == kConnectorClass) {
             Vec3 p;
             if (!ReadTriple(e.Get("origin"), p)) continue;  // reported with the values
@@ -206,26 +208,22 @@ void CheckMarkers(const RoomBody& body, const HeaderValues& hv, const std::vecto
                                               " matches no open side's connection point in the header"});
             else if (connectorLine[static_cast<size_t>(side)])
                 issues.push_back({e.line, "a second " + kConnectorClass + " on the " + SideName(side) + " side"});
-            else
-                connectorLine[static_cast<size_t>(side)] = e.line;
+            else connectorLine[static_cast<size_t>(side)] = e.line;
         }
     }
     for (int s = 0; s < 4; ++s)
         if (open[static_cast<size_t>(s)] && hv.sidesRead[s] && !connectorLine[static_cast<size_t>(s)])
             issues.push_back({4 + 4 * s, "the open " + std::string(SideName(s)) + " side has no " + kConnectorClass +
                                              " marker at its connection point"});
-    if (hv.type == 5 && !playerStart)
-        issues.push_back({3, "a game start room needs an info_player_start"});
+    if (hv.type == 5 && !playerStart) issues.push_back({3, "a game start room needs an info_player_start"});
 }
 
 // Every brush block within an entity.
 void CollectSolids(const Node& n, std::vector<const Node*>& out) {
     for (const auto& c : n.children)
         if (c.isBlock) {
-            if (c.key == "solid")
-                out.push_back(&c);
-            else
-                CollectSolids(c, out);
+            if (c.key == "solid") out.push_back(&c);
+            else CollectSolids(c, out);
         }
 }
 
@@ -262,10 +260,10 @@ void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vect
     const double depth = kHalfCell - kInset;
     auto at = [&](double u, double z) -> Vec3 {
         switch (s) {
-            case North: return {u, depth, z};
-            case East: return {depth, u, z};
-            case South: return {u, -depth, z};
-            default: return {-depth, u, z};
+        case North: return {u, depth, z};
+        case East: return {depth, u, z};
+        case South: return {u, -depth, z};
+        default: return {-depth, u, z};
         }
     };
     const double center = (s == North || s == South) ? door.x : door.y;
@@ -295,12 +293,12 @@ void CheckSide(const Shell& shell, int s, bool open, const Vec3& door, std::vect
             issues.push_back({line, "the " + side + " doorway (192 high from z " + FormatCoord(zc) +
                                         ") reaches above the room's top at z " + FormatCoord(shell.zhi)});
         if (blocked)
-            issues.push_back({line, "the " + side + " doorway is blocked at " + Pt(firstBlock) + ": an open side needs a clear " +
-                                        FormatCoord(2 * passageHalf) + " x " + FormatCoord(passageHeight) +
-                                        " passage above its connection point"});
+            issues.push_back({line, "the " + side + " doorway is blocked at " + Pt(firstBlock) +
+                                        ": an open side needs a clear " + FormatCoord(2 * passageHalf) + " x " +
+                                        FormatCoord(passageHeight) + " passage above its connection point"});
         if (gaps)
-            issues.push_back({line, "the " + side + " wall has a hole at " + Pt(firstGap) +
-                                        " outside its doorway (" + std::to_string(gaps) + " samples open)"});
+            issues.push_back({line, "the " + side + " wall has a hole at " + Pt(firstGap) + " outside its doorway (" +
+                                        std::to_string(gaps) + " samples open)"});
         for (double u = center - halfWidth + kStep / 2; u < center + halfWidth; u += kStep)
             if (!shell.Solid(at(u, zc - kStep / 2))) {
                 issues.push_back({line, "the floor does not reach the " + side + " boundary under the doorway at " +
@@ -334,18 +332,24 @@ bool BlocksWalking(const std::string& cls) {
 Vec3 DoorStand(int s, const Vec3& door) {
     const double in = kHalfCell - kInset;
     switch (s) {
-        case North: return {door.x, in, door.z + 1};
-        case East: return {in, door.y, door.z + 1};
-        case South: return {door.x, -in, door.z + 1};
-        default: return {-in, door.y, door.z + 1};
+    case North: return {door.x, in, door.z + 1};
+    case East: return {in, door.y, door.z + 1};
+    case South: return {door.x, -in, door.z + 1};
+    default: return {-in, door.y, door.z + 1};
     }
 }
 
+// Where a player walks from the doorways: the places reached from the first doorway a player
+// can stand in (every place reached when no doorway has room to stand).
+struct Reach {
+    int firstSide = -1;
+    std::vector<bool> reached;
+};
+
 // The doorways must be joined by ways a player can walk, and what the player is meant to
 // pick up must stand on such a way.
-void CheckWalkways(const RoomBody& body, const HeaderValues& hv, const std::vector<const Brush*>& blocking,
-                   std::vector<Issue>& issues) {
-    const Walkways walk(blocking);
+Reach CheckWalkways(const RoomBody& body, const HeaderValues& hv, const Walkways& walk,
+                    const std::vector<const Brush*>& blocking, std::vector<Issue>& issues) {
     const auto open = OpenSides(hv.type);
     std::vector<bool> reached;
     int firstSide = -1;
@@ -360,8 +364,9 @@ void CheckWalkways(const RoomBody& body, const HeaderValues& hv, const std::vect
             firstSide = s;
             reached = walk.Reach(place);
         } else if (!reached[static_cast<size_t>(place)]) {
-            issues.push_back({4 + 4 * s, std::string("the ") + SideName(s) + " doorway cannot be reached on foot from the " +
-                                             SideName(firstSide) + " doorway (with every spawn group present)"});
+            issues.push_back({4 + 4 * s, std::string("the ") + SideName(s) +
+                                             " doorway cannot be reached on foot from the " + SideName(firstSide) +
+                                             " doorway (with every spawn group present)"});
         }
     }
     for (const auto& e : body.entities.children) {
@@ -377,8 +382,70 @@ void CheckWalkways(const RoomBody& body, const HeaderValues& hv, const std::vect
         if ((pickup || cls == "info_player_start") && firstSide >= 0) {
             const int place = walk.PlaceBelow(p, 64);
             if (place < 0 || !reached[static_cast<size_t>(place)])
-                issues.push_back({e.line, cls + " at " + Pt(p) + " stands where a player cannot walk from the doorways"});
+                issues.push_back(
+                    {e.line, cls + " at " + Pt(p) + " stands where a player cannot walk from the doorways"});
         }
+    }
+    if (firstSide < 0) reached.assign(static_cast<size_t>(walk.PlaceCount()), true);
+    return {firstSide, std::move(reached)};
+}
+
+// Nodes characters find their way by (the engine links ground nodes up to 720 units apart, see
+// check/node_graph.h): spread so every walkable spot has one near, with one just inside each
+// doorway so the nodes of the rooms joined there link, and none inside a brush.
+constexpr double kNodeSpotReach = 256;
+constexpr double kNodeDoorReach = 96;
+
+bool IsNodeClass(const std::string& lowerClass) { return lowerClass.rfind("info_node", 0) == 0; }
+
+void CheckNodes(const RoomBody& body, const HeaderValues& hv, const Walkways& walk, const Reach& reach,
+                const std::vector<const Brush*>& blocking, const RoomCheckOptions& options,
+                std::vector<Issue>& issues) {
+    std::vector<Vec3> ground;
+    for (const auto& e : body.entities.children) {
+        const std::string cls = LowerCase(e.Get("classname"));
+        Vec3 p;
+        if (!IsNodeClass(cls) || !ReadTriple(e.Get("origin"), p)) continue;
+        if (tessellon::IsGroundNode(cls)) ground.push_back(p);
+        if (std::any_of(blocking.begin(), blocking.end(), [&](const Brush* b) { return b->Contains(p); }))
+            issues.push_back({e.line, cls + " at " + Pt(p) + " sits inside a brush"});
+    }
+    if (ground.empty()) {
+        Issue none{kHeaderLines + 1,
+                   "the room has no info_node, so characters find no way through it: put nodes "
+                   "over its floors and one just inside every doorway"};
+        if (options.allowMissingNodes && options.allowed) options.allowed->push_back(std::move(none));
+        else if (!options.allowMissingNodes) issues.push_back(std::move(none));
+        return;  // the spots and doorways would only say the same again
+    }
+    const auto nearest = [&](const Vec3& p) {
+        double best = 1e300;
+        for (const Vec3& n : ground) best = std::min(best, std::sqrt(Dot(n - p, n - p)));
+        return best;
+    };
+    int far = 0;
+    double farthest = 0;
+    Vec3 farSpot;
+    for (int place = 0; place < walk.PlaceCount(); ++place) {
+        if (!reach.reached[static_cast<size_t>(place)]) continue;
+        const Vec3 spot = walk.PlacePoint(place);
+        const double d = nearest(spot);
+        if (d <= kNodeSpotReach) continue;
+        ++far;
+        if (d > farthest) farthest = d, farSpot = spot;
+    }
+    if (far)
+        issues.push_back({kHeaderLines + 1, "the walkable spot at " + Pt(farSpot) + " is " +
+                                                FormatCoord(std::round(farthest)) +
+                                                " units from the nearest info_node (" + std::to_string(far) +
+                                                " spots of 16 x 16 units lie more than 256 from every node)"});
+    const auto open = OpenSides(hv.type);
+    for (int s = 0; s < 4; ++s) {
+        if (!open[static_cast<size_t>(s)] || !hv.sidesRead[s] || nearest(hv.point[s]) <= kNodeDoorReach) continue;
+        issues.push_back({4 + 4 * s, "no info_node within 96 units of the " + std::string(SideName(s)) +
+                                         " doorway at " + Pt(hv.point[s]) +
+                                         ": put one just inside it so the nodes of the room joined "
+                                         "there link with this room's"});
     }
 }
 
@@ -387,12 +454,14 @@ void CheckWalkways(const RoomBody& body, const HeaderValues& hv, const std::vect
 void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, const HeaderValues& hv,
                  std::vector<Issue>& issues) {
     namespace lc = tessellon;
-    const std::vector<std::string> bodyLines(lines.begin() + kHeaderLines,
-                                             lines.begin() + std::min<size_t>(lines.size(), static_cast<size_t>(body.endLine)));
+    const std::vector<std::string> bodyLines(
+        lines.begin() + kHeaderLines,
+        lines.begin() + std::min<size_t>(lines.size(), static_cast<size_t>(body.endLine)));
     const lc::VmfDocument doc = lc::ReadVmfTokenLines(bodyLines, kHeaderLines + 1);
     lc::CheckOptions options;
     options.requireMapHead = false;
     options.startFromEntities = false;
+    options.checkNodeGraph = false;  // the kit judges a room's nodes by rules of its own
     const auto open = OpenSides(hv.type);
     for (int s = 0; s < 4; ++s) {
         if (!open[static_cast<size_t>(s)] || !hv.sidesRead[s]) continue;
@@ -402,18 +471,23 @@ void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, co
         const double w = DoorHalfWidth(hv.kind[s]);
         lc::Box plug;
         switch (s) {
-            case North: plug = {{d.x - w, lo, z0}, {d.x + w, hi, z1}}; break;
-            case East: plug = {{lo, d.y - w, z0}, {hi, d.y + w, z1}}; break;
-            case South: plug = {{d.x - w, -hi, z0}, {d.x + w, -lo, z1}}; break;
-            default: plug = {{-hi, d.y - w, z0}, {-lo, d.y + w, z1}}; break;
+        case North: plug = {{d.x - w, lo, z0}, {d.x + w, hi, z1}}; break;
+        case East: plug = {{lo, d.y - w, z0}, {hi, d.y + w, z1}}; break;
+        case South: plug = {{d.x - w, -hi, z0}, {d.x + w, -lo, z1}}; break;
+        default: plug = {{-hi, d.y - w, z0}, {-lo, d.y + w, z1}}; break;
         }
         options.extraSealing.push_back(plug);
         const Vec3 in = DoorStand(s, d);
         const double pull = 2 * kWallThickness;  // a little way into the room, at head height
-        const Vec3 start{in.x - (s == East ? pull : s == West ? -pull : 0),
-                         in.y - (s == North ? pull : s == South ? -pull : 0), d.z + 48};
-        options.extraStarts.push_back({{start.x, start.y, start.z}, std::to_string(4 + 4 * s),
-                                       std::string(SideName(s)) + " doorway"});
+        const Vec3 start{in.x - (s == East   ? pull
+                                 : s == West ? -pull
+                                             : 0),
+                         in.y - (s == North   ? pull
+                                 : s == South ? -pull
+                                              : 0),
+                         d.z + 48};
+        options.extraStarts.push_back(
+            {{start.x, start.y, start.z}, std::to_string(4 + 4 * s), std::string(SideName(s)) + " doorway"});
     }
     for (const auto& e : body.entities.children) {
         const std::string cls = e.Get("classname");
@@ -437,16 +511,16 @@ void CheckSealed(const std::vector<std::string>& lines, const RoomBody& body, co
         int idLine = 0;  // the kit names each extra start by its line
         const auto [idEnd, idError] = std::from_chars(from.id.data(), from.id.data() + from.id.size(), idLine);
         if (idError != std::errc() || idEnd != from.id.data() + from.id.size() || idLine < 1) idLine = kHeaderLines + 1;
-        issues.push_back({idLine,
-                          "the room leaks with its doorways plugged: the void reaches the " + from.classname + " at " +
-                              Pt({from.origin.x, from.origin.y, from.origin.z}) + " through " + Pt(through)});
+        issues.push_back({idLine, "the room leaks with its doorways plugged: the void reaches the " + from.classname +
+                                      " at " + Pt({from.origin.x, from.origin.y, from.origin.z}) + " through " +
+                                      Pt(through)});
     } else if (!report.leak.checked) {
         issues.push_back({kHeaderLines + 1, "the leak check could not run: " + report.leak.skippedReason});
     }
 }
 
 void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, const HeaderValues& hv,
-                   std::vector<Issue>& issues) {
+                   const RoomCheckOptions* options, std::vector<Issue>& issues) {
     Shell shell;
     bool first = true;
     std::vector<const Node*> entitySolids;
@@ -506,7 +580,9 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
     std::vector<const Brush*> blocking;
     for (const auto& b : shell.world) blocking.push_back(&b);
     for (const auto& b : blockingBrushes) blocking.push_back(&b);
-    CheckWalkways(body, hv, blocking, issues);
+    const Walkways walk(blocking);
+    const Reach reach = CheckWalkways(body, hv, walk, blocking, issues);
+    if (options && options->nodes) CheckNodes(body, hv, walk, reach, blocking, *options, issues);
     CheckSealed(lines, body, hv, issues);
     std::vector<DoorwaySide> doorways;
     for (int s = 0; s < 4; ++s)
@@ -517,12 +593,14 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
 
 }  // namespace
 
-std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) {
+namespace {
+
+// The room standard's shape, and with options the node rules, which need the same walkways.
+std::vector<Issue> CheckShape(const std::vector<std::string>& lines, const RoomCheckOptions* options) {
     std::vector<Issue> issues;
     if (lines.size() < static_cast<size_t>(kHeaderLines)) {
-        issues.push_back({static_cast<int>(lines.size()) + 1,
-                          "the file ends after " + std::to_string(lines.size()) +
-                              " lines; a room file starts with 21 header lines"});
+        issues.push_back({static_cast<int>(lines.size()) + 1, "the file ends after " + std::to_string(lines.size()) +
+                                                                  " lines; a room file starts with 21 header lines"});
         return issues;
     }
     const HeaderValues hv = CheckHeader(lines, issues);
@@ -532,10 +610,14 @@ std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) {
     CheckValues(body.entities, issues);
     CheckMarkers(body, hv, lines, issues);
     // The shell is only judged on a body that was read whole.
-    if (body.issues.empty()) CheckGeometry(lines, body, hv, issues);
+    if (body.issues.empty()) CheckGeometry(lines, body, hv, options, issues);
     std::stable_sort(issues.begin(), issues.end(), [](const Issue& a, const Issue& b) { return a.line < b.line; });
     return issues;
 }
+
+}  // namespace
+
+std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) { return CheckShape(lines, nullptr); }
 
 namespace {
 
@@ -570,7 +652,7 @@ void CheckDetailBrushes(const RoomBody& body, std::vector<Issue>& issues) {
                                                    "wall dividing the room up to its ceiling: make it func_detail"});
 }
 
-void CollectProps(const Node& n, const std::set<std::string>& models, std::vector<Issue>& issues) {
+void CollectProps(const Node& n, const RoomCheckOptions& options, std::vector<Issue>& issues) {
     for (const auto& e : n.children) {
         if (!e.isBlock || e.key != "entity") continue;
         const std::string cls = LowerCase(e.Get("classname"));
@@ -580,36 +662,89 @@ void CollectProps(const Node& n, const std::set<std::string>& models, std::vecto
             issues.push_back({e.line, cls + " has no model"});
             continue;
         }
-        if (!models.count(LowerCase(model->value)))
-            issues.push_back({model->line + 1, cls + " model \"" + model->value +
-                                                   "\" is not in the list of the game's models"});
+        const std::string path = LowerCase(model->value);
+        if (options.models && !options.models->count(path)) {
+            issues.push_back(
+                {model->line + 1, cls + " model \"" + model->value + "\" is not in the list of the game's models"});
+            continue;
+        }
+        if (cls != "prop_static" || !options.modelUses) continue;
+        // The compiler drops a static prop whose model carries physics data (vbsp: "prop_static
+        // using model with physics data"), so only models known to have none may be static.
+        const auto use = options.modelUses->find(path);
+        if (use == options.modelUses->end() || use->second == ModelUse::Static) continue;
+        if (use->second == ModelUse::Physics) {
+            issues.push_back(
+                {model->line + 1, "prop_static model \"" + model->value +
+                                      "\" has physics data (marked physics in hl2_models.txt), so the map "
+                                      "compiler removes it: make it prop_physics, or prop_dynamic to keep it still"});
+        } else {
+            Issue unknown{model->line + 1, "prop_static model \"" + model->value +
+                                               "\" is not known to be free of physics data (marked unknown in "
+                                               "hl2_models.txt): make it prop_physics or prop_dynamic, or establish "
+                                               "and mark it static"};
+            if (options.allowUnmarkedModels && options.allowed) options.allowed->push_back(std::move(unknown));
+            else if (!options.allowUnmarkedModels) issues.push_back(std::move(unknown));
+        }
     }
 }
 
 }  // namespace
 
 std::vector<Issue> CheckRoom(const std::vector<std::string>& lines, const RoomCheckOptions& options) {
-    std::vector<Issue> issues = CheckRoom(lines);
+    std::vector<Issue> issues = CheckShape(lines, &options);
     if (lines.size() < static_cast<size_t>(kHeaderLines)) return issues;
     const RoomBody body = ParseBody(lines);
     if (!body.issues.empty()) return issues;
     const size_t before = issues.size();
     if (options.detailBrushes) CheckDetailBrushes(body, issues);
-    if (options.models) CollectProps(body.entities, *options.models, issues);
+    if (options.models || options.modelUses) CollectProps(body.entities, options, issues);
     if (issues.size() != before)
         std::stable_sort(issues.begin(), issues.end(), [](const Issue& a, const Issue& b) { return a.line < b.line; });
     return issues;
 }
 
+namespace {
+
+// The words of a list line, '#' and what follows it left out.
+std::vector<std::string> ListWords(std::string line) {
+    if (const size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+}  // namespace
+
 bool ReadModelList(const std::string& path, std::set<std::string>& out) {
     std::string text;
     if (!ReadFile(path, text)) return false;
-    for (std::string line : SplitLines(text)) {
-        if (const size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
-        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
-        size_t start = 0;
-        while (start < line.size() && std::isspace(static_cast<unsigned char>(line[start]))) ++start;
-        if (start < line.size()) out.insert(LowerCase(line.substr(start)));
+    for (const std::string& line : SplitLines(text))
+        if (const auto words = ListWords(line); !words.empty()) out.insert(LowerCase(words[0]));
+    return true;
+}
+
+bool ReadModelUses(const std::string& path, std::map<std::string, ModelUse>& out, std::string& whyNot) {
+    std::string text;
+    if (!ReadFile(path, text)) {
+        whyNot = path + ": cannot be read";
+        return false;
+    }
+    const auto lines = SplitLines(text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto words = ListWords(lines[i]);
+        if (words.empty()) continue;
+        ModelUse use = ModelUse::Unknown;
+        const std::string second = words.size() > 1 ? LowerCase(words[1]) : "unknown";
+        if (second == "static") use = ModelUse::Static;
+        else if (second == "physics") use = ModelUse::Physics;
+        if (words.size() > 2 || (second != "static" && second != "physics" && second != "unknown")) {
+            whyNot = path + ":" + std::to_string(i + 1) + ": \"" + Shown(lines[i]) +
+                     "\" must be a model path, then static, physics or unknown";
+            return false;
+        }
+        out[LowerCase(words[0])] = use;
     }
     return true;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,22 +14,44 @@ namespace roomkit {
 // outside the cell. Returns every problem found, in line order.
 std::vector<Issue> CheckRoom(const std::vector<std::string>& lines);
 
+// How hl2_models.txt says a model may be placed: as a static prop (no physics data), only as a
+// physics or dynamic prop (it carries physics data), or not known.
+enum class ModelUse { Unknown, Static, Physics };
+
 // What the kit checks beyond the room standard's shape.
 struct RoomCheckOptions {
     // Model paths the game ships (lower case); when set, every prop's model must be one.
     const std::set<std::string>* models = nullptr;
+    // How each model may be used (lower case paths); when set, a prop_static's model must be
+    // marked static.
+    const std::map<std::string, ModelUse>* modelUses = nullptr;
     // A world brush that is no part of the shell should be func_detail.
     bool detailBrushes = true;
+    // The room's nodes: there are some, none inside a brush, every walkable spot within 256
+    // units of one, and one within 96 units of every doorway's connection point.
+    bool nodes = true;
+    // Allowances the build's import grants the bundled library until its rooms carry nodes and
+    // hl2_models.txt marks its models (remove them then): a room without any node passes the
+    // node rules, and a prop_static whose model is marked unknown passes. What they let pass
+    // goes to `allowed` when it is set.
+    bool allowMissingNodes = false;
+    bool allowUnmarkedModels = false;
+    std::vector<Issue>* allowed = nullptr;
 };
 
 // CheckRoom, then: world brushes that touch no side of the cell (so they are not part of the
-// shell and should be func_detail; water stays in the world), and props whose model is not
-// in `options.models`.
+// shell and should be func_detail; water stays in the world), props whose model is not in
+// `options.models`, static props of models not marked static, and the node rules.
 std::vector<Issue> CheckRoom(const std::vector<std::string>& lines, const RoomCheckOptions& options);
 
-// Reads a list of model paths (one a line, '#' starts a comment) into lower case; false
-// when the file cannot be read.
+// Reads a list of model or material paths (the first word of each line, '#' starts a
+// comment) into lower case; false when the file cannot be read.
 bool ReadModelList(const std::string& path, std::set<std::string>& out);
+
+// Reads hl2_models.txt: a model path a line, then exactly one of static, physics or unknown (a
+// path alone is unknown); '#' starts a comment. False with `whyNot` (FILE:LINE: message) when the
+// file cannot be read or a line is none of these.
+bool ReadModelUses(const std::string& path, std::map<std::string, ModelUse>& out, std::string& whyNot);
 
 // "FILE:LINE: message" lines for a list of issues.
 std::string FormatIssues(const std::string& file, const std::vector<Issue>& issues);

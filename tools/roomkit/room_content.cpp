@@ -111,10 +111,10 @@ struct Planner {
             double bestFar = 0;
             const Vec3 c{(piece.lo.x + piece.hi.x) / 2, (piece.lo.y + piece.hi.y) / 2, piece.lo.z};
             const double hx = (piece.hi.x - piece.lo.x) / 2 + 28, hy = (piece.hi.y - piece.lo.y) / 2 + 28;
-            for (const auto& off : {Vec3{hx, 0, 0}, Vec3{-hx, 0, 0}, Vec3{0, hy, 0}, Vec3{0, -hy, 0},
-                                    Vec3{hx, hy / 2, 0}, Vec3{-hx, hy / 2, 0}, Vec3{hx / 2, hy, 0},
-                                    Vec3{hx / 2, -hy, 0}, Vec3{-hx, -hy / 2, 0}, Vec3{-hx / 2, hy, 0},
-                                    Vec3{hx, -hy / 2, 0}, Vec3{-hx / 2, -hy, 0}}) {
+            for (const auto& off :
+                 {Vec3{hx, 0, 0}, Vec3{-hx, 0, 0}, Vec3{0, hy, 0}, Vec3{0, -hy, 0}, Vec3{hx, hy / 2, 0},
+                  Vec3{-hx, hy / 2, 0}, Vec3{hx / 2, hy, 0}, Vec3{hx / 2, -hy, 0}, Vec3{-hx, -hy / 2, 0},
+                  Vec3{-hx / 2, hy, 0}, Vec3{hx, -hy / 2, 0}, Vec3{-hx / 2, -hy, 0}}) {
                 const int place = w.PlaceBelow({c.x + off.x, c.y + off.y, c.z + 1}, 4);
                 if (place < 0 || !GoodGround(s, place) || HasNodeOn(place)) continue;
                 const Vec3 head = Lift(w.PlacePoint(place), 30);
@@ -204,7 +204,9 @@ struct Planner {
         }
     }
 
-    bool Sees(const Vec3& a, const Vec3& b) const { return Dist(a, b) <= kNodeLinkDistance - 20 && s.Clear(a, b, true); }
+    bool Sees(const Vec3& a, const Vec3& b) const {
+        return Dist(a, b) <= kNodeLinkDistance - 20 && s.Clear(a, b, true);
+    }
 
     // Nodes along the way a player walks from place `from` to the first place from which
     // `done` holds, each in sight of the one before.
@@ -319,9 +321,12 @@ struct Planner {
         for (const auto& d : s.Doors()) floor = std::min(floor, d.point.z);
         const double height = s.Top() - floor;
         const double z = floor + std::clamp(height / 2, 96.0, 192.0);
-        for (const auto& [x, y] : {std::pair{0.0, 0.0}, {-208.0, -208.0}, {208.0, 208.0}}) {
+        // One over the middle (or beside it, when something stands there) and one in each doorway.
+        for (const auto& [x, y] : {std::pair{0.0, 0.0}, {-160.0, -160.0}, {160.0, 160.0}}) {
             const Vec3 p{x, y, z};
-            if (AirPointFree(p)) nodes.push_back({AiNode::Air, p, 0, 0});
+            if (!AirPointFree(p)) continue;
+            nodes.push_back({AiNode::Air, p, 0, 0});
+            break;
         }
         for (const auto& d : s.Doors()) {
             const Vec3 p = d.Inside(56, 112);
@@ -426,12 +431,15 @@ std::vector<Vec3> PlanEncounter(const RoomSpace& space, int wanted, const std::v
         bool cover = false;
         for (const auto& b : space.Brushes()) {
             const double reach = std::max({-b.lo.x, b.hi.x, -b.lo.y, b.hi.y});
-            if (b.kind != SpaceBrush::Always || reach >= kHalfCell - 1 || b.hi.z < at.z + 32 || b.lo.z > at.z + 8) continue;
-            const double dx = std::max({b.lo.x - at.x, 0.0, at.x - b.hi.x}), dy = std::max({b.lo.y - at.y, 0.0, at.y - b.hi.y});
+            if (b.kind != SpaceBrush::Always || reach >= kHalfCell - 1 || b.hi.z < at.z + 32 || b.lo.z > at.z + 8)
+                continue;
+            const double dx = std::max({b.lo.x - at.x, 0.0, at.x - b.hi.x}),
+                         dy = std::max({b.lo.y - at.y, 0.0, at.y - b.hi.y});
             cover = cover || std::hypot(dx, dy) < 64;
         }
         for (const auto& p : space.Props()) {
-            const double dx = std::max({p.lo.x - at.x, 0.0, at.x - p.hi.x}), dy = std::max({p.lo.y - at.y, 0.0, at.y - p.hi.y});
+            const double dx = std::max({p.lo.x - at.x, 0.0, at.x - p.hi.x}),
+                         dy = std::max({p.lo.y - at.y, 0.0, at.y - p.hi.y});
             cover = cover || (p.fixed && p.hi.z >= at.z + 32 && std::hypot(dx, dy) < 64);
         }
         spots.push_back({at, (cover ? 60.0 : 0.0) + space.Clearance(i) * 8.0 + std::min(nearestDoor, 400.0) / 10.0});

@@ -36,8 +36,8 @@ constexpr double kDoorNodeDepth = 40;
 constexpr double kStandLift = 8;
 
 // Ground nodes over every floor a player can reach (levels, stairs and ramps), one just inside
-// each doorway, a cover hint behind each piece of low cover, and, with `air`, air nodes over
-// the floor and in the doorways. Every spot of `mustSee` gets a node in sight of it, and the
+// each doorway, a cover hint behind each piece of low cover, and, with `air`, an air node over
+// the floor and one in each doorway. Every spot of `mustSee` gets a node in sight of it, and the
 // ground nodes of the room see each other along chains. A room should need no more than
 // kMaxRoomNodes.
 std::vector<AiNode> PlanNodes(const RoomSpace& space, const std::vector<Vec3>& mustSee, bool air);

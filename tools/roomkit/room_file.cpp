@@ -18,23 +18,23 @@ const char* SideName(int side) {
 
 std::array<bool, 4> OpenSides(int roomType) {
     switch (roomType) {
-        case 0: return {true, false, true, false};
-        case 1: return {true, true, false, false};
-        case 2: return {true, true, false, true};
-        case 3: return {true, true, true, true};
-        case 4:
-        case 5:
-        case 6: return {true, false, false, false};
-        default: return {false, false, false, false};
+    case 0: return {true, false, true, false};
+    case 1: return {true, true, false, false};
+    case 2: return {true, true, false, true};
+    case 3: return {true, true, true, true};
+    case 4:
+    case 5:
+    case 6: return {true, false, false, false};
+    default: return {false, false, false, false};
     }
 }
 
 std::array<double, 2> StandardDoorPoint(int side) {
     switch (side) {
-        case North: return {0, kHalfCell};
-        case East: return {kHalfCell, 0};
-        case South: return {0, -kHalfCell};
-        default: return {-kHalfCell, 0};
+    case North: return {0, kHalfCell};
+    case East: return {kHalfCell, 0};
+    case South: return {0, -kHalfCell};
+    default: return {-kHalfCell, 0};
     }
 }
 
@@ -120,10 +120,9 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
         if (l == kWorldEndMarker) {
             unclosed("the world end marker");
             if (body.worldEndLine)
-                body.issues.push_back({n, "a second world end marker; the first is at line " +
-                                              std::to_string(body.worldEndLine)});
-            else
-                body.worldEndLine = n;
+                body.issues.push_back(
+                    {n, "a second world end marker; the first is at line " + std::to_string(body.worldEndLine)});
+            else body.worldEndLine = n;
             inEntities = true;
             continue;
         }
@@ -137,12 +136,9 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
             continue;
         }
         if (l == "}") {
-            if (skipped > 0)
-                --skipped;
-            else if (stack.empty())
-                body.issues.push_back({n, "\"}\" closes no block (the braces do not balance)"});
-            else
-                stack.pop_back(), openedAt.pop_back();
+            if (skipped > 0) --skipped;
+            else if (stack.empty()) body.issues.push_back({n, "\"}\" closes no block (the braces do not balance)"});
+            else stack.pop_back(), openedAt.pop_back();
             continue;
         }
         if (HasQuote(l)) body.issues.push_back({n, "quote characters are not allowed in room files"});
@@ -190,8 +186,8 @@ RoomBody ParseBody(const std::vector<std::string>& lines) {
     }
     if (body.endLine == 0) {
         unclosed("the end of the file");
-        body.issues.push_back({count + 1 > kHeaderLines + 1 ? count : kHeaderLines + 1,
-                               "the end marker " + kEndMarker + " is missing"});
+        body.issues.push_back(
+            {count + 1 > kHeaderLines + 1 ? count : kHeaderLines + 1, "the end marker " + kEndMarker + " is missing"});
     } else if (body.endLine > kRoomLinesCapacity) {
         body.issues.push_back({body.endLine, "the room runs to line " + std::to_string(body.endLine) +
                                                  "; a room must end by line " + std::to_string(kRoomLinesCapacity)});
@@ -293,8 +289,8 @@ std::vector<std::string> ImportRoom(const Node& map) {
                                               ") lies on no side of the cell (x or y must be 384 or -384)");
             if (connectors[side])
                 throw ParseError(e->line, "a second " + kConnectorClass + " on the " + SideName(side) +
-                                              " side (the first is at line " +
-                                              std::to_string(connectors[side]->line) + ")");
+                                              " side (the first is at line " + std::to_string(connectors[side]->line) +
+                                              ")");
             connectors[side] = e;
             SideRecord& r = header.sides[side];
             r.x = FormatCoord(p[0]);
@@ -330,8 +326,7 @@ constexpr long long kMaxEditorId = 2147483647;
 long long MaxId(const Node& n) {
     long long best = 0;
     for (const auto& c : n.children) {
-        if (c.isBlock)
-            best = std::max(best, MaxId(c));
+        if (c.isBlock) best = std::max(best, MaxId(c));
         else if (EqualsNoCase(c.key, "id")) {
             // Ids past the editor's range (or not numbers at all) are left out, so the fresh
             // ids counted on from the largest stay in range.
@@ -383,7 +378,8 @@ Node ExportRoom(const std::vector<std::string>& lines) {
         } else if (cls == kConnectorClass) {
             double p[3];
             const int side = ParseTriple(e.Get("origin"), p) ? SideOfPoint(p[0], p[1]) : -1;
-            if (side >= 0 && !haveConnector[static_cast<size_t>(side)] && !IsZeroRecord(h.sides[static_cast<size_t>(side)])) {
+            if (side >= 0 && !haveConnector[static_cast<size_t>(side)] &&
+                !IsZeroRecord(h.sides[static_cast<size_t>(side)])) {
                 const SideRecord& r = h.sides[static_cast<size_t>(side)];
                 haveConnector[static_cast<size_t>(side)] = true;
                 e.Set("origin", r.x + " " + r.y + " " + r.z);

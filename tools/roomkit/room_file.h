@@ -10,7 +10,7 @@
 namespace roomkit {
 
 // The room standard every room of the library follows.
-constexpr double kHalfCell = 384;    // a room fills x and y in -384..384
+constexpr double kHalfCell = 384;  // a room fills x and y in -384..384
 constexpr double kWallThickness = 16;
 constexpr double kDoorHalfWidth = 96;  // doorways are 192 wide
 constexpr double kDoorHeight = 192;
@@ -23,7 +23,9 @@ constexpr double DoorHalfWidth(int kind) { return kind == kWideGateKind ? kWideG
 // stay the size the rooms join at, so rooms without frames still seal against framed ones.
 constexpr double kPassageHalfWidth = 64, kPassageHeight = 144;
 constexpr double kGatePassageHalfWidth = 128, kGatePassageHeight = 176;
-constexpr double PassageHalfWidth(int kind) { return kind == kWideGateKind ? kGatePassageHalfWidth : kPassageHalfWidth; }
+constexpr double PassageHalfWidth(int kind) {
+    return kind == kWideGateKind ? kGatePassageHalfWidth : kPassageHalfWidth;
+}
 constexpr double PassageHeight(int kind) { return kind == kWideGateKind ? kGatePassageHeight : kPassageHeight; }
 constexpr int kHeaderLines = 21;
 using tessellon::kEndMarker;

@@ -19,10 +19,10 @@ void AddDoorwayFrames(RoomBuilder& b, const ShellPlan& plan, const std::string& 
         auto box = [&](double u0, double u1, double za, double zb) {
             const double in = kHalfCell - kWallThickness - kProud;
             switch (s) {
-                case North: b.Box({u0, in, za}, {u1, kHalfCell, zb}, material, &b.World()); break;
-                case South: b.Box({u0, -kHalfCell, za}, {u1, -in, zb}, material, &b.World()); break;
-                case East: b.Box({in, u0, za}, {kHalfCell, u1, zb}, material, &b.World()); break;
-                default: b.Box({-kHalfCell, u0, za}, {-in, u1, zb}, material, &b.World()); break;
+            case North: b.Box({u0, in, za}, {u1, kHalfCell, zb}, material, &b.World()); break;
+            case South: b.Box({u0, -kHalfCell, za}, {u1, -in, zb}, material, &b.World()); break;
+            case East: b.Box({in, u0, za}, {kHalfCell, u1, zb}, material, &b.World()); break;
+            default: b.Box({-kHalfCell, u0, za}, {-in, u1, zb}, material, &b.World()); break;
             }
         };
         box(-D, -P, z0, end);

@@ -53,10 +53,10 @@ tessellon::Box DoorwayPlug(const DoorwaySide& d) {
     const double w = DoorHalfWidth(d.kind), z0 = d.point.z, z1 = d.point.z + kDoorHeight;
     const Vec3& p = d.point;
     switch (d.side) {
-        case North: return {{p.x - w, lo, z0}, {p.x + w, hi, z1}};
-        case East: return {{lo, p.y - w, z0}, {hi, p.y + w, z1}};
-        case South: return {{p.x - w, -hi, z0}, {p.x + w, -lo, z1}};
-        default: return {{-hi, p.y - w, z0}, {-lo, p.y + w, z1}};
+    case North: return {{p.x - w, lo, z0}, {p.x + w, hi, z1}};
+    case East: return {{lo, p.y - w, z0}, {hi, p.y + w, z1}};
+    case South: return {{p.x - w, -hi, z0}, {p.x + w, -lo, z1}};
+    default: return {{-hi, p.y - w, z0}, {-lo, p.y + w, z1}};
     }
 }
 
@@ -95,10 +95,10 @@ void CheckDoorwayFrames(const std::vector<DoorwaySide>& sides, const std::vector
         const double centre = (d.side == North || d.side == South) ? d.point.x : d.point.y;
         auto at = [&](double u, double z) -> Vec3 {
             switch (d.side) {
-                case North: return {u, kDepth, z};
-                case East: return {kDepth, u, z};
-                case South: return {u, -kDepth, z};
-                default: return {-kDepth, u, z};
+            case North: return {u, kDepth, z};
+            case East: return {kDepth, u, z};
+            case South: return {u, -kDepth, z};
+            default: return {-kDepth, u, z};
             }
         };
         bool bare = false, narrowed = false;
@@ -108,8 +108,9 @@ void CheckDoorwayFrames(const std::vector<DoorwaySide>& sides, const std::vector
                 const bool passage = std::fabs(u - centre) < P && z < top;
                 if (passage && !narrowed && Inside(others, p)) {
                     narrowed = true;
-                    issues.push_back({line, "the " + side + " doorway's passage is narrowed at " + Pt(p) + ": the frame leaves " +
-                                                FormatCoord(2 * P) + " x " + FormatCoord(top - d.point.z) + " clear"});
+                    issues.push_back({line, "the " + side + " doorway's passage is narrowed at " + Pt(p) +
+                                                ": the frame leaves " + FormatCoord(2 * P) + " x " +
+                                                FormatCoord(top - d.point.z) + " clear"});
                 }
                 if (!passage && !bare && !Inside(others, p) && !Inside(world, p)) {
                     bare = true;
@@ -136,8 +137,9 @@ void CheckDoorsAndPortals(const std::vector<std::string>& lines, const RoomBody&
         ReadPoint(e.Get("angles", "0 0 0"), angles);
         doors.push_back({e.Get("targetname"), e.line, DoorAt(origin, angles.y)});
     }
-    const std::vector<std::string> bodyLines(lines.begin() + kHeaderLines,
-                                             lines.begin() + std::min<size_t>(lines.size(), static_cast<size_t>(body.endLine)));
+    const std::vector<std::string> bodyLines(
+        lines.begin() + kHeaderLines,
+        lines.begin() + std::min<size_t>(lines.size(), static_cast<size_t>(body.endLine)));
     const tessellon::VmfDocument doc = tessellon::ReadVmfTokenLines(bodyLines, kHeaderLines + 1);
     const std::vector<tessellon::AreaPortal> portals = tessellon::AreaPortalsOf(doc);
     if (doors.empty() && portals.empty()) return;

@@ -10,8 +10,8 @@
 namespace roomkit {
 
 struct DoorwaySide {
-    int side;     // North .. West
-    Vec3 point;   // the connection point
+    int side;    // North .. West
+    Vec3 point;  // the connection point
     int kind;
 };
 

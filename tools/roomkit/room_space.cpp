@@ -19,10 +19,10 @@ constexpr double kDoorInset = 8;
 
 Vec3 DoorInfo::Inward() const {
     switch (side) {
-        case North: return {0, -1, 0};
-        case East: return {-1, 0, 0};
-        case South: return {0, 1, 0};
-        default: return {1, 0, 0};
+    case North: return {0, -1, 0};
+    case East: return {-1, 0, 0};
+    case South: return {0, 1, 0};
+    default: return {1, 0, 0};
     }
 }
 
@@ -52,12 +52,10 @@ bool HasMaterial(const Node& solid, const std::string& part) {
 
 void AddSpaceBrushes(const Node& owner, const std::string& classname, std::vector<SpaceBrush>& out) {
     SpaceBrush::Kind kind = SpaceBrush::Always;
-    if (classname == "func_vornic_spawngroup")
-        kind = SpaceBrush::SpawnGroup;
+    if (classname == "func_vornic_spawngroup") kind = SpaceBrush::SpawnGroup;
     else if (classname.rfind("trigger_", 0) == 0 || classname == "func_areaportal")
         kind = SpaceBrush::Passable;  // a door's areaportal is no wall: the door opens for everyone
-    else if (classname == "func_wall_toggle")
-        kind = SpaceBrush::Closable;
+    else if (classname == "func_wall_toggle") kind = SpaceBrush::Closable;
     for (const auto& c : owner.children) {
         if (!c.isBlock || c.key != "solid") continue;
         std::string error;
@@ -65,7 +63,9 @@ void AddSpaceBrushes(const Node& owner, const std::string& classname, std::vecto
         auto b = BrushFromSolid(c, error, line);
         if (!b) continue;
         SpaceBrush sb;
-        sb.kind = HasMaterial(c, "water") ? SpaceBrush::Water : HasMaterial(c, "toolstrigger") ? SpaceBrush::Passable : kind;
+        sb.kind = HasMaterial(c, "water")          ? SpaceBrush::Water
+                  : HasMaterial(c, "toolstrigger") ? SpaceBrush::Passable
+                                                   : kind;
         sb.lo = b->Min();
         sb.hi = b->Max();
         sb.brush = std::move(*b);
@@ -84,7 +84,10 @@ RoomSpace SpaceOfMap(const Node& map) {
         if (cls == kConnectorClass) {
             Vec3 p;
             if (!tessellon::ParseVector(block.Get("origin"), p)) continue;
-            const int side = p.y > kHalfCell - 1 ? North : p.x > kHalfCell - 1 ? East : p.y < -kHalfCell + 1 ? South : West;
+            const int side = p.y > kHalfCell - 1    ? North
+                             : p.x > kHalfCell - 1  ? East
+                             : p.y < -kHalfCell + 1 ? South
+                                                    : West;
             doors.push_back({side, p, DoorHalfWidth(std::atoi(block.Get("kind").c_str()))});
         } else {
             AddSpaceBrushes(block, cls, brushes);
@@ -94,7 +97,10 @@ RoomSpace SpaceOfMap(const Node& map) {
 }
 
 RoomSpace::RoomSpace(std::vector<SpaceBrush> brushes, std::vector<PropBox> props, std::vector<DoorInfo> doors)
-    : brushes_(std::move(brushes)), props_(std::move(props)), doors_(std::move(doors)), walk_(WalkingBrushes(brushes_)) {
+    : brushes_(std::move(brushes)),
+      props_(std::move(props)),
+      doors_(std::move(doors)),
+      walk_(WalkingBrushes(brushes_)) {
     for (const auto& b : brushes_)
         if (b.kind == SpaceBrush::Always) top_ = std::max(top_, b.lo.z);
     const int n = walk_.PlaceCount();
@@ -133,9 +139,7 @@ RoomSpace::RoomSpace(std::vector<SpaceBrush> brushes, std::vector<PropBox> props
     }
 }
 
-int RoomSpace::DoorPlace(const DoorInfo& d) const {
-    return walk_.PlaceBelow(d.Inside(kDoorInset, 1), 2);
-}
+int RoomSpace::DoorPlace(const DoorInfo& d) const { return walk_.PlaceBelow(d.Inside(kDoorInset, 1), 2); }
 
 bool RoomSpace::InSolid(const Vec3& p) const {
     for (const auto& b : brushes_)
@@ -200,7 +204,8 @@ bool RoomSpace::BodyFits(const Vec3& p) const {
                 const Vec3 q{p.x + x, p.y + y, p.z + z};
                 if (InSolid(q)) return false;
             }
-    return !PropMeets({p.x - 16, p.y - 16, p.z}, {p.x + 16, p.y + 16, p.z + 72}) && !InClosable({p.x, p.y, p.z + 36}, 16);
+    return !PropMeets({p.x - 16, p.y - 16, p.z}, {p.x + 16, p.y + 16, p.z + 72}) &&
+           !InClosable({p.x, p.y, p.z + 36}, 16);
 }
 
 }  // namespace roomkit
