@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 windows=${TESSELLON_WINDOWS:-1}
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 [ "$windows" = 1 ] && bash scripts/setup-windows.sh
 cmake --preset default -DTESSELLON_TESTS=ON -DTESSELLON_BENCH=ON
 cmake --build --preset default

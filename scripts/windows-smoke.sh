@@ -131,7 +131,11 @@ done
 [ -f "$ACCOUNT/half-life 2/hl2/maps/level1.bsp" ] || fail "level1.bsp was not moved into maps"
 [ ! -e "$WIN/level1.bsp" ] || fail "level1.bsp was left in the program folder"
 [ ! -e "$ACCOUNT/half-life 2/hl2.exe.calls" ] || fail "the game was started without --run-map"
-echo "vbsp, vvis and vrad ran at IDLE_PRIORITY_CLASS (64); level1.bsp is in hl2\\maps"
+# Their output came through the pipe into compile.log.
+for c in vbsp vvis vrad; do
+  tr -d '\r' <"$WIN/compile.log" | grep -qx "$c.exe: working on the level" || { cat "$WIN/compile.log"; fail "$c.exe's output is not in compile.log"; }
+done
+echo "vbsp, vvis and vrad ran at IDLE_PRIORITY_CLASS (64), their output is in compile.log; level1.bsp is in hl2\\maps"
 
 step "Main window (the account saved as the default in hl2path.ini)"
 printf ' 1 \r\n%s\r\n' "$(winpath "$ACCOUNT")" >"$WIN/hl2path.ini"

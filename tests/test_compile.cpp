@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "driver/compile_pipeline.h"
+#include "driver/compile_problems.h"
 #include "session/report.h"
 #include "paths/accounts.h"
 #include "platform/process_runner.h"
@@ -165,10 +166,94 @@ TEST_F(CompileTest, AbortDuringVisStopsItAndSkipsRadAndTheMove) {
     ASSERT_EQ(vis.size(), 1u);
     EXPECT_FALSE(vis[0].finished) << "vvis was waited for instead of stopped";
     EXPECT_TRUE(CallsOf(g.vrad).empty());
-    EXPECT_TRUE(fs::exists(program / "level1.bsp"));
+    EXPECT_FALSE(fs::exists(program / "level1.bsp")) << "an unfinished level stays where a move could take it";
     EXPECT_FALSE(fs::exists(Maps("level1.bsp")));
     EXPECT_TRUE(t.ui.Saw("Aborted compilation..."));
     EXPECT_FALSE(t.ui.compilePanel);
+    const auto& rows = s.compileReport.rows;
+    EXPECT_EQ(rows[0].state, CompilerState::Finished);
+    EXPECT_EQ(rows[1].state, CompilerState::Stopped);
+    EXPECT_EQ(rows[2].state, CompilerState::Waiting);
+}
+
+// The fault users met: a compile stopped after vbsp had written level1.bsp, then a compile whose
+// vbsp wrote nothing moved the old, unfinished level into the game. Also a level1.bsp left in
+// the program folder by anything else is never installed.
+TEST_F(CompileTest, ALevelThisCompileDidNotMakeIsNeverInstalled) {
+    Touch(g.vvis, ".sleep", "30");
+    t.ui.onYield = [&] {
+        if (!s.StopCompiler && !CallsOf(g.vvis).empty()) AbortCompile(s);
+    };
+    ASSERT_EQ(RunCompilePipeline(s), CompileOutcome::Aborted);
+    t.ui.onYield = nullptr;
+    fs::remove(fs::path(g.vvis).concat(".sleep"));
+    Touch(g.vbsp, ".nobsp");
+    EXPECT_EQ(RunCompilePipeline(s), CompileOutcome::NoMap);
+    EXPECT_EQ(t.ui.boxes.back().title, "NoMap!");
+    EXPECT_FALSE(fs::exists(Maps("level1.bsp")));
+
+    WriteFile(program / "level1.bsp", "made by nobody in this run");
+    WriteFile(program / "level1.lin", "0 0 0");
+    EXPECT_EQ(RunCompilePipeline(s), CompileOutcome::NoMap);
+    EXPECT_FALSE(fs::exists(Maps("level1.bsp")));
+    EXPECT_FALSE(fs::exists(program / "level1.bsp"));
+    EXPECT_TRUE(s.compileReport.pointFile.empty()) << "an old leak's pointfile is not this compile's";
+
+    // A vbsp that ends with an error leaves no level for the move either.
+    fs::remove(fs::path(g.vbsp).concat(".nobsp"));
+    Touch(g.vbsp, ".exit", "1");
+    EXPECT_EQ(RunCompilePipeline(s), CompileOutcome::NoMap);
+    EXPECT_FALSE(fs::exists(Maps("level1.bsp")));
+    EXPECT_EQ(CallsOf(g.vrad).size(), 3u) << "the next compilers still run after a failed one";
+}
+
+TEST_F(CompileTest, OutputIsShownKeptAndExplainedAndTheStatusSaysWhereTheLevelWent) {
+    Touch(g.vbsp, ".leak");
+    Touch(g.vbsp, ".print",
+          "Material not found!: TOOLS/GONE_WALL\n"
+          "Error loading studio model \"models/props/gone.mdl\"!\n"
+          "Error! prop_static using model \"models/props_c17/oildrum001.mdl\", which must be used on a dynamic "
+          "entity (i.e. prop_physics). Deleted.\n");
+    Touch(g.vvis, ".print", "LoadPortals: couldn't read " + (program / "level1.prt").string() + "\n");
+    Touch(g.vrad, ".print", "Building lights\ntoo many lights 8193 / 8192\n");
+    Touch(g.vrad, ".exit", "1");
+    s.settings.WriteLogFile = true;
+    Log(s, "start");
+
+    EXPECT_EQ(RunCompilePipeline(s), CompileOutcome::LaunchDeclined);
+
+    const CompileReport& r = s.compileReport;
+    ASSERT_EQ(r.rows.size(), 3u);
+    EXPECT_EQ(r.rows[0].state, CompilerState::Finished);
+    EXPECT_EQ(r.rows[2].exitCode, 1);
+    std::vector<CompileProblemKind> kinds;
+    for (const auto& p : r.problems) kinds.push_back(p.kind);
+    EXPECT_EQ(kinds, (std::vector<CompileProblemKind>{CompileProblemKind::MissingMaterial, CompileProblemKind::MissingModel,
+                                               CompileProblemKind::StaticPropPhysics, CompileProblemKind::Leak,
+                                               CompileProblemKind::NoPortals, CompileProblemKind::EngineLimit}));
+    EXPECT_EQ(r.problems[3].items, (std::vector<std::string>{"info_player_start (-512.00 128.00 64.00)"}));
+    EXPECT_EQ(r.pointFile, (program / "level1.lin").string());
+    EXPECT_NE(ProblemExplanation(r.problems[3], r).find(r.pointFile), std::string::npos);
+    EXPECT_EQ(r.installedLevel, Maps("level1.bsp").string());
+    EXPECT_TRUE(r.finished);
+
+    // Both streams of every compiler reach the window, compile.log and the log file.
+    const std::string compileLog = ReadFile(program / "compile.log");
+    const std::string log = ReadFile(t.LogPath());
+    for (const std::string& line : {std::string("vvis.exe: working on the level\n"), std::string("**** leaked ****\n"),
+                                    std::string("too many lights 8193 / 8192\n")}) {
+        EXPECT_NE(t.ui.compileOutput.find(line), std::string::npos) << line;
+        EXPECT_NE(compileLog.find(line), std::string::npos) << line;
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+    }
+    EXPECT_NE(compileLog.find("== vrad finished with exit status 1"), std::string::npos) << compileLog;
+    EXPECT_NE(compileLog.find("The level leaks: "), std::string::npos) << compileLog;
+    EXPECT_NE(std::find(t.ui.vbspStates.begin(), t.ui.vbspStates.end(), CompilerState::Running), t.ui.vbspStates.end());
+
+    const std::string status = InstalledStatus(r);
+    EXPECT_TRUE(t.ui.Saw(status));
+    EXPECT_NE(status.find(Maps("level1.bsp").string()), std::string::npos) << status;
+    EXPECT_NE(status.find("map level1"), std::string::npos) << status;
 }
 
 TEST_F(CompileTest, NoMapWhenVbspLeavesNothingOrNoBackupNameIsFree) {
@@ -232,6 +317,57 @@ TEST_F(CompileTest, DecliningTheCompileLeavesTheLevelUncompiled) {
 }
 
 #endif  // TESSELLON_FAKE_PROGRAM
+
+TEST(CompilerOutput, ValvesMessagesAreRecognisedAndOrdinaryLinesAreNot) {
+    const struct {
+        const char* line;
+        CompileProblemKind kind;
+        const char* item;
+    } known[] = {
+        {"**** leaked ****", CompileProblemKind::Leak, ""},
+        {"Entity prop_physics (12.50 -3.00 40.00) leaked!\r", CompileProblemKind::Leak, "prop_physics (12.50 -3.00 40.00)"},
+        {"LoadPortals: couldn't read c:\\maps\\level1.prt", CompileProblemKind::NoPortals, "c:\\maps\\level1.prt"},
+        {"Material not found!: CONCRETE/NOPE", CompileProblemKind::MissingMaterial, "CONCRETE/NOPE"},
+        {"WARNING: material not found: \"brick/gone\"", CompileProblemKind::MissingMaterial, "brick/gone"},
+        {"Error loading studio model \"models/a.mdl\"!", CompileProblemKind::MissingModel, "models/a.mdl"},
+        {"Error! prop_static using model \"models/b.mdl\", which must be used on a dynamic entity (i.e. prop_physics). "
+         "Deleted.", CompileProblemKind::StaticPropPhysics, "models/b.mdl"},
+        {"Brush 812: MAX_MAP_PLANES", CompileProblemKind::EngineLimit, "Brush 812: MAX_MAP_PLANES"},
+        {"Too many unique verts, max = 65536 (map has too much brush geometry)", CompileProblemKind::EngineLimit, ""},
+        {"The map overflows the max portal count (9000 of max 8192)!", CompileProblemKind::EngineLimit, ""},
+        {"wine: Unhandled page fault on read access to 00000000 at address 0040100A", CompileProblemKind::Crash, ""},
+    };
+    for (const auto& k : known) {
+        const auto f = RecogniseLine(k.line);
+        ASSERT_TRUE(f.has_value()) << k.line;
+        EXPECT_EQ(f->kind, k.kind) << k.line;
+        if (*k.item) {
+            EXPECT_EQ(f->item, k.item) << k.line;
+        }
+    }
+    for (const char* ordinary : {"Valve Software - vbsp.exe (Feb 20 2013)", "Processing areas...done (0)",
+                                 "0...1...2...3...4...5...6...7...8...9...10", "Writing c:\\maps\\level1.bsp",
+                                 "Building Physics collision data...", "", "   "})
+        EXPECT_FALSE(RecogniseLine(ordinary).has_value()) << ordinary;
+
+    // Lines arrive in pieces; a crash shows in the exit status, an error in the last lines.
+    CompileReport r;
+    CompileOutputReader reader;
+    EXPECT_FALSE(reader.Feed(r, "vbsp", "Material not fo"));
+    EXPECT_TRUE(reader.Feed(r, "vbsp", "und!: A\r\nMaterial not found!: B\nMaterial not found!: A\n"));
+    ASSERT_EQ(r.problems.size(), 1u);
+    EXPECT_EQ(r.problems[0].items, (std::vector<std::string>{"A", "B"}));
+    EXPECT_FALSE(reader.Ended(r, "vbsp", 0, false));
+#ifndef _WIN32
+    EXPECT_TRUE(reader.Ended(r, "vvis", 128 + 11, false));
+    EXPECT_EQ(r.problems.back().kind, CompileProblemKind::Crash);
+#endif
+    reader.Feed(r, "vrad", "Loading level\nError opening level1.bsp");
+    EXPECT_TRUE(reader.Ended(r, "vrad", 1, false));
+    EXPECT_EQ(r.problems.back().kind, CompileProblemKind::CompilerError);
+    EXPECT_EQ(r.problems.back().items, (std::vector<std::string>{"exit status 1", "Loading level", "Error opening level1.bsp"}));
+    EXPECT_FALSE(reader.Ended(r, "vbsp", 1, true)) << "a compiler the user stopped has no problem";
+}
 
 TEST(CommandLine, SplitsLikeWindowsAndQuotingRoundTrips) {
     const struct {
@@ -319,6 +455,21 @@ TEST(BuildCommand, CompilesIntoTodaysLayoutInASecondLibraryAndLogsCompilerOutput
     for (const char* expected : {"Running BSP at ", "vbsp.exe: working on the level\n", "vrad.exe: working on the level\n",
                                  "Moving level 1 to hl2/maps folder..."})
         EXPECT_NE(log.find(expected), std::string::npos) << expected;
+
+    // Headless, a compile that makes no level ends with status 1 and never moves in the stale
+    // level1.bsp of the program folder; the output and its explanation are printed.
+    const std::string installed = ReadFile(game / "HL2" / "Maps" / "level1.bsp");
+    WriteFile(home.path() / "level1.bsp", "stale");
+    Touch(game / "bin" / "vbsp.exe", ".nobsp");
+    Touch(game / "bin" / "vbsp.exe", ".leak");
+    const CliRun again = Cli({"build", "--home", home.path().string(), "--map-size", "5", "--compile", "--steam",
+                              steam.path().string(), "--compiler-runner", "none"});
+    EXPECT_EQ(again.code, kExitFailed);
+    for (const char* expected : {"[NoMap!] ", "vbsp.exe: working on the level\n", "[vbsp finished: exit status 0",
+                                 "[The level leaks] vbsp found a hole", "[compile.log] "})
+        EXPECT_NE(again.err.find(expected), std::string::npos) << expected << "\n" << again.err;
+    EXPECT_EQ(ReadFile(game / "HL2" / "Maps" / "level1.bsp"), installed);
+    for (const auto& e : fs::directory_iterator(game / "HL2" / "Maps")) EXPECT_NE(ReadFile(e.path()), "stale");
 
     const CliRun usage = Cli({"build", "--home", home.path().string(), "--run-map"});
     EXPECT_EQ(usage.code, kExitUsage);

@@ -145,7 +145,8 @@ TEST(Accounts, ListSkipsSourceModsSortsByNameAndShowsWhatEachAccountHolds) {
     MapRegistry reg;
     AccountChooser chooser(home.path(), reg, {steam.path()});
     ASSERT_TRUE(chooser.ReadUsers());
-    EXPECT_EQ(chooser.selected, 0);
+    EXPECT_EQ(chooser.selected, 1) << "the first account with the game and the compilers is preselected";
+    chooser.Select(0);
     EXPECT_TRUE(chooser.status.hl2Installed);
     EXPECT_FALSE(chooser.status.sdkInstalled);
     EXPECT_FALSE(chooser.okEnabled);
@@ -158,6 +159,18 @@ TEST(Accounts, ListSkipsSourceModsSortsByNameAndShowsWhatEachAccountHolds) {
     EXPECT_EQ(ReadFile(home.path() / "hl2path.ini"), " 0 \r\n" + (apps / "zed").string() + "\r\n");
     EXPECT_FALSE(CheckSavedPaths(home.path(), "", false).usable);
     EXPECT_TRUE(CheckSavedPaths(home.path(), "", true).usable);
+
+    // Opened again (Change Account), the saved account is preselected before an earlier usable
+    // one, and its default tick is kept.
+    MakeLegacyAccount(apps / "alpha");
+    ASSERT_TRUE(WriteHl2PathIni(home.path(), true, (apps / "zed").string()));
+    AccountChooser again(home.path(), reg, {steam.path()});
+    ASSERT_TRUE(again.ReadUsers());
+    ASSERT_EQ(again.accounts[static_cast<std::size_t>(again.selected)].name, "zed");
+    EXPECT_TRUE(again.makeDefault);
+    again.Select(0);
+    ASSERT_EQ(again.Confirm(), (apps / "alpha").string());
+    EXPECT_EQ(ReadFile(home.path() / "hl2path.ini"), " 1 \r\n" + (apps / "alpha").string() + "\r\n");
 }
 
 TEST(Accounts, TodaysLayoutIsFoundInEveryLibraryWhateverTheLetterCase) {
@@ -252,6 +265,22 @@ TEST(PathsCommand, SaysWhereItLookedWhenThereIsNoSteamAndReportsAFoundAccount) {
     EXPECT_NE(r.out.find("(in a usual folder)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("gordon: HL2 Installed, Source SDK Installed"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Missing: nothing"), std::string::npos) << r.out;
+
+    // The Flatpak and Snap clients keep Steam in their sandbox folders; each is looked at and
+    // listed, and one is used when it is the only client.
+    fs::remove_all(steam);
+    const fs::path flatpak = userHome.path() / ".var" / "app" / "com.valvesoftware.Steam" / ".local" / "share" / "Steam";
+    const fs::path snap = userHome.path() / "snap" / "steam" / "common" / ".local" / "share" / "Steam";
+    for (const fs::path& sandboxed : {flatpak, snap}) {
+        WriteFile(sandboxed / "steam.sh", "#!/bin/sh");
+        MakeLegacyAccount(sandboxed / "steamapps" / "gordon");
+    }
+    r = Cli({"paths", "--home", home.path().string()});
+    EXPECT_EQ(r.code, kExitOk) << r.out;
+    EXPECT_NE(r.out.find("Steam folder: " + flatpak.string() + " (in a usual folder)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(snap.string() + ": a Steam folder too (not used)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find((userHome.path() / "snap" / "steam" / "common" / ".steam" / "steam").string() + ": missing"),
+              std::string::npos) << r.out;
 
     r = Cli({"paths", "--home", home.path().string(), "--account", "nobody"});
     EXPECT_EQ(r.code, kExitFailed);

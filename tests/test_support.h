@@ -64,6 +64,12 @@ public:
     void LockBuildControls(bool l) override { locked = l; }
     bool compilePanel = false;
     void ShowCompilePanel(bool shown) override { compilePanel = shown; }
+    std::string compileOutput;          // every ShowCompileProgress's new output, joined
+    std::vector<CompilerState> vbspStates;  // vbsp's row at every ShowCompileProgress
+    void ShowCompileProgress(const CompileReport& r, const std::string& newOutput) override {
+        compileOutput += newOutput;
+        if (!r.rows.empty()) vbspStates.push_back(r.rows[0].state);
+    }
     std::vector<int> levelPlanShows;  // roomsDone of every ShowLevelPlan
     void ShowLevelPlan(const LevelPlan&, int roomsDone) override { levelPlanShows.push_back(roomsDone); }
     bool Saw(const std::string& status) const {

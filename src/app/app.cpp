@@ -10,10 +10,12 @@
 #include <thread>
 
 #include "app/dialogs.h"
+#include "app/scale.h"
 #include "app/folder_list.h"
 #include "app/script.h"
 #include "app/widgets.h"
 #include "driver/compile_pipeline.h"
+#include "driver/window_scale.h"
 #include "session/errors.h"
 #include "entities/sun.h"
 
@@ -49,10 +51,22 @@ bool App::WindowShown(const std::string& name) const {
 
 int App::Run() {
     Fl::scheme("gtk+");
+    // The scale first: this run's --scale, else the saved setting, else the screen's.
+    const ScaleChoice saved = ReadScaleSetting(s_.programFolder);
+    double scale = options_.scale ? *options_.scale : saved.scale;
+    if (!options_.scale && saved.automatic) scale = ScaleForScreen(ScreenDpi(), Fl::w(), Fl::h());
+    SetUiScale(scale);
+    if (script_ || !options_.script.empty()) err_ << "tessellon gui: window scale " << scale << '\n';
     splash_ = new SplashWindow();
     BuildMainWindow();
     BuildAccountWindow();
     BuildSteamWindow();
+    for (Fl_Widget* w : {static_cast<Fl_Widget*>(main_), static_cast<Fl_Widget*>(account_), static_cast<Fl_Widget*>(steam_)})
+        ScaleWindow(w);
+    main_->size_range(main_->w(), main_->h());
+    for (const auto& [name, widget] : controls_)
+        if (const char* tip = ControlTooltip(name)) widget->tooltip(tip);
+    if (const char* tip = ControlTooltip("StatusLabel")) statusLabel_->SetRestingTooltip(tip);
     if (!options_.script.empty()) {
         script_ = std::make_unique<Script>(*this, err_);
         std::string error;
@@ -134,8 +148,7 @@ void App::ShowMainReady() {
 
 void App::SetStatus(const std::string& text) {
     statusText_ = text;
-    statusLabel_->label(statusText_.c_str());
-    statusLabel_->redraw();
+    statusLabel_->SetText(statusText_);
     if (script_) err_ << "status: " << text << '\n';
 }
 
@@ -177,6 +190,8 @@ const char* const kGuiHelp =
     "  --game-start auto|direct|steam  how Half-Life 2 is started after the compile\n"
     "  --steam-program PROG         the Steam client to start the game with (steam)\n"
     "  --restart-delay MS           the automatic restart's countdown step (1000)\n"
+    "  --scale auto|100%..300%      how large the windows are drawn for this run (default: the saved\n"
+    "                               Window scale, Auto: from the screen's resolution)\n"
     "  --script FILE                drive the window from a script (tests and screenshots)\n"
     "  --slow-yield MS              pause at every turn a build gives the window (to act mid-build in tests)\n";
 
@@ -191,6 +206,12 @@ GuiOptions ParseGuiOptions(const std::vector<std::string>& args) {
         if (o.session.Take(a, value)) continue;
         if (a == "--script") o.script = value();
         else if (a == "--slow-yield") o.slowYieldMs = ParseIntOption(a, value(), 0, 1000);
+        else if (a == "--scale") {
+            const std::string v = value();
+            const auto choice = ParseScale(v);
+            if (!choice) throw UsageError("--scale needs auto or a size from 100% to 300% (got \"" + v + "\").");
+            if (!choice->automatic) o.scale = choice->scale;
+        }
         else if (a == "--restart-delay") o.restartDelayMs = ParseIntOption(a, value(), 0, 10000);
         else if (TakeCompileSetupOption(a, value, o.setup)) continue;
         else throw UsageError("unknown option \"" + a + "\". See tessellon gui --help.");
@@ -225,6 +246,13 @@ int RunGui(const std::vector<std::string>& args, std::ostream& out, std::ostream
 #endif
     std::filesystem::path home;
     if (!FindProgramFolder("gui", options.session.home, err, home)) return kExitUsage;
+#ifdef _WIN32
+    // Drawn at the screen's own resolution and scaled by us, rather than stretched by Windows
+    // (looked up, as systems before Vista lack it).
+    if (auto aware = reinterpret_cast<BOOL(WINAPI*)()>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDPIAware"))))
+        aware();
+#endif
     SystemRegistry registry;
     App app(options, clock.Get(), registry, home, err);
     return app.Run();

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ class Fl_Hold_Browser;
 class Fl_Multiline_Output;
 class Fl_Input;
 class Fl_Output;
+class Fl_Text_Buffer;
+class Fl_Text_Display;
 class Fl_Widget;
 class Fl_Window;
 
@@ -36,6 +39,7 @@ class OptionSlider;
 class ProgressBar;
 class Script;
 class SplashWindow;
+class StatusLine;
 class WorldMapBox;
 class FolderList;
 class PictureBox;
@@ -47,6 +51,7 @@ struct GuiOptions {
     int restartDelayMs = 1000;
     std::string script;
     int slowYieldMs = 0;
+    std::optional<double> scale;  // --scale: this run only, over the saved setting
 };
 
 // The program as the user sees it: the windows, their controls and the flow between them. It
@@ -72,6 +77,7 @@ public:
     void ShowCompilePanel(bool shown) override;
     void ShowLevelPlan(const LevelPlan& plan, int roomsDone) override;
     void ShowMazePreview(const MazePicture& picture) override;
+    void ShowCompileProgress(const CompileReport& report, const std::string& newOutput) override;
 
     // For the script: a control by its name, the status text, which windows are up.
     Fl_Widget* Control(const std::string& name) const;
@@ -106,6 +112,7 @@ private:
     void ShowMapPress(const MapPress& p);
     void ShowSun(const SunDisplay& sun);
     void OnClockChanged();
+    void ShowLastCompile();
 
     // The room manager panel.
     void OpenRoomManager();
@@ -155,7 +162,8 @@ private:
     // Main window controls.
     std::vector<OptionSlider*> sliders_;
     std::vector<Fl_Widget*> lockable_;
-    Fl_Box* statusLabel_ = nullptr;
+    StatusLine* statusLabel_ = nullptr;
+    Fl_Choice* windowScale_ = nullptr;
     std::string statusText_;
     ProgressBar* progg_ = nullptr;
     Fl_Button* create_ = nullptr;
@@ -176,6 +184,17 @@ private:
     Fl_Output* userAccount_ = nullptr;
     Fl_Group* compileFrame_ = nullptr;
     Fl_Check_Button* compileRunMap_ = nullptr;
+    Fl_Box* compileTitle_ = nullptr;
+    std::vector<Fl_Box*> compileRows_;
+    std::vector<std::string> compileRowText_;
+    Fl_Text_Buffer* compileText_ = nullptr;
+    Fl_Text_Display* compileOutput_ = nullptr;
+    Fl_Text_Buffer* problemsText_ = nullptr;
+    Fl_Text_Display* compileProblems_ = nullptr;
+    std::string problemsShown_;
+    Fl_Button* compileAbort_ = nullptr;
+    Fl_Button* compileClose_ = nullptr;
+    Fl_Button* lastCompile_ = nullptr;  // opens the last compile's panel again to read it
     PictureBox* levelMap_ = nullptr;      // the level taking shape, over the world map
     PictureBox* compileLevelMap_ = nullptr;
     std::string captionText_;

@@ -8,6 +8,7 @@
 class Fl_Button;
 class Fl_Double_Window;
 class Fl_Input;
+class Fl_Text_Buffer;
 class Fl_Widget;
 
 namespace tessellon::app {
@@ -43,6 +44,7 @@ private:
     BoxButtons buttons_;
     Fl_Double_Window* window_ = nullptr;
     Fl_Input* input_ = nullptr;
+    Fl_Text_Buffer* scrolledText_ = nullptr;  // a text too tall for the screen
     std::vector<std::pair<Fl_Button*, BoxAnswer>> buttonList_;
     std::optional<BoxAnswer> answer_;
 };

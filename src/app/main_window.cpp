@@ -12,14 +12,21 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Output.H>
 #include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Text_Buffer.H>
+#include <FL/Fl_Text_Display.H>
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "app/layout.h"
+#include "app/scale.h"
 #include "app/widgets.h"
 #include "driver/auto_restart.h"
 #include "driver/build_driver.h"
 #include "driver/compile_pipeline.h"
+#include "driver/compile_problems.h"
+#include "driver/window_scale.h"
 #include "session/errors.h"
 #include "session/report.h"
 #include "entities/sun.h"
@@ -33,13 +40,17 @@ constexpr int kMainW = 1000, kMainH = 740;
 
 // The create command's picture: a few room tiles in the bar's colours.
 Fl_RGB_Image* CreateButtonImage() {
-    static uchar pixels[36 * 36 * 3];
+    // Drawn at the window's scale: 36 pixels a side at 100 %.
+    const int size = Px(36), cell = size / 3;
+    static std::vector<uchar> pixels;
+    pixels.assign(static_cast<std::size_t>(size * size * 3), 0);
     static const char* kTiles[] = {"#..", "##.", ".##"};
-    for (int y = 0; y < 36; ++y)
-        for (int x = 0; x < 36; ++x) {
-            uchar* p = pixels + (y * 36 + x) * 3;
-            const int tx = x / 12, ty = y / 12;
-            const bool inside = x % 12 >= 1 && x % 12 <= 10 && y % 12 >= 1 && y % 12 <= 10;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            uchar* p = pixels.data() + (y * size + x) * 3;
+            const int tx = std::min(2, x / cell), ty = std::min(2, y / cell);
+            const int gap = std::max(1, cell / 12);
+            const bool inside = x % cell >= gap && x % cell < cell - gap && y % cell >= gap && y % cell < cell - gap;
             if (kTiles[ty][tx] == '#' && inside) {
                 const ProgressColor c = ProgressColumnColor(1 + (tx + ty) * 168);
                 p[0] = static_cast<uchar>(c.red + 40), p[1] = static_cast<uchar>(c.green + 40),
@@ -48,7 +59,7 @@ Fl_RGB_Image* CreateButtonImage() {
                 p[0] = p[1] = p[2] = 235;
             }
         }
-    static Fl_RGB_Image image(pixels, 36, 36, 3);
+    static Fl_RGB_Image image(pixels.data(), size, size, 3);
     return &image;
 }
 
@@ -70,13 +81,30 @@ void App::BuildMainWindow() {
     options->end();
     lockable_.push_back(options);
 
-    genre_ = new Fl_Choice(110, 366, 180, 24, "Theme/Genre:");
+    genre_ = new Fl_Choice(110, 366, 170, 24, "Theme/Genre:");
     genre_->add("0 - Gene");
     genre_->value(0);
     genre_->labelsize(12);
     Name(genre_, "Combo1");
     On(genre_, [this] { s_.settings.Genre = genre_->value(); });
     lockable_.push_back(genre_);
+    windowScale_ = new Fl_Choice(400, 366, 90, 24, "Window scale:");
+    windowScale_->labelsize(12);
+    for (const char* item : {"Auto", "100%", "125%", "150%", "175%", "200%", "250%", "300%"}) windowScale_->add(item);
+    {
+        const ScaleChoice saved = ReadScaleSetting(s_.programFolder);
+        const int index = saved.automatic ? 0 : windowScale_->find_index(ScaleText(saved).c_str());
+        windowScale_->value(index < 0 ? 0 : index);
+    }
+    Name(windowScale_, "WindowScale");
+    On(windowScale_, [this] {
+        const Fl_Menu_Item* item = windowScale_->mvalue();
+        const auto choice = ParseScale(item && item->label() ? item->label() : "auto");
+        if (choice && SaveScaleSetting(s_.programFolder, *choice))
+            SetStatus("The window scale " + ScaleText(*choice) + " takes effect at the next start.");
+        else
+            SetStatus("The window scale could not be saved in " + (s_.programFolder / "window.ini").string() + ".");
+    });
     auto* levels = Text(10, 396, 100, 20, "Levels:");
     levels->labelfont(FL_HELVETICA_BOLD);
     Text(110, 396, 380, 20, "Level change is not supported at this time.");
@@ -218,6 +246,9 @@ void App::BuildMainWindow() {
     auto* changeAccount = new Fl_Button(505, 640, 150, 24, "Change Account");
     Name(changeAccount, "Command5");
     On(changeAccount, [this] {
+        // The account window is shown in this run now: what the user confirms in it is used
+        // even with the default box unticked.
+        state_.ShownHL2Path = true;
         main_->hide();
         ShowAccountWindow();
     });
@@ -229,7 +260,8 @@ void App::BuildMainWindow() {
 
     // Status, progress and the commands.
     statusText_ = "Status: Initiating...";
-    statusLabel_ = Text(10, 672, 677, 20, statusText_.c_str(), 13);
+    statusLabel_ = new StatusLine(10, 666, 677, 28);
+    statusLabel_->SetText(statusText_);
     Name(statusLabel_, "StatusLabel");
     progg_ = new ProgressBar(10, 694);
     Name(progg_, "Progg");
@@ -250,33 +282,83 @@ void App::BuildMainWindow() {
 
     BuildRoomManager();
 
-    // The compile panel, over the options while the compilers run.
+    // Before the compile panel, which lies over it.
+    lastCompile_ = new Fl_Button(865, 640, 125, 24, "Last Compile");
+    lastCompile_->hide();
+    Name(lastCompile_, "LastCompile");
+    On(lastCompile_, [this] { ShowLastCompile(); });
+    lockable_.push_back(lastCompile_);
+
+    // The compile panel, over the options while the compilers run (and again on "Last Compile",
+    // to read what the compilers said).
     compileFrame_ = new CoverPanel(0, 0, kMainW, 666);
     compileFrame_->box(FL_FLAT_BOX);
     compileFrame_->color(fl_rgb_color(222, 226, 218));
-    auto* title = new Fl_Box(40, 140, 920, 50, "Compiling your level");
-    title->labelfont(FL_HELVETICA_BOLD);
-    title->labelsize(28);
-    Text(120, 200, 760, 60,
-         "The map compilers vbsp, vvis and vrad are running one after the other at idle priority, so the "
-         "computer stays usable. A large level can take several minutes.",
-         14);
-    compileRunMap_ = new Fl_Check_Button(120, 280, 500, 26, "Start Half-Life 2 automaticly after Compile is done");
-    compileRunMap_->labelsize(14);
+    compileTitle_ = new Fl_Box(20, 8, 960, 36, "Compiling your level");
+    compileTitle_->labelfont(FL_HELVETICA_BOLD);
+    compileTitle_->labelsize(24);
+    compileTitle_->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+    Text(20, 44, 960, 40,
+         "The map compilers vbsp, vvis and vrad run one after the other at idle priority, so the computer stays "
+         "usable. A large level can take several minutes. Their output is below and kept in compile.log.",
+         13);
+    auto* rowsFrame = Frame(20, 104, 400, 114, "Compilers");
+    for (int i = 0; i < 3; ++i) {
+        static const char* kNames[] = {"vbsp", "vvis", "vrad"};
+        auto* name = new Fl_Box(30, 112 + i * 34, 60, 28, kNames[i]);
+        name->labelfont(FL_HELVETICA_BOLD);
+        name->labelsize(14);
+        name->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+        auto* state = new Fl_Box(92, 112 + i * 34, 318, 28, "waiting");
+        state->box(FL_BORDER_BOX);
+        state->labelsize(13);
+        state->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+        Name(state, "CompileRow" + std::to_string(i));
+        compileRows_.push_back(state);
+    }
+    compileRowText_.assign(3, "waiting");
+    rowsFrame->end();
+    compileRunMap_ = new Fl_Check_Button(20, 228, 400, 26, "Start Half-Life 2 automaticly after Compile is done");
+    compileRunMap_->labelsize(13);
     Name(compileRunMap_, "CompileRunMapCheck");
     On(compileRunMap_, [this] { s_.CompileRunMapCheck = compileRunMap_->value() != 0; });
-    auto* compileAbort = new Fl_Button(120, 330, 200, 36, "Abort Compile");
-    compileAbort->labelfont(FL_HELVETICA_BOLD);
-    Name(compileAbort, "Command3");
-    On(compileAbort, [this] { AbortCompile(s_); });
-    compileLevelMap_ = new PictureBox(120, 390, 760, 250);
+    compileAbort_ = new Fl_Button(20, 262, 200, 34, "Abort Compile");
+    compileAbort_->labelfont(FL_HELVETICA_BOLD);
+    Name(compileAbort_, "Command3");
+    On(compileAbort_, [this] { AbortCompile(s_); });
+    compileClose_ = new Fl_Button(20, 262, 200, 34, "Close");
+    compileClose_->labelfont(FL_HELVETICA_BOLD);
+    compileClose_->hide();
+    Name(compileClose_, "CompileClose");
+    On(compileClose_, [this] {
+        compileFrame_->hide();
+        main_->redraw();
+    });
+    compileLevelMap_ = new PictureBox(20, 306, 400, 348);
     compileLevelMap_->color(fl_rgb_color(28, 34, 44));
     compileLevelMap_->labelcolor(FL_WHITE);
     Name(compileLevelMap_, "CompileLevelMap");
+    compileText_ = new Fl_Text_Buffer();
+    compileOutput_ = new Fl_Text_Display(440, 122, 540, 316, "Compiler output:");
+    compileOutput_->buffer(compileText_);
+    compileOutput_->textfont(FL_COURIER);
+    compileOutput_->textsize(12);
+    compileOutput_->labelsize(13);
+    compileOutput_->labelfont(FL_HELVETICA_BOLD);
+    compileOutput_->align(FL_ALIGN_TOP_LEFT);
+    Name(compileOutput_, "CompileOutput");
+    problemsText_ = new Fl_Text_Buffer();
+    compileProblems_ = new Fl_Text_Display(440, 462, 540, 192, "What the output shows:");
+    compileProblems_->buffer(problemsText_);
+    compileProblems_->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
+    compileProblems_->textsize(13);
+    compileProblems_->labelsize(13);
+    compileProblems_->labelfont(FL_HELVETICA_BOLD);
+    compileProblems_->align(FL_ALIGN_TOP_LEFT);
+    Name(compileProblems_, "CompileProblems");
     compileFrame_->end();
     compileFrame_->hide();
     Name(compileFrame_, "CompileFrame");
-
     main_->end();
     main_->resizable(main_);
     main_->size_range(kMainW, kMainH);
@@ -409,14 +491,92 @@ void App::ShowLevelPlan(const LevelPlan& plan, int roomsDone) {
 
 void App::ShowCompilePanel(bool shown) {
     if (shown) {
+        compileTitle_->label("Compiling your level");
+        compileText_->text("");
+        problemsText_->text("");
+        problemsShown_.clear();
         compileRunMap_->value(s_.CompileRunMapCheck ? 1 : 0);
+        compileRunMap_->activate();
+        compileClose_->hide();
+        compileAbort_->show();
         compileFrame_->show();
         abort_->hide();
     } else {
         compileFrame_->hide();
         if (building_) abort_->show();
+        lastCompile_->show();
     }
     main_->redraw();
+}
+
+void App::ShowLastCompile() {
+    compileTitle_->label("The last compile");
+    compileRunMap_->deactivate();
+    compileAbort_->hide();
+    compileClose_->show();
+    compileFrame_->show();
+    main_->redraw();
+}
+
+namespace {
+
+std::string Duration(double seconds) {
+    char text[32];
+    if (seconds < 60) std::snprintf(text, sizeof text, "%.1f s", seconds);
+    else std::snprintf(text, sizeof text, "%d:%02d min", static_cast<int>(seconds) / 60, static_cast<int>(seconds) % 60);
+    return text;
+}
+
+std::string RowText(const CompilerRow& row) {
+    switch (row.state) {
+    case CompilerState::Waiting: return "waiting";
+    case CompilerState::Running: return "running for " + Duration(std::floor(row.seconds));
+    case CompilerState::Finished:
+        return "finished in " + Duration(row.seconds) + (row.exitCode == 0 ? ", exit status 0 (no error)"
+                                                                           : ", exit status " + std::to_string(row.exitCode));
+    case CompilerState::Stopped: return "stopped after " + Duration(row.seconds);
+    }
+    return "";
+}
+
+Fl_Color RowColour(const CompilerRow& row) {
+    switch (row.state) {
+    case CompilerState::Waiting: return fl_rgb_color(236, 236, 232);
+    case CompilerState::Running: return fl_rgb_color(196, 218, 246);
+    case CompilerState::Finished: return row.exitCode == 0 ? fl_rgb_color(200, 232, 196) : fl_rgb_color(246, 200, 190);
+    case CompilerState::Stopped: return fl_rgb_color(246, 222, 170);
+    }
+    return FL_WHITE;
+}
+
+}  // namespace
+
+void App::ShowCompileProgress(const CompileReport& report, const std::string& newOutput) {
+    if (!newOutput.empty()) {
+        std::string text;
+        text.reserve(newOutput.size());
+        for (const char c : newOutput)
+            if (c != '\r') text += c;
+        compileText_->append(text.c_str());
+        // Follow the end, as a console does.
+        compileOutput_->insert_position(compileText_->length());
+        compileOutput_->show_insert_position();
+    }
+    for (std::size_t i = 0; i < report.rows.size() && i < compileRows_.size(); ++i) {
+        const std::string text = RowText(report.rows[i]);
+        if (text == compileRowText_[i] && compileRows_[i]->color() == RowColour(report.rows[i])) continue;
+        compileRowText_[i] = text;
+        compileRows_[i]->copy_label(text.c_str());
+        compileRows_[i]->color(RowColour(report.rows[i]));
+        compileRows_[i]->redraw();
+    }
+    std::string problems;
+    for (const auto& p : report.problems) problems += ProblemTitle(p) + "\n" + ProblemExplanation(p, report) + "\n\n";
+    if (problems.empty() && report.finished) problems = "Nothing known went wrong.";
+    if (problems != problemsShown_) {
+        problemsShown_ = problems;
+        problemsText_->text(problems.c_str());
+    }
 }
 
 }  // namespace tessellon::app

@@ -130,6 +130,7 @@ void App::FillAccountList() {
     for (const AccountEntry& a : accounts_.accounts) accountList_->add(a.name.c_str());
     accountFolder_->value(accounts_.steam.steamapps.c_str());
     if (accounts_.selected >= 0) accountList_->select(accounts_.selected + 1);
+    makeDefault_->value(accounts_.makeDefault ? 1 : 0);
     AccountSelected();
 }
 

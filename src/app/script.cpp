@@ -7,6 +7,7 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Light_Button.H>
+#include <FL/Fl_Tooltip.H>
 #include <FL/Fl_Valuator.H>
 
 #include <charconv>
@@ -20,6 +21,8 @@
 #include "app/dialogs.h"
 #include "app/folder_list.h"
 #include "app/widgets.h"
+// After our headers: it brings X11's None, which clashes with our names.
+#include <FL/Fl_Text_Display.H>
 
 namespace tessellon::app {
 
@@ -57,6 +60,14 @@ double Number(const std::string& text) {
 
 // What a control shows, as the script compares it.
 std::string Shown(Fl_Widget* w) {
+    if (auto* status = dynamic_cast<StatusLine*>(w)) return status->Text();
+    if (auto* t = dynamic_cast<Fl_Text_Display*>(w)) {
+        if (!t->buffer()) return "";
+        char* text = t->buffer()->text();
+        std::string out = text ? text : "";
+        std::free(text);
+        return out;
+    }
     if (auto* list = dynamic_cast<FolderList*>(w)) return list->Folder();
     if (auto* v = dynamic_cast<Fl_Valuator*>(w)) return std::to_string(static_cast<long>(v->value()));
     if (auto* c = dynamic_cast<Fl_Choice*>(w)) return c->mvalue() && c->mvalue()->label() ? c->mvalue()->label() : "";
@@ -189,6 +200,17 @@ bool Script::Try(const Line& line) {
         begin();
         return true;
     }
+    if (cmd == "expect-has") {
+        // Waits until the control's text holds TEXT somewhere (long output, several lines).
+        need(3);
+        if (Shown(control(w[1])).find(w[2]) == std::string::npos) {
+            const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - since_).count();
+            if (waited > timeoutSeconds_) Fail(line, w[1] + " shows \"" + Shown(control(w[1])) + "\"");
+            return false;
+        }
+        begin();
+        return true;
+    }
     if (cmd == "state") {
         need(3);
         Fl_Widget* c = control(w[1]);
@@ -240,6 +262,29 @@ bool Script::Try(const Line& line) {
         if (MessageDialog::Current()) return false;
         begin();
         app_.MakeMazeBatch(static_cast<int>(Number(w[2])));
+        return true;
+    }
+    if (cmd == "check-tooltips") {
+        // Every control of every window says what it is for; the windows and panels need not.
+        need(1);
+        std::string missing;
+        for (const auto& [name, c] : app_.controls_) {
+            if (c->as_window() || name == "CompileFrame" || name == "RoomManagerFrame" || name == "Frame7") continue;
+            if (!c->tooltip() || !*c->tooltip()) missing += " " + name;
+        }
+        if (!missing.empty()) Fail(line, "no tooltip on" + missing);
+        begin();
+        return true;
+    }
+    if (cmd == "tooltip") {
+        // Shows a control's tooltip as the pointer resting on it would.
+        need(2);
+        Fl_Widget* c = control(w[1]);
+        if (!usable(c)) return false;
+        begin();
+        // The box goes under the control, at the pointer's column: put that over its middle.
+        Fl::e_x_root = c->x() + c->w() / 2 + (c->top_window() ? c->top_window()->x() : 0);
+        Fl_Tooltip::enter_area(c, 0, 0, c->w(), c->h(), c->tooltip());
         return true;
     }
     if (cmd == "close") {

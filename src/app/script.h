@@ -15,9 +15,11 @@ class App;
 //   map Y                 a press on the world map at height Y (map units)
 //   answer TITLE BUTTON   the open message box with this title
 //   expect NAME TEXT      waits until the control shows TEXT
+//   expect-has NAME TEXT  waits until the control's text holds TEXT
 //   state NAME S          waits until the control is shown, hidden, active or inactive
 //   wait-window NAME      waits until the window is shown (MainWindow, AccountWindow, ...)
 //   resize NAME W H      a window to another size
+//   tooltip NAME          shows the control's tooltip | check-tooltips  every control has one
 //   sleep MS | timeout SECONDS | shot FILE | close
 // '#' starts a comment line. A step that cannot run in time ends the program with status 3.
 class Script {

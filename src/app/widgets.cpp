@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/scale.h"
+#include "driver/text_layout.h"
 #include "session/report.h"
 
 namespace tessellon::app {
@@ -23,11 +25,13 @@ void ProgressBar::SetFilled(int columns) {
 
 void ProgressBar::draw() {
     draw_box(box(), x(), y(), w(), h(), FL_WHITE);
-    const int top = y() + 2, bottom = y() + 2 + kProgressHeight - 1;
+    // The 673 columns of the bar over its inside: one pixel each at scale 1, wider when scaled.
+    const int inner = w() - 4, top = y() + 2, height = h() - 4;
     for (int col = 1; col <= filled_; ++col) {
         const ProgressColor c = ProgressColumnColor(col);
         fl_color(fl_rgb_color(static_cast<uchar>(c.red), static_cast<uchar>(c.green), static_cast<uchar>(c.blue)));
-        fl_yxline(x() + 1 + col, top, bottom);
+        const int left = x() + 2 + (col - 1) * inner / kProgressColumns, right = x() + 2 + col * inner / kProgressColumns;
+        fl_rectf(left, top, std::max(1, right - left), height);
     }
 }
 
@@ -133,7 +137,7 @@ void OptionSlider::Changed(Fl_Widget*, void* self) {
     if (me->onChange) me->onChange(me->Value());
 }
 
-SplashWindow::SplashWindow() : Fl_Window(480, 300, "Tessellon") {
+SplashWindow::SplashWindow() : Fl_Window(Px(480), Px(300), "Tessellon") {
     border(0);
     position((Fl::w() - w()) / 2, (Fl::h() - h()) / 2);
     end();
@@ -144,22 +148,91 @@ void SplashWindow::draw() {
     fl_rectf(0, 0, w(), h());
     // A small maze of room tiles, the way a level is laid out.
     static const char* kTiles[] = {"##..####", ".####..#", "..#.####", "###.#..#"};
-    const int tile = 26, ox = (w() - 8 * tile) / 2, oy = 40;
+    const int tile = Px(26), ox = (w() - 8 * tile) / 2, oy = Px(40);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 8; ++c) {
             if (kTiles[r][c] != '#') continue;
             const ProgressColor col = ProgressColumnColor(1 + (c * 4 + r * 12) * 673 / 128);
             fl_color(fl_rgb_color(static_cast<uchar>(col.red + 60), static_cast<uchar>(col.green + 50),
                                   static_cast<uchar>(col.blue + 60)));
-            fl_rectf(ox + c * tile + 2, oy + r * tile + 2, tile - 4, tile - 4);
+            fl_rectf(ox + c * tile + Px(2), oy + r * tile + Px(2), tile - Px(4), tile - Px(4));
         }
     fl_color(fl_rgb_color(235, 235, 225));
-    fl_font(FL_HELVETICA_BOLD, 40);
-    fl_draw("Tessellon", 0, 170, w(), 60, FL_ALIGN_CENTER);
-    fl_font(FL_HELVETICA, 14);
+    fl_font(FL_HELVETICA_BOLD, Px(40));
+    fl_draw("Tessellon", 0, Px(170), w(), Px(60), FL_ALIGN_CENTER);
+    fl_font(FL_HELVETICA, Px(14));
     fl_color(fl_rgb_color(170, 180, 170));
-    fl_draw("Random levels for Half-Life 2", 0, 222, w(), 24, FL_ALIGN_CENTER);
-    fl_draw("0.9.34", 0, 262, w() - 14, 24, FL_ALIGN_RIGHT);
+    fl_draw("Random levels for Half-Life 2", 0, Px(222), w(), Px(24), FL_ALIGN_CENTER);
+    fl_draw("0.9.34", 0, Px(262), w() - Px(14), Px(24), FL_ALIGN_RIGHT);
+}
+
+TextLines::TextLines(int x, int y, int w, int h, std::vector<std::string> lines, int size)
+    : Fl_Widget(x, y, w, h), lines_(std::move(lines)) {
+    labelsize(size);
+}
+
+void TextLines::draw() {
+    fl_font(FL_HELVETICA, labelsize());
+    fl_color(labelcolor());
+    const int lineH = fl_height() + Px(2);
+    int baseline = y() + fl_height() - fl_descent();
+    fl_push_clip(x(), y(), w(), h());
+    for (const auto& line : lines_) {
+        fl_draw(line.c_str(), x(), baseline);
+        baseline += lineH;
+    }
+    fl_pop_clip();
+}
+
+StatusLine::StatusLine(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) { box(FL_FLAT_BOX); }
+
+void StatusLine::SetText(const std::string& text) {
+    text_ = text;
+    Fit();
+    redraw();
+}
+
+void StatusLine::SetRestingTooltip(const std::string& tip) {
+    restingTip_ = tip;
+    Fit();
+}
+
+void StatusLine::resize(int x, int y, int w, int h) {
+    Fl_Widget::resize(x, y, w, h);
+    Fit();
+}
+
+void StatusLine::Fit() {
+    auto measure = [](const std::string& t, int size) {
+        fl_font(FL_HELVETICA, size);
+        return static_cast<int>(std::ceil(fl_width(t.c_str())));
+    };
+    // The largest size whose lines, as many as its height allows, hold the whole text.
+    FittedText f;
+    for (const int size : {Px(13), Px(12), Px(11), Px(10)}) {
+        fl_font(FL_HELVETICA, size);
+        const int lines = std::max(1, h() / fl_height());
+        f = FitText(text_, w() - Px(4), lines, {size}, measure);
+        if (!f.cut) break;
+    }
+    lines_ = f.lines;
+    size_ = f.size;
+    copy_tooltip(f.cut ? text_.c_str() : restingTip_.empty() ? nullptr : restingTip_.c_str());
+}
+
+void StatusLine::draw() {
+    draw_box();
+    fl_font(FL_HELVETICA, size_);
+    fl_color(active_r() ? FL_FOREGROUND_COLOR : fl_inactive(FL_FOREGROUND_COLOR));
+    const int lineH = fl_height();
+    const int total = lineH * static_cast<int>(lines_.size());
+    int baseline = y() + (h() - total) / 2 + lineH - fl_descent();
+    fl_push_clip(x(), y(), w(), h());
+    for (const auto& line : lines_) {
+        fl_draw(line.c_str(), x() + Px(2), baseline);
+        baseline += lineH;
+    }
+    fl_pop_clip();
 }
 
 PictureBox::PictureBox(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
@@ -174,7 +247,7 @@ void PictureBox::SetPicture(RgbImage picture) {
 
 void PictureBox::draw() {
     draw_box();
-    const int textH = caption_.empty() ? 0 : 18;
+    const int textH = caption_.empty() ? 0 : Px(18);
     const int pw = picture_.Width(), ph = picture_.Height();
     if (pw > 0 && ph > 0) {
         const int px = x() + (w() - pw) / 2, py = y() + (h() - textH - ph) / 2;
@@ -184,7 +257,7 @@ void PictureBox::draw() {
     }
     if (!caption_.empty()) {
         fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
-        fl_font(FL_HELVETICA, 11);
+        fl_font(FL_HELVETICA, Px(11));
         fl_draw(caption_.c_str(), x() + 4, y() + h() - textH - 1, w() - 8, textH, FL_ALIGN_CENTER | FL_ALIGN_INSIDE);
     }
 }

@@ -94,6 +94,36 @@ private:
     std::string caption_;
 };
 
+// Lines of text drawn as they are given (no '@' symbols, no wrapping of its own).
+class TextLines : public Fl_Widget {
+public:
+    TextLines(int x, int y, int w, int h, std::vector<std::string> lines, int size);
+
+private:
+    void draw() override;
+    std::vector<std::string> lines_;
+};
+
+// The status line: one line at its full size; a longer text on two lines at a smaller size,
+// and cut short only when even that is too little (then its tooltip holds the whole text).
+class StatusLine : public Fl_Widget {
+public:
+    StatusLine(int x, int y, int w, int h);
+    void SetText(const std::string& text);
+    const std::string& Text() const { return text_; }
+    // The tooltip while the text fits (a cut text shows itself whole as the tooltip).
+    void SetRestingTooltip(const std::string& tip);
+    void resize(int x, int y, int w, int h) override;
+
+private:
+    void Fit();
+    void draw() override;
+    std::string text_;
+    std::vector<std::string> lines_;
+    std::string restingTip_;
+    int size_ = 13;
+};
+
 // The splash: our tile picture and the program's name, without a border, for 2.5 s.
 class SplashWindow : public Fl_Window {
 public:

@@ -1,12 +1,16 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <memory>
 #include <thread>
 
 #include "driver/auto_restart.h"
 #include "driver/build_driver.h"
 #include "driver/compile_pipeline.h"
+#include "driver/level_record.h"
 #include "session/errors.h"
 #include "session/report.h"
 #include "session/session.h"
@@ -38,14 +42,16 @@ const char* const kBuildHelp =
     "  --latitude DEG               -90..90\n"
     "  --all-weapons  --no-monsters  --skip-lights  --write-log-file  --detailed-status\n"
     "  --quiet                      no status lines\n"
-    "  --restart-delay MS           wait between the automatic restart's countdown steps (1000)\n\n"
+    "  --restart-delay MS           wait between the automatic restart's countdown steps (1000)\n"
+    "  --replay RECORD              build again the level a record describes (level1.txt, written beside\n"
+    "                               every level1.vmf): the same options, sun, rooms and clock readings give\n"
+    "                               a byte-identical level1.vmf; the level's own options cannot be given\n\n"
     "Compiling (after the level file is written):\n"
     "  --compile                    run vbsp, vvis and vrad on the level and move level1.bsp into the\n"
     "                               game's maps folder (an older one is kept as backup_N_level1.bsp)\n"
     "  --run-map                    then start Half-Life 2 on it (without it, the question whether to\n"
     "                               leave the game unstarted is answered Yes)\n"
-    "  --compiler-unhidden          run the compilers in a window of their own (Windows) or with their\n"
-    "                               output on the terminal\n"
+    "  --compiler-unhidden          run the compilers in a window of their own (Windows)\n"
     "  --steam DIR                  the Steam folder (default: spath.idf, the registry, the usual folders)\n"
     "  --account NAME               the account folder under steamapps (default: the saved default\n"
     "                               account of hl2path.ini, else the first with the game and compilers)\n"
@@ -54,8 +60,11 @@ const char* const kBuildHelp =
     "  --game-start auto|direct|steam  start hl2.exe itself or through `steam -applaunch 220` (auto:\n"
     "                               directly on Windows, through Steam elsewhere)\n"
     "  --steam-program PROG         the Steam client to start the game with (steam)\n"
-    "The compile's first question is answered OK. A compiler that is missing or cannot be started\n"
-    "ends the run with a message naming it; \"NoMap!\" means vbsp left no level1.bsp.\n\n"
+    "The compile's first question is answered OK. The compilers' output is shown as it comes (not with\n"
+    "--quiet) and kept in compile.log in the program folder; known problems (a leak, a material or model\n"
+    "not found, a prop_static with a physics model, an engine limit, a crash) are explained at the end.\n"
+    "A compiler that is missing or cannot be started ends the run with a message naming it; \"NoMap!\"\n"
+    "means this compile made no level1.bsp (an older one is never moved in).\n\n"
     "Status lines go to stderr with the progress in per cent. Message boxes are printed with their\n"
     "title; OK/Cancel questions (the confirmation) are answered OK, Yes/No questions Yes, and the\n"
     "input box takes its default answer. Ctrl-C aborts the build like the abort command, and\n"
@@ -68,6 +77,8 @@ const char* const kBuildHelp =
 
 struct BuildOptions {
     SessionOptions session;
+    std::string replay;            // a level record to build again
+    bool levelOptionGiven = false; // an option that shapes the level (the record holds those)
     bool quiet = false;
     int restartDelayMs = 1000;
     BuildSettings settings;
@@ -85,6 +96,14 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw UsageError(a + " needs a value.");
             return args[++i];
         };
+        if (a == "--replay") {
+            o.replay = value();
+            continue;
+        }
+        if (a != "--home" && a != "--quiet" && a != "--restart-delay" && a != "--compile" && a != "--run-map" &&
+            a != "--compiler-unhidden" && a != "--steam" && a != "--account" && a != "--write-log-file" &&
+            a != "--detailed-status" && a != "--compiler-runner" && a != "--game-start" && a != "--steam-program")
+            o.levelOptionGiven = true;
         if (o.session.Take(a, value)) continue;
         if (a == "--map-size") st.MapSize = ParseIntOption(a, value(), kMapSizeMin, kMapSizeMax);
         else if (a == "--enemy-difficulty") st.EnemyDifficulty = ParseIntOption(a, value(), 0, 10);
@@ -125,6 +144,9 @@ BuildOptions ParseBuildOptions(const std::vector<std::string>& args) {
         else throw UsageError("unknown option \"" + a + "\". See tessellon build --help.");
     }
     o.session.TickSeed(st);
+    if (!o.replay.empty() && o.levelOptionGiven)
+        throw UsageError("--replay builds the level its record describes; options that shape the level (the seed, "
+                         "the clock, the sliders and boxes) cannot go with it.");
     if (!o.compile && (st.RunMapAfterCompile || st.CompilerUnhidden || !o.steam.empty() || !o.account.empty()))
         throw UsageError("--run-map, --compiler-unhidden, --steam and --account go with --compile.");
     return o;
@@ -192,6 +214,22 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
     std::filesystem::path home;
     if (!FindProgramFolder("build", opts.session.home, err, home)) return kExitUsage;
 
+    std::optional<LevelRecord> record;
+    if (!opts.replay.empty()) {
+        std::ifstream in(opts.replay, std::ios::binary);
+        if (!in) {
+            err << "tessellon build: the level record " << opts.replay << " cannot be read.\n";
+            return kExitUsage;
+        }
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string problem;
+        record = ParseLevelRecord(text, problem);
+        if (!record) {
+            err << "tessellon build: " << opts.replay << " cannot be replayed: " << problem << '\n';
+            return kExitUsage;
+        }
+    }
+
     HeadlessUi ui(err);
     ui.SetQuiet(opts.quiet);
     SystemRegistry registry;
@@ -226,6 +264,12 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& out, std
         // Start-up order: the catalogue first, then the decimal symbol.
         Categorize(s);
         SetCorrectPC(s);
+        if (record) {
+            if (auto problem = ApplyLevelRecord(s, *record)) {
+                err << "tessellon build: " << opts.replay << " cannot be replayed: " << *problem << '\n';
+                return kExitFailed;
+            }
+        }
         const RestartReport report = RunWithAutomaticRestart(
             s, [&s] { return RunCreateCommand(s); },
             [&opts](int ms) {

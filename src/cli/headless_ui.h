@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <ostream>
+#include <vector>
 
 #include "platform/ui.h"
 
@@ -22,6 +23,9 @@ public:
                                         const std::string& defaultAnswer) override;
     void LockBuildControls(bool) override {}
     void ShowCompilePanel(bool shown) override { compilePanel_ = shown; }
+    // The compilers' output as it comes (not with --quiet), a line when each compiler ends,
+    // and the recognised problems in plain words when the compile is over.
+    void ShowCompileProgress(const CompileReport& report, const std::string& newOutput) override;
     bool CompilePanelShown() const { return compilePanel_; }
 
     // Answer to Yes/No questions (OK/Cancel is always OK: the user asked for the work).
@@ -41,6 +45,8 @@ private:
     std::function<void()> onInterrupt_;
     bool quiet_ = false;
     bool compilePanel_ = false;
+    std::vector<int> shownRows_;  // the row states already told
+    bool problemsTold_ = false;
 };
 
 }  // namespace tessellon

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver/compile_pipeline.h"
+#include "driver/level_record.h"
 #include "session/errors.h"
 #include "session/report.h"
 #include "driver/room_choice.h"
@@ -57,6 +58,7 @@ int DrawRoomCount(Session& s) {
 
 bool CreateMapPhases(Session& s) {
     ResetTables(s);
+    BeginSeedReadings(s);
 
     // Phase 2: the index is built afresh from the catalogue as it is now.
     const RoomIndex index = BuildRoomIndex(s);
@@ -158,6 +160,9 @@ CreateOutcome RunCreateCommand(Session& s) {
     }
     s.LastCompile.reset();
     if (finished) {
+        // What the level was built from, so it can be built again byte for byte.
+        if (!WriteLevelRecord(s))
+            Log(s, "The level's record " + (s.programFolder / "level1.txt").string() + " could not be written.", false, true);
         s.ui.SetStatus("Done!");
         MrProg(s, 100);
         if (s.compile.afterBuild) {

@@ -1,7 +1,9 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "session/compile_report.h"
 #include "session/compile_setup.h"
 
 namespace tessellon {
@@ -25,10 +27,18 @@ CompileOutcome RunCompilePipeline(Session& s);
 // The compile panel's abort command: stops the running compiler and the pipeline.
 void AbortCompile(Session& s);
 
+// What a caller of ShellWait may watch: given onSlice, the child's output is captured and
+// handed over after every slice (empty when it printed nothing meanwhile); exitCode is the
+// child's exit status once it ended by itself.
+struct ShellWatch {
+    std::function<void(const std::string& output)> onSlice;
+    int exitCode = 0;
+};
+
 // Starts the command line, sets the process's priority class and waits for it in 50 ms
 // slices, yielding before each. The run time in seconds; nullopt when StopCompiler stopped it.
 std::optional<double> ShellWait(Session& s, const std::string& commandLine, int windowStyle, int priority,
-                                const std::string& outputFile = "");
+                                ShellWatch* watch = nullptr);
 
 // Q compiler Q " -v -game " Q gameFolder Q " " Q levelBase Q (the level without extension).
 std::string CompilerCommandLine(const std::string& compiler, const std::string& gameFolder,
@@ -39,6 +49,12 @@ std::string GameParams(const BuildSettings& settings);
 std::string GameCommandLine(const GamePaths& paths, const std::string& params);
 // The same parameters handed to the game through the Steam client (application 220).
 std::string SteamGameCommandLine(const std::string& steamProgram, const GamePaths& paths, const std::string& params);
+
+// The status line once the compiled level is in the maps folder: where it went and how to
+// start it, and how many problems the compilers' output showed.
+std::string InstalledStatus(const CompileReport& report);
+// The status line after "NoMap!": why, as far as the compilers' output tells.
+std::string NoMapStatus(const CompileReport& report);
 
 // The backup name for an older compiled level: "backup_N_levelL.bsp" with N = int(r * 1000 + 1);
 // when that name is taken, the next free number after it (1000 wraps to 1). Empty when all

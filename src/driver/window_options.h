@@ -77,6 +77,10 @@ LoadResult LoadRoutine(Session& s, StartUpState& state, bool splashVisible);
 // no account, builds write level files and the compile says what is missing.
 void ContinueWithoutAccount(Session& s, StartUpState& state);
 
+// The tooltip of a control of the windows, by its name: what it does, its range, what it
+// changes in the level. nullptr for the windows and panels themselves.
+const char* ControlTooltip(const std::string& name);
+
 // The message shown after a finished build when there is no account to compile with.
 std::string NoAccountCompileText(const std::string& levelFile);
 

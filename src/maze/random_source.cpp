@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "session/errors.h"
 #include "session/session.h"
 #include "session/text_helpers.h"
 
@@ -26,11 +27,31 @@ void RandomSource::Reseed(double number) {
     state_ = static_cast<std::uint32_t>((mixed * kMultiplier + kIncrement) % kModulus);
 }
 
+ClockTime SeedClock(Session& s) {
+    SeedReadings& r = s.seedReadings;
+    if (r.replaying) {
+        if (r.next >= r.replay.size())
+            throw BuildFailure("The level record holds fewer clock readings than this build takes, so it cannot be "
+                               "replayed; it was made by another version of the program or from other rooms.");
+        return r.replay[r.next++];
+    }
+    r.taken.push_back(s.clock.Now());
+    return r.taken.back();
+}
+
+void BeginSeedReadings(Session& s) {
+    SeedReadings& r = s.seedReadings;
+    r.taken.clear();
+    r.next = 0;
+    if (r.replaying) s.random.SetState(r.replayState);
+    r.startState = s.random.State();
+}
+
 void Randa(Session& s) {
     RandomSource& r = s.random;
     switch (s.settings.CustomSeed) {
     case CheckState::Unticked: {
-        const ClockTime now = s.clock.Now();
+        const ClockTime now = SeedClock(s);
         const float t = SecondsSinceMidnight(now);
         const float a = r.Draw();
         const float b = r.Draw();
@@ -39,7 +60,7 @@ void Randa(Session& s) {
         const float c = r.Draw();
         r.Reseed(-2313.06345 + now.hour + static_cast<double>(c) * x1);
         const float x2 = r.Draw();
-        const ClockTime again = s.clock.Now();
+        const ClockTime again = SeedClock(s);
         const float t2 = SecondsSinceMidnight(again);
         const float d = r.Draw();
         r.Reseed(static_cast<double>(t2) * again.second - x2 * 14.2562 + d);
@@ -58,7 +79,7 @@ void Randa(Session& s) {
 }
 
 bool MightFlipDraw(Session& s) {
-    const ClockTime now = s.clock.Now();
+    const ClockTime now = SeedClock(s);
     const float t = SecondsSinceMidnight(now);
     s.random.Reseed(now.second + (937.7034 - t));
     return s.random.Draw() > 0.5f;

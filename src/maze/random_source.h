@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/clock.h"
+
 namespace tessellon {
 
 struct Session;
@@ -25,6 +27,13 @@ public:
 private:
     std::uint32_t state_ = 0x50000;
 };
+
+// The clock reading a re-seed takes: the clock's now, noted for the level's record, or during a
+// replay the next recorded reading (a record that runs out is a BuildFailure).
+ClockTime SeedClock(Session& s);
+// A build begins: the readings start afresh, and a replay puts the generator where the
+// recorded build had it.
+void BeginSeedReadings(Session& s);
 
 // Re-seeds the session's generator: from the custom seed when that is ticked, otherwise
 // three times from the clock mixed with draws.

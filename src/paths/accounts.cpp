@@ -229,7 +229,16 @@ bool AccountChooser::Fill(const std::string& steamappsPath) {
     Select(-1);
     if (!IsFolder(WithoutFinalSeparator(steamappsPath))) return false;
     accounts = ListAccounts(steamappsPath);
-    if (!accounts.empty()) Select(0);
+    // The saved account first (with its default tick, so confirming it again keeps it), else
+    // the first that can be confirmed, else the first.
+    const auto saved = ReadHl2PathIni(programFolder_);
+    makeDefault = saved && saved->firstLine == 1;
+    int pick = -1;
+    for (std::size_t i = 0; saved && i < accounts.size() && pick < 0; ++i)
+        if (!saved->folder.empty() && FolderKey(accounts[i].folder) == FolderKey(saved->folder)) pick = static_cast<int>(i);
+    for (std::size_t i = 0; i < accounts.size() && pick < 0; ++i)
+        if (CheckAccount(accounts[i].folder).CanConfirm()) pick = static_cast<int>(i);
+    if (!accounts.empty()) Select(pick < 0 ? 0 : pick);
     return true;
 }
 

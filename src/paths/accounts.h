@@ -98,8 +98,10 @@ public:
     bool okEnabled = false;            // "OK / Start"
     bool makeDefault = false;          // "Select this account as the default user account."
 
-    // Fills the account list and selects its first entry. False when no Steam folder was
-    // found (or its steamapps folder cannot be listed): the Steam folder window takes over.
+    // Fills the account list and selects the account saved in hl2path.ini, else the first that
+    // has the game and the compilers, else the first; the default tick follows the saved file.
+    // False when no Steam folder was found (or its steamapps folder cannot be listed): the
+    // Steam folder window takes over.
     bool ReadUsers();
     // Another Steam folder than the one discovery would find (given by the user).
     bool ReadUsersFrom(const std::string& steamFolder);

@@ -159,7 +159,17 @@ std::vector<fs::path> UsualSteamFolders() {
 #else
     const char* home = std::getenv("HOME");
     if (!home || !*home) return {};
-    return {fs::path(home) / ".steam" / "steam", fs::path(home) / ".local" / "share" / "Steam"};
+    const fs::path h(home);
+    // The distribution's client, then the Flatpak and the Snap packages of it, each of which
+    // keeps its Steam folder inside its own sandbox folder.
+    const fs::path flatpak = h / ".var" / "app" / "com.valvesoftware.Steam";
+    const fs::path snap = h / "snap" / "steam" / "common";
+    return {h / ".steam" / "steam",
+            h / ".local" / "share" / "Steam",
+            flatpak / ".local" / "share" / "Steam",
+            flatpak / ".steam" / "steam",
+            snap / ".local" / "share" / "Steam",
+            snap / ".steam" / "steam"};
 #endif
 }
 
@@ -196,12 +206,17 @@ SteamDiscovery DiscoverSteam(const fs::path& programFolder, Registry& registry, 
 #else
     d.lookedAt.push_back("registry: none on this system");
 #endif
+    // Every usual folder is listed, so the report shows a second client beside the one used.
     for (const auto& folder : usualFolders) {
         if (IsSteamFolder(folder)) {
+            if (d.Found()) {
+                d.lookedAt.push_back(folder.string() + ": a Steam folder too (not used)");
+                continue;
+            }
             d.source = SteamSource::UsualFolder;
             d.steamapps = SteamappsOf(folder.string());
             d.lookedAt.push_back(folder.string() + ": Steam folder");
-            return d;
+            continue;
         }
         d.lookedAt.push_back(folder.string() + (IsFolder(folder) ? ": no Steam client files" : ": missing"));
     }

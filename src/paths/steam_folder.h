@@ -49,7 +49,8 @@ bool SaveSteamFolder(const std::filesystem::path& programFolder, const std::stri
 // else the current user's "Software\Valve\Steam" "SteamPath". Empty when none is set.
 std::string RegistrySteamPath(Registry& registry);
 
-// Where the Steam client of a Linux desktop usually lives, for systems without a registry.
+// Where the Steam client of a Linux desktop usually lives (installed from the distribution, as a
+// Flatpak or as a Snap), for systems without a registry.
 std::vector<std::filesystem::path> UsualSteamFolders();
 
 enum class SteamSource { None, SavedFile, Registry, UsualFolder, Given };
@@ -64,7 +65,8 @@ struct SteamDiscovery {
     bool Found() const { return source != SteamSource::None; }
 };
 
-// spath.idf first, then the registry, then (without a registry answer) the usual folders.
+// spath.idf first, then the registry, then (without a registry answer) the first usual folder
+// with a Steam client; every usual folder is noted in lookedAt.
 SteamDiscovery DiscoverSteam(const std::filesystem::path& programFolder, Registry& registry,
                              const std::vector<std::filesystem::path>& usualFolders = UsualSteamFolders());
 

@@ -29,6 +29,11 @@ ClockTime SystemClock::Now() {
     return t;
 }
 
+double MonotonicSeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 float SecondsSinceMidnight(const ClockTime& t) {
     return static_cast<float>(t.hour * 3600.0 + t.minute * 60.0 + t.second + t.fraction);
 }

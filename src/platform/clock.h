@@ -31,6 +31,10 @@ private:
     ClockTime time_;
 };
 
+// Seconds from a steady clock (not the time of day): what elapsed times shown to the user are
+// measured with, so they neither jump with the clock nor freeze with a frozen one.
+double MonotonicSeconds();
+
 // Seconds since midnight with fractions, as single precision like the timers expect.
 float SecondsSinceMidnight(const ClockTime& t);
 std::string DateText(const ClockTime& t);  // YYYY-MM-DD

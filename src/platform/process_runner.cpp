@@ -105,9 +105,25 @@ std::string LastErrorText(DWORD code) {
 
 class WindowsChild final : public ChildProcess {
 public:
-    explicit WindowsChild(HANDLE process) : process_(process) {}
+    WindowsChild(HANDLE process, HANDLE output) : process_(process), output_(output) {}
     ~WindowsChild() override {
         if (process_) CloseHandle(process_);
+        if (output_) CloseHandle(output_);
+    }
+    bool ReadOutput(std::string& into) override {
+        if (!output_) return false;
+        bool any = false;
+        char buffer[4096];
+        while (true) {
+            // Only what is there: ReadFile on an empty pipe would wait for the child.
+            DWORD available = 0;
+            if (!PeekNamedPipe(output_, nullptr, 0, nullptr, &available, nullptr) || available == 0) break;
+            DWORD got = 0;
+            if (!ReadFile(output_, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) break;
+            into.append(buffer, got);
+            any = true;
+        }
+        return any;
     }
     bool SetPriorityClass(int priorityClass) override {
         return ::SetPriorityClass(process_, static_cast<DWORD>(priorityClass)) != 0;
@@ -131,6 +147,7 @@ public:
 
 private:
     HANDLE process_;
+    HANDLE output_;
     int exitCode_ = -1;
 };
 
@@ -143,35 +160,45 @@ public:
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = static_cast<WORD>(options.windowStyle);
-        HANDLE output = INVALID_HANDLE_VALUE;
-        if (!options.outputFile.empty()) {
+        // The child writes into one end of a pipe (inherited), we read the other (not inherited).
+        HANDLE readEnd = nullptr, writeEnd = nullptr, input = nullptr;
+        if (options.captureOutput) {
             SECURITY_ATTRIBUTES inherit{static_cast<DWORD>(sizeof(SECURITY_ATTRIBUTES)), nullptr, TRUE};
-            output = CreateFileA(options.outputFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 &inherit, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (output != INVALID_HANDLE_VALUE) {
-                startup.dwFlags |= STARTF_USESTDHANDLES;
-                startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-                startup.hStdOutput = output;
-                startup.hStdError = output;
+            if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+                const DWORD error = GetLastError();
+                throw ProcessStartError(program, static_cast<int>(error), LastErrorText(error));
             }
+            SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+            // A window program has no standard input to hand on; the compilers read none.
+            input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+            startup.dwFlags |= STARTF_USESTDHANDLES;
+            startup.hStdInput = input == INVALID_HANDLE_VALUE ? nullptr : input;
+            startup.hStdOutput = writeEnd;
+            startup.hStdError = writeEnd;
         }
         std::string buffer = commandLine;  // CreateProcess may write into the line
         PROCESS_INFORMATION info{};
         const DWORD flags = options.idlePriority ? IDLE_PRIORITY_CLASS : 0;
-        const BOOL ok = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, output != INVALID_HANDLE_VALUE,
+        const BOOL ok = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, options.captureOutput ? TRUE : FALSE,
                                        flags, nullptr, nullptr, &startup, &info);
         const DWORD error = ok ? 0 : GetLastError();
-        if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
-        if (!ok) throw ProcessStartError(program, static_cast<int>(error), LastErrorText(error));
+        // Only the child holds the write end now, so the pipe breaks when it ends.
+        if (writeEnd) CloseHandle(writeEnd);
+        if (input && input != INVALID_HANDLE_VALUE) CloseHandle(input);
+        if (!ok) {
+            if (readEnd) CloseHandle(readEnd);
+            throw ProcessStartError(program, static_cast<int>(error), LastErrorText(error));
+        }
         CloseHandle(info.hThread);
         // The process is opened again with all access, so priority and termination work even
         // when the creation handle lacks a right.
         HANDLE opened = OpenProcess(0x1F0FFF, FALSE, info.dwProcessId);
         if (opened) {
             CloseHandle(info.hProcess);
-            return std::make_unique<WindowsChild>(opened);
+            return std::make_unique<WindowsChild>(opened, readEnd);
         }
-        return std::make_unique<WindowsChild>(info.hProcess);
+        return std::make_unique<WindowsChild>(info.hProcess, readEnd);
     }
 };
 
@@ -193,10 +220,27 @@ namespace {
 
 class PosixChild final : public ChildProcess {
 public:
-    explicit PosixChild(pid_t pid) : pid_(pid) {}
+    PosixChild(pid_t pid, int output) : pid_(pid), output_(output) {}
     ~PosixChild() override {
         // A child left running (the launched game) is not ours to stop; only reap an ended one.
         if (!reaped_) waitpid(pid_, nullptr, WNOHANG);
+        if (output_ >= 0) close(output_);
+    }
+    bool ReadOutput(std::string& into) override {
+        if (output_ < 0) return false;
+        bool any = false;
+        char buffer[4096];
+        while (true) {
+            const ssize_t got = read(output_, buffer, sizeof buffer);
+            if (got > 0) {
+                into.append(buffer, static_cast<std::size_t>(got));
+                any = true;
+                continue;
+            }
+            if (got < 0 && errno == EINTR) continue;
+            break;  // nothing more for now (EAGAIN), or every writer has closed it
+        }
+        return any;
     }
     bool SetPriorityClass(int priorityClass) override {
         // The idle class is the lowest nice value; other classes leave the default.
@@ -234,6 +278,7 @@ public:
 
 private:
     pid_t pid_;
+    int output_;  // the read end of the output pipe, -1 when not captured
     bool reaped_ = false;
     int exitCode_ = -1;
 };
@@ -253,10 +298,24 @@ public:
         if (pipe(report) != 0) throw ProcessStartError(program, errno, std::strerror(errno));
         fcntl(report[1], F_SETFD, FD_CLOEXEC);
         int output = -1;
-        if (!options.outputFile.empty())
-            output = open(options.outputFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-        else if (options.windowStyle == kWindowHidden)
+        int captured = -1;  // our end of the output pipe
+        if (options.captureOutput) {
+            int ends[2];
+            if (pipe(ends) != 0) {
+                const int e = errno;
+                close(report[0]);
+                close(report[1]);
+                throw ProcessStartError(program, e, std::strerror(e));
+            }
+            fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+            fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+            // Read without waiting: the window keeps its turns while the child is quiet.
+            fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+            captured = ends[0];
+            output = ends[1];
+        } else if (options.windowStyle == kWindowHidden) {
             output = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        }
 
         const pid_t pid = fork();
         if (pid < 0) {
@@ -264,6 +323,7 @@ public:
             close(report[0]);
             close(report[1]);
             if (output >= 0) close(output);
+            if (captured >= 0) close(captured);
             throw ProcessStartError(program, e, std::strerror(e));
         }
         if (pid == 0) {
@@ -296,9 +356,10 @@ public:
         close(report[0]);
         if (got == static_cast<ssize_t>(sizeof childError)) {
             waitpid(pid, nullptr, 0);
+            if (captured >= 0) close(captured);
             throw ProcessStartError(program, childError, std::strerror(childError));
         }
-        return std::make_unique<PosixChild>(pid);
+        return std::make_unique<PosixChild>(pid, captured);
     }
 };
 

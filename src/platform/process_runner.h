@@ -49,14 +49,21 @@ public:
     virtual bool Terminate(int exitCode) = 0;
     // The exit code once Wait reported Ended; -1 before or when unknown.
     virtual int ExitCode() const = 0;
+    // Appends what the process has written so far and not yet read (output and error streams,
+    // when they were captured) without waiting. False when nothing was there.
+    virtual bool ReadOutput(std::string& into) {
+        (void)into;
+        return false;
+    }
 };
 
 struct StartOptions {
     int windowStyle = kWindowHidden;
     // Started at the idle priority from its first instruction on.
     bool idlePriority = false;
-    // When not empty, the child's output and error streams are appended to this file.
-    std::string outputFile;
+    // The child's output and error streams go to a pipe that ReadOutput empties, so the
+    // caller shows and keeps them; otherwise a hidden child's output is dropped.
+    bool captureOutput = false;
 };
 
 // Starts programs from a Windows-style command line. The Windows runner hands the line to

@@ -4,6 +4,7 @@
 
 namespace tessellon {
 
+struct CompileReport;
 struct LevelPlan;
 class MazePicture;
 
@@ -35,6 +36,11 @@ public:
     virtual void ShowLevelPlan(const LevelPlan& plan, int roomsDone) { (void)plan, (void)roomsDone; }
     // The developer maze preview has a new drawing to present.
     virtual void ShowMazePreview(const MazePicture& picture) { (void)picture; }
+    // The compile has moved on: its rows and problems as they are now, and the compilers'
+    // output that arrived since the last call (often empty).
+    virtual void ShowCompileProgress(const CompileReport& report, const std::string& newOutput) {
+        (void)report, (void)newOutput;
+    }
 };
 
 }  // namespace tessellon

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "session/compile_report.h"
 #include "session/compile_setup.h"
 #include "session/level_plan.h"
 #include "session/level_writer.h"
@@ -28,6 +30,18 @@
 namespace tessellon {
 
 struct WeightTables;
+
+// The clock readings the random source is re-seeded from during one build, kept for the level's
+// record (level1.txt). A replay hands the recorded readings back in the same order instead of
+// reading the clock, and starts the generator from the recorded state.
+struct SeedReadings {
+    std::uint32_t startState = 0;     // the generator's state when the build began
+    std::vector<ClockTime> taken;     // this build's readings, in order
+    bool replaying = false;
+    std::uint32_t replayState = 0;
+    std::vector<ClockTime> replay;    // the readings to hand back
+    std::size_t next = 0;
+};
 
 struct LogState {
     bool opened = false;
@@ -53,6 +67,7 @@ struct Session {
 
     BuildSettings settings;
     RandomSource random;
+    SeedReadings seedReadings;
     std::string DecimalSymbol = ".";
 
     LogState log;
@@ -129,6 +144,8 @@ struct Session {
     bool CompileRunMapCheck = false;
     // What the last compile of a create command came to (empty when it did not compile).
     std::optional<CompileOutcome> LastCompile;
+    // The last compile as the compile panel shows it: rows, problems, where things went.
+    CompileReport compileReport;
 };
 
 }  // namespace tessellon
