@@ -2,7 +2,6 @@
 // the kit judges; read as a room file, checked and given back as a map that must read again.
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,13 +17,13 @@ namespace {
 
 RoomCheckOptions& Options() {
     static std::set<std::string> models;
-    static std::map<std::string, ModelUse> uses;
+    static ModelKinds kinds;
     static RoomCheckOptions options = [] {
         RoomCheckOptions o;
         const std::string list = std::string(TESSELLON_SOURCE_DIR) + "/data/hl2_models.txt";
-        std::string whyNot;
+        std::vector<std::string> errors;
         if (ReadModelList(list, models)) o.models = &models;
-        if (ReadModelUses(list, uses, whyNot)) o.modelUses = &uses;
+        if (ReadModelKinds(list, kinds, errors)) o.modelKinds = &kinds;
         return o;
     }();
     return options;

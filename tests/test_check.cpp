@@ -582,13 +582,18 @@ TEST(NodeGraph, NodesLinkThroughADoorwayAndUpTo720UnitsApartButNotThroughAWall) 
 }
 
 TEST(NodeGraph, DetailAndSolidBrushEntitiesStopCharactersOtherBrushesDoNot) {
-    const std::pair<std::string, bool> doorways[] = {
-        {"func_detail", false}, {"func_brush", false}, {"func_illusionary", true}, {"func_door", true}};
-    for (const auto& [classname, joined] : doorways) {
+    // A wall that starts off (closing behind the player later) or a brush that starts disabled
+    // is no wall when the game builds the graph.
+    const std::tuple<std::string, std::string, bool> doorways[] = {
+        {"func_detail", "", false},           {"func_brush", "", false},
+        {"func_illusionary", "", true},       {"func_door", "", true},
+        {"func_wall_toggle", "", false},      {"func_wall_toggle", "\t\"spawnflags\" \"1\"\n", true},
+        {"func_brush", "\t\"StartDisabled\" \"1\"\n", true}};
+    for (const auto& [classname, keys, joined] : doorways) {
         TwoRooms r;
         r.Nodes({{0, 0, 16}, {300, 0, 16}, {480, 0, 16}, {800, 0, 16}});
-        r.entities += r.t.Entity(classname, r.t.Box({376, -96, 0}, {392, 96, 192}));
-        EXPECT_EQ(Joined(r.Check()), joined) << classname;
+        r.entities += r.t.Entity(classname, keys + r.t.Box({376, -96, 0}, {392, 96, 192}));
+        EXPECT_EQ(Joined(r.Check()), joined) << classname << " " << keys;
     }
     const std::pair<std::string, bool> materials[] = {
         {"TOOLS/TOOLSNPCCLIP", false}, {"TOOLS/TOOLSPLAYERCLIP", true}, {"TOOLS/TOOLSTRIGGER", true}};

@@ -86,18 +86,30 @@ RoomBuilder OneWay(double northZ = 0, double height = 256, int type = 0) {
 
 std::string Vmf(const RoomBuilder& b) { return WriteVmf(b.Finish("Tests")); }
 
-// The allowances the build's import grants the shipped rooms (CMakeLists.txt), as arguments.
-Lines ShippedAllowances() {
-    std::istringstream in(TESSELLON_ROOM_ALLOWANCES);
-    Lines out;
-    for (std::string w; in >> w;) out.push_back(w);
-    return out;
-}
-
-// A room with the nodes `tessellonsdk new` starts one with.
-RoomBuilder Noded(RoomBuilder b, int type = 0) {
-    AddStarterNodes(b, type);
-    return b;
+// A room's lines with the nodes the builder worked out replaced by these (class, origin).
+Lines WithNodes(Lines lines, const std::vector<std::pair<std::string, Vec3>>& nodes) {
+    int depth = 0;
+    for (size_t i = kHeaderLines; i + 1 < lines.size();) {
+        if (depth == 0 && lines[i] == "entity" && lines[i + 1] == "{") {
+            size_t end = i + 1;
+            bool node = false;
+            for (int d = 0; end == i + 1 || d > 0; ++end) {
+                d += (lines[end] == "{") - (lines[end] == "}");
+                node = node || (d == 1 && lines[end] == "classname" && lines[end + 1].rfind("info_node", 0) == 0);
+            }
+            if (node) lines.erase(lines.begin() + static_cast<long>(i), lines.begin() + static_cast<long>(end));
+            else i = end;
+            continue;
+        }
+        depth += (lines[i] == "{") - (lines[i] == "}");
+        ++i;
+    }
+    Lines added;
+    for (const auto& [cls, at] : nodes)
+        added.insert(added.end(), {"entity", "{", "classname", cls, "origin",
+                                   FormatCoord(at.x) + " " + FormatCoord(at.y) + " " + FormatCoord(at.z), "}"});
+    lines.insert(std::find(lines.begin(), lines.end(), kEndMarker), added.begin(), added.end());
+    return lines;
 }
 // The room as imported, with more map text after what the builder wrote.
 Lines Built(const RoomBuilder& b, const std::string& more = "") { return ImportRoom(ParseVmf(Vmf(b) + more)); }
@@ -276,7 +288,6 @@ TEST_F(KitProgram, EveryShippedRoomPassesTheCheckAndSurvivesExportAndImport) {
     const auto files = ShippedRoomFiles();
     ASSERT_GE(files.size(), 28u);
     Lines args = {"check"};
-    for (const auto& a : ShippedAllowances()) args.push_back(a);
     for (const auto& f : files) {
         args.push_back(f.string());
         const auto lines = Load(f);
@@ -334,9 +345,7 @@ TEST_F(KitProgram, ImportWithCheckWritesNothingForABrokenRoomAndExportOpensAgain
     const auto shipped = (ShippedRooms() / "oneway_street_lane.rgr").string();
     const auto vmf = Path("room.vmf"), rgr = Path("room.rgr");
     ASSERT_EQ(Kit({"export", shipped, "-o", vmf}).code, 0);
-    Lines import = {"import", vmf, "-o", rgr, "--check"};
-    for (const auto& a : ShippedAllowances()) import.push_back(a);
-    ASSERT_EQ(Kit(import).code, 0);
+    ASSERT_EQ(Kit({"import", vmf, "-o", rgr, "--check"}).code, 0);
     EXPECT_EQ(Load(rgr), Load(shipped));
 
     // Move the north connector off the door: the header then points at a wall.
@@ -460,13 +469,13 @@ TEST(RoomCheck, TheKitNamesStructuralClutterForeignModelsAndStrayEntities) {
     const std::set<std::string> models{"models/props_c17/oildrum001.mdl"};
     RoomCheckOptions options;
     options.models = &models;
-    RoomBuilder good = Noded(OneWay());
+    RoomBuilder good = OneWay();
     good.Box({64, 64, 0}, {160, 160, 48}, kPlain.trim);                         // cover goes to the func_detail
     good.Water({-368, 100, 0}, {-300, 200, 16}, "NATURE/WATER_CANALS_WATER2");  // water stays in the world
     good.Prop("models/props_c17/OilDrum001.mdl", {200, 200, 0});                // the game ignores letter case
     ASSERT_TRUE(CheckRoom(Built(good), options).empty()) << Dump(CheckRoom(Built(good), options));
 
-    RoomBuilder pillar = OneWay(), foreign = Noded(OneWay()), stray = OneWay();
+    RoomBuilder pillar = OneWay(), foreign = OneWay(), stray = OneWay();
     pillar.Box({-32, -32, 0}, {32, 32, 256}, kPlain.trim, &pillar.World());
     foreign.PropStatic("models/props_custom/statue.mdl", {0, 0, 0});
     stray.Entity("info_target", {0, 420, 64});
@@ -488,35 +497,38 @@ TEST(RoomCheck, TheKitNamesStructuralClutterForeignModelsAndStrayEntities) {
 
 TEST(RoomCheck, NodesCoverEveryFloorAndDoorwayAndStayOutOfBrushes) {
     RoomCheckOptions options;
-    const auto good = Built(Noded(OneWay()));
+    const auto good = Built(OneWay());  // with the nodes the builder works out
     ASSERT_TRUE(CheckRoom(good, options).empty()) << Dump(CheckRoom(good, options));
 
     // None at all is one finding, not one for every spot and doorway as well.
-    const auto bare = Built(OneWay());
+    const auto bare = WithNodes(good, {});
     const auto none = CheckRoom(bare, options);
     ASSERT_EQ(none.size(), 1u) << Dump(none);
     EXPECT_TRUE(Mentions(none, kHeaderLines + 1, "the room has no info_node"));
 
-    RoomBuilder wall = Noded(OneWay()), crate = Noded(OneWay()), half = OneWay(), doorless = OneWay();
-    wall.Entity("info_node_hint", {200, 376, 64});              // inside the north wall
-    crate.Box({-300, -300, 0}, {-200, -200, 48}, kPlain.trim);  // over the node at (-256 -256 8)
-    for (const double x : {-256.0, 0.0, 256.0}) half.Entity("info_node", {x, -256, 8});
-    half.Entity("info_node", {0, 336, 8});
-    half.Entity("info_node", {0, -336, 8});
-    for (const double x : {-256.0, 0.0, 256.0})
-        for (const double y : {-256.0, 0.0, 256.0}) doorless.Entity("info_node", {x, y, 8});
+    RoomBuilder wall = OneWay(), crate = OneWay();
+    wall.Entity("info_node_hint", {200, 376, 64});  // inside the north wall
+    crate.Box({-300, -300, 0}, {-200, -200, 48}, kPlain.trim);
+    crate.Entity("info_node", {-250, -250, 8});
+    std::vector<std::pair<std::string, Vec3>> half, doorless;
+    for (const double x : {-256.0, 0.0, 256.0}) {
+        half.push_back({"info_node", {x, -256, 8}});
+        for (const double y : {-256.0, 0.0, 256.0}) doorless.push_back({"info_node", {x, y, 8}});
+    }
+    half.push_back({"info_node", {0, 336, 8}});
+    half.push_back({"info_node", {0, -336, 8}});
     const struct {
         Lines room;
         int line;
         std::string words;
     } cases[] = {
         {Built(wall), 0, "info_node_hint at (200 376 64) sits inside a brush"},
-        {Built(crate), 0, "info_node at (-256 -256 8) sits inside a brush"},
-        {Built(half), kHeaderLines + 1, "units from the nearest info_node ("},
-        {Built(doorless), 4, "no info_node within 96 units of the north doorway at (0 384 0)"},
-        {Built(doorless), 12, "no info_node within 96 units of the south doorway at (0 -384 0)"},
+        {Built(crate), 0, "info_node at (-250 -250 8) sits inside a brush"},
+        {WithNodes(good, half), kHeaderLines + 1, "units from the nearest info_node ("},
+        {WithNodes(good, doorless), 4, "no info_node within 96 units of the north doorway at (0 384 0)"},
+        {WithNodes(good, doorless), 12, "no info_node within 96 units of the south doorway at (0 -384 0)"},
     };
-    // The build's allowance passes a room without nodes (and says so), never one with them.
+    // The allowance passes a room without nodes (and says so), never one with them.
     std::vector<Issue> allowed;
     options.allowMissingNodes = true;
     options.allowed = &allowed;
@@ -525,19 +537,28 @@ TEST(RoomCheck, NodesCoverEveryFloorAndDoorwayAndStayOutOfBrushes) {
     for (const auto& c : cases)
         EXPECT_TRUE(Mentions(CheckRoom(c.room, options), c.line, c.words)) << c.words << "\n"
                                                                            << Dump(CheckRoom(c.room, options));
-    EXPECT_FALSE(Mentions(CheckRoom(Built(doorless), options), 0, "units from the nearest"))
+    EXPECT_FALSE(Mentions(CheckRoom(WithNodes(good, doorless), options), 0, "units from the nearest"))
         << "the grid covers the floor";
+    // Standing on water is no walking: pools far from every node are no fault.
+    RoomBuilder pools = OneWay();
+    pools.Water({-368, -368, 0}, {-128, -128, 16}, "NATURE/WATER_CANALS_WATER2");
+    pools.Water({128, -368, 0}, {368, -128, 16}, "NATURE/WATER_CANALS_WATER2");
+    std::vector<std::pair<std::string, Vec3>> dry = {{"info_node", {0, 336, 8}}, {"info_node", {0, -336, 8}}};
+    for (const double x : {-256.0, 0.0, 256.0})
+        for (const double y : {0.0, 256.0}) dry.push_back({"info_node", {x, y, 8}});
+    const auto wet = CheckRoom(WithNodes(Built(pools), dry), options);
+    EXPECT_FALSE(Mentions(wet, 0, "units from the nearest")) << Dump(wet);
+    EXPECT_TRUE(Mentions(CheckRoom(WithNodes(Built(OneWay()), dry), options), 0, "units from the nearest"));
 }
 
 TEST(RoomCheck, AStaticPropNeedsAModelMarkedStatic) {
     const std::string chair = "models/props_c17/chair02a.mdl", lamp = "models/props_c17/lamp001a.mdl",
                       crate = "models/props_junk/wood_crate001a.mdl";
     const std::set<std::string> models{chair, lamp, crate};
-    const std::map<std::string, ModelUse> uses{
-        {chair, ModelUse::Physics}, {lamp, ModelUse::Static}, {crate, ModelUse::Unknown}};
+    const ModelKinds kinds{{chair, PropUse::Physics}, {lamp, PropUse::Static}, {crate, PropUse::Unknown}};
     RoomCheckOptions options;
     options.models = &models;
-    options.modelUses = &uses;
+    options.modelKinds = &kinds;
     options.nodes = false;
     RoomBuilder fine = OneWay(), physicsStatic = OneWay(), unknownStatic = OneWay();
     fine.PropStatic("models/props_c17/Lamp001a.mdl", {200, 200, 0});
@@ -558,37 +579,14 @@ TEST(RoomCheck, AStaticPropNeedsAModelMarkedStatic) {
     EXPECT_TRUE(Mentions(CheckRoom(Built(physicsStatic), options), 0, "has physics data"));
 }
 
-TEST(ModelList, APathAloneOrWithItsUseReadsAndAnyOtherWordIsNamedWithItsLine) {
-    tessellon::testing::TempDir dir;
-    const std::string list = (dir.path() / "hl2_models.txt").string();
-    ASSERT_TRUE(WriteFileAtomically(list,
-                                    "# the game's models\r\nmodels/A.mdl static\r\nmodels/b.mdl   physics # a chair\r\n"
-                                    "models/c.mdl\r\n\r\nmodels/d.mdl unknown\r\n"));
-    std::map<std::string, ModelUse> uses;
-    std::string whyNot;
-    ASSERT_TRUE(ReadModelUses(list, uses, whyNot)) << whyNot;
-    EXPECT_EQ(uses, (std::map<std::string, ModelUse>{{"models/a.mdl", ModelUse::Static},
-                                                     {"models/b.mdl", ModelUse::Physics},
-                                                     {"models/c.mdl", ModelUse::Unknown},
-                                                     {"models/d.mdl", ModelUse::Unknown}}));
-    std::set<std::string> paths;  // the plain reader, as the lists of used models and materials need it
-    ASSERT_TRUE(ReadModelList(list, paths));
-    EXPECT_EQ(paths, (std::set<std::string>{"models/a.mdl", "models/b.mdl", "models/c.mdl", "models/d.mdl"}));
-    for (const char* bad : {"models/e.mdl statik", "models/e.mdl static physics"}) {
-        ASSERT_TRUE(WriteFileAtomically(list, std::string("models/a.mdl static\n") + bad + "\n"));
-        EXPECT_FALSE(ReadModelUses(list, uses, whyNot));
-        EXPECT_NE(whyNot.find("hl2_models.txt:2: \"" + std::string(bad) + "\""), std::string::npos) << whyNot;
-    }
-}
-
 TEST_F(KitProgram, CheckNamesTheAllowancesThatLetARoomPass) {
-    const std::string room = Write("bare.rgr", Built(OneWay()));
+    const std::string room = Write("bare.rgr", WithNodes(Built(OneWay()), {}));
     const auto strict = Kit({"check", room});
     EXPECT_EQ(strict.code, 1);
     EXPECT_NE(strict.out.find(room + ":22: the room has no info_node"), std::string::npos) << strict.out;
     const auto allowing = Kit({"check", "--allow-missing-nodes", room});
     EXPECT_EQ(allowing.code, 0) << allowing.out;
-    EXPECT_NE(allowing.out.find(room + ": ok (allowed for now: no info_node)"), std::string::npos) << allowing.out;
+    EXPECT_NE(allowing.out.find(room + ": ok (allowed: no info_node)"), std::string::npos) << allowing.out;
     EXPECT_EQ(Kit({"check", "--allow-everything", room}).code, 2);
 }
 

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -63,10 +64,21 @@ bool CharactersPass(std::string_view material, MaterialRole role) {
     return !(NamesEqual(name, "toolsclip") || NamesEqual(name, "toolsnpcclip") || NamesEqual(name, "toolsinvisible"));
 }
 
-// Brush entities that stand in a character's way for good; doors, movers and breakables may not.
-bool BrushEntityBlocksCharacters(std::string_view lowerClass) {
-    return lowerClass == "func_detail" || lowerClass == "func_brush" || lowerClass == "func_wall" ||
-           lowerClass == "func_wall_toggle" || lowerClass == "func_lod";
+int WholeNumberOf(const VmfBlock& entity, std::string_view key) {
+    const std::string_view* v = entity.Find(key);
+    return v ? std::atoi(std::string(*v).c_str()) : 0;
+}
+
+// Brush entities that stand in a character's way when the map loads and the game builds its
+// node graph; doors, movers and breakables may not. A func_wall_toggle that starts off
+// (SF_WALL_START_OFF, game/server/bmodels.cpp) and a func_brush that starts disabled or is never
+// solid (its Solidity 1) are no wall then.
+bool BrushEntityBlocksCharacters(const VmfBlock& entity, std::string_view lowerClass) {
+    if (lowerClass == "func_detail" || lowerClass == "func_wall" || lowerClass == "func_lod") return true;
+    if (lowerClass == "func_wall_toggle") return (WholeNumberOf(entity, "spawnflags") & 1) == 0;
+    if (lowerClass == "func_brush")
+        return WholeNumberOf(entity, "StartDisabled") == 0 && WholeNumberOf(entity, "Solidity") != 1;
+    return false;
 }
 
 // What an entity is to the node graph check.
@@ -567,7 +579,7 @@ private:
             names_.insert(lowerName);
             if (role == PlayRole::Ending) endingNames_.insert(lowerName);
         }
-        ownerBlocksCharacters_ = isWorld || BrushEntityBlocksCharacters(lowerClass);
+        ownerBlocksCharacters_ = isWorld || BrushEntityBlocksCharacters(entity, lowerClass);
         const std::size_t firstReference = references_.size();
         Box triggerBounds{{1e300, 1e300, 1e300}, {-1e300, -1e300, -1e300}};
         const auto solid = [&](const VmfBlock& block) {

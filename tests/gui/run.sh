@@ -122,12 +122,12 @@ case $NAME in
     oneway=0
     for f in $used; do
       [ "$(sed -n 3p "$f" | tr -d '\r')" = 0 ] || continue
-      [ "$(basename "$f")" = oneway_canal_walk.rgr ] || fail "test mode on oneway_canal_walk.rgr, yet the build took $(basename "$f")"
+      [ "$(basename "$f")" = oneway_cellars_passage.rgr ] || fail "test mode on oneway_cellars_passage.rgr, yet the build took $(basename "$f")"
       oneway=1
     done
     [ $oneway = 1 ] || fail "the build used no one-way room, so test mode was not tried"
-    grep -v '^alley_bedroom.rgr$' "$WORK/rooms-before" | diff - <(ls "$home/rooms") > /dev/null ||
-      fail "the rooms folder is not the old one less alley_bedroom.rgr: $(diff <(grep -v '^alley_bedroom.rgr$' "$WORK/rooms-before") <(ls "$home/rooms"))"
+    grep -v '^alley_canal_outfall.rgr$' "$WORK/rooms-before" | diff - <(ls "$home/rooms") > /dev/null ||
+      fail "the rooms folder is not the old one less alley_canal_outfall.rgr: $(diff <(grep -v '^alley_canal_outfall.rgr$' "$WORK/rooms-before") <(ls "$home/rooms"))"
     grep -q '^started$' "$home/tessellonsdk.calls" 2>/dev/null || fail "the room kit was not started"
     # The level built in room test mode is built again from its record, blocked rooms and all.
     mkdir "$WORK/replay"

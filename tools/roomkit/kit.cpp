@@ -28,7 +28,7 @@ const char* kUsage =
     "      gives a room file back as a map Hammer opens\n"
     "  tessellonsdk check [ALLOWANCES] ROOM.rgr [MORE.rgr ...]\n"
     "      checks room files against the room standard; every problem names file and line\n"
-    "  ALLOWANCES, for the bundled rooms until they catch up with the newest rules:\n"
+    "  ALLOWANCES, for rooms made before nodes and the model list's kinds:\n"
     "      --allow-missing-nodes    a room without any info_node passes the node rules\n"
     "      --allow-unmarked-models  a prop_static whose model hl2_models.txt marks unknown passes\n"
     "  tessellonsdk new -o ROOM.vmf --type 0..6 [--name TEXT] [--height H] [--sky]\n"
@@ -82,12 +82,14 @@ struct KitOptions {
 const KitOptions& KitCheckOptions() {
     static const KitOptions options = [] {
         static std::set<std::string> models;
-        static std::map<std::string, ModelUse> uses;
+        static ModelKinds kinds;
         KitOptions o;
         const auto path = std::filesystem::path(tessellon::ExecutableFolder()) / "hl2_models.txt";
-        if (!std::filesystem::exists(path)) return o;
-        if (ReadModelList(path.string(), models)) o.check.models = &models;
-        if (ReadModelUses(path.string(), uses, o.listProblem)) o.check.modelUses = &uses;
+        std::vector<std::string> errors;
+        if (!ReadModelList(path.string(), models) || !ReadModelKinds(path.string(), kinds, errors)) return o;
+        o.check.models = &models;
+        o.check.modelKinds = &kinds;
+        if (!errors.empty()) o.listProblem = path.string() + ":" + errors.front();
         return o;
     }();
     return options;
@@ -102,12 +104,12 @@ RoomCheckOptions WithAllowances(bool missingNodes, bool unmarkedModels, std::vec
     return o;
 }
 
-// "; allowed for now: ..." for an import or check that passed on allowances, else "".
+// "; allowed: ..." for an import or check that passed on allowances, else "".
 std::string AllowedNote(const std::vector<Issue>& allowed) {
     if (allowed.empty()) return "";
     int nodes = 0, models = 0;
     for (const Issue& i : allowed) (i.message.find("info_node") != std::string::npos ? nodes : models)++;
-    std::string note = "; allowed for now:";
+    std::string note = "; allowed:";
     if (nodes) note += " no info_node";
     if (models)
         note += std::string(nodes ? "," : "") + " " + std::to_string(models) + " prop_static of unmarked models";
@@ -260,7 +262,6 @@ int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     b.Entity("env_soundscape", {0, 0, 72},
              {{"soundscape", sky ? "GenericOutdoor" : "GenericIndoor"}, {"radius", "320"}});
     if (type == 5) b.Entity("info_player_start", {0, -240, 8}, {{"angles", "0 90 0"}});
-    AddStarterNodes(b, type);
     if (!WriteFileAtomically(path, WriteVmf(b.Finish("")))) {
         err << path << ": cannot be written\n";
         return 1;
@@ -270,16 +271,6 @@ int New(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 }
 
 }  // namespace
-
-void AddStarterNodes(RoomBuilder& b, int type) {
-    for (const double x : {-256.0, 0.0, 256.0})
-        for (const double y : {-256.0, 0.0, 256.0}) b.Entity("info_node", {x, y, 8});
-    const auto open = OpenSides(type);
-    const double in = kHalfCell - 48;
-    const Vec3 doorNodes[4] = {{0, in, 8}, {in, 0, 8}, {0, -in, 8}, {-in, 0, 8}};
-    for (int s = 0; s < 4; ++s)
-        if (open[static_cast<size_t>(s)]) b.Entity("info_node", doorNodes[s]);
-}
 
 bool ReadFile(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);

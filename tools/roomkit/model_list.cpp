@@ -25,7 +25,8 @@ bool ReadModelKinds(const std::string& path, ModelKinds& out, std::vector<std::s
         std::istringstream words(line);
         std::string model, use, extra;
         if (!(words >> model)) continue;
-        if (!(words >> use) || (words >> extra)) {
+        if (!(words >> use)) use = "unknown";  // a path alone: nothing established about it
+        if (words >> extra) {
             errors.push_back(std::to_string(number) + ": \"" + line +
                              "\" should be a model path and one of static, physics or unknown");
             continue;

@@ -19,8 +19,8 @@ const char* PropUseName(PropUse use);
 // Model path (lower case) -> its use.
 using ModelKinds = std::map<std::string, PropUse>;
 
-// Reads a model list: one "path use" a line, use being static, physics or unknown; '#' starts
-// a comment. False when the file cannot be read; a line of another form is named in `errors`
+// Reads a model list: one "path use" a line, use being static, physics or unknown (a path alone
+// is unknown); '#' starts a comment. False when the file cannot be read; a line of another form is named in `errors`
 // as "LINE: message" and left out.
 bool ReadModelKinds(const std::string& path, ModelKinds& out, std::vector<std::string>& errors);
 

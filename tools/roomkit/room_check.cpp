@@ -398,9 +398,16 @@ constexpr double kNodeDoorReach = 96;
 
 bool IsNodeClass(const std::string& lowerClass) { return lowerClass.rfind("info_node", 0) == 0; }
 
+bool IsWater(const Node& solid) {
+    for (const auto& side : solid.children)
+        if (side.isBlock && LowerCase(side.Get("material")).find("water") != std::string::npos) return true;
+    return false;
+}
+
+// `water`: the water volumes, whose surfaces a player may stand on but characters do not walk.
 void CheckNodes(const RoomBody& body, const HeaderValues& hv, const Walkways& walk, const Reach& reach,
-                const std::vector<const Brush*>& blocking, const RoomCheckOptions& options,
-                std::vector<Issue>& issues) {
+                const std::vector<const Brush*>& blocking, const std::vector<const Brush*>& water,
+                const RoomCheckOptions& options, std::vector<Issue>& issues) {
     std::vector<Vec3> ground;
     for (const auto& e : body.entities.children) {
         const std::string cls = LowerCase(e.Get("classname"));
@@ -426,9 +433,16 @@ void CheckNodes(const RoomBody& body, const HeaderValues& hv, const Walkways& wa
     int far = 0;
     double farthest = 0;
     Vec3 farSpot;
+    const auto onWater = [&](const Vec3& spot) {
+        return std::any_of(water.begin(), water.end(), [&](const Brush* w) {
+            const Vec3 lo = w->Min(), hi = w->Max();
+            return std::fabs(spot.z - hi.z) < 0.5 && spot.x > lo.x && spot.x < hi.x && spot.y > lo.y && spot.y < hi.y;
+        });
+    };
     for (int place = 0; place < walk.PlaceCount(); ++place) {
         if (!reach.reached[static_cast<size_t>(place)]) continue;
         const Vec3 spot = walk.PlacePoint(place);
+        if (onWater(spot)) continue;
         const double d = nearest(spot);
         if (d <= kNodeSpotReach) continue;
         ++far;
@@ -530,6 +544,7 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
         entitySolidBlocks.resize(entitySolids.size(), BlocksWalking(e.Get("classname")));
     }
     std::vector<Brush> blockingBrushes;
+    std::vector<size_t> waterIndices;  // into shell.world
     std::vector<const Node*> all;
     for (const auto& c : body.world.children)
         if (c.isBlock && c.key == "solid") all.push_back(&c);
@@ -562,6 +577,7 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
         shell.zlo = first ? lo.z : std::min(shell.zlo, lo.z);
         shell.zhi = first ? hi.z : std::max(shell.zhi, hi.z);
         first = false;
+        if (IsWater(*all[i])) waterIndices.push_back(shell.world.size());
         shell.world.push_back(std::move(*b));
     }
     CheckOrigins(body.entities, issues);
@@ -582,7 +598,11 @@ void CheckGeometry(const std::vector<std::string>& lines, const RoomBody& body, 
     for (const auto& b : blockingBrushes) blocking.push_back(&b);
     const Walkways walk(blocking);
     const Reach reach = CheckWalkways(body, hv, walk, blocking, issues);
-    if (options && options->nodes) CheckNodes(body, hv, walk, reach, blocking, *options, issues);
+    if (options && options->nodes) {
+        std::vector<const Brush*> water;
+        for (const size_t w : waterIndices) water.push_back(&shell.world[w]);
+        CheckNodes(body, hv, walk, reach, blocking, water, *options, issues);
+    }
     CheckSealed(lines, body, hv, issues);
     std::vector<DoorwaySide> doorways;
     for (int s = 0; s < 4; ++s)
@@ -620,12 +640,6 @@ std::vector<Issue> CheckShape(const std::vector<std::string>& lines, const RoomC
 std::vector<Issue> CheckRoom(const std::vector<std::string>& lines) { return CheckShape(lines, nullptr); }
 
 namespace {
-
-bool IsWater(const Node& solid) {
-    for (const auto& side : solid.children)
-        if (side.isBlock && LowerCase(side.Get("material")).find("water") != std::string::npos) return true;
-    return false;
-}
 
 // The shell is what touches the cell's sides: walls, floor and ceiling; walls that divide the
 // room stand up to its ceiling. Anything else in the world only shapes the inside and would cut
@@ -668,12 +682,12 @@ void CollectProps(const Node& n, const RoomCheckOptions& options, std::vector<Is
                 {model->line + 1, cls + " model \"" + model->value + "\" is not in the list of the game's models"});
             continue;
         }
-        if (cls != "prop_static" || !options.modelUses) continue;
+        if (cls != "prop_static" || !options.modelKinds) continue;
         // The compiler drops a static prop whose model carries physics data (vbsp: "prop_static
         // using model with physics data"), so only models known to have none may be static.
-        const auto use = options.modelUses->find(path);
-        if (use == options.modelUses->end() || use->second == ModelUse::Static) continue;
-        if (use->second == ModelUse::Physics) {
+        const auto use = options.modelKinds->find(path);
+        if (use == options.modelKinds->end() || use->second == PropUse::Static) continue;
+        if (use->second == PropUse::Physics) {
             issues.push_back(
                 {model->line + 1, "prop_static model \"" + model->value +
                                       "\" has physics data (marked physics in hl2_models.txt), so the map "
@@ -698,7 +712,7 @@ std::vector<Issue> CheckRoom(const std::vector<std::string>& lines, const RoomCh
     if (!body.issues.empty()) return issues;
     const size_t before = issues.size();
     if (options.detailBrushes) CheckDetailBrushes(body, issues);
-    if (options.models || options.modelUses) CollectProps(body.entities, options, issues);
+    if (options.models || options.modelKinds) CollectProps(body.entities, options, issues);
     if (issues.size() != before)
         std::stable_sort(issues.begin(), issues.end(), [](const Issue& a, const Issue& b) { return a.line < b.line; });
     return issues;
@@ -722,30 +736,6 @@ bool ReadModelList(const std::string& path, std::set<std::string>& out) {
     if (!ReadFile(path, text)) return false;
     for (const std::string& line : SplitLines(text))
         if (const auto words = ListWords(line); !words.empty()) out.insert(LowerCase(words[0]));
-    return true;
-}
-
-bool ReadModelUses(const std::string& path, std::map<std::string, ModelUse>& out, std::string& whyNot) {
-    std::string text;
-    if (!ReadFile(path, text)) {
-        whyNot = path + ": cannot be read";
-        return false;
-    }
-    const auto lines = SplitLines(text);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const auto words = ListWords(lines[i]);
-        if (words.empty()) continue;
-        ModelUse use = ModelUse::Unknown;
-        const std::string second = words.size() > 1 ? LowerCase(words[1]) : "unknown";
-        if (second == "static") use = ModelUse::Static;
-        else if (second == "physics") use = ModelUse::Physics;
-        if (words.size() > 2 || (second != "static" && second != "physics" && second != "unknown")) {
-            whyNot = path + ":" + std::to_string(i + 1) + ": \"" + Shown(lines[i]) +
-                     "\" must be a model path, then static, physics or unknown";
-            return false;
-        }
-        out[LowerCase(words[0])] = use;
-    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "roomkit/model_list.h"
 #include "roomkit/room_file.h"
 
 namespace roomkit {
@@ -14,26 +15,21 @@ namespace roomkit {
 // outside the cell. Returns every problem found, in line order.
 std::vector<Issue> CheckRoom(const std::vector<std::string>& lines);
 
-// How hl2_models.txt says a model may be placed: as a static prop (no physics data), only as a
-// physics or dynamic prop (it carries physics data), or not known.
-enum class ModelUse { Unknown, Static, Physics };
-
 // What the kit checks beyond the room standard's shape.
 struct RoomCheckOptions {
     // Model paths the game ships (lower case); when set, every prop's model must be one.
     const std::set<std::string>* models = nullptr;
-    // How each model may be used (lower case paths); when set, a prop_static's model must be
+    // How each model may stand (hl2_models.txt); when set, a prop_static's model must be
     // marked static.
-    const std::map<std::string, ModelUse>* modelUses = nullptr;
+    const ModelKinds* modelKinds = nullptr;
     // A world brush that is no part of the shell should be func_detail.
     bool detailBrushes = true;
     // The room's nodes: there are some, none inside a brush, every walkable spot within 256
     // units of one, and one within 96 units of every doorway's connection point.
     bool nodes = true;
-    // Allowances the build's import grants the bundled library until its rooms carry nodes and
-    // hl2_models.txt marks its models (remove them then): a room without any node passes the
-    // node rules, and a prop_static whose model is marked unknown passes. What they let pass
-    // goes to `allowed` when it is set.
+    // Allowances for rooms made before these rules: a room without any node passes the node
+    // rules, and a prop_static whose model is marked unknown passes. What they let pass goes to
+    // `allowed` when it is set.
     bool allowMissingNodes = false;
     bool allowUnmarkedModels = false;
     std::vector<Issue>* allowed = nullptr;
@@ -47,11 +43,6 @@ std::vector<Issue> CheckRoom(const std::vector<std::string>& lines, const RoomCh
 // Reads a list of model or material paths (the first word of each line, '#' starts a
 // comment) into lower case; false when the file cannot be read.
 bool ReadModelList(const std::string& path, std::set<std::string>& out);
-
-// Reads hl2_models.txt: a model path a line, then exactly one of static, physics or unknown (a
-// path alone is unknown); '#' starts a comment. False with `whyNot` (FILE:LINE: message) when the
-// file cannot be read or a line is none of these.
-bool ReadModelUses(const std::string& path, std::map<std::string, ModelUse>& out, std::string& whyNot);
 
 // "FILE:LINE: message" lines for a list of issues.
 std::string FormatIssues(const std::string& file, const std::vector<Issue>& issues);
