@@ -585,9 +585,12 @@ TEST(NodeGraph, DetailAndSolidBrushEntitiesStopCharactersOtherBrushesDoNot) {
     // A wall that starts off (closing behind the player later) or a brush that starts disabled
     // is no wall when the game builds the graph.
     const std::tuple<std::string, std::string, bool> doorways[] = {
-        {"func_detail", "", false},           {"func_brush", "", false},
-        {"func_illusionary", "", true},       {"func_door", "", true},
-        {"func_wall_toggle", "", false},      {"func_wall_toggle", "\t\"spawnflags\" \"1\"\n", true},
+        {"func_detail", "", false},
+        {"func_brush", "", false},
+        {"func_illusionary", "", true},
+        {"func_door", "", true},
+        {"func_wall_toggle", "", false},
+        {"func_wall_toggle", "\t\"spawnflags\" \"1\"\n", true},
         {"func_brush", "\t\"StartDisabled\" \"1\"\n", true}};
     for (const auto& [classname, keys, joined] : doorways) {
         TwoRooms r;
