@@ -187,7 +187,8 @@ TEST(RoomBuilder, NodesCoverEveryFloorAndDoorwayAndChainAroundWalls) {
         const size_t i = todo.back();
         todo.pop_back();
         for (size_t j = 0; j < ground.size(); ++j)
-            if (!seen[j] && Dist(ground[i], ground[j]) <= kNodeLinkDistance && space.Clear(ground[i], ground[j], true))
+            if (!seen[j] && Dist(ground[i], ground[j]) <= kNodeLinkDistance &&
+                space.Clear(space.LinkPoint(ground[i]), space.LinkPoint(ground[j]), true))
                 seen[j] = true, todo.push_back(j);
     }
     EXPECT_EQ(std::count(seen.begin(), seen.end(), true), static_cast<long>(ground.size()));
@@ -311,12 +312,19 @@ TEST(RoomLibrary, EveryGeneratedRoomCarriesWhatPlayNeeds) {
             // A prop goes in only as its model allows.
             const auto it = kinds.find(LowerCase(e.node->Get("model")));
             const PropUse use = it == kinds.end() ? PropUse::Unknown : it->second;
-            if (e.cls == "prop_static") EXPECT_EQ(use, PropUse::Static) << room.file << " " << e.node->Get("model");
-            if (e.cls == "prop_physics") EXPECT_EQ(use, PropUse::Physics) << room.file << " " << e.node->Get("model");
-            if (e.cls == "prop_dynamic_override") EXPECT_EQ(use, PropUse::Unknown) << room.file;
+            if (e.cls == "prop_static") {
+                EXPECT_EQ(use, PropUse::Static) << room.file << " " << e.node->Get("model");
+            }
+            if (e.cls == "prop_physics") {
+                EXPECT_EQ(use, PropUse::Physics) << room.file << " " << e.node->Get("model");
+            }
+            if (e.cls == "prop_dynamic_override") {
+                EXPECT_EQ(use, PropUse::Unknown) << room.file;
+            }
             // Ammunition is asked for owned weapons only.
-            if (e.cls == "vornic_item" || e.cls == "vornic_weapon")
+            if (e.cls == "vornic_item" || e.cls == "vornic_weapon") {
                 EXPECT_NE(e.node->Get("spawnwhat"), "3") << room.file;
+            }
         }
         if (type == "5") {
             // The suit at the player's feet, then the first weapons, before any other pickup.
@@ -355,10 +363,10 @@ TEST(RoomLibrary, EveryGeneratedRoomCarriesWhatPlayNeeds) {
                 ASSERT_TRUE(brush) << error;
                 lo = brush->Min(), hi = brush->Max();
             }
-            for (const auto* want : {"end_wall:func_wall_toggle", "end_guard:trigger_hurt", "end_message:game_text",
-                                     "end_freeze:player_speedmod", "end_fade:env_fade", "end_menu:point_clientcommand"})
+            for (const auto* want : {"end_guard:trigger_hurt", "end_message:game_text", "end_freeze:player_speedmod",
+                                     "end_fade:env_fade", "end_menu:point_clientcommand"})
                 EXPECT_TRUE(names.count(want)) << room.file << " lacks " << want;
-            EXPECT_EQ(targets.size(), 6u) << room.file;
+            EXPECT_EQ(targets.size(), 5u) << room.file;
             EXPECT_EQ(command, "disconnect") << room.file;
             EXPECT_EQ(SaveZoneFault(SpaceOfMap(room.map), lo, hi), "") << room.file << ": the ending is in sight";
         }

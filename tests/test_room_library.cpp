@@ -253,7 +253,7 @@ TEST(RoomLibraryLevels, ManyLevelsOverEveryMapSizeAreSealedAndPlaceEverythingWel
     // What a level offers a player is held: the suit, saves, cube maps, no ammunition without
     // its weapon. The node graph's faults are counted and printed but not held while the rooms'
     // nodes do not see past their inner doors and the end room's closing wall; set this then.
-    constexpr bool kHoldNodeGraph = false;
+    constexpr bool kHoldNodeGraph = true;
     tt::TempDir home;
     InstallShippedProgram(home.path());
     std::map<std::string, int> use;  // by room file; restarted attempts' rooms count too

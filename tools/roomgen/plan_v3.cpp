@@ -185,8 +185,12 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
                                     : rooms[static_cast<size_t>(k) % rooms.size()];
         Populate(c, i, 0, 1, 0);
     }
+    // A room with one doorway ends a branch, built after the main line has handed its weapons out:
+    // a weapon placeholder there would hand one of them again, the RPG as likely as the pistol.
+    // It gets an item instead.
+    const bool deadEnd = std::count(shell.open.begin(), shell.open.end(), true) == 1;
     for (int k = 0; k < plan.weapons && !dry.empty(); ++k)
-        Populate(c, dry[static_cast<size_t>(k) % dry.size()], 0, 0, 1);
+        Populate(c, dry[static_cast<size_t>(k) % dry.size()], 0, deadEnd ? 1 : 0, deadEnd ? 0 : 1);
     return c.Props();
 }
 

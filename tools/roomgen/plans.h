@@ -218,28 +218,25 @@ inline void StartKit(RoomBuilder& b, const ShellPlan& s, int itemMode) {
 
 // The way out. A partition across the back of the room (south, away from the door) leaves an
 // opening at its east end; walking into the far west of the alcove behind it ends the game:
-// the opening closes behind the player (func_wall_toggle, Toggle), anything hostile that came
-// in dies (trigger_hurt for characters only, spawnflags 2), the message shows, the player is
-// held still (player_speedmod at speed 0 with weapons, HUD and every button suppressed), the
-// screen fades and stays black, and the game goes back to its menu (point_clientcommand
-// "disconnect": in single player it runs for the local player, Valve's client.cpp). Nothing
-// in the rest of the level sees into the alcove, so nothing can hurt the player meanwhile.
-// Characters never stand in the alcove.
+// every hostile character in the room dies (a trigger_hurt over the room for characters only,
+// spawnflags 2, switched on), the message shows, the player is held still (player_speedmod at
+// speed 0 with weapons, HUD and every button suppressed), the screen fades and stays black,
+// and the game goes back to its menu (point_clientcommand "disconnect": in single player it
+// runs for the local player, Valve's client.cpp). Nothing beyond the room sees into the alcove,
+// and whatever comes in dies, so nothing can hurt the player meanwhile. Characters never stand
+// in the alcove.
 inline void FinaleKit(RoomBuilder& b, const ShellPlan& s, const std::string& text) {
     const double H = s.height, y0 = -176, y1 = -160;
     b.Box({-384, y0, 0}, {224, y1, H}, s.mats.wall, &b.World());
-    Node& door = b.BrushEntity("func_wall_toggle", {{"targetname", "end_wall"}, {"spawnflags", "1"}});
-    b.Box({224, y0, 0}, {368, y1, H}, s.mats.wall, &door);
     Node& guard = b.BrushEntity("trigger_hurt", {{"targetname", "end_guard"},
                                                  {"spawnflags", "2"},
                                                  {"StartDisabled", "1"},
                                                  {"damage", "1000"},
                                                  {"damagecap", "1000"},
                                                  {"damagetype", "0"}});
-    b.Box({-368, -368, 0}, {368, y0, std::min(H, 256.0)}, kTrigger, &guard);
+    b.Box({-368, -368, 0}, {368, 368, std::min(H, 320.0)}, kTrigger, &guard);
     Node& trigger = b.BrushEntity("trigger_once", {{"spawnflags", "1"}, {"StartDisabled", "0"}});
     Node& out = trigger.Add(Node::Block("connections"));
-    out.AddKey("OnTrigger", "end_wall,Toggle,,0,-1");
     out.AddKey("OnTrigger", "end_guard,Enable,,0,-1");
     out.AddKey("OnTrigger", "end_message,Display,,0,-1");
     out.AddKey("OnTrigger", "end_freeze,ModifySpeed,0,1,-1");
@@ -273,7 +270,5 @@ inline void FinaleKit(RoomBuilder& b, const ShellPlan& s, const std::string& tex
     if (!s.sky) b.Light({-100, -270, H - 32}, "255 230 170 320");
     b.KeepCharactersOut({-384, -384, -64}, {384, -120, H});
 }
-// The rooms of the city districts (offices, canals, rooftops, checkpoints, flats, gates).
-void AddCityRooms(std::vector<Def>& d);
 
 }  // namespace roomgen

@@ -58,7 +58,12 @@ struct Planner {
 
     explicit Planner(const RoomSpace& space) : s(space), w(space.Walk()) {}
 
-    Vec3 NodeAt(int place) const { return Lift(w.PlacePoint(place), kNodeLift); }
+    // Over water a node stands on the surface (the engine drops it to the bottom), so no node
+    // is inside the water brush.
+    Vec3 NodeAt(int place) const {
+        const Vec3 p = w.PlacePoint(place);
+        return s.Wet(place) ? Vec3{p.x, p.y, s.WaterTop(place) + kNodeLift} : Lift(p, kNodeLift);
+    }
 
     void AddGround(int place, AiNode::Type type = AiNode::Ground, int hint = 0, double yaw = 0) {
         nodes.push_back({type, NodeAt(place), hint, yaw});
@@ -162,10 +167,11 @@ struct Planner {
                 if (phase == 1 || s.Reachable(i)) targets.push_back(i);
             }
             for (int i = 0; i < n; ++i) {
-                const bool ok = phase == 0 ? GoodGround(s, i)
-                                           : inside(i) && w.Roomy(i) && !s.Wet(i) && s.Clearance(i) >= 0 &&
-                                                 !s.InProp(NodeAt(i), 12) && !s.InSolid(NodeAt(i)) &&
-                                                 !s.InClosable(NodeAt(i), 24);
+                // What dry floor leaves far (wide water, the tops of things) gets a node of its own.
+                const bool ok = phase == 0
+                                    ? GoodGround(s, i)
+                                    : inside(i) && w.Roomy(i) && s.Clearance(i) >= 0 && !s.InProp(NodeAt(i), 12) &&
+                                          !s.InSolid(NodeAt(i)) && !s.InClosable(NodeAt(i), 24);
                 if (ok && !HasNodeOn(i)) cand.push_back(i);
             }
             std::vector<std::vector<int>> covers(cand.size());
@@ -204,8 +210,10 @@ struct Planner {
         }
     }
 
+    // Two nodes link as the engine links them: dropped onto their floors, a clear line a step
+    // above both, at most 720 units long.
     bool Sees(const Vec3& a, const Vec3& b) const {
-        return Dist(a, b) <= kNodeLinkDistance - 20 && s.Clear(a, b, true);
+        return Dist(a, b) <= kNodeLinkDistance - 20 && s.Clear(s.LinkPoint(a), s.LinkPoint(b), true);
     }
 
     // Nodes along the way a player walks from place `from` to the first place from which
@@ -233,20 +241,25 @@ struct Planner {
         std::vector<int> path;
         for (int p = found; p >= 0; p = parent[static_cast<size_t>(p)]) path.push_back(p);
         std::reverse(path.begin(), path.end());
-        Vec3 cur = NodeAt(path.front());
+        // A link node may stand right beside a prop, in a doorway or on a stair; never in a
+        // brush, a prop's box or water.
+        const auto fits = [&](int p) {
+            const Vec3 at = NodeAt(p);
+            return w.Roomy(p) && !s.Wet(p) && !s.InSolid(at) && !s.InProp(at, 0) && !s.InClosable(at, 8);
+        };
+        // From node to node along the way, each the farthest place in sight of the one before.
         size_t i = 0;
-        while (!Sees(cur, NodeAt(path.back()))) {
-            size_t j = i;
-            for (size_t k = i + 1; k < path.size(); ++k)
-                if (Sees(cur, NodeAt(path[k]))) j = k;
-            // Step back to a place a node may stand on.
-            while (j > i && !GoodGround(s, path[j], 0)) --j;
-            if (j == i) return;
-            if (!HasNodeOn(path[j])) AddGround(path[j]);
-            cur = NodeAt(path[j]);
-            i = j;
+        while (!done(path[i])) {
+            size_t next = i;
+            for (size_t k = path.size(); k-- > i + 1;)
+                if (fits(path[k]) && Sees(NodeAt(path[i]), NodeAt(path[k]))) {
+                    next = k;
+                    break;
+                }
+            if (next == i) return;
+            if (!HasNodeOn(path[next])) AddGround(path[next]);
+            i = next;
         }
-        if (!HasNodeOn(path.back()) && GoodGround(s, path.back(), 0)) AddGround(path.back());
     }
 
     std::vector<int> Components() const {
@@ -273,20 +286,33 @@ struct Planner {
 
     // Joins the ground nodes into one graph through chains along the floor.
     void Connect() {
-        for (int round = 0; round < 12 && !nodePlace.empty(); ++round) {
+        for (int round = 0; round < 16 && !nodePlace.empty(); ++round) {
             const auto comp = Components();
             const int count = comp.empty() ? 0 : *std::max_element(comp.begin(), comp.end()) + 1;
             if (count <= 1) return;
-            // From the first node's group towards any node of another group.
-            std::vector<Vec3> others;
-            for (size_t i = 0; i < nodes.size(); ++i)
-                if (comp[i] > 0) others.push_back(nodes[i].at);
-            const size_t before = nodes.size();
-            ChainTowards(nodePlace.front(), [&](int p) {
-                const Vec3 at = NodeAt(p);
-                return std::any_of(others.begin(), others.end(), [&](const Vec3& o) { return Sees(at, o); });
-            });
-            if (nodes.size() == before) break;
+            // Join the first node's group to another, trying each in turn from either side.
+            bool joined = false;
+            for (int c = 1; c < count && !joined; ++c) {
+                std::vector<Vec3> mine, theirs;
+                int theirPlace = -1;
+                for (size_t i = 0; i < nodes.size(); ++i) {
+                    if (comp[i] == 0) mine.push_back(nodes[i].at);
+                    if (comp[i] != c) continue;
+                    theirs.push_back(nodes[i].at);
+                    if (theirPlace < 0 && i < nodePlace.size()) theirPlace = nodePlace[i];
+                }
+                const auto seesAny = [&](const std::vector<Vec3>& group) {
+                    return [&](int p) {
+                        const Vec3 at = NodeAt(p);
+                        return std::any_of(group.begin(), group.end(), [&](const Vec3& o) { return Sees(at, o); });
+                    };
+                };
+                const size_t before = nodes.size();
+                ChainTowards(nodePlace.front(), seesAny(theirs));
+                if (nodes.size() == before && theirPlace >= 0) ChainTowards(theirPlace, seesAny(mine));
+                joined = nodes.size() > before;
+            }
+            if (!joined) return;
         }
     }
 

@@ -113,13 +113,14 @@ RoomSpace::RoomSpace(std::vector<SpaceBrush> brushes, std::vector<PropBox> props
             if (r[static_cast<size_t>(i)]) reach_[static_cast<size_t>(i)] = true;
     }
     wet_.assign(static_cast<size_t>(n), false);
+    waterTop_.assign(static_cast<size_t>(n), 0);
     clearance_.assign(static_cast<size_t>(n), -1);
     for (int i = 0; i < n; ++i) {
         const Vec3 p = walk_.PlacePoint(i);
         for (const auto& b : brushes_)
             if (b.kind == SpaceBrush::Water && p.x > b.lo.x && p.x < b.hi.x && p.y > b.lo.y && p.y < b.hi.y &&
                 b.hi.z > p.z + 1)
-                wet_[static_cast<size_t>(i)] = true;
+                wet_[static_cast<size_t>(i)] = true, waterTop_[static_cast<size_t>(i)] = b.hi.z;
         // Rings of columns free from a step above the place to head height.
         int rings = -1;
         for (int r = 0; r <= 3; ++r) {
@@ -195,6 +196,12 @@ bool RoomSpace::Clear(const Vec3& a, const Vec3& b, bool groups) const {
         if (!misses && enter < leave - 1e-6) return false;
     }
     return true;
+}
+
+Vec3 RoomSpace::LinkPoint(const Vec3& p) const {
+    const int floor = walk_.PlaceBelow(p, 384);
+    const double z = floor >= 0 ? walk_.PlacePoint(floor).z : p.z;
+    return {p.x, p.y, z + Walkways::kStep};
 }
 
 bool RoomSpace::BodyFits(const Vec3& p) const {

@@ -55,6 +55,8 @@ public:
     bool Reachable(int place) const { return reach_[static_cast<size_t>(place)]; }
     // Water stands over the place.
     bool Wet(int place) const { return wet_[static_cast<size_t>(place)]; }
+    // The height of the water's surface over a wet place.
+    double WaterTop(int place) const { return waterTop_[static_cast<size_t>(place)]; }
     // How many rings of 16-unit columns around the place leave a standing body room (0..3);
     // -1 when a prop or brush stands over the place itself.
     int Clearance(int place) const { return clearance_[static_cast<size_t>(place)]; }
@@ -71,6 +73,9 @@ public:
     bool PropMeets(const Vec3& lo, const Vec3& hi) const;
     // No brush crosses the segment: brushes that are always there, and spawn groups when `groups`.
     bool Clear(const Vec3& a, const Vec3& b, bool groups) const;
+    // Where a line from a node at p runs when the engine links it: the node dropped onto the
+    // floor under it (within 384 units), and a step (18) above that.
+    Vec3 LinkPoint(const Vec3& p) const;
     // A standing body (32 x 32 x 72 over p) touches no brush nor prop.
     bool BodyFits(const Vec3& p) const;
 
@@ -80,6 +85,7 @@ private:
     std::vector<DoorInfo> doors_;
     Walkways walk_;
     std::vector<bool> reach_, wet_;
+    std::vector<double> waterTop_;
     std::vector<int> clearance_;
     double top_ = 0;
 };
