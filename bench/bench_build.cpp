@@ -19,11 +19,12 @@ struct BuildFigures {
 BuildFigures MeasureBuilds(benchmark::State& state, int mapSize, int wantRooms, bool split) {
     const bench::ProgramFolder home;
     const int seed = bench::PickSeed(home.Path(), mapSize, wantRooms);
-    bench::BenchSession b(home.Path(), mapSize, seed);
-    Session& s = *b;
-    Categorize(s);
     BuildFigures f;
-    f.rooms = bench::BuildOnce(s);
+    {
+        bench::BenchSession first(home.Path(), mapSize, seed);
+        Categorize(*first);
+        f.rooms = bench::BuildOnce(*first);
+    }
     const std::vector<std::string> levelLines = bench::FileLines(home.Path() / "level1.vmf");
     const std::vector<bench::fs::path> roomFiles = bench::RoomFiles(home.Path() / "rooms");
 
@@ -34,6 +35,9 @@ BuildFigures MeasureBuilds(benchmark::State& state, int mapSize, int wantRooms, 
                                    benchmark::DoNotOptimize(bench::ReadFiles(roomFiles));
                                    bench::WriteLinesLikeLevel(levelLines, home.Path() / "floor.vmf");
                                }));
+        // A fresh session each time: a build that restarted leaves its session on another seed.
+        bench::BenchSession b(home.Path(), mapSize, seed);
+        Session& s = *b;
         stages.Clear();
         StageTimes::Install(&stages);
         double scan = 0;

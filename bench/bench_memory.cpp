@@ -30,11 +30,15 @@ long ChildPeakKb(const std::vector<std::string>& args) {
 
 void BM_PeakMemory2000Rooms(benchmark::State& state) {
     const bench::ProgramFolder home(tessellon::kMaxCatalogueRows);
-    const int seed = bench::PickSeed(home.Path(), 35, 0, 4);
-    long build = 0, idle = 0;
+    // The builds run only as children: a child starts with this process's peak (fork copies it,
+    // and exec keeps the larger), so this process builds nothing itself and stays small. The
+    // figure is the largest of four seeds' builds at the largest map size.
+    long build = -1, idle = 0;
     for (auto _ : state) {
-        build = ChildPeakKb({"build", "--home", home.Path().string(), "--seed", std::to_string(seed), "--map-size",
-                             "35", "--clock", "2026-01-02 10:00:00", "--quiet"});
+        for (int seed = 1; seed <= 4; ++seed)
+            build = std::max(build, ChildPeakKb({"build", "--home", home.Path().string(), "--seed",
+                                                 std::to_string(seed), "--map-size", "35", "--clock",
+                                                 "2026-01-02 10:00:00", "--quiet"}));
         idle = ChildPeakKb({"--help"});
     }
     if (build < 0 || idle < 0) {

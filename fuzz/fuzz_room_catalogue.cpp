@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)RoomTypeName(r[kColRoomType]);
             try {
                 const RoomBody body = ReadRoomBody(r.FilePath());
-                (void)ReadVmfTokenLines(body.lines, 22);
+                (void)ReadVmfTokenLines(body.Lines(), 22);
             } catch (const BuildFailure&) {
                 // no end marker, or too long: the build names the file and stops
             }

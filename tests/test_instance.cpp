@@ -144,6 +144,17 @@ TEST_F(InstanceTest, RoomFileIsReadOnceAndAShorterRoomLeavesNoTail) {
     EXPECT_EQ(s.RoomBodies.Reads(), 2);
     for (int i = s.RoomLines.Head(); i < s.RoomLines.Head() + 400; ++i) ASSERT_EQ(s.RoomLines.Get(i), "") << i;
     EXPECT_EQ(s.RoomLines.Get(22), "solid");
+
+    // Announced placements: the text stays until the last of them, then goes (a new build
+    // reads it again).
+    s.RoomBodies.Clear();
+    s.RoomBodies.ExpectUse(TestRoom("t_oneway"));
+    s.RoomBodies.ExpectUse(TestRoom("t_oneway"));
+    LoadRoomLines(s, TestRoom("t_oneway"));
+    EXPECT_EQ(s.RoomBodies.Size(), 1u);
+    LoadRoomLines(s, TestRoom("t_oneway"));
+    EXPECT_EQ(s.RoomBodies.Size(), 0u);
+    EXPECT_EQ(s.RoomBodies.Reads(), 1);
 }
 
 TEST_F(InstanceTest, MalformedRoomsAndFullTablesStopWithAnErrorNamingTheFile) {

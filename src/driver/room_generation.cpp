@@ -46,6 +46,11 @@ bool GenerateLevel(Session& s, const LevelPlan& plan, int level, int levelCount,
     s.DoorPoints = {};
     s.OwnedWeapons.fill(false);  // every level hands out its arsenal from the start
     if (offsets) offsets->assign(static_cast<std::size_t>(roomCount + 1), RoomOffset{});
+    // A room's text stays read only until its last placement in this level.
+    for (int m = 1; m <= roomCount; ++m) {
+        const int c = plan.rooms[static_cast<std::size_t>(m)].catalogueRow;
+        if (c >= 1 && c <= s.RoomCatalogue.RoomCount()) s.RoomBodies.ExpectUse(s.RoomCatalogue.Row(c).FilePath());
+    }
 
     for (int m = 1; m <= roomCount; ++m) {
         const PlannedRoom& room = plan.rooms[static_cast<std::size_t>(m)];

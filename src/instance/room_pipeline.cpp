@@ -133,10 +133,11 @@ void LoadRoomLines(Session& s, const std::string& path) {
     const RoomBody& body = s.RoomBodies.Get(path);
     auto& lines = s.RoomLines;
     std::size_t n = kRoomHeaderLines + 1;
-    for (const auto& l : body.lines) lines.At(n++) = l;
+    for (std::size_t k = 0; k < body.LineCount(); ++k) lines.At(n++) = body.Line(k);
     lines.SetHead(body.endLine);
     // A longer room read before may have left lines here; the scans must see none of them.
     lines.ClearFrom(static_cast<std::size_t>(body.endLine));
+    s.RoomBodies.Used(path);
 }
 
 std::string ChooseFactionLetter(Session& s) {
