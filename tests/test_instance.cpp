@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <random>
 #include <set>
 
 #include "session/errors.h"
@@ -267,6 +268,41 @@ TEST_F(InstanceTest, SeveralTurnsAtOnceWriteWhatOneTurnAtATimeWrites) {
             EXPECT_EQ(Turn(body, turns), stepwise) << turns << " turns, decimal symbol " << symbol;
         }
     }
+}
+
+TEST_F(InstanceTest, ANegatedCoordinateIsWhatTheFullConversionWrites) {
+    // Turning flips coordinates' signs; a formatter-shaped text flips by its sign alone. Every
+    // text here must come out as reading, negating and formatting it gives, shortcut or not.
+    std::vector<std::string> texts = {"0",    "-0",     "12",  "-12",   "012",  "1.50", "1.", ".5",
+                                      "+1",   "1e3",    "-0.5", "0.05",  "1.0",  "00",   "-",  "",
+                                      "9.99999999999", "9.999999999999", "99999999999.9", "0.000000000001",
+                                      "123456789012",  "1234567890123",  "-0.000000000000123", "9.99999999999999", "0.999999999999999999"};
+    std::mt19937 random(7);
+    for (int k = 0; k < 3000; ++k) {
+        const int digits = static_cast<int>(random() % 14);
+        const double v = (static_cast<double>(random() % 2000001) - 1000000) / std::pow(10.0, digits % 8);
+        texts.push_back(FormatNumber(v));
+    }
+    for (const char* symbol : {".", ","}) {
+        s.DecimalSymbol = symbol;
+        for (const auto& text : texts) {
+            std::string work = FuckAmerican(s, text), want;
+            double v = 0;
+            const bool number = TryToNumber(s, work, v);
+            if (number) want = v != 0 ? FormatNumber(-v) : text;
+            std::string turned = text;
+            if (!number) {
+                EXPECT_THROW(r90_Co(s, turned, false), NumberFormatError) << text;
+                continue;
+            }
+            EXPECT_EQ(r90_Co(s, turned, false), want) << text << ", decimal symbol " << symbol;
+            EXPECT_EQ(turned, want) << text;
+        }
+    }
+    for (const char* yes : {"0", "7", "-7", "0.25", "-0.001", "123456789012", "1.5"})
+        EXPECT_TRUE(IsFormattedShortNumber(yes)) << yes;
+    for (const char* no : {"-0", "012", "1.50", "1.", ".5", "+1", "1e3", "", "-", "1234567890123", "0.0"})
+        EXPECT_FALSE(IsFormattedShortNumber(no)) << no;
 }
 
 TEST_F(InstanceTest, TurnedPlaneNormalTurnsTheSameWay) {

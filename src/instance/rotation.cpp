@@ -120,7 +120,14 @@ void TurnRoom(Session& s, int turns) {
 
 std::string r90_Co(Session& s, std::string& number, bool x) {
     if (x) return HailAmerican(s, number);
-    // The sign flips; a zero keeps the text it had.
+    // The sign flips; a zero keeps the text it had. A number as the formatter writes it flips
+    // by its sign alone (most of a room's coordinates), which is what the conversion gives.
+    if ((s.DecimalSymbol == "." || s.DecimalSymbol == ",") && IsFormattedShortNumber(number)) {
+        if (number == "0") return number;
+        if (number[0] == '-') number.erase(0, 1);
+        else number.insert(0, 1, '-');
+        return number;
+    }
     const std::string work = FuckAmerican(s, number);
     double v = 0;
     if (!TryToNumber(s, work, v)) throw NumberFormatError(work);

@@ -86,6 +86,29 @@ std::string FormatNumber(double value, const std::string& decimalSymbol) {
     return text;
 }
 
+bool IsFormattedShortNumber(std::string_view text) {
+    if (text == "0") return true;
+    std::size_t i = text.empty() || text[0] != '-' ? 0 : 1;
+    const std::size_t wholeFrom = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    const std::size_t wholeDigits = i - wholeFrom;
+    // One whole digit at least, and no leading zero unless it is the only one.
+    if (wholeDigits == 0 || (wholeDigits > 1 && text[wholeFrom] == '0')) return false;
+    const bool zeroWhole = text[wholeFrom] == '0';
+    std::size_t significant = zeroWhole ? 0 : wholeDigits;
+    if (i == text.size()) return !zeroWhole && significant <= 12;  // "0" was taken above; "-0" is no such text
+    if (text[i] != '.') return false;
+    const std::size_t fractionFrom = ++i;
+    bool nonZeroSeen = !zeroWhole;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        nonZeroSeen = nonZeroSeen || text[i] != '0';
+        if (nonZeroSeen) ++significant;
+    }
+    // Digits after the point, the last of them not a zero.
+    return i > fractionFrom && text.back() != '0' && significant <= 12;
+}
+
 bool TryParseNumber(std::string_view text, const std::string& decimalSymbol, double& out) {
     std::size_t begin = 0, end = text.size();
     while (begin < end && text[begin] == ' ') ++begin;

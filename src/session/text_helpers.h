@@ -22,6 +22,11 @@ std::string HailAmerican(const Session& s, double number);  // the number in fil
 // separators, no trailing zeros, a leading zero before the separator, never "-0".
 std::string FormatNumber(double value, const std::string& decimalSymbol = ".");
 
+// True when `text` (period form) is exactly what FormatNumber writes for the number it reads
+// as, with at most 12 significant digits: "0", "-12", "0.25", but not "012", "1.50", "-0", "+1"
+// or "1e3". The number's negation is then the text with its sign changed, no conversion needed.
+bool IsFormattedShortNumber(std::string_view text);
+
 // Reads a number written with the given decimal symbol: optional sign, digits, one
 // separator. Surrounding spaces are allowed. False for anything else.
 bool TryParseNumber(std::string_view text, const std::string& decimalSymbol, double& out);
