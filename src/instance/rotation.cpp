@@ -25,9 +25,30 @@ void TurnPair(Session& s, std::string& x, std::string& y) {
     x = std::move(nx);
 }
 
+// Appends `text` with its sign changed (a formatter-shaped number other than "0").
+void AppendNegated(std::string_view text, std::string& out) {
+    if (text == "0") out += text;
+    else if (text[0] == '-') out += text.substr(1);
+    else (out += '-') += text;
+}
+
 // "x y z" turned: "y -x z" each time.
 void AppendTurnedTriple(Session& s, std::string_view text, int turns, std::string& out) {
     const auto w = SSplitView(text);
+    // Numbers as the formatter writes them turn by their signs alone: (y, -x), (-x, -y),
+    // (-y, x) for one, two and three quarter turns.
+    if ((s.DecimalSymbol == "." || s.DecimalSymbol == ",") && IsFormattedShortNumber(w[0]) &&
+        IsFormattedShortNumber(w[1])) {
+        switch (turns % 4) {
+        case 0: out.append(w[0]).append(" ").append(w[1]); break;
+        case 1: out.append(w[1]) += ' ', AppendNegated(w[0], out); break;
+        case 2: AppendNegated(w[0], out), out += ' ', AppendNegated(w[1], out); break;
+        default: AppendNegated(w[1], out), out += ' ', out.append(w[0]); break;
+        }
+        out += ' ';
+        out += w[2];
+        return;
+    }
     std::string x(w[0]), y(w[1]);
     for (int t = 0; t < turns; ++t) TurnPair(s, x, y);
     out += x;

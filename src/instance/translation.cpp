@@ -1,5 +1,6 @@
 #include "instance/translation.h"
 
+#include <charconv>
 #include <cmath>
 #include <string_view>
 
@@ -15,30 +16,49 @@ using namespace std::string_view_literals;
 
 namespace {
 
+// The number in file form appended to `out`. Whole numbers (most moved coordinates) go
+// straight in, as the formatter writes them; the rest take the formatter's way.
+void AppendNumber(Session& s, double v, std::string& out) {
+    if ((s.DecimalSymbol == "." || s.DecimalSymbol == ",") && std::fabs(v) < 1e15 && v == std::trunc(v)) {
+        char digits[24];
+        const auto r = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(v));
+        out.append(digits, r.ptr);
+        return;
+    }
+    out += HailAmerican(s, v);
+}
+
 std::string Moved(Session& s, std::string_view coordinate, double offset) {
-    return HailAmerican(s, FileNumber(s, coordinate) + offset);
+    std::string out;
+    AppendNumber(s, FileNumber(s, coordinate) + offset, out);
+    return out;
 }
 
 // "x y z" moved, appended to `out`.
 void AppendMovedPoint(Session& s, std::string_view text, double xDif, double yDif, double zDif, std::string& out) {
     const auto w = SSplitView(text);
-    out += Moved(s, w[0], xDif);
+    AppendNumber(s, FileNumber(s, w[0]) + xDif, out);
     out += ' ';
-    out += Moved(s, w[1], yDif);
+    AppendNumber(s, FileNumber(s, w[1]) + yDif, out);
     out += ' ';
-    out += Moved(s, w[2], zDif);
+    AppendNumber(s, FileNumber(s, w[2]) + zDif, out);
 }
 
-std::string MoveTextureAxis(Session& s, std::string value, double xDif, double yDif, double zDif) {
-    ClearOutChar('[', value);
-    ClearOutChar(']', value);
+// "[ax ay az shift] scale" with the shift moved along; the brackets may stand anywhere, as
+// they are simply left out of the words.
+std::string MoveTextureAxis(Session& s, std::string_view text, double xDif, double yDif, double zDif) {
+    std::string value;
+    value.reserve(text.size());
+    for (const char c : text)
+        if (c != '[' && c != ']') value += c;
     const auto w = SSplitView(value);
     auto num = [&](std::string_view t) { return FileNumber(s, t); };
     const double shift = ShiftTexture(num(w[3]), num(w[0]), num(w[1]), num(w[2]), num(w[4]), xDif, yDif, zDif);
     std::string out;
     out.reserve(value.size() + 8);
     out.append("[").append(w[0]).append(" ").append(w[1]).append(" ").append(w[2]).append(" ");
-    out.append(HailAmerican(s, shift)).append("] ").append(w[4]);
+    AppendNumber(s, shift, out);
+    out.append("] ").append(w[4]);
     return out;
 }
 
@@ -80,8 +100,13 @@ void SetOrigins(Session& s, double xDif, double yDif, double zDif) {
             ++i;
             const auto groups = CSplitView(lines.Get(i));
             const auto w = SSplitView(groups[0]);
-            const std::string x = Moved(s, w[0], xDif), y = Moved(s, w[1], yDif), z = Moved(s, w[2], zDif);
-            if (BadPos(s, x, y, z)) {
+            const double vx = FileNumber(s, w[0]) + xDif, vy = FileNumber(s, w[1]) + yDif,
+                         vz = FileNumber(s, w[2]) + zDif;
+            // Well inside the map the written point is too; near the edge it is judged as
+            // written, the way it will be read back.
+            const double near = kMapCoordinateLimit - 1;
+            const bool maybeOut = std::fabs(vx) >= near || std::fabs(vy) >= near || std::fabs(vz) >= near;
+            if (maybeOut && BadPos(s, Moved(s, w[0], xDif), Moved(s, w[1], yDif), Moved(s, w[2], zDif))) {
                 ++boundaryErrors;
                 Log(s,
                     "Boundry Error! (" + std::string(groups[0]) + ") XYZdif: " + FormatNumber(xDif) + " " +
@@ -96,7 +121,13 @@ void SetOrigins(Session& s, double xDif, double yDif, double zDif) {
             }
             std::string out;
             out.reserve(lines.Get(i).size() + 16);
-            out.append("(").append(x).append(" ").append(y).append(" ").append(z).append(") (");
+            out += '(';
+            AppendNumber(s, vx, out);
+            out += ' ';
+            AppendNumber(s, vy, out);
+            out += ' ';
+            AppendNumber(s, vz, out);
+            out += ") (";
             AppendMovedPoint(s, groups[1], xDif, yDif, zDif, out);
             out += ") (";
             AppendMovedPoint(s, groups[2], xDif, yDif, zDif, out);
