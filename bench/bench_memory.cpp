@@ -36,9 +36,9 @@ void BM_PeakMemory2000Rooms(benchmark::State& state) {
     long build = -1, idle = 0;
     for (auto _ : state) {
         for (int seed = 1; seed <= 4; ++seed)
-            build = std::max(build, ChildPeakKb({"build", "--home", home.Path().string(), "--seed",
-                                                 std::to_string(seed), "--map-size", "35", "--clock",
-                                                 "2026-01-02 10:00:00", "--quiet"}));
+            build =
+                std::max(build, ChildPeakKb({"build", "--home", home.Path().string(), "--seed", std::to_string(seed),
+                                             "--map-size", "35", "--clock", "2026-01-02 10:00:00", "--quiet"}));
         idle = ChildPeakKb({"--help"});
     }
     if (build < 0 || idle < 0) {

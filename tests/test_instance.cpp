@@ -273,10 +273,31 @@ TEST_F(InstanceTest, SeveralTurnsAtOnceWriteWhatOneTurnAtATimeWrites) {
 TEST_F(InstanceTest, ANegatedCoordinateIsWhatTheFullConversionWrites) {
     // Turning flips coordinates' signs; a formatter-shaped text flips by its sign alone. Every
     // text here must come out as reading, negating and formatting it gives, shortcut or not.
-    std::vector<std::string> texts = {"0",    "-0",     "12",  "-12",   "012",  "1.50", "1.", ".5",
-                                      "+1",   "1e3",    "-0.5", "0.05",  "1.0",  "00",   "-",  "",
-                                      "9.99999999999", "9.999999999999", "99999999999.9", "0.000000000001",
-                                      "123456789012",  "1234567890123",  "-0.000000000000123", "9.99999999999999", "0.999999999999999999"};
+    std::vector<std::string> texts = {"0",
+                                      "-0",
+                                      "12",
+                                      "-12",
+                                      "012",
+                                      "1.50",
+                                      "1.",
+                                      ".5",
+                                      "+1",
+                                      "1e3",
+                                      "-0.5",
+                                      "0.05",
+                                      "1.0",
+                                      "00",
+                                      "-",
+                                      "",
+                                      "9.99999999999",
+                                      "9.999999999999",
+                                      "99999999999.9",
+                                      "0.000000000001",
+                                      "123456789012",
+                                      "1234567890123",
+                                      "-0.000000000000123",
+                                      "9.99999999999999",
+                                      "0.999999999999999999"};
     std::mt19937 random(7);
     for (int k = 0; k < 3000; ++k) {
         const int digits = static_cast<int>(random() % 14);

@@ -36,8 +36,8 @@ RoomBody ReadRoomBody(const std::filesystem::path& path) {
         if (lineNumber >= kRoomLinesCapacity)
             throw BuildFailure("the room body is longer than " + std::to_string(kRoomLinesCapacity) +
                                " lines (the size of RoomLines).");
-        body.places_.push_back({static_cast<std::uint32_t>(line.data() - text.data()),
-                                static_cast<std::uint32_t>(line.size())});
+        body.places_.push_back(
+            {static_cast<std::uint32_t>(line.data() - text.data()), static_cast<std::uint32_t>(line.size())});
     }
     if (lineNumber < kRoomHeaderLines)
         throw BuildFailure("the file ends inside its header (" + std::to_string(lineNumber) + " of " +
