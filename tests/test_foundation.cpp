@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
 #include "session/errors.h"
@@ -134,6 +135,20 @@ TEST(NumberFormat, DecimalSymbolRoundTripAndStrictReading) {
     for (const char* bad : {"", "-", ".", "1.2.3", "12abc", "1e5", "0x10", "1 2"})
         EXPECT_FALSE(TryParseNumber(bad, ".", v)) << bad;
     EXPECT_THROW(ToNumber(t.s, "wall"), NumberFormatError);
+    // Whole numbers of file text take a shorter way; it must read what the full reader reads,
+    // and leave what it cannot read to the full reader (and its error).
+    for (const char* symbol : {".", ","}) {
+        t.s.DecimalSymbol = symbol;
+        for (const char* whole : {"0", "-0", "7", "-384", "0016", "123456789012345", "-123456789012345",
+                                  "1234567890123456", "99999999999999999999"}) {
+            double full = 0;
+            ASSERT_TRUE(TryToNumber(t.s, whole, full)) << whole;
+            EXPECT_EQ(FileNumber(t.s, whole), full) << whole << ", symbol " << symbol;
+        }
+        EXPECT_FALSE(std::signbit(FileNumber(t.s, "-0"))) << "a zero is never -0";
+        for (const char* bad : {"", "-", "--1", "1-", "12a"})
+            EXPECT_THROW(FileNumber(t.s, bad), NumberFormatError) << bad;
+    }
 }
 
 TEST(Splitters, PlanePointsAndWords) {
@@ -145,6 +160,17 @@ TEST(Splitters, PlanePointsAndWords) {
     EXPECT_EQ(SSplit("[1 0 0 -16] 0.25"), (Five{"[1", "0", "0", "-16]", "0.25"}));
     EXPECT_EQ(SSplit("a  b"), (Five{"a", "", "b", "", ""}));
     EXPECT_EQ(SSplit("1 2 3 4 5 6 7")[4], "5") << "words after the fifth are dropped";
+    // A texture axis's words with the brackets left out, wherever the brackets stand.
+    for (const std::string axis :
+         {"[1 0 0 -16] 0.25", "[0 -1 0 0] 0.25", "[1 0 0 ] 0.25", "[1 0 0 16]", "1 0 0 16 0.25", "[1 0] 0 16 0.25",
+          "[1 0 0 16] [0.25]", "[[1 0 0 16]] 0.25", "[1 0 0 16 0.25]", ""}) {
+        std::string filtered, spare;
+        for (const char c : axis)
+            if (c != '[' && c != ']') filtered += c;
+        const auto want = SSplitView(filtered);
+        const auto got = AxisWords(axis, spare);
+        for (int k = 0; k < 5; ++k) EXPECT_EQ(got[k], want[k]) << '"' << axis << "\" word " << k;
+    }
     EXPECT_EQ(CommaCount(""), 1);
     EXPECT_EQ(CommaCount("a,b,,c,d"), 5);
     std::string axis = "[1 0 0 -16]";

@@ -57,6 +57,8 @@ std::vector<Entity> Entities(const Node& map, const std::string& prefix = "") {
     }
     return out;
 }
+// The entities point into the map: a map that is about to go is refused.
+std::vector<Entity> Entities(Node&& map, const std::string& prefix = "") = delete;
 
 double Dist(const Vec3& a, const Vec3& b) {
     const Vec3 d = a - b;
@@ -130,7 +132,8 @@ TEST(RoomBuilder, PropsGoInAsTheirModelAllowsAndRestOnTheFloor) {
     b.Prop(crate, {0, 100, 0});
     b.FixedProp(crate, {0, -100, 48});
     b.FixedProp(couch, {200, 0, 0}, 90);
-    const auto props = Entities(b.Finish("Tests"), "prop_");
+    const Node map = b.Finish("Tests");
+    const auto props = Entities(map, "prop_");
     ASSERT_EQ(props.size(), 5u);
     EXPECT_EQ(props[0].cls, "prop_static");
     EXPECT_EQ(props[1].cls, "prop_static");
@@ -196,7 +199,8 @@ TEST(RoomBuilder, NodesCoverEveryFloorAndDoorwayAndChainAroundWalls) {
     // A low room of one floor needs no air nodes.
     RoomBuilder low("Low", 0, "");
     low.MakeShell(Plan(0));
-    EXPECT_TRUE(Entities(low.Finish("Tests"), "info_node_air").empty());
+    const Node lowMap = low.Finish("Tests");
+    EXPECT_TRUE(Entities(lowMap, "info_node_air").empty());
 }
 
 TEST(RoomBuilder, CoverHintsStandBehindLowCoverFacingItAndStairsAreNoCover) {

@@ -42,7 +42,12 @@ std::string ShareList_Get(Session& s) {
     return std::string();
 }
 
-std::string PairedLine(const std::string& key, const std::string& value) { return "'" + key + "' '" + value + "'"; }
+std::string PairedLine(const std::string& key, const std::string& value) {
+    std::string line;
+    line.reserve(key.size() + value.size() + 5);
+    line.append(1, '\'').append(key).append("' '").append(value).append(1, '\'');
+    return line;
+}
 
 namespace {
 

@@ -32,28 +32,30 @@ void AppendNegated(std::string_view text, std::string& out) {
     else (out += '-') += text;
 }
 
+// "x y" turned: "y -x" each time.
+void AppendTurnedPair(Session& s, std::string_view x, std::string_view y, int turns, std::string& out) {
+    // Numbers as the formatter writes them turn by their signs alone: (y, -x), (-x, -y),
+    // (-y, x) for one, two and three quarter turns.
+    if ((s.DecimalSymbol == "." || s.DecimalSymbol == ",") && IsFormattedShortNumber(x) && IsFormattedShortNumber(y)) {
+        switch (turns % 4) {
+        case 0: out.append(x).append(" ").append(y); break;
+        case 1: out.append(y) += ' ', AppendNegated(x, out); break;
+        case 2: AppendNegated(x, out), out += ' ', AppendNegated(y, out); break;
+        default: AppendNegated(y, out), out += ' ', out.append(x); break;
+        }
+        return;
+    }
+    std::string a(x), b(y);
+    for (int t = 0; t < turns; ++t) TurnPair(s, a, b);
+    out += a;
+    out += ' ';
+    out += b;
+}
+
 // "x y z" turned: "y -x z" each time.
 void AppendTurnedTriple(Session& s, std::string_view text, int turns, std::string& out) {
     const auto w = SSplitView(text);
-    // Numbers as the formatter writes them turn by their signs alone: (y, -x), (-x, -y),
-    // (-y, x) for one, two and three quarter turns.
-    if ((s.DecimalSymbol == "." || s.DecimalSymbol == ",") && IsFormattedShortNumber(w[0]) &&
-        IsFormattedShortNumber(w[1])) {
-        switch (turns % 4) {
-        case 0: out.append(w[0]).append(" ").append(w[1]); break;
-        case 1: out.append(w[1]) += ' ', AppendNegated(w[0], out); break;
-        case 2: AppendNegated(w[0], out), out += ' ', AppendNegated(w[1], out); break;
-        default: AppendNegated(w[1], out), out += ' ', out.append(w[0]); break;
-        }
-        out += ' ';
-        out += w[2];
-        return;
-    }
-    std::string x(w[0]), y(w[1]);
-    for (int t = 0; t < turns; ++t) TurnPair(s, x, y);
-    out += x;
-    out += ' ';
-    out += y;
+    AppendTurnedPair(s, w[0], w[1], turns, out);
     out += ' ';
     out += w[2];
 }
@@ -83,16 +85,14 @@ std::string TurnStartPosition(Session& s, std::string value, int turns) {
     return "[" + TurnTriple(s, value, turns) + "]";
 }
 
-std::string TurnTextureAxis(Session& s, std::string value, int turns) {
-    ClearOutChar('[', value);
-    ClearOutChar(']', value);
-    const auto w = SSplitView(value);
-    std::string x(w[0]), y(w[1]);
-    for (int t = 0; t < turns; ++t) TurnPair(s, x, y);
+std::string TurnTextureAxis(Session& s, const std::string& value, int turns) {
+    std::string spare;
+    const auto w = AxisWords(value, spare);
     std::string out;
     out.reserve(value.size() + 4);
-    out.append("[").append(x).append(" ").append(y).append(" ").append(w[2]).append(" ").append(w[3]);
-    out.append("] ").append(w[4]);
+    out += '[';
+    AppendTurnedPair(s, w[0], w[1], turns, out);
+    out.append(" ").append(w[2]).append(" ").append(w[3]).append("] ").append(w[4]);
     return out;
 }
 

@@ -47,15 +47,12 @@ void AppendMovedPoint(Session& s, std::string_view text, double xDif, double yDi
 // "[ax ay az shift] scale" with the shift moved along; the brackets may stand anywhere, as
 // they are simply left out of the words.
 std::string MoveTextureAxis(Session& s, std::string_view text, double xDif, double yDif, double zDif) {
-    std::string value;
-    value.reserve(text.size());
-    for (const char c : text)
-        if (c != '[' && c != ']') value += c;
-    const auto w = SSplitView(value);
+    std::string spare;
+    const auto w = AxisWords(text, spare);
     auto num = [&](std::string_view t) { return FileNumber(s, t); };
     const double shift = ShiftTexture(num(w[3]), num(w[0]), num(w[1]), num(w[2]), num(w[4]), xDif, yDif, zDif);
     std::string out;
-    out.reserve(value.size() + 8);
+    out.reserve(text.size() + 8);
     out.append("[").append(w[0]).append(" ").append(w[1]).append(" ").append(w[2]).append(" ");
     AppendNumber(s, shift, out);
     out.append("] ").append(w[4]);

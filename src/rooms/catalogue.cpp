@@ -69,7 +69,12 @@ std::vector<fs::path> ListRoomFiles(const fs::path& folder) {
 }
 
 std::optional<RoomRecord> ReadRoomHeader(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    // The header is a few hundred bytes at the top of a file that runs to hundreds of
+    // kilobytes: it is read in small blocks, not through a stream's whole buffer.
+    std::ifstream in;
+    char block[1024];
+    in.rdbuf()->pubsetbuf(block, sizeof block);
+    in.open(file, std::ios::binary);
     if (!in) return std::nullopt;
     RoomRecord record;
     std::string line;

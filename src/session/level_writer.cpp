@@ -26,13 +26,23 @@ void LevelWriter::PrintToFile(std::string& rowText, int tabBlanks, bool justClos
     WritePending(false);
 }
 
+namespace {
+
+// Appends text with every ' turned into " (a search, as keys and values seldom hold one).
+void AppendSwappingQuotes(std::string& out, const std::string& text) {
+    const std::size_t from = out.size();
+    out.append(text);
+    for (char* at = out.data() + from;
+         (at = static_cast<char*>(std::memchr(at, '\'', out.size() - static_cast<std::size_t>(at - out.data()))));)
+        *at++ = '"';
+}
+
+}  // namespace
+
 void LevelWriter::PrintLine(const std::string& text, int tabBlanks) {
     EnsureOpen();
     pending_.append(static_cast<std::size_t>(std::max(tabBlanks, 0)), '\t');
-    const std::size_t from = pending_.size();
-    pending_.append(text);
-    for (std::size_t i = from; i < pending_.size(); ++i)
-        if (pending_[i] == '\'') pending_[i] = '"';
+    AppendSwappingQuotes(pending_, text);
     pending_.append("\r\n");
     WritePending(false);
 }
@@ -40,11 +50,11 @@ void LevelWriter::PrintLine(const std::string& text, int tabBlanks) {
 void LevelWriter::PrintPair(const std::string& key, const std::string& value, int tabBlanks) {
     EnsureOpen();
     pending_.append(static_cast<std::size_t>(std::max(tabBlanks, 0)), '\t');
-    const std::size_t from = pending_.size();
-    pending_.append(1, '\'').append(key).append("' '").append(value).append(1, '\'');
-    for (std::size_t i = from; i < pending_.size(); ++i)
-        if (pending_[i] == '\'') pending_[i] = '"';
-    pending_.append("\r\n");
+    pending_ += '"';
+    AppendSwappingQuotes(pending_, key);
+    pending_.append("\" \"");
+    AppendSwappingQuotes(pending_, value);
+    pending_.append("\"\r\n");
     WritePending(false);
 }
 

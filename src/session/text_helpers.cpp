@@ -189,6 +189,21 @@ double ToNumber(const Session& s, std::string_view text) {
 }
 
 double FileNumber(const Session& s, std::string_view fileText) {
+    // A whole number of up to 15 digits (most of a room's coordinates) reads directly, as the
+    // full reader would read it.
+    if (!fileText.empty() && fileText.size() <= 16 && (s.DecimalSymbol == "." || s.DecimalSymbol == ",")) {
+        const bool negative = fileText[0] == '-';
+        std::size_t i = negative ? 1 : 0;
+        if (i < fileText.size()) {
+            std::int64_t number = 0;
+            for (; i < fileText.size() && fileText[i] >= '0' && fileText[i] <= '9'; ++i)
+                number = number * 10 + (fileText[i] - '0');
+            if (i == fileText.size() && fileText.size() - (negative ? 1 : 0) <= 15) {
+                if (number == 0) return 0.0;
+                return negative ? -static_cast<double>(number) : static_cast<double>(number);
+            }
+        }
+    }
     // With the usual symbol the file's text is already in the system's form: no copy.
     if (IsPeriod(s.DecimalSymbol)) return ToNumber(s, fileText);
     return ToNumber(s, FuckAmerican(s, std::string(fileText)));
@@ -245,6 +260,24 @@ std::array<std::string_view, 5> SSplitView(std::string_view text) {
         from = at + 1;
     }
     return r;
+}
+
+std::array<std::string_view, 5> AxisWords(std::string_view text, std::string& spare) {
+    // The usual shape, "[" first and the one "]" closing the fourth word: views into the text.
+    const std::size_t close = text.find(']');
+    if (!text.empty() && text[0] == '[' && close != std::string_view::npos &&
+        text.find('[', 1) == std::string_view::npos && text.find(']', close + 1) == std::string_view::npos) {
+        auto w = SSplitView(text.substr(1));
+        // The "]" ends the fourth word when it closes the first four; elsewhere the long way.
+        if (!w[3].empty() && w[3].back() == ']' && w[3].data() + w[3].size() == text.data() + close + 1) {
+            w[3].remove_suffix(1);
+            return w;
+        }
+    }
+    spare.clear();
+    for (const char c : text)
+        if (c != '[' && c != ']') spare += c;
+    return SSplitView(spare);
 }
 
 std::array<std::string, 3> CSplit(const std::string& text) {

@@ -49,6 +49,10 @@ std::array<std::string, 5> SSplit(const std::string& text);
 // The same, as views into the text (valid while it is).
 std::array<std::string_view, 3> CSplitView(std::string_view text);
 std::array<std::string_view, 5> SSplitView(std::string_view text);
+// The five words of a texture axis "[x y z shift] scale" with its brackets left out, as
+// SSplitView gives them for the text without '[' and ']'. `spare` holds that text when the
+// brackets stand elsewhere than around the first four words (the views may point into it).
+std::array<std::string_view, 5> AxisWords(std::string_view text, std::string& spare);
 // Comma-separated fields: one more than the number of commas.
 int CommaCount(const std::string& text);
 void ClearOutChar(char characher, std::string& text);

@@ -48,7 +48,11 @@ public:
         std::from_chars(lines_[0].data(), lines_[0].data() + lines_[0].size(), n);
         return n;
     }
-    void SetHead(long v) { lines_[0] = std::to_string(v); }
+    void SetHead(long v) {
+        char digits[24];
+        const auto r = std::to_chars(digits, digits + sizeof digits, v);
+        lines_[0].assign(digits, r.ptr);
+    }
     // Append after the count in element 0 and raise it.
     void Append(std::string line) {
         const long n = Head() + 1;

@@ -711,8 +711,10 @@ void Cell::Decals(int space, int count) {
                                               : s.look.decals == "stains"   ? &stains
                                                                             : nullptr;
     const Rect& r = s.r;
-    for (int k = 0; k < count; ++k) {
+    // A decal whose wall is too short or kept clear tries another wall, a few times over.
+    for (int k = 0, tries = 0; k < count && tries < 4 * count; ++tries) {
         if (!onWalls || k % 3 == 2) {
+            ++k;
             double x, y;
             if (!FreeSpot(space, x, y, 12)) continue;
             b_.Entity("infodecal", {x, y, s.floor + 1}, {{"texture", litter[static_cast<size_t>(rng_.Pick(3))]}});
@@ -734,6 +736,7 @@ void Cell::Decals(int space, int count) {
         if (!clear) continue;
         b_.Entity("infodecal", {x, y, s.floor + 56 + rng_.Pick(48)},
                   {{"texture", (*onWalls)[static_cast<size_t>(rng_.Pick(static_cast<int>(onWalls->size())))]}});
+        ++k;
     }
 }
 

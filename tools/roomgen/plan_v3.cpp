@@ -169,7 +169,9 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
     for (int round = 0; round < 6 && c.Props() < target; ++round)
         for (const int i : bySize)
             if (c.Props() < target) Furnish(c, i, 1);
-    for (size_t k = 0; k < bySize.size() && k < 2; ++k) c.Decals(bySize[k], 1);
+    // Bills, graffiti or stains on the walls and litter underfoot: two in each of the two
+    // largest spaces, one in every other.
+    for (size_t k = 0; k < bySize.size(); ++k) c.Decals(bySize[k], k < 2 ? 2 : 1);
     // People in the bigger spaces, pickups in the rooms and on the ways.
     std::vector<int> standing;
     for (const int i : bySize)
