@@ -161,7 +161,8 @@ int Realise(RoomBuilder& b, const ShellPlan& shell, const Plan& plan, std::uint3
     std::set<std::string> sounded;
     for (const int i : bySize)
         if (sounded.size() < 2 && sounded.insert(c.At(i).look.soundscape).second) c.Sound(i, c.At(i).look.soundscape);
-    const int target = 10 + c.Random().Pick(5);
+    // A room looks lived in with 14 to 20 props in its groups (fewer where the floor runs out).
+    const int target = 14 + c.Random().Pick(7);
     for (const int i : rooms)
         if (c.Props() < target) Furnish(c, i, Area(c.At(i).r) > 60000 ? 2 : 1);
     for (const int i : bySize)
