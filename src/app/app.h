@@ -34,6 +34,7 @@ class Fl_Window;
 
 namespace tessellon::app {
 
+class CoverPanel;
 class MoonBox;
 class OptionSlider;
 class ProgressBar;
@@ -181,7 +182,7 @@ private:
     Fl_Input* customSeedBox_ = nullptr;
     std::vector<std::pair<Fl_Check_Button*, bool BuildSettings::*>> checks_;
     Fl_Output* userAccount_ = nullptr;
-    Fl_Group* compileFrame_ = nullptr;
+    CoverPanel* compileFrame_ = nullptr;
     Fl_Check_Button* compileRunMap_ = nullptr;
     Fl_Box* compileTitle_ = nullptr;
     std::vector<Fl_Box*> compileRows_;
@@ -199,7 +200,7 @@ private:
     std::string captionText_;
 
     // Room manager panel.
-    Fl_Group* roomManager_ = nullptr;
+    CoverPanel* roomManager_ = nullptr;
     Fl_Hold_Browser* roomList_ = nullptr;
     std::vector<Fl_Output*> roomDetails_;
     Fl_Multiline_Output* roomDescription_ = nullptr;

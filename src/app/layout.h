@@ -1,7 +1,9 @@
 #pragma once
 // Small helpers the windows share to lay out their controls and hook up their callbacks.
+#include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Group.H>
+#include <FL/Fl_Tooltip.H>
 #include <FL/Fl_Widget.H>
 
 #include <functional>
@@ -50,7 +52,17 @@ public:
     int handle(int event) override {
         const int r = Fl_Group::handle(event);
         if (event == FL_PUSH || event == FL_RELEASE || event == FL_DRAG) return 1;
+        // The pointer over the panel is over the panel, not over the covered control beneath:
+        // that control's tooltip must not show through.
+        if (event == FL_ENTER || event == FL_MOVE) return 1;
         return r;
+    }
+    // Shows the panel over the options. A tooltip on its way for the control the pointer
+    // rested on goes, and the pointer counts as over the panel until it moves.
+    void Cover() {
+        show();
+        Fl_Tooltip::exit(nullptr);
+        Fl::belowmouse(this);
     }
 };
 

@@ -499,7 +499,7 @@ void App::ShowCompilePanel(bool shown) {
         compileRunMap_->activate();
         compileClose_->hide();
         compileAbort_->show();
-        compileFrame_->show();
+        compileFrame_->Cover();
         abort_->hide();
     } else {
         compileFrame_->hide();
@@ -514,7 +514,7 @@ void App::ShowLastCompile() {
     compileRunMap_->deactivate();
     compileAbort_->hide();
     compileClose_->show();
-    compileFrame_->show();
+    compileFrame_->Cover();
     main_->redraw();
 }
 

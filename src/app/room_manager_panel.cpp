@@ -160,7 +160,7 @@ void App::BuildRoomManager() {
 
 void App::OpenRoomManager() {
     if (!s_.RoomTestMode) RefreshRooms();
-    roomManager_->show();
+    roomManager_->Cover();
     main_->redraw();
 }
 
