@@ -108,6 +108,14 @@ void Categorize(Session& s, const RemoveFileFunction& removeFile) {
             MrProg(s, static_cast<double>(i) / count * 100);
             s.ui.Yield();
             const fs::path path = folder / names[static_cast<std::size_t>(i - 1)];
+            // A header that reads whole belongs to a file that is not empty: only a file whose
+            // header cannot be read, or one past the table's last row, is asked for its size.
+            std::optional<RoomRecord> record;
+            if (i <= kMaxCatalogueRows) record = ReadRoomHeader(path);
+            if (record) {
+                s.RoomCatalogue.Add(std::move(*record));
+                continue;
+            }
             std::error_code ec;
             const auto size = fs::file_size(path, ec);
             if (!ec && size == 0) {
@@ -127,13 +135,10 @@ void Categorize(Session& s, const RemoveFileFunction& removeFile) {
             // Past the table's last row the files are only checked for emptiness, so the
             // count reported below is that of real rooms.
             if (i > kMaxCatalogueRows) continue;
-            std::optional<RoomRecord> record = ec ? std::nullopt : ReadRoomHeader(path);
-            if (!record)
-                MapError(s,
-                         "The file:" + RoomPath(folder, names[static_cast<std::size_t>(i - 1)]) +
-                             " couldn't be opened. It's probably corrupt.",
-                         false);
-            s.RoomCatalogue.Add(std::move(*record));
+            MapError(s,
+                     "The file:" + RoomPath(folder, names[static_cast<std::size_t>(i - 1)]) +
+                         " couldn't be opened. It's probably corrupt.",
+                     false);
         }
         if (restart) continue;
         if (count > kMaxCatalogueRows)
