@@ -80,7 +80,10 @@ step "Window on a first start (no Steam in the prefix)"
 shoot windows-first-start.png || fail "window"
 
 step "Room kit under Wine"
-room=$(ls rooms-src/*.vmf | head -n 1)
+# The first room by name (a glob, not ls | head: with pipefail, head closing the pipe early
+# would fail the run on ls's broken pipe).
+rooms=(rooms-src/*.vmf)
+room=${rooms[0]}
 cp "$room" "$TMP/room.vmf"
 (cd "$WIN" && wine_run tessellonsdk.exe import "$(winpath "$TMP/room.vmf")" -o "$(winpath "$TMP/room.rgr")" --check) \
   || fail "tessellonsdk.exe import"

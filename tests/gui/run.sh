@@ -115,7 +115,8 @@ case $NAME in
     [ ! -e "$home/Maps/Map6.txt" ] || fail "the batch made more lines than asked"
     ;;
   room_manager)
-    log=$(ls "$home"/vorniclog*.log 2>/dev/null | head -1)
+    log=""
+    for f in "$home"/vorniclog*.log; do [ -e "$f" ] && { log=$f; break; }; done
     [ -n "$log" ] || fail "the build wrote no log file"
     used=$(grep -o 'Calling GetReady with parameters: [^ ]*' "$log" | sed 's/.*: //' | sort -u)
     [ -n "$used" ] || fail "the log names no generated room"
